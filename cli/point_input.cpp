@@ -1,0 +1,51 @@
+#include "point_input.h"
+
+#include <charconv>
+#include <istream>
+#include <iterator>
+
+#include "tavrix/numeric/number_text.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix::cli {
+
+std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>& args,
+                                                  std::istream& in, std::string& error) {
+  std::vector<std::string> words = args;
+  if (args.size() == 1 && args[0] == "-") {
+    words.assign(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
+  }
+  if (words.empty()) {
+    error = "no points given";
+    return std::nullopt;
+  }
+  if (words.size() % 2 != 0) {
+    error = "numbers must come in pairs, got " + std::to_string(words.size());
+    return std::nullopt;
+  }
+
+  std::vector<InputPoint> points;
+  for (std::size_t i = 0; i < words.size(); i += 2) {
+    const auto t = TextToFloat(words[i], false);
+    const auto second = TextToFloat(words[i + 1], false);
+    if (!t || !second) {
+      error = "not a number: '" + (t ? words[i + 1] : words[i]) + "'";
+      return std::nullopt;
+    }
+    if (KelvinOf(*t) <= 0) {
+      error = "temperature at or below absolute zero: " + words[i];
+      return std::nullopt;
+    }
+    points.push_back({*t, *second});
+  }
+  return points;
+}
+
+std::string FormatG(double x, int significantDigits) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, x, std::chars_format::general,
+                                    significantDigits);
+  return std::string(text, result.ptr);
+}
+
+}  // namespace tavrix::cli

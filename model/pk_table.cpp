@@ -1,0 +1,116 @@
+#include "tavrix/model/pk_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tavrix/numeric/format_masked.h"
+#include "tavrix/numeric/text_width.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+constexpr int kCellWidth = 12;
+constexpr char kTemperatureMask[] = "####.## ";
+constexpr char kPressureMask[] = "#####";
+constexpr char kPkMask[] = "#######.###";
+constexpr std::size_t kTemperaturePoint = 4;  // 0-based place of '.' in the masks
+constexpr std::size_t kPkPoint = 7;
+
+std::string LeftPadded(const std::string& text, std::size_t width) {
+  const std::size_t length = CharCount(text);
+  return std::string(width > length ? width - length : 0, ' ') + text;
+}
+
+std::string WithCommaAt(std::string text, std::size_t pos, bool decComma) {
+  if (decComma && pos < text.size()) text[pos] = ',';
+  return text;
+}
+
+std::string CenteredTitle(const std::string& title) {
+  const int width = TableWidth(title, kTableColumns);
+  const int blanks = (width - static_cast<int>(CharCount(title))) / 2;
+  return std::string(static_cast<std::size_t>(blanks), ' ') + title;
+}
+
+std::string PressureLine() {
+  std::string line(10, ' ');
+  for (const char c : std::string_view("Pressure (bar)")) line += std::string("   ") + c;
+  return line;
+}
+
+std::string HeaderLine() {
+  std::string line = "  t(\u00B0C)";
+  for (int j = 1; j <= kTableColumns; ++j) {
+    line += "     ";
+    if (j > 1) line += "  ";
+    const float p = TablePressure(j);
+    line += p == 0 ? std::string("  Sat") : FormatMasked(kPressureMask, p);
+  }
+  return line;
+}
+
+// The text of one table cell at T (kelvin) in pressure column j.
+std::string CellText(const PkTableInput& input, bool charged, float T, int j) {
+  float p = TablePressure(j);
+  if (p == 0) {
+    const auto saturation = SaturationPoint(T);
+    if (!saturation) return "---   ";
+    p = *saturation;
+  }
+
+  const float rho = WaterDensity(T, p);
+  float pK;
+  if (rho <= kGasDensity && !input.noLimits) {
+    pK = static_cast<float>(-kMissing);
+  } else if (rho <= 0) {
+    return "*error* ";  // no density to evaluate the model with
+  } else {
+    pK = RBpKSingle(input.par, T, rho);
+  }
+
+  if (std::fabs(pK) < kUndefinedFrom) {
+    const char mark = InRangeOfConfidence(rho, charged) ? ' ' : '?';
+    return WithCommaAt(FormatMasked(kPkMask, pK) + mark, kPkPoint, input.decComma);
+  }
+  return pK < 0 ? "gas   " : "*error* ";
+}
+
+std::string DataLine(const PkTableInput& input, bool charged, int i) {
+  const float t = TableTemperature(i);
+  const float T = KelvinOf(t);
+  std::string line = WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
+  for (int j = 1; j <= kTableColumns; ++j) line += LeftPadded(CellText(input, charged, T, j), kCellWidth);
+  return line;
+}
+
+}  // namespace
+
+float TableTemperature(int i) { return i == 1 ? 25.0f : 50.0f * static_cast<float>(i - 1); }
+
+float TablePressure(int j) {
+  constexpr float kPressures[kTableColumns] = {0, 500, 1000, 2000, 5000};
+  return kPressures[j - 1];
+}
+
+std::string PkTableTitle(std::string_view complex) {
+  return "pK of dissociation of \"" + std::string(complex) + "\"";
+}
+
+int TableWidth(std::string_view title, int columns) {
+  return std::max(static_cast<int>(CharCount(title)), kCellWidth * columns + 8);
+}
+
+std::vector<std::string> PkTableLines(const PkTableInput& input) {
+  SpeciesNames species = input.species;
+  const bool charged = ComplexIsCharged(species);
+
+  std::vector<std::string> lines(kTableRows + 5);
+  lines[0] = CenteredTitle(input.title);
+  lines[2] = PressureLine();
+  lines[3] = HeaderLine();
+  for (int i = 1; i <= kTableRows; ++i) lines[static_cast<std::size_t>(i) + 3] = DataLine(input, charged, i);
+  return lines;
+}
+
+}  // namespace tavrix

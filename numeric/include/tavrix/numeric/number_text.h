@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tavrix/numeric/cell_content.h"
+
+namespace tavrix {
+
+// True when the process's number format (LC_NUMERIC, as set by the front
+// end with setlocale) renders 0.1 with a decimal comma.
+bool DetectDecimalComma();
+
+// The numeric test of cell text: optional blanks around, an optional sign,
+// at least one digit with at most one decimal separator (',' when
+// decComma, else '.'), an optional exponent (E or e, optional sign,
+// digits). A text holding the other separator is never numeric, and neither
+// is one whose value lies beyond the range of a double.
+bool IsNumericText(std::string_view s, bool decComma);
+
+// The value of numeric text. Under a decimal comma the '.' that the
+// program's own masks write is read as the decimal separator as well, so
+// text written by CellValue reads back as the number it stood for. Empty
+// when the text is not a number or overflows the target type; values too
+// small for it become zero.
+std::optional<double> TextToDouble(std::string_view s, bool decComma);
+std::optional<float> TextToFloat(std::string_view s, bool decComma);
+
+// What a written cell receives: the number when the text passes
+// IsNumericText, else the text unchanged.
+CellContent CellValue(const std::string& s, bool decComma);
+
+// Reads the number at the start of s (leading blanks, sign, digits, '.' as
+// the decimal point, exponent) and ignores the rest; 0 when there is none.
+// Independent of the decimal separator in force.
+double LeadingNumber(std::string_view s);
+
+// Shows formatted text ('.' as its point) the way the user's system writes
+// numbers: under a decimal comma every '.' becomes ','.
+std::string WithDecimalSeparator(std::string s, bool decComma);
+
+}  // namespace tavrix
