@@ -8,6 +8,11 @@
 #include "tavrix/water/water.h"
 
 namespace tavrix::cli {
+namespace {
+
+constexpr float kAbsoluteZeroCelsius = -273.15f;
+
+}  // namespace
 
 std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>& args,
                                                   std::istream& in, std::string& error) {
@@ -32,7 +37,7 @@ std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>
       error = "not a number: '" + (t ? words[i + 1] : words[i]) + "'";
       return std::nullopt;
     }
-    if (KelvinOf(*t) <= 0) {
+    if (*t <= kAbsoluteZeroCelsius) {
       error = "temperature at or below absolute zero: " + words[i];
       return std::nullopt;
     }

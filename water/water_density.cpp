@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "tavrix/water/single_newton.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -34,18 +35,20 @@ struct TemperatureTerms {
 };
 
 TemperatureTerms TermsAt(float T) {
-  TemperatureTerms terms{};
   const double tau = kReferenceT / T;
-  terms.b4 = 0.186965729 + 0.0885195558 * std::log(tau) + 0.001789969 * std::pow(tau, 3) -
-             0.0008821065 * std::pow(tau, 5);
-  const double virial = 1.127833441 - 0.594400123 * tau - 5.010995915 * std::pow(tau, 2) +
-                        0.636842555 * std::pow(tau, 4);
+  const double tauPower[7] = {1, tau, tau * tau, tau * tau * tau, tau * tau * tau * tau, 0,
+                              tau * tau * tau * tau * tau * tau};
+  TemperatureTerms terms{};
+  terms.b4 = 0.186965729 + 0.0885195558 * std::log(tau) + 0.001789969 * tauPower[3] -
+             0.0008821065 * (tauPower[4] * tau);
+  const double virial =
+      1.127833441 - 0.594400123 * tau - 5.010995915 * tauPower[2] + 0.636842555 * tauPower[4];
   terms.c = virial / terms.b4 - 14;
   terms.RT = kGasConstant * T;
   for (int k = 0; k < 9; ++k) {
     double sum = 0;
     for (int j = 0; j < 6; ++j) {
-      if (kResidual[k][j] != 0) sum += kResidual[k][j] * std::pow(tau, kResidualPowers[j]);
+      if (kResidual[k][j] != 0) sum += kResidual[k][j] * tauPower[kResidualPowers[j]];
     }
     terms.p[k] = sum;
   }
@@ -83,38 +86,35 @@ PressureAndSlope PressureAt(const TemperatureTerms& t, double rho) {
     sPower *= s;
   }
 
-  const double cube = std::pow(1 - y, 3);
-  const double f = (1 + 11 * y + (133.0 / 3) * y * y) / cube;
+  // One division serves the three quotients by powers of (1 - y).
+  const double inverse = 1 / (1 - y);
+  const double inverseCube = inverse * inverse * inverse;
+  const double f = (1 + 11 * y + (133.0 / 3) * y * y) * inverseCube;
   const double pressure = rho * (t.RT * (f + t.c * y) + rho * e * sumP);
   const double slope =
-      t.RT * ((1 + 22 * y + 133 * y * y) / cube + 3 * y * f / (1 - y) + 2 * t.c * y) +
+      t.RT * ((1 + 22 * y + 133 * y * y) * inverseCube + 3 * y * f * inverse + 2 * t.c * y) +
       rho * e * sumD;
   return {pressure, slope};
 }
 
 }  // namespace
 
+double WaterPressure(float T, double rho) { return PressureAt(TermsAt(T), rho).pressure; }
+
 float WaterDensity(float T, float P) {
   const float start = StartDensity(T, P);
   if (!std::isfinite(start) || start <= 0) return -1;
   const TemperatureTerms terms = TermsAt(T);
 
-  double rho = start;
-  float previous = start;
-  for (int steps = 0; steps < kMaxSteps;) {
+  // Newton steps on P(rho) = P, none larger than half the density so that
+  // the density stays positive.
+  const auto step = [&](double rho) {
     const PressureAndSlope at = PressureAt(terms, rho);
-    double delta = (P - at.pressure) / at.slope;
-    if (!std::isfinite(delta)) return -1;
-    if (std::fabs(delta) > rho / 2) delta = std::copysign(rho / 2, delta);
-    rho = rho + delta;
-
-    const float rounded = static_cast<float>(rho);
-    if (!std::isfinite(rounded)) return -1;
-    if (rounded == previous) return rounded > 0 ? rounded : -1;
-    previous = rounded;
-    ++steps;
-  }
-  return -1;
+    const double delta = (P - at.pressure) / at.slope;
+    return std::fabs(delta) > rho / 2 ? std::copysign(rho / 2, delta) : delta;
+  };
+  const std::optional<float> rho = IterateToSingle(start, kMaxSteps, step);
+  return rho && *rho > 0 ? *rho : -1;
 }
 
 }  // namespace tavrix

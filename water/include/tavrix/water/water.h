@@ -17,6 +17,10 @@ float SatPressure(float T);
 // computation fails.
 float WaterDensity(float T, float P);
 
+// The pressure (bar) that the equation of state gives at T in kelvin and a
+// density rho in g/cm3.
+double WaterPressure(float T, double rho);
+
 // The pressure at which a point "at saturation" (pressure 0) is taken:
 // SatPressure(T) raised to 1 bar; nothing at or above the critical
 // temperature, where no saturation pressure exists.

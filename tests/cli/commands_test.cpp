@@ -1,0 +1,136 @@
+#include "commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "point_input.h"
+#include "tavrix/model/rb_model.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix::cli {
+namespace {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Outcome Water(std::vector<std::string> values, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int code = RunWater({std::move(values)}, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+Outcome Pk(PkRequest request, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int code = RunPk(request, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+TEST(WaterCommand, PrintsPressureSaturationAndDensity) {
+  const Outcome run = Water({"25", "1", "100", "0.5", "400", "250"});
+  EXPECT_EQ(run.code, kExitOk);
+  EXPECT_EQ(run.out,
+            "25\t1\t0.0316874199\t0.997061193\n"
+            "100\t0.5\t1.01325274\t0.000292506535\n"
+            "400\t250\t292.479706\t0.166632295\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(WaterCommand, PressureZeroMeansSaturation) {
+  const Outcome run = Water({"25", "0", "100", "0", "374", "0", "380", "0"});
+  EXPECT_EQ(run.out,
+            "25\t1\t0.0316874199\t0.997061193\n"          // raised to 1 bar
+            "100\t1.01325274\t1.01325274\t0.958392501\n"  // the saturated liquid
+            "374\t220.661942\t220.661942\t0.389529854\n"
+            "380\tP(sat) does not exist\n");
+}
+
+TEST(WaterCommand, ReadsPairsFromStandardInput) {
+  const Outcome run = Water({"-"}, "25 1\n\t100\n0.5\n");
+  EXPECT_EQ(run.code, kExitOk);
+  EXPECT_EQ(run.out, Water({"25", "1", "100", "0.5"}).out);
+}
+
+TEST(WaterCommand, FailedDensityPrintsAQuestionMark) {
+  // Below 195.15 K the vapour start value cannot be formed.
+  EXPECT_EQ(Water({"-150", "1e-15"}).out, "-150\t1e-15\t1.63292333e-14\t?\n");
+}
+
+TEST(WaterCommand, RejectsBadInputOnStandardError) {
+  for (const auto& values : std::vector<std::vector<std::string>>{
+           {"25"}, {"25", "1", "50"}, {"25", "one"}, {"-273.15", "1"}, {"-300", "1"}, {"25", "-1"}, {"-"}}) {
+    const Outcome run = Water(values, "");
+    EXPECT_EQ(run.code, kExitBadInput);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err, "");
+  }
+}
+
+TEST(PkCommand, EvaluatesAsTheDataSheetDoes) {
+  PkRequest request{1.0, 2.0, 3.0, false, {"25", "1", "25", "0", "380", "0"}};
+  const Outcome run = Pk(request);
+  EXPECT_EQ(run.code, kExitOk);
+  // 25 C in single precision is 298.1499939 K, so tau is 1.0000000205, and
+  // Q at the program's density is about 1.7e-7.
+  EXPECT_EQ(run.out,
+            "25\t1\t0.997061193\t1.000000362\n"
+            "25\t1\t0.997061193\t1.000000362\n"
+            "380\tP(sat) does not exist\n");
+}
+
+TEST(PkCommand, HoldsAAndBInSinglePrecision) {
+  // 0.1 is no single-precision number: the printed pK shows which was used.
+  PkRequest request{0.0, 0.1, 0.0, true, {"25", "0.5"}};
+  const double Q = RBBasis(KelvinOf(25), 0.5f).Q;
+  const std::string out = Pk(request).out;
+  const std::string pK = out.substr(out.rfind('\t') + 1);
+  EXPECT_EQ(pK, FormatG(0.1f * Q, 10) + "\n");
+  EXPECT_NE(pK, FormatG(0.1 * Q, 10) + "\n");
+}
+
+TEST(PkCommand, DensityGivenDirectlyHasNoGasThreshold) {
+  PkRequest request{1.0, 1.0, 0.0, true, {"25", "0.1"}};
+  const RBPar par{1.0, 1.0f, 0.0f};
+  EXPECT_EQ(Pk(request).out,
+            "25\t-\t0.100000001\t" + FormatG(RBpK(par, KelvinOf(25), 0.1f), 10) + "\n");
+  request.values = {"25", "0"};
+  EXPECT_EQ(Pk(request).code, kExitBadInput);
+}
+
+TEST(TableCommand, PrintsTheSpreadsheetForm) {
+  TableRequest request;
+  request.pK298 = -0.8;
+  request.A = 1.2;
+  request.B = -300;
+  request.species = {"Na+", "Cl-"};
+  request.complex = "NaCl";
+  request.forExcel = true;
+  request.decComma = true;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunTable(request, out, err), kExitOk);
+  const std::string text = out.str();
+  EXPECT_EQ(text.substr(0, text.find('\n')), std::string(20, ' ') + "pK of dissociation of \"NaCl\"");
+  EXPECT_NE(text.find("\n  25,00\t     -0,800\t"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_EQ(text.back(), '\n');
+
+  request.species = {"a", "b", "c", "d", "e"};
+  std::ostringstream out2, err2;
+  EXPECT_EQ(RunTable(request, out2, err2), kExitBadInput);
+  EXPECT_NE(err2.str(), "");
+}
+
+TEST(FormatG, WritesNineSignificantDigitsWithAPoint) {
+  EXPECT_EQ(FormatG(0.1f, 9), "0.100000001");
+  EXPECT_EQ(FormatG(1e35, 9), "1e+35");
+  EXPECT_EQ(FormatG(1.0, 10), "1");
+}
+
+}  // namespace
+}  // namespace tavrix::cli

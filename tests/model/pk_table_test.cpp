@@ -1,0 +1,165 @@
+#include "tavrix/model/pk_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+
+#include "tavrix/numeric/format_masked.h"
+#include "tavrix/numeric/text_width.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+SpeciesNames Species(const char* first, const char* second) {
+  SpeciesNames names;
+  names[1] = FitToWidth(first, kSpeciesWidth);
+  names[2] = FitToWidth(second, kSpeciesWidth);
+  return names;
+}
+
+PkTableInput NaClInput() {
+  PkTableInput input;
+  input.title = PkTableTitle("NaCl");
+  input.par = {-0.8, 1.2f, -300.0f};
+  input.species = Species("Na+", "Cl-");
+  return input;
+}
+
+// The 12-character cell of temperature row i (1..11) and pressure column j (1..5).
+std::string Cell(const std::vector<std::string>& lines, int i, int j) {
+  return lines.at(static_cast<std::size_t>(i) + 3).substr(8 + 12 * static_cast<std::size_t>(j - 1), 12);
+}
+
+// (row, column) of every cell whose value carries the "?" mark.
+std::set<std::pair<int, int>> MarkedCells(const std::vector<std::string>& lines) {
+  std::set<std::pair<int, int>> marked;
+  for (int i = 1; i <= kTableRows; ++i) {
+    for (int j = 1; j <= kTableColumns; ++j) {
+      if (Cell(lines, i, j).back() == '?') marked.insert({i, j});
+    }
+  }
+  return marked;
+}
+
+TEST(PkTable, Layout) {
+  const std::vector<std::string> lines = PkTableLines(NaClInput());
+  ASSERT_EQ(lines.size(), 16u);
+  EXPECT_EQ(lines[0], std::string(20, ' ') + "pK of dissociation of \"NaCl\"");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "             P   r   e   s   s   u   r   e       (   b   a   r   )");
+  EXPECT_EQ(lines[3], "  t(\u00B0C)       Sat         500        1000        2000        5000");
+  EXPECT_EQ(lines[15], "");
+  const char* temperatures[] = {"  25.00 ", "  50.00 ", " 100.00 ", " 150.00 ",
+                                " 200.00 ", " 250.00 ", " 300.00 ", " 350.00 ",
+                                " 400.00 ", " 450.00 ", " 500.00 "};
+  for (int i = 1; i <= kTableRows; ++i) {
+    const std::string& line = lines[static_cast<std::size_t>(i) + 3];
+    EXPECT_EQ(line.size(), 68u) << line;
+    EXPECT_EQ(line.substr(0, 8), temperatures[i - 1]);
+  }
+}
+
+TEST(PkTable, LongTitleWidensTheTableWithoutPadding) {
+  PkTableInput input = NaClInput();
+  input.title = PkTableTitle(std::string(60, 'x'));
+  EXPECT_EQ(TableWidth(input.title, kTableColumns), 84);
+  EXPECT_EQ(PkTableLines(input)[0], input.title);
+  EXPECT_EQ(TableWidth("short", kTableColumns), 68);
+  // The width counts characters: a title of 70 two-byte characters is 70 wide.
+  std::string wide;
+  for (int k = 0; k < 70; ++k) wide += "\u00B0";
+  EXPECT_EQ(TableWidth(wide, kTableColumns), 70);
+}
+
+TEST(PkTable, SaturationColumn) {
+  PkTableInput input = NaClInput();
+  input.par = {0, 100.0f, 0};  // makes the pK sensitive to the density
+  const std::vector<std::string> lines = PkTableLines(input);
+
+  // Below 100 C the saturation pressure is under 1 bar: the cell is taken at 1 bar.
+  for (int i : {1, 2}) {
+    const float T = KelvinOf(TableTemperature(i));
+    const std::string atOneBar = FormatMasked("#######.###", RBpKSingle(input.par, T, WaterDensity(T, 1)));
+    const std::string atPsat =
+        FormatMasked("#######.###", RBpKSingle(input.par, T, WaterDensity(T, SatPressure(T))));
+    EXPECT_EQ(Cell(lines, i, 1).substr(0, 11), atOneBar);
+    EXPECT_NE(atOneBar, atPsat);
+  }
+  // From 400 C (at or above the critical temperature) there is no saturation.
+  for (int i = 1; i <= kTableRows; ++i) {
+    EXPECT_EQ(Cell(lines, i, 1) == "      ---   ", i >= 9) << "row " << i;
+  }
+}
+
+TEST(PkTable, ChargedComplexMarksDensitiesAboveOne) {
+  const std::vector<std::string> lines = PkTableLines(NaClInput());
+  const std::set<std::pair<int, int>> expected = {
+      {1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 2}, {2, 3}, {2, 4}, {2, 5},  // 25, 50 C from 500 bar
+      {3, 4}, {3, 5}, {4, 4}, {4, 5},                                  // 100, 150 C
+      {5, 5}, {6, 5}};                                                 // 200, 250 C
+  EXPECT_EQ(MarkedCells(lines), expected);
+  EXPECT_EQ(Cell(lines, 11, 2), "      gas   ");
+}
+
+TEST(PkTable, UnchargedComplexMarksDensitiesAboveOnePointOne) {
+  PkTableInput input = NaClInput();
+  input.species = Species("H+", "H2O");
+  const std::set<std::pair<int, int>> expected = {{1, 5}, {2, 5}, {3, 5}};
+  EXPECT_EQ(MarkedCells(PkTableLines(input)), expected);
+}
+
+TEST(PkTable, GasCellOnlyUnderTheDensityLimit) {
+  PkTableInput input = NaClInput();
+  int gasCells = 0;
+  for (const std::string& line : PkTableLines(input)) {
+    for (std::size_t at = line.find("gas"); at != std::string::npos; at = line.find("gas", at + 1)) ++gasCells;
+  }
+  EXPECT_EQ(gasCells, 1);
+
+  // With the limits lifted the 500 C / 500 bar cell (rho about 0.257) gets a
+  // value, out of the charged complex's range, within the uncharged one's.
+  input.noLimits = true;
+  EXPECT_EQ(Cell(PkTableLines(input), 11, 2).back(), '?');
+  input.species = Species("H2O", "");
+  EXPECT_EQ(Cell(PkTableLines(input), 11, 2).back(), ' ');
+  EXPECT_NE(Cell(PkTableLines(input), 11, 2).find('.'), std::string::npos);
+}
+
+TEST(PkTable, ValuesThatDoNotFitOrAreUndefined) {
+  PkTableInput input = NaClInput();
+  input.par.pK298 = 5e7;  // pK above 10^7 everywhere: the mask text shows
+  std::vector<std::string> lines = PkTableLines(input);
+  EXPECT_EQ(Cell(lines, 7, 3), "#######.### ");
+  EXPECT_EQ(Cell(lines, 1, 5), "#######.###?");
+
+  input.par.pK298 = kMissing;  // an undefined parameter gives no number
+  lines = PkTableLines(input);
+  EXPECT_EQ(Cell(lines, 7, 3), "    *error* ");
+  EXPECT_EQ(Cell(lines, 11, 2), "      gas   ");
+  EXPECT_EQ(Cell(lines, 11, 1), "      ---   ");
+}
+
+TEST(PkTable, DecimalCommaChangesOnlyTheDecimalPoints) {
+  PkTableInput input = NaClInput();
+  input.noLimits = true;
+  input.par.pK298 = 5e6;  // some cells hold the mask text
+  const std::vector<std::string> point = PkTableLines(input);
+  input.decComma = true;
+  const std::vector<std::string> comma = PkTableLines(input);
+  ASSERT_EQ(point.size(), comma.size());
+  for (std::size_t n = 0; n < 4; ++n) EXPECT_EQ(comma[n], point[n]);
+  for (int i = 1; i <= kTableRows; ++i) {
+    const std::string& p = point[static_cast<std::size_t>(i) + 3];
+    const std::string& c = comma[static_cast<std::size_t>(i) + 3];
+    ASSERT_EQ(p.size(), c.size());
+    for (std::size_t k = 0; k < p.size(); ++k) {
+      const bool decimalPoint = k == 4 || (k >= 8 && (k - 8) % 12 == 7 && p[k] == '.');
+      EXPECT_EQ(c[k], decimalPoint ? ',' : p[k]) << "row " << i << " char " << k << ": " << c;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tavrix

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/shows_as.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::ShowsAs;
+
+float Below(float x) { return std::nextafter(x, 0.0f); }
+
+TEST(SatPressure, WorkedValues) {
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(298.15f), "0.0316874");
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(373.15f), "1.0132527");
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(623.15f), "165.2117");
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(673.15f), "292.4797");  // the extension
+}
+
+TEST(SatPressure, SwitchesToTheExpansionAt314Kelvin) {
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(Below(314.0f)), "0.0772234");
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(314.0f), "0.0772235");
+  // At 314 K the low-temperature formula would give 0.07722353; the
+  // expansion lies about 5e-7 relative below it.
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(Below(314.0f)), "0.07722341");
+  EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(314.0f), "0.07722349");
+}
+
+TEST(SatPressure, MeetsTheStraightLineAtTheCriticalPoint) {
+  EXPECT_EQ(SatPressure(647.25f), 220.93f);
+  EXPECT_NEAR(SatPressure(Below(647.25f)), 220.93f, 1e-3f);
+  EXPECT_NEAR(SatPressure(std::nextafter(647.25f, 1000.0f)), 220.93f, 1e-3f);
+  // The extension rises about 2.7625 bar per kelvin.
+  EXPECT_NEAR(SatPressure(657.25f) - SatPressure(647.25f), 27.625f, 0.01f);
+}
+
+TEST(SatPressure, RisesWithTemperature) {
+  float previous = SatPressure(273.15f);
+  for (float T = 274.15f; T < 800.0f; T += 0.5f) {
+    const float P = SatPressure(T);
+    ASSERT_GT(P, previous) << "T = " << T;
+    previous = P;
+  }
+}
+
+TEST(SaturationPoint, IsAtLeastOneBarAndEndsAtTheCriticalTemperature) {
+  EXPECT_EQ(SaturationPoint(KelvinOf(25.0f)), 1.0f);
+  EXPECT_EQ(SaturationPoint(KelvinOf(100.0f)), SatPressure(KelvinOf(100.0f)));
+  EXPECT_EQ(SaturationPoint(KelvinOf(374.0f)), SatPressure(KelvinOf(374.0f)));
+  EXPECT_FALSE(SaturationPoint(647.25f).has_value());
+  EXPECT_FALSE(SaturationPoint(KelvinOf(380.0f)).has_value());
+}
+
+TEST(KelvinOf, IsHeldInSinglePrecision) {
+  EXPECT_EQ(KelvinOf(25.0f), 298.15f);
+  EXPECT_NE(static_cast<double>(KelvinOf(25.0f)), 298.15);
+  EXPECT_EQ(KelvinOf(380.0f), 653.15f);
+}
+
+}  // namespace
+}  // namespace tavrix
