@@ -10,8 +10,16 @@ namespace tavrix {
 class CellContent {
  public:
   CellContent() = default;
-  static CellContent Number(double x) { return CellContent(Value(x)); }
-  static CellContent Text(std::string s) { return CellContent(Value(std::move(s))); }
+  static CellContent Number(double x) {
+    CellContent cell;
+    cell.value_.emplace<double>(x);
+    return cell;
+  }
+  static CellContent Text(std::string s) {
+    CellContent cell;
+    cell.value_.emplace<std::string>(std::move(s));
+    return cell;
+  }
 
   bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
   bool IsNumber() const { return std::holds_alternative<double>(value_); }
@@ -24,9 +32,7 @@ class CellContent {
   friend bool operator==(const CellContent&, const CellContent&) = default;
 
  private:
-  using Value = std::variant<std::monostate, double, std::string>;
-  explicit CellContent(Value v) : value_(std::move(v)) {}
-  Value value_;
+  std::variant<std::monostate, double, std::string> value_;
 };
 
 }  // namespace tavrix
