@@ -1,6 +1,5 @@
 #include "tavrix/numeric/number_text.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -167,11 +166,6 @@ double LeadingNumber(std::string_view s) {
   const auto value = Convert<double>(*scanned);
   if (value) return *value;
   return scanned->canonical.front() == '-' ? -HUGE_VAL : HUGE_VAL;
-}
-
-std::string WithDecimalSeparator(std::string s, bool decComma) {
-  if (decComma) std::replace(s.begin(), s.end(), '.', ',');
-  return s;
 }
 
 }  // namespace tavrix

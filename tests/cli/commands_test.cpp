@@ -126,11 +126,5 @@ TEST(TableCommand, PrintsTheSpreadsheetForm) {
   EXPECT_NE(err2.str(), "");
 }
 
-TEST(FormatG, WritesNineSignificantDigitsWithAPoint) {
-  EXPECT_EQ(FormatG(0.1f, 9), "0.100000001");
-  EXPECT_EQ(FormatG(1e35, 9), "1e+35");
-  EXPECT_EQ(FormatG(1.0, 10), "1");
-}
-
 }  // namespace
 }  // namespace tavrix::cli

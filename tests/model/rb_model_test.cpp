@@ -36,19 +36,6 @@ TEST(RBpK, WithoutElectrostaticTermsScalesWithTemperatureOnly) {
   }
 }
 
-TEST(RBpK, DensityEntersThroughTheWaterTermOnly) {
-  // Denser water at the same temperature lowers Q (its log10 rho factor is
-  // negative near 298 K), and A multiplies Q.
-  const double T = 373.15;
-  const RBBasisTerms thin = RBBasis(T, 0.7);
-  const RBBasisTerms dense = RBBasis(T, 1.0);
-  EXPECT_EQ(thin.tau, dense.tau);
-  EXPECT_GT(thin.Q, dense.Q);
-  EXPECT_DOUBLE_EQ(thin.QOverT, thin.Q / T);
-  const RBPar par{0, 1, 0};
-  EXPECT_DOUBLE_EQ(RBpK(par, T, 0.7) - RBpK(par, T, 1.0), static_cast<double>(thin.Q - dense.Q));
-}
-
 TEST(RBpKSingle, AgreesWithTheDoubleEvaluationToSinglePrecision) {
   const RBPar par{-0.78, 1.9f, -640.0f};
   for (float t = 25; t <= 500; t += 25) {

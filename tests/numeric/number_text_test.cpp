@@ -108,11 +108,6 @@ TEST(LeadingNumber, ReadsThePrefixAndIgnoresTheRest) {
   EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
 }
 
-TEST(DecimalSeparator, DisplayRuleSwapsThePoint) {
-  EXPECT_EQ(WithDecimalSeparator("   3.142", true), "   3,142");
-  EXPECT_EQ(WithDecimalSeparator("   3.142", false), "   3.142");
-}
-
 // Restores the process's number format after a test that changes it.
 class NumberLocale : public testing::Test {
  protected:

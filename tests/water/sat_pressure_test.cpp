@@ -53,11 +53,5 @@ TEST(SaturationPoint, IsAtLeastOneBarAndEndsAtTheCriticalTemperature) {
   EXPECT_FALSE(SaturationPoint(KelvinOf(380.0f)).has_value());
 }
 
-TEST(KelvinOf, IsHeldInSinglePrecision) {
-  EXPECT_EQ(KelvinOf(25.0f), 298.15f);
-  EXPECT_NE(static_cast<double>(KelvinOf(25.0f)), 298.15);
-  EXPECT_EQ(KelvinOf(380.0f), 653.15f);
-}
-
 }  // namespace
 }  // namespace tavrix

@@ -36,8 +36,4 @@ CellContent CellValue(const std::string& s, bool decComma);
 // Independent of the decimal separator in force.
 double LeadingNumber(std::string_view s);
 
-// Shows formatted text ('.' as its point) the way the user's system writes
-// numbers: under a decimal comma every '.' becomes ','.
-std::string WithDecimalSeparator(std::string s, bool decComma);
-
 }  // namespace tavrix
