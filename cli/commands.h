@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,39 @@ struct TableRequest {
   bool decComma = false;
   bool forExcel = false;
 };
+
+// The workbook commands: each BOOK in turn, reported under its name when
+// there are several. The exit code is the highest of the books'.
+struct CheckRequest {
+  std::vector<std::string> books;
+  bool noLimits = false;
+  bool write = false;  // save the pass's own rewrites
+};
+
+struct FitRequest {
+  std::vector<std::string> books;
+  bool noLimits = false;
+  bool limits = false;  // enforce the "<" points
+  std::optional<std::vector<std::string>> fit;  // parameters to fit (pK298, A, B)
+  bool dryRun = false;
+};
+
+struct SheetTableRequest {
+  std::vector<std::string> books;
+  bool noLimits = false;
+  bool forExcel = false;
+};
+
+struct ExportRequest {
+  std::vector<std::string> books;
+  bool noLimits = false;
+  std::string to;  // "" for data.txt in the home folder
+};
+
+int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err);
+int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err);
+int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err);
+int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
 
 int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err);

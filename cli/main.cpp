@@ -12,22 +12,83 @@ void AddPointValues(CLI::App& command, std::vector<std::string>& values, const c
   command.add_option("values", values, what)->required()->allow_extra_args();
 }
 
-void AddParameters(CLI::App& command, double& pK298, double& A, double& B) {
-  command.add_option("--pk298", pK298, "pK(298), the pK at 298.15 K")->required();
-  command.add_option("--A", A, "A(zz/a)")->required();
-  command.add_option("--B", B, "B(zz/a)")->required();
+struct Parameters {
+  std::optional<double> pK298, A, B;
+};
+
+void AddParameters(CLI::App& command, Parameters& p) {
+  command.add_option("--pk298", p.pK298, "pK(298), the pK at 298.15 K");
+  command.add_option("--A", p.A, "A(zz/a)");
+  command.add_option("--B", p.B, "B(zz/a)");
+}
+
+bool AllGiven(const Parameters& p) { return p.pK298 && p.A && p.B; }
+bool AnyGiven(const Parameters& p) { return p.pK298 || p.A || p.B; }
+
+CLI::Option* AddBooks(CLI::App& command, std::vector<std::string>& books) {
+  return command.add_option("books", books, "data sheets (.csv), handled in turn")
+      ->check(CLI::ExistingFile);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The user's number format decides the decimal separator of the pK table.
+  // The user's number format decides the decimal separator of the sheet and the table.
   std::setlocale(LC_ALL, "");
 
-  CLI::App app{"Tavrix: the RB model of the dissociation constant of aqueous complexes"};
+  CLI::App app{"Tavrix: fits the RB model of the dissociation constant of aqueous complexes"};
   app.require_subcommand(1);
-  app.positionals_at_end();
 
+  // --- Workbook commands ---------------------------------------------------
+  CheckRequest check;
+  CLI::App* checkCommand = app.add_subcommand(
+      "check", "Read and check data sheets; print the complex, point counts, the error of the "
+               "initial values and the parameters. Exit code 2 on a data-sheet error.");
+  AddBooks(*checkCommand, check.books)->required();
+  checkCommand->add_flag("--ie", check.noLimits, "lift the range limits of temperature, "
+                                                 "pressure and density");
+  checkCommand->add_flag("--write", check.write, "save the pass's rewrites of the parameter cells");
+
+  FitRequest fit;
+  std::vector<std::string> fitNames;
+  CLI::App* fitCommand = app.add_subcommand(
+      "fit", "Fit the RB parameters to the points of data sheets and save the result into "
+             "them. Exit code 3 when no solution is found.");
+  AddBooks(*fitCommand, fit.books)->required();
+  auto* fitOption = fitCommand->add_option(
+      "--fit", fitNames,
+      "the parameters to fit, e.g. pK298,A (default: as the sheet says: those with an "
+      "uncertainty or without an initial value)")->delimiter(',');
+  fitCommand->add_flag("--limits", fit.limits, "enforce the \"<\" points as upper limits");
+  fitCommand->add_flag("--ie", fit.noLimits, "lift the range limits");
+  fitCommand->add_flag("--dry-run", fit.dryRun, "print the result but leave the files as they are");
+
+  ExportRequest exportRequest;
+  CLI::App* exportCommand = app.add_subcommand(
+      "export", "Append the complex and its fitted parameters to data.txt in the home folder "
+                "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
+  AddBooks(*exportCommand, exportRequest.books)->required();
+  exportCommand->add_option("--to", exportRequest.to, "append to this file instead");
+  exportCommand->add_flag("--ie", exportRequest.noLimits, "lift the range limits");
+
+  // --- pK table: of a data sheet's fit, or of given parameters -------------
+  SheetTableRequest sheetTable;
+  TableRequest table;
+  Parameters tableParameters;
+  CLI::App* tableCommand = app.add_subcommand(
+      "table", "The pK table over 25-500 degrees C and saturation-5000 bar: of the fitted "
+               "parameters of data sheets (exit code 4 when a sheet shows none), or of "
+               "parameters given with --pk298, --A and --B.");
+  AddBooks(*tableCommand, sheetTable.books);
+  AddParameters(*tableCommand, tableParameters);
+  tableCommand->add_option("--species", table.species,
+                           "with parameters: a basic species of the complex, in order (up to four)");
+  tableCommand->add_option("--complex", table.complex, "with parameters: the complex's name");
+  tableCommand->add_flag("--ie", table.noLimits, "lift the model's density limits");
+  tableCommand->add_flag("--comma", table.decComma, "with parameters: write a decimal comma");
+  tableCommand->add_flag("--excel", table.forExcel, "tab-separated columns for a spreadsheet");
+
+  // --- Calculators -----------------------------------------------------------
   WaterRequest water;
   CLI::App* waterCommand = app.add_subcommand(
       "water",
@@ -37,29 +98,53 @@ int main(int argc, char** argv) {
                  "pairs of t (degrees C) and P (bar), or - to read them from standard input");
 
   PkRequest pk;
+  Parameters pkParameters;
   CLI::App* pkCommand = app.add_subcommand(
       "pk", "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated.");
-  AddParameters(*pkCommand, pk.pK298, pk.A, pk.B);
+  AddParameters(*pkCommand, pkParameters);
   pkCommand->add_flag("--density", pk.density,
                       "the second number of each pair is the water density in g/cm3");
   AddPointValues(*pkCommand, pk.values,
                  "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
                  "standard input");
 
-  TableRequest table;
-  CLI::App* tableCommand = app.add_subcommand(
-      "table", "The pK table over 25-500 degrees C and saturation-5000 bar.");
-  AddParameters(*tableCommand, table.pK298, table.A, table.B);
-  tableCommand->add_option("--species", table.species,
-                           "a basic species of the complex, in order (up to four)");
-  tableCommand->add_option("--complex", table.complex, "the complex's name, for the title");
-  tableCommand->add_flag("--ie", table.noLimits, "lift the model's density limits");
-  tableCommand->add_flag("--comma", table.decComma, "write a decimal comma");
-  tableCommand->add_flag("--excel", table.forExcel, "tab-separated columns for a spreadsheet");
-
   CLI11_PARSE(app, argc, argv);
 
+  if (checkCommand->parsed()) return RunCheck(check, std::cout, std::cerr);
+  if (fitCommand->parsed()) {
+    if (fitOption->count() > 0) fit.fit = fitNames;
+    return RunFit(fit, std::cout, std::cerr);
+  }
+  if (exportCommand->parsed()) return RunExport(exportRequest, std::cout, std::cerr);
   if (waterCommand->parsed()) return RunWater(water, std::cin, std::cout, std::cerr);
-  if (pkCommand->parsed()) return RunPk(pk, std::cin, std::cout, std::cerr);
+
+  if (pkCommand->parsed()) {
+    if (!AllGiven(pkParameters)) {
+      std::cerr << "tavrix pk: --pk298, --A and --B are required\n";
+      return kExitBadInput;
+    }
+    pk.pK298 = *pkParameters.pK298;
+    pk.A = *pkParameters.A;
+    pk.B = *pkParameters.B;
+    return RunPk(pk, std::cin, std::cout, std::cerr);
+  }
+
+  // table
+  if (!sheetTable.books.empty()) {
+    if (AnyGiven(tableParameters)) {
+      std::cerr << "tavrix table: give either data sheets or --pk298, --A and --B, not both\n";
+      return kExitBadInput;
+    }
+    sheetTable.noLimits = table.noLimits;
+    sheetTable.forExcel = table.forExcel;
+    return RunSheetTable(sheetTable, std::cout, std::cerr);
+  }
+  if (!AllGiven(tableParameters)) {
+    std::cerr << "tavrix table: give data sheets, or --pk298, --A and --B\n";
+    return kExitBadInput;
+  }
+  table.pK298 = *tableParameters.pK298;
+  table.A = *tableParameters.A;
+  table.B = *tableParameters.B;
   return RunTable(table, std::cout, std::cerr);
 }

@@ -168,4 +168,15 @@ double LeadingNumber(std::string_view s) {
   return scanned->canonical.front() == '-' ? -HUGE_VAL : HUGE_VAL;
 }
 
+std::string GeneralText(double x, bool decComma) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 15).ptr;
+  std::string out(text, end);
+  for (char& c : out) {
+    if (c == 'e') c = 'E';
+    if (c == '.' && decComma) c = ',';
+  }
+  return out;
+}
+
 }  // namespace tavrix

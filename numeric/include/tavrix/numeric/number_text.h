@@ -36,4 +36,9 @@ CellContent CellValue(const std::string& s, bool decComma);
 // Independent of the decimal separator in force.
 double LeadingNumber(std::string_view s);
 
+// A number as a spreadsheet's General format shows its stored value: at
+// most 15 significant digits, exponent form ("1E+35", "1.5E-05") for very
+// large and very small magnitudes, the system decimal separator.
+std::string GeneralText(double x, bool decComma);
+
 }  // namespace tavrix

@@ -1,0 +1,141 @@
+#include <algorithm>
+#include <functional>
+#include <ostream>
+
+#include "book.h"
+#include "commands.h"
+#include "tavrix/fit/fit_result.h"
+#include "tavrix/fit/optimize.h"
+#include "tavrix/model/pk_table.h"
+#include "tavrix/numeric/number_text.h"
+#include "tavrix/sheet/layout.h"
+#include "tavrix/sheet/sheet_pass.h"
+
+namespace tavrix::cli {
+namespace {
+
+using layout::kColE;
+using layout::kColF;
+using layout::kColG;
+
+constexpr const char* kParameterNames[3] = {"pK(298)", "A(zz/a)", "B(zz/a)"};
+constexpr const char* kFitNames[3] = {"pK298", "A", "B"};
+
+// Runs `command` on every book after a clean sheet pass; the exit code is
+// the highest any book gave.
+int ForEachBook(const std::vector<std::string>& paths, bool noLimits, std::ostream& out,
+                std::ostream& err, const std::function<int(Book&, const Output&)>& command) {
+  int worst = kExitOk;
+  for (const std::string& path : paths) {
+    Output output{out, err, paths.size() > 1 ? path + ": " : ""};
+    Book book;
+    book.path = path;
+    int code = OpenAndPass(book, noLimits, output);
+    if (code == kExitOk) code = command(book, output);
+    worst = std::max(worst, code);
+  }
+  return worst;
+}
+
+std::string Cell(Book& book, int row, int col) { return book.sheet.CellText(row, col); }
+
+int GateOnShownResult(Book& book, const Output& output) {
+  if (ResultIsShown(book.problem, book.sheet, book.view)) return kExitOk;
+  output.err << output.prefix
+             << "the sheet does not show fitted parameters; run tavrix fit first\n";
+  return kExitNoResultShown;
+}
+
+// Sets the fit boxes from --fit, refusing to hold fixed a parameter that
+// has no value (the window ticks such a box again when it is cleared).
+bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names, const Output& output) {
+  for (const std::string& name : names) {
+    if (std::find(std::begin(kFitNames), std::end(kFitNames), name) == std::end(kFitNames)) {
+      output.err << output.prefix << "unknown parameter '" << name
+                 << "' in --fit (use pK298, A, B)\n";
+      return false;
+    }
+  }
+  for (int i = 0; i < 3; ++i) {
+    const bool fitted = std::find(names.begin(), names.end(), kFitNames[i]) != names.end();
+    const bool noValue = book.view.labels[static_cast<std::size_t>(i)] == "?" &&
+                         !TextToDouble(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
+    if (!fitted && noValue) {
+      output.err << output.prefix << kParameterNames[i]
+                 << " has no initial value and cannot be held fixed; add " << kFitNames[i]
+                 << " to --fit\n";
+      return false;
+    }
+    book.view.SetFitParameter(i, fitted);
+  }
+  UpdateOptimizeButton(book.problem, book.view);
+  return true;
+}
+
+}  // namespace
+
+int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
+  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+    const Problem& p = book.problem;
+    o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
+          << o.prefix << "points: " << p.NPoints << " (weighted " << p.NWeighted << ", weight 0 "
+          << p.NZero << ", \"<\" " << p.NRestr << ")\n"
+          << o.prefix << "error of the initial values (E12): "
+          << Cell(book, layout::kErrorRow, kColE) << "\n";
+    for (int i = 0; i < 3; ++i) {
+      o.out << o.prefix << kParameterNames[i] << ": " << book.view.labels[static_cast<std::size_t>(i)]
+            << "\n";
+    }
+    if (request.write && !SaveBook(book, o)) return kExitBadInput;
+    return kExitOk;
+  });
+}
+
+int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
+  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+    if (request.fit && !ChooseFittedParameters(book, *request.fit, o)) return kExitBadInput;
+    if (!book.view.optimizeEnabled) {
+      o.err << o.prefix << "nothing to fit: choose 1 to " << std::min(3, book.problem.NPoints)
+            << " parameters for " << book.problem.NPoints << " points\n";
+      return kExitBadInput;
+    }
+    book.view.limits = request.limits;
+    if (!Optimize(book.problem, book.sheet, book.view)) {
+      o.err << o.prefix << book.view.messages.back().text << "\n";
+      return kExitNoSolution;  // the file is left as it was
+    }
+    ShowParams(book.problem, book.sheet, book.view);
+
+    for (int i = 0; i < 3; ++i) {
+      const int row = layout::ParamRow(i);
+      const std::string uncertainty = Cell(book, row, kColG);
+      o.out << o.prefix << kParameterNames[i] << ": " << Cell(book, row, kColF)
+            << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
+    }
+    o.out << o.prefix << "fit error (F12): " << Cell(book, layout::kErrorRow, kColF) << "\n";
+    if (!request.dryRun && !SaveBook(book, o)) return kExitBadInput;
+    return kExitOk;
+  });
+}
+
+int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
+  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+    if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
+    for (const std::string& line : TableTextLines(BuildPkTable(book.problem, book.sheet), request.forExcel)) {
+      o.out << line << "\n";
+    }
+    return kExitOk;
+  });
+}
+
+int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
+  const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
+  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+    if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
+    const bool written = ExportToDataTxt(book.problem, book.sheet, book.view, path);
+    (written ? o.out : o.err) << o.prefix << book.view.messages.back().text << "(" << path << ")\n";
+    return written ? kExitOk : kExitBadInput;
+  });
+}
+
+}  // namespace tavrix::cli

@@ -1,0 +1,41 @@
+#include <cmath>
+
+#include "tavrix/fit/fit_result.h"
+#include "tavrix/model/pk_table.h"
+#include "tavrix/numeric/format_masked.h"
+#include "tavrix/numeric/number_text.h"
+#include "tavrix/sheet/layout.h"
+
+namespace tavrix {
+
+bool ResultIsShown(Problem& problem, SheetHost& sheet, const View& view) {
+  if (view.GetWindowState() == WindowState::kCompact) return false;
+  for (int c = 0; c < 3; ++c) {
+    const std::string t = sheet.CellText(layout::ParamRow(c), layout::kColF);
+    if (!IsNumericText(t, problem.DecComma)) return false;
+
+    const std::string& mask = problem.ParFmt[static_cast<std::size_t>(c)];
+    float* single = c == 1 ? &problem.OptPar.A : (c == 2 ? &problem.OptPar.B : nullptr);
+    const double value = single ? *single : problem.OptPar.pK298;
+    if (!(std::fabs(value) < kUndefinedFrom)) return false;  // no value to show
+    const auto v = static_cast<float>(value);
+    const auto v2 = static_cast<float>(LeadingNumber(FormatMasked(mask, v)));
+    if (TextToFloat(t, problem.DecComma) != v2) return false;
+    if (single) *single = v2;
+    else problem.OptPar.pK298 = v2;
+  }
+  return true;
+}
+
+std::vector<std::string> BuildPkTable(Problem& problem, SheetHost& sheet) {
+  ComplexIsCharged(problem.Species);
+  PkTableInput input;
+  input.title = PkTableTitle(sheet.CellText(layout::kComplexRow, layout::kColC));
+  input.par = problem.OptPar;
+  input.species = problem.Species;
+  input.noLimits = problem.NoLimits;
+  input.decComma = problem.DecComma;
+  return PkTableLines(input);
+}
+
+}  // namespace tavrix
