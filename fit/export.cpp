@@ -71,8 +71,9 @@ bool ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view, const
                      MessageIcon::kCritical);
     return false;
   }
-  if (!Write(file.get(), record.body)) {
-    view.ShowMessage("Could not write to file '" + name + "' ", MessageIcon::kCritical);
+  if (!Write(file.get(), record.body)) {  // reported too, so that no failure passes for success
+    view.ShowMessage("Could not write to file '" + name + "' (is it protected?) ",
+                     MessageIcon::kCritical);
     return false;
   }
   view.ShowMessage("Added to the file '" + name + "' ", MessageIcon::kInformation);

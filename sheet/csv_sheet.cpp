@@ -29,24 +29,35 @@ CellContent FieldContent(std::string_view field, bool quoted) {
   return CellContent::Text(std::string(field));
 }
 
+// The reader is fed one byte at a time, so that when it hands over a field
+// the offset of the byte that ended it is known, and with it whether the
+// field began with a quote (the parser keeps that to itself).
 struct LoadState {
-  csv_parser* parser;
+  const std::string* text;
   MemoryGrid* grid;
+  std::size_t offset = 0;      // the byte being parsed
+  std::size_t fieldStart = 0;  // where the current field began
   int row = 1;
   int col = 1;
   int lastEnd = 0;  // the character that ended the previous record
   bool fieldSinceEnd = false;
 };
 
+bool BeganWithQuote(const LoadState& s) {
+  std::size_t i = s.fieldStart;
+  while (i < s.offset && ((*s.text)[i] == ' ' || (*s.text)[i] == '\t')) ++i;
+  return i < s.offset && (*s.text)[i] == '"';
+}
+
 void OnField(void* data, std::size_t length, void* state) {
   auto& s = *static_cast<LoadState*>(state);
-  // The parser still knows, while it hands over a field, whether it was quoted.
   const CellContent content =
       FieldContent(std::string_view(static_cast<const char*>(data), data ? length : 0),
-                   s.parser->quoted != 0);
+                   BeganWithQuote(s));
   if (!content.IsEmpty()) s.grid->Put(s.row, s.col, content);
   ++s.col;
   s.fieldSinceEnd = true;
+  s.fieldStart = s.offset + 1;
 }
 
 // Every line break ends a row, so that empty lines keep their row; the LF
@@ -56,6 +67,7 @@ void OnRecordEnd(int c, void* state) {
   const bool secondHalfOfCrLf = c == CSV_LF && s.lastEnd == CSV_CR && !s.fieldSinceEnd;
   s.lastEnd = c;
   s.fieldSinceEnd = false;
+  s.fieldStart = s.offset + 1;
   if (secondHalfOfCrLf) return;
   ++s.row;
   s.col = 1;
@@ -129,9 +141,13 @@ MemoryGrid LoadCsvSheet(const std::string& path, bool decimalComma) {
   const std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
 
   MemoryGrid grid(decimalComma);
-  LoadState state{&parser, &grid};
-  if (csv_parse(&parser, text.data(), text.size(), OnField, OnRecordEnd, &state) != text.size() ||
-      csv_fini(&parser, OnField, OnRecordEnd, &state) != 0) {
+  LoadState state{&text, &grid};
+  for (; state.offset < text.size(); ++state.offset) {
+    if (csv_parse(&parser, &text[state.offset], 1, OnField, OnRecordEnd, &state) != 1) {
+      throw HostError("could not read '" + path + "' as CSV: " + csv_strerror(csv_error(&parser)));
+    }
+  }
+  if (csv_fini(&parser, OnField, OnRecordEnd, &state) != 0) {
     throw HostError("could not read '" + path + "' as CSV: " + csv_strerror(csv_error(&parser)));
   }
   return grid;

@@ -1,0 +1,42 @@
+#include "support/data_sheet.h"
+
+#include "tavrix/numeric/number_text.h"
+
+namespace tavrix::testing_support {
+
+CellContent Typed(const std::string& text) {
+  if (text.empty()) return CellContent();
+  if (IsNumericText(text, false)) return CellContent::Number(*TextToDouble(text, false));
+  return CellContent::Text(text);
+}
+
+void Type(MemoryGrid& grid, int row, int col, const std::string& text) { grid.Put(row, col, Typed(text)); }
+
+MemoryGrid BuildSheet(const SheetSpec& spec, bool decimalComma) {
+  MemoryGrid grid(decimalComma);
+  const auto row = [&](int r, std::vector<std::string> cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) Type(grid, r, static_cast<int>(c) + 1, cells[c]);
+  };
+  row(1, {"Dissociation of NaCl"});
+  row(2, {"", "Complex:", spec.complex});
+  row(3, {"", "Coef.", "Basic species"});
+  for (std::size_t i = 0; i < spec.species.size(); ++i) {
+    row(4 + static_cast<int>(i), {"", spec.species[i].first, spec.species[i].second});
+  }
+  row(8, {"Parameter", "", "Reference", "", "init.", "opt.", "\u00B1", "Comment"});
+  const char* names[3] = {"pK(298):", "A(zz/a):", "B(zz/a):"};
+  for (int i = 0; i < 3; ++i) {
+    row(9 + i, {names[i], spec.reference[i], "", "", spec.initial[i], spec.optimized[i],
+                spec.uncertainty[i]});
+  }
+  row(12, {"", "", "", "error:"});
+  row(13, {"Experimental point", "", "", "", "pK"});
+  row(14, {"T, C", "P, bar", "D, g/cm3", "weight", "exper.", "opt.", "error", "Comment"});
+  for (std::size_t k = 0; k < spec.points.size(); ++k) {
+    const TypedPoint& p = spec.points[k];
+    row(15 + static_cast<int>(k), {p.t, p.P, p.D, p.weight, p.pK, "", "", p.comment});
+  }
+  return grid;
+}
+
+}  // namespace tavrix::testing_support
