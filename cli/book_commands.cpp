@@ -8,6 +8,7 @@
 #include "tavrix/fit/optimize.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/numeric/number_text.h"
+#include "tavrix/numeric/text_width.h"
 #include "tavrix/sheet/layout.h"
 #include "tavrix/sheet/sheet_pass.h"
 
@@ -83,8 +84,8 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
           << o.prefix << "error of the initial values (E12): "
           << Cell(book, layout::kErrorRow, kColE) << "\n";
     for (int i = 0; i < 3; ++i) {
-      o.out << o.prefix << kParameterNames[i] << ": " << book.view.labels[static_cast<std::size_t>(i)]
-            << "\n";
+      o.out << o.prefix << kParameterNames[i] << ": "
+            << TrimBlanks(book.view.labels[static_cast<std::size_t>(i)]) << "\n";
     }
     if (request.write && !SaveBook(book, o)) return kExitBadInput;
     return kExitOk;

@@ -46,7 +46,7 @@ struct FitRequest {
   std::vector<std::string> books;
   bool noLimits = false;
   bool limits = false;  // enforce the "<" points
-  std::optional<std::vector<std::string>> fit;  // parameters to fit (pK298, A, B)
+  std::optional<std::vector<std::string>> fit = std::nullopt;  // parameters to fit (pK298, A, B)
   bool dryRun = false;
 };
 
@@ -59,7 +59,7 @@ struct SheetTableRequest {
 struct ExportRequest {
   std::vector<std::string> books;
   bool noLimits = false;
-  std::string to;  // "" for data.txt in the home folder
+  std::string to = "";  // "" for data.txt in the home folder
 };
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err);

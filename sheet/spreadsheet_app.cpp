@@ -1,0 +1,87 @@
+#include "tavrix/sheet/spreadsheet_app.h"
+
+#include <filesystem>
+
+#include "tavrix/sheet/sheet_pass.h"
+
+namespace tavrix {
+
+void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, View& view) {
+  const std::optional<std::string> book = app.ActiveWorkbookName();
+  if (!book) throw HostError("no workbook is open");
+  const std::string sheetName = app.ActiveSheetName();
+  app.WatchSheet(&sheet);
+  app.ClearChanged();
+  SheetPass(problem, sheet, view, *book, sheetName);
+}
+
+void MemoryApp::AddFile(const std::string& path,
+                        std::vector<std::pair<std::string, MemoryGrid>> sheets) {
+  files_[path] = std::move(sheets);
+}
+
+bool MemoryApp::OpenWorkbook(const std::string& path, bool asTemplate) {
+  const auto file = files_.find(path);
+  if (file == files_.end()) return false;
+  Workbook book;
+  book.name = asTemplate ? "Untitled " + std::to_string(++untitled_)
+                         : std::filesystem::path(path).filename().string();
+  for (const auto& [name, grid] : file->second) {
+    book.sheets.push_back({name, std::make_unique<MemoryGrid>(grid)});
+  }
+  books_.push_back(std::move(book));
+  active_ = static_cast<int>(books_.size());
+  return true;
+}
+
+MemoryApp::Workbook& MemoryApp::Book(int index) {
+  if (index < 1 || index > WorkbookCount()) throw HostError("no workbook " + std::to_string(index));
+  return books_[static_cast<std::size_t>(index - 1)];
+}
+
+MemoryApp::Workbook& MemoryApp::Active() { return Book(active_); }
+
+void MemoryApp::ActivateWorkbook(int index) {
+  Book(index);
+  active_ = index;
+}
+
+void MemoryApp::CloseWorkbook(int index) {
+  Book(index);
+  books_.erase(books_.begin() + (index - 1));
+  if (active_ >= index) --active_;
+  if (active_ == 0 && !books_.empty()) active_ = 1;
+}
+
+std::optional<std::string> MemoryApp::ActiveWorkbookName() {
+  if (active_ == 0) return std::nullopt;
+  return Active().name;
+}
+
+SheetHost* MemoryApp::ActiveSheet() {
+  if (active_ == 0) return nullptr;
+  Workbook& book = Active();
+  if (book.sheets.empty()) return nullptr;
+  return book.sheets[static_cast<std::size_t>(book.activeSheet)].grid.get();
+}
+
+std::string MemoryApp::ActiveSheetName() {
+  Workbook& book = Active();
+  if (book.sheets.empty()) throw HostError("the workbook has no sheet");
+  return book.sheets[static_cast<std::size_t>(book.activeSheet)].name;
+}
+
+SheetHost* MemoryApp::FirstWorksheet() {
+  if (active_ == 0) return nullptr;
+  for (const Sheet& sheet : Active().sheets) {
+    if (sheet.grid) return sheet.grid.get();
+  }
+  return nullptr;
+}
+
+void MemoryApp::UserEdit(SheetHost* sheet, int row, int col, const CellContent& value) {
+  sheet->SetCell(row, col, value);
+  if (events_ && sheet == watched_) changed_ = true;
+}
+
+}  // namespace tavrix
