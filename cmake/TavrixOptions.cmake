@@ -20,6 +20,12 @@ if(TAVRIX_SANITIZE)
   target_link_options(tavrix_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(TAVRIX_FUZZ)
+  target_compile_options(tavrix_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(tavrix_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # tavrix_library(NAME SOURCES... [DEPENDS targets...])
 # One library per folder; its public headers live in <folder>/include.
 function(tavrix_library name)

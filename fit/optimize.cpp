@@ -1,5 +1,7 @@
 #include "tavrix/fit/optimize.h"
 
+#include <cmath>
+#include <optional>
 #include <vector>
 
 #include "tavrix/sheet/fit_error.h"
@@ -29,12 +31,16 @@ void EliminateFixed(FitMat& fit, int& m, const Problem& problem, const View& vie
   }
 }
 
-// The fitted parameters from the solution, the others from the initial values.
-RBPar Parameters(const FitMat& fit, const Problem& problem, const View& view) {
+// The fitted parameters from the solution, the others from the initial
+// values; nothing when a fitted value is no finite number in the precision
+// that holds it (a system too close to singular).
+std::optional<RBPar> Parameters(const FitMat& fit, const Problem& problem, const View& view) {
   RBPar par = problem.IniPar;
   int next = 1;
   for (int box = 0; box < 3; ++box) {
-    if (view.FitParameter(box)) SetParam(par, box, fit(0, next++));
+    if (!view.FitParameter(box)) continue;
+    SetParam(par, box, fit(0, next++));
+    if (!std::isfinite(ParamValue(par, box))) return std::nullopt;
   }
   return par;
 }
@@ -93,10 +99,10 @@ SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& she
     InvertSymmetric(fit, m);
     if (m == 0) return SearchResult::kZeroPivot;
     Solve(fit, m);
-    const RBPar par = Parameters(fit, problem, view);
-    if (!AnyViolated(problem, par)) {
-      const double e = FitError(problem, par, kFitErrorNoOutput, sheet);
-      if (e < best.error) best = {e, par, fit};
+    const std::optional<RBPar> par = Parameters(fit, problem, view);
+    if (par && !AnyViolated(problem, *par)) {
+      const double e = FitError(problem, *par, kFitErrorNoOutput, sheet);
+      if (e < best.error) best = {e, *par, fit};
     }
 
     // Next combination.
@@ -122,10 +128,14 @@ bool Optimize(Problem& problem, SheetHost& sheet, View& view) {
   EliminateFixed(fit, m, problem, view);
   InvertSymmetric(fit, m);
 
-  bool solved = m != 0;
-  if (solved) {
+  std::optional<RBPar> par;
+  if (m != 0) {
     Solve(fit, m);
-    problem.OptPar = Parameters(fit, problem, view);
+    par = Parameters(fit, problem, view);
+  }
+  bool solved = par.has_value();
+  if (solved) {
+    problem.OptPar = *par;
     if (view.LimitsActive() && AnyViolated(problem, problem.OptPar)) {
       Best best;
       SearchResult result = SearchResult::kNoneAdmissible;

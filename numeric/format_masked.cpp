@@ -96,7 +96,7 @@ std::string FormatMasked(std::string_view mask, double x) {
 
   // 9. Integer digits from the right; what is left over does not fit.
   for (long pos = e; pos >= start; --pos) {
-    out.PutDigit(pos, I - 10 * std::floor(I / 10));
+    out.PutDigit(pos, std::fmod(I, 10));  // I - 10 floor(I / 10), exact at any size
     I = std::floor(I / 10);
   }
   if (I > 0) return unchanged;

@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                     MaskCase{"#.##^^^^", 1E-99, "1.00E-99"},
                     MaskCase{"#.##^^^^", 1E-101, "#.##^^^^"},
                     MaskCase{"###^^^^", 250, "  3E+02"},
+                    // Integer parts beyond 2^53: exact digits, or the mask when too wide.
+                    MaskCase{"####################", 1152921504606846976.0, " 1152921504606846976"},
+                    MaskCase{"####.###", 1e40, "####.###"},
                     // A lone '-' needs a digit position after it.
                     MaskCase{"#", -1, "#"},
                     MaskCase{"x#", -0.0, "x0"}));
