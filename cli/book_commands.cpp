@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <ostream>
 
@@ -31,8 +32,13 @@ int ForEachBook(const std::vector<std::string>& paths, bool noLimits, std::ostre
     Output output{out, err, paths.size() > 1 ? path + ": " : ""};
     Book book;
     book.path = path;
-    int code = OpenAndPass(book, noLimits, output);
-    if (code == kExitOk) code = command(book, output);
+    int code = kExitBadInput;
+    try {
+      code = OpenAndPass(book, noLimits, output);
+      if (code == kExitOk) code = command(book, output);
+    } catch (const std::exception& e) {  // a failing host after the sheet was read
+      output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
+    }
     worst = std::max(worst, code);
   }
   return worst;

@@ -132,8 +132,9 @@ std::optional<float> TextToFloat(std::string_view s, bool decComma) {
 }
 
 CellContent CellValue(const std::string& s, bool decComma) {
-  if (IsNumericText(s, decComma)) return CellContent::Number(*TextToDouble(s, decComma));
-  return CellContent::Text(s);
+  if (!IsNumericText(s, decComma)) return CellContent::Text(s);
+  const double x = *TextToDouble(s, decComma);
+  return CellContent::Number(x == 0 ? 0.0 : x);  // a cell holds no negative zero ("  -0.000")
 }
 
 double LeadingNumber(std::string_view s) {
@@ -170,6 +171,7 @@ double LeadingNumber(std::string_view s) {
 
 std::string GeneralText(double x, bool decComma) {
   char text[64];
+  if (x == 0) x = 0;  // no "-0"
   const auto end = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 15).ptr;
   std::string out(text, end);
   for (char& c : out) {

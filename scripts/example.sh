@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# The main job: sets up and builds, then runs the calculators on the bundled
-# NaCl example (water properties, the RB model and the pK table).
+# The main job: sets up and builds, then fits the bundled NaCl data sheet
+# (60 measured dissociation constants) and prints the result and its pK
+# table. The fit is saved into a copy in build/example/, not into examples/.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh" "$root/build" >/dev/null
 tavrix="$root/build/cli/tavrix"
-conditions="$root/examples/nacl-conditions.txt"
-parameters=(--pk298 -1.166 --A 0.507 --B -90.35)
+work="$root/build/example"
+mkdir -p "$work"
+cp "$root/examples/nacl.csv" "$work/nacl.csv"
 
-echo "== Water at the measured conditions: t (C), P used (bar), Psat (bar), density (g/cm3)"
-"$tavrix" water - < "$conditions"
+echo "== Fit of the RB parameters to examples/nacl.csv"
+"$tavrix" fit "$work/nacl.csv"
 echo
-echo "== RB model of NaCl(aq): t (C), P (bar), density (g/cm3), pK"
-"$tavrix" pk "${parameters[@]}" - < "$conditions"
-echo
-echo "== pK table"
-"$tavrix" table "${parameters[@]}" --complex NaCl --species Na+ --species Cl-
+echo "== pK table of the fit"
+"$tavrix" table "$work/nacl.csv"
+echo "(the fitted sheet: $work/nacl.csv)"

@@ -9,25 +9,13 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
 shift || true
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev locales)
-
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-packages.sh" g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev \
+  libcli11-dev libcsv-dev locales
 
 # A decimal-comma locale, so that the tests can run the program under one.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  if [ "$(id -u)" -eq 0 ]; then localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  else sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8; fi
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

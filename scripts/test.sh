@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite: sets up, builds with warnings as errors and runs the
-# tests, then does the same in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# tests; then again in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer; then runs each fuzz target for a bounded time.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+fuzz_seconds="${TAVRIX_FUZZ_SECONDS:-60}"
 
 "$root/scripts/setup.sh" "$root/build" -DTAVRIX_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
@@ -12,3 +13,24 @@ ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 "$root/scripts/setup.sh" "$root/build-sanitize" -DTAVRIX_WERROR=ON -DTAVRIX_SANITIZE=ON \
   -DTAVRIX_BUILD_BENCHMARKS=OFF
 ctest --test-dir "$root/build-sanitize" --output-on-failure -j "$(nproc)"
+
+# Fuzzing with libFuzzer (clang).
+"$root/scripts/install-packages.sh" clang libclang-rt-14-dev
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAVRIX_FUZZ=ON -DTAVRIX_BUILD_TESTS=OFF -DTAVRIX_BUILD_BENCHMARKS=OFF -DTAVRIX_WERROR=ON >/dev/null
+targets=(fuzz_format_masked fuzz_number_text fuzz_sheet_pass)
+cmake --build "$root/build-fuzz" -j "$(nproc)" --target "${targets[@]}"
+for target in "${targets[@]}"; do
+  corpus="$root/build-fuzz/corpus/$target"
+  mkdir -p "$corpus"
+  log="$root/build-fuzz/$target.log"
+  echo "Fuzzing $target for ${fuzz_seconds} s"
+  if ! (cd "$root/build-fuzz" && "./tests/fuzz/$target" -max_total_time="$fuzz_seconds" \
+        -timeout=10 -rss_limit_mb=2048 "$corpus") >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "Fuzzing: $target failed (inputs that fail are kept in build-fuzz/)"
+    exit 1
+  fi
+  grep -E '^Done' "$log" || true
+done
+echo "Fuzzing: ${#targets[@]} passed, 0 failed"

@@ -90,6 +90,9 @@ TEST(CellValue, StoresNumbersAsNumbersAndEverythingElseAsText) {
   EXPECT_EQ(CellValue("1,5", true), CellContent::Number(1.5));
   EXPECT_EQ(CellValue("   3.142", true), CellContent::Text("   3.142"));
   EXPECT_TRUE(CellContent().IsEmpty());
+  // A value that rounds to zero keeps its minus in the text, not in the cell.
+  EXPECT_FALSE(std::signbit(CellValue("  -0.000", false).number()));
+  EXPECT_EQ(GeneralText(-0.0, false), "0");
 }
 
 TEST(LeadingNumber, ReadsThePrefixAndIgnoresTheRest) {
