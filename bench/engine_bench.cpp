@@ -11,7 +11,7 @@
 namespace tavrix {
 namespace {
 
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 using testing_support::TypedPoint;
 
 std::string Text(double x) {
@@ -23,10 +23,10 @@ std::string Text(double x) {
 // n points of the model, scattered by a few hundredths, over 25-500 C and
 // 500-5000 bar (no two alike); every `limitEvery`-th one a "<" point set
 // below the model.
-SheetSpec ModelSheet(int n, int limitEvery) {
+SheetContents ModelSheet(int n, int limitEvery) {
   const RBPar truth{-1.2, 0.55f, -120.0f};
-  SheetSpec spec;
-  spec.points.clear();
+  SheetContents contents;
+  contents.points.clear();
   for (int k = 0; k < n; ++k) {
     const float t = 25.0f + static_cast<float>((k * 4751) % 47500) / 100.0f;
     const float P = 500.0f + static_cast<float>((k * 331) % 4500);
@@ -34,9 +34,9 @@ SheetSpec ModelSheet(int n, int limitEvery) {
     double pK = RBpK(truth, T, WaterDensity(T, P)) + 0.01 * ((k * 7919) % 13 - 6);
     const bool limit = limitEvery > 0 && k % limitEvery == limitEvery - 1;
     if (limit) pK -= 0.05 + 0.002 * (k % 17);
-    spec.points.push_back({Text(t), Text(P), "", limit ? "<" : "1", Text(pK)});
+    contents.points.push_back({Text(t), Text(P), "", limit ? "<" : "1", Text(pK)});
   }
-  return spec;
+  return contents;
 }
 
 void BM_SheetPass10000Points(benchmark::State& state) {

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 
 struct Outcome {
   int code;
@@ -40,19 +40,19 @@ class BookCommands : public testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // A data sheet with three points that fix pK(298) and A (B held at 0).
-  std::string Sheet(const std::string& name, SheetSpec spec = Fittable()) {
+  std::string Sheet(const std::string& name, SheetContents contents = Fittable()) {
     const std::string path = (dir_ / name).string();
-    SaveCsvSheet(BuildSheet(spec), path);
+    SaveCsvSheet(BuildSheet(contents), path);
     return path;
   }
-  static SheetSpec Fittable() {
-    SheetSpec spec;
-    spec.reference[0] = "?";
-    spec.reference[1] = "?";
-    spec.reference[2] = "0";
-    spec.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"},
+  static SheetContents Fittable() {
+    SheetContents contents;
+    contents.reference[0] = "?";
+    contents.reference[1] = "?";
+    contents.reference[2] = "0";
+    contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"},
                    {"250", "1000", "", "1", "0.5"}};
-    return spec;
+    return contents;
   }
   static std::string Read(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -80,9 +80,9 @@ TEST_F(BookCommands, CheckReportsTheSheetAndLeavesTheFile) {
 }
 
 TEST_F(BookCommands, DataSheetErrorsGoToStandardError) {
-  SheetSpec spec = Fittable();
-  spec.complex = "";
-  const Outcome check = Call(RunCheck, CheckRequest{{Sheet("bad.csv", spec)}});
+  SheetContents contents = Fittable();
+  contents.complex = "";
+  const Outcome check = Call(RunCheck, CheckRequest{{Sheet("bad.csv", contents)}});
   EXPECT_EQ(check.code, kExitSheetError);
   EXPECT_EQ(check.err, "Missing mandatory data (row=2, col=3)\n");
   EXPECT_EQ(check.out, "");
@@ -126,9 +126,9 @@ TEST_F(BookCommands, FitRefusesToHoldAParameterWithoutValue) {
 }
 
 TEST_F(BookCommands, NoSolutionLeavesTheFileAlone) {
-  SheetSpec spec = Fittable();
-  for (auto& point : spec.points) point.weight = "0";  // nothing weighted: a zero pivot
-  const std::string path = Sheet("none.csv", spec);
+  SheetContents contents = Fittable();
+  for (auto& point : contents.points) point.weight = "0";  // nothing weighted: a zero pivot
+  const std::string path = Sheet("none.csv", contents);
   const std::string before = Read(path);
   FitRequest request{{path}};
   request.fit = std::vector<std::string>{"pK298", "A"};
@@ -157,7 +157,7 @@ TEST_F(BookCommands, TableAndExportNeedAShownFit) {
 }
 
 TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {
-  SheetSpec bad = Fittable();
+  SheetContents bad = Fittable();
   bad.points[1].weight = "-2";
   const std::string good = Sheet("good.csv");
   const std::string wrong = Sheet("wrong.csv", bad);

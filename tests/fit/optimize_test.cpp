@@ -13,7 +13,7 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 using testing_support::TypedPoint;
 
 std::string Text(double x) {
@@ -34,7 +34,7 @@ TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight
 
 // A sheet, its pass, and the fit boxes to use.
 struct Fit {
-  explicit Fit(const SheetSpec& spec) : grid(BuildSheet(spec)) {
+  explicit Fit(const SheetContents& contents) : grid(BuildSheet(contents)) {
     SheetPass(problem, grid, view, "fit.xls", "Sheet1");
     EXPECT_EQ(problem.ErrCode, 0) << view.messages.back().text;
   }
@@ -52,22 +52,22 @@ struct Fit {
   HeadlessView view;
 };
 
-SheetSpec SpecWithReference(const RBPar& par) {
-  SheetSpec spec;
-  spec.reference[0] = Text(par.pK298);
-  spec.reference[1] = Text(par.A);
-  spec.reference[2] = Text(par.B);
-  spec.points.clear();
-  return spec;
+SheetContents SpecWithReference(const RBPar& par) {
+  SheetContents contents;
+  contents.reference[0] = Text(par.pK298);
+  contents.reference[1] = Text(par.A);
+  contents.reference[2] = Text(par.B);
+  contents.points.clear();
+  return contents;
 }
 
 TEST(Optimize, FitsDataOfTheModelBackToItsParameters) {
   const RBPar truth{2.5, 1.25f, -300.0f};
-  SheetSpec spec = SpecWithReference({0, 0, 0});
+  SheetContents contents = SpecWithReference({0, 0, 0});
   for (float t : {25.0f, 100.0f, 200.0f, 300.0f, 400.0f}) {
-    for (float P : {500.0f, 1000.0f, 3000.0f}) spec.points.push_back(PointOf(truth, t, P, "1"));
+    for (float P : {500.0f, 1000.0f, 3000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
   }
-  Fit fit(spec);
+  Fit fit(contents);
   ASSERT_TRUE(fit.Run({true, true, true}, false));
   EXPECT_NEAR(fit.problem.OptPar.pK298, 2.5, 2e-5);
   EXPECT_NEAR(fit.problem.OptPar.A, 1.25f, 2e-5);
@@ -78,19 +78,19 @@ TEST(Optimize, FitsDataOfTheModelBackToItsParameters) {
 }
 
 TEST(Optimize, SingleParameterAt25CelsiusIsTheWeightedMean) {
-  SheetSpec spec = SpecWithReference({0, 0, 0});
-  spec.points = {{"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
-  Fit fit(spec);
+  SheetContents contents = SpecWithReference({0, 0, 0});
+  contents.points = {{"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
+  Fit fit(contents);
   ASSERT_TRUE(fit.Run({true, false, false}, false));
   const double mean = (1 * 1 + 4 * 2 + 9 * 4) / 14.0;
   EXPECT_NEAR(fit.problem.OptPar.pK298, mean, 1e-7);  // tau at 25 C is 1 + 2e-8
   EXPECT_EQ(fit.problem.OptPar.A, 0.0f);
 }
 
-SheetSpec LimitExample() {
-  SheetSpec spec = SpecWithReference({0, 0, 0});
-  spec.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
-  return spec;
+SheetContents LimitExample() {
+  SheetContents contents = SpecWithReference({0, 0, 0});
+  contents.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
+  return contents;
 }
 
 TEST(Optimize, LimitsAreHeldOnlyWhenActivated) {
@@ -108,10 +108,10 @@ TEST(Optimize, LimitsAreHeldOnlyWhenActivated) {
 }
 
 TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
-  SheetSpec spec = LimitExample();
-  spec.reference[1] = "0.123";
-  spec.optimized[1] = "7";
-  Fit fit(spec);
+  SheetContents contents = LimitExample();
+  contents.reference[1] = "0.123";
+  contents.optimized[1] = "7";
+  Fit fit(contents);
   ASSERT_EQ(fit.problem.OptPar.A, 7.0f);
   ASSERT_TRUE(fit.Run({true, false, false}, false));
   EXPECT_EQ(fit.problem.OptPar.A, fit.problem.IniPar.A);
@@ -121,15 +121,15 @@ TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
 
 // Model data with pK(298) and A fitted, and "<" points below the model at
 // 25 C / 1 bar and 350 C / 500 bar.
-SheetSpec TwoLimits(bool first, bool second) {
+SheetContents TwoLimits(bool first, bool second) {
   const RBPar truth{1.0, 1.0f, 0.0f};
-  SheetSpec spec = SpecWithReference(truth);
+  SheetContents contents = SpecWithReference(truth);
   for (float t : {25.0f, 100.0f, 200.0f, 300.0f}) {
-    for (float P : {500.0f, 1000.0f, 2000.0f}) spec.points.push_back(PointOf(truth, t, P, "1"));
+    for (float P : {500.0f, 1000.0f, 2000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
   }
-  if (first) spec.points.push_back(PointOf(truth, 25, 1, "<", -0.3));
-  if (second) spec.points.push_back(PointOf(truth, 350, 500, "<", -0.3));
-  return spec;
+  if (first) contents.points.push_back(PointOf(truth, 25, 1, "<", -0.3));
+  if (second) contents.points.push_back(PointOf(truth, 350, 500, "<", -0.3));
+  return contents;
 }
 
 TEST(Optimize, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
@@ -157,13 +157,13 @@ TEST(Optimize, NoAdmissibleSetOfLimitsFindsNoSolution) {
   // With only A fitted, a limit where Q < 0 asks for a larger A and one
   // where Q > 0 for a smaller one: no A satisfies both.
   const RBPar truth{1.0, 1.0f, 0.0f};
-  SheetSpec spec = SpecWithReference(truth);
-  for (float t : {25.0f, 150.0f, 300.0f}) spec.points.push_back(PointOf(truth, t, 1000, "1"));
-  spec.points.push_back(PointOf(truth, 25, 5000, "<", -0.5));
-  spec.points.push_back(PointOf(truth, 300, 500, "<", -0.5));
-  spec.optimized[0] = "1";
-  spec.uncertainty[0] = "0.5";
-  Fit fit(spec);
+  SheetContents contents = SpecWithReference(truth);
+  for (float t : {25.0f, 150.0f, 300.0f}) contents.points.push_back(PointOf(truth, t, 1000, "1"));
+  contents.points.push_back(PointOf(truth, 25, 5000, "<", -0.5));
+  contents.points.push_back(PointOf(truth, 300, 500, "<", -0.5));
+  contents.optimized[0] = "1";
+  contents.uncertainty[0] = "0.5";
+  Fit fit(contents);
   EXPECT_FALSE(fit.Run({false, true, false}, true));
   ASSERT_EQ(fit.view.messages.back().text, "Could not find solution");
   EXPECT_EQ(fit.view.messages.back().icon, MessageIcon::kCritical);
@@ -175,9 +175,9 @@ TEST(Optimize, NoAdmissibleSetOfLimitsFindsNoSolution) {
 }
 
 TEST(Optimize, ZeroPivotFindsNoSolution) {
-  SheetSpec spec = SpecWithReference({1, 0, 0});
-  spec.points = {{"25", "1", "", "0", "1"}, {"50", "1", "", "0", "2"}};  // no weighted point
-  Fit fit(spec);
+  SheetContents contents = SpecWithReference({1, 0, 0});
+  contents.points = {{"25", "1", "", "0", "1"}, {"50", "1", "", "0", "2"}};  // no weighted point
+  Fit fit(contents);
   EXPECT_FALSE(fit.Run({true, false, false}, false));
   EXPECT_EQ(fit.view.messages.back().text, "Could not find solution");
 }

@@ -9,21 +9,21 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 using testing_support::Type;
 
 struct Fitted {
-  Fitted() : grid(BuildSheet(Spec())) {
+  Fitted() : grid(BuildSheet(Contents())) {
     SheetPass(problem, grid, view, "r.xls", "Sheet1");
     view.fit = {true, false, false};
     EXPECT_TRUE(Optimize(problem, grid, view));
   }
-  static SheetSpec Spec() {
-    SheetSpec spec;
-    spec.reference[1] = "0";
-    spec.reference[2] = "0";
-    spec.points = {{"25", "1", "", "1", "3.45678"}};
-    return spec;
+  static SheetContents Contents() {
+    SheetContents contents;
+    contents.reference[1] = "0";
+    contents.reference[2] = "0";
+    contents.points = {{"25", "1", "", "1", "3.45678"}};
+    return contents;
   }
   MemoryGrid grid;
   Problem problem;

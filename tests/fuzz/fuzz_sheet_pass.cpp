@@ -41,10 +41,10 @@ class Input {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
-  testing_support::SheetSpec spec;
-  spec.points = {{"25", "1", "", "1", "1"}, {"100", "0", "", "<", "0.8"},
+  testing_support::SheetContents contents;
+  contents.points = {{"25", "1", "", "1", "1"}, {"100", "0", "", "<", "0.8"},
                  {"300", "500", "", "2", "0.5"}, {"200", "", "0.9", "0", "0.7"}};
-  MemoryGrid grid = testing_support::BuildSheet(spec, input.Byte() % 2 == 1);
+  MemoryGrid grid = testing_support::BuildSheet(contents, input.Byte() % 2 == 1);
   for (int edits = input.Byte() % 16; edits > 0 && !input.Empty(); --edits) {
     const int row = 1 + input.Byte() % 22;
     const int col = 1 + input.Byte() % 9;

@@ -48,15 +48,5 @@ TEST(RBpKSingle, AgreesWithTheDoubleEvaluationToSinglePrecision) {
   }
 }
 
-TEST(RangeOfConfidence, DependsOnTheCharge) {
-  EXPECT_TRUE(InRangeOfConfidence(0.35f, true));
-  EXPECT_TRUE(InRangeOfConfidence(1.0f, true));
-  EXPECT_FALSE(InRangeOfConfidence(std::nextafter(0.35f, 0.0f), true));
-  EXPECT_FALSE(InRangeOfConfidence(std::nextafter(1.0f, 2.0f), true));
-  EXPECT_TRUE(InRangeOfConfidence(0.01f, false));
-  EXPECT_TRUE(InRangeOfConfidence(1.1f, false));
-  EXPECT_FALSE(InRangeOfConfidence(std::nextafter(1.1f, 2.0f), false));
-}
-
 }  // namespace
 }  // namespace tavrix

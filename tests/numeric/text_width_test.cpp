@@ -25,12 +25,5 @@ TEST(TextWidth, FitsNamesToAFixedWidth) {
   EXPECT_EQ(FitToWidth("", 2), "  ");
 }
 
-TEST(TextWidth, TrimsBlanks) {
-  EXPECT_EQ(TrimBlanks("  H+  "), "H+");
-  EXPECT_EQ(TrimBlanks("    "), "");
-  EXPECT_EQ(TrimTrailingBlanks("  a b  "), "  a b");
-  EXPECT_EQ(TrimTrailingBlanks("\t "), "\t");
-}
-
 }  // namespace
 }  // namespace tavrix

@@ -41,11 +41,5 @@ TEST(MemoryGrid, ClearingKeepsFormatsAndAnEmptyTextEmptiesTheCell) {
   EXPECT_TRUE(grid.At(4, 4).content.IsEmpty());
 }
 
-TEST(MemoryGrid, PositionsStartAtOne) {
-  MemoryGrid grid;
-  EXPECT_THROW(grid.CellText(0, 1), HostError);
-  EXPECT_THROW(grid.SetCell(1, 0, CellContent::Number(1)), HostError);
-}
-
 }  // namespace
 }  // namespace tavrix

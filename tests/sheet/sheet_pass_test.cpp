@@ -12,7 +12,7 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 using testing_support::Type;
 using testing_support::TypedPoint;
 
@@ -40,13 +40,13 @@ std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, con
 }
 
 TEST(SheetPass, ReadsTheHeadAndThePoints) {
-  SheetSpec spec;
-  spec.species = {{"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}};
-  spec.points = {{"25", "1", "", "2", "-0.8"},
+  SheetContents contents;
+  contents.species = {{"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}};
+  contents.points = {{"25", "1", "", "2", "-0.8"},
                  {"374", "0", "", "", "1.5"},     // saturation pressure
                  {"100", "", "0.31", "<", "0.5"},  // density given; a limit
                  {"50", "5000", "", "0", "0"}};
-  MemoryGrid grid = BuildSheet(spec);
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   const Problem& p = pass.problem;
@@ -87,11 +87,11 @@ TEST(SheetPass, ReadsTheHeadAndThePoints) {
 }
 
 TEST(SheetPass, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
-  SheetSpec spec;
-  spec.reference[0] = "1.23456";
-  spec.initial[1] = "?";
-  spec.optimized[2] = "-300.123";
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.reference[0] = "1.23456";
+  contents.initial[1] = "?";
+  contents.optimized[2] = "-300.123";
+  MemoryGrid grid = BuildSheet(contents);
   Type(grid, 1, 5, "free text");
   Type(grid, 9, 3, "free");
   Type(grid, 9, 8, "comment");
@@ -131,10 +131,10 @@ TEST(SheetPass, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
 }
 
 TEST(SheetPass, ParameterCells) {
-  SheetSpec spec;
-  spec.reference[2] = "";     // empty reference: "?"
-  spec.initial[0] = "?";
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.reference[2] = "";     // empty reference: "?"
+  contents.initial[0] = "?";
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   ASSERT_EQ(pass.problem.ErrCode, 0);
@@ -148,17 +148,17 @@ TEST(SheetPass, ParameterCells) {
 }
 
 TEST(SheetPass, TableEndsAtTheFirstEmptyTemperature) {
-  SheetSpec spec;
-  spec.points = {{"25", "1", "", "1", "1"}, {"", "", "", "", "", "only a comment"},
+  SheetContents contents;
+  contents.points = {{"25", "1", "", "1", "1"}, {"", "", "", "", "", "only a comment"},
                  {"not", "read", "", "", ""}};
-  MemoryGrid grid = BuildSheet(spec);
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.problem.ErrCode, 0);
   EXPECT_EQ(pass.problem.NPoints, 1);
 
-  spec.points.clear();
-  MemoryGrid empty = BuildSheet(spec);
+  contents.points.clear();
+  MemoryGrid empty = BuildSheet(contents);
   Type(empty, 1, 1, "");
   Pass none;
   none.Run(empty);
@@ -170,19 +170,19 @@ TEST(SheetPass, TableEndsAtTheFirstEmptyTemperature) {
 }
 
 TEST(SheetPass, LimitsOfTheRanges) {
-  SheetSpec spec;
-  spec.points = {{"374", "0", "", "1", "1"},    // just below the critical point
+  SheetContents contents;
+  contents.points = {{"374", "0", "", "1", "1"},    // just below the critical point
                  {"30", "", "0.31", "1", "1"},  // the gas threshold itself
                  {"1000", "5000", "", "1", "1"}, {"0", "1", "", "1", "1"}};
-  MemoryGrid grid = BuildSheet(spec);
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.problem.ErrCode, 0) << pass.view.messages.back().text;
 
   // The override lifts the temperature, pressure and gas limits.
-  spec.points = {{"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"},
+  contents.points = {{"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"},
                  {"-20", "1", "", "1", "1"}};
-  MemoryGrid wide = BuildSheet(spec);
+  MemoryGrid wide = BuildSheet(contents);
   Pass lifted;
   lifted.problem.NoLimits = true;
   lifted.Run(wide);
@@ -190,7 +190,7 @@ TEST(SheetPass, LimitsOfTheRanges) {
 }
 
 TEST(SheetPass, PointCountIsReportedWhenItChanges) {
-  MemoryGrid grid = BuildSheet(SheetSpec{});
+  MemoryGrid grid = BuildSheet(SheetContents{});
   Pass pass;
   pass.Run(grid);
   ASSERT_EQ(pass.view.messages.size(), 1u);
@@ -204,7 +204,7 @@ TEST(SheetPass, PointCountIsReportedWhenItChanges) {
 }
 
 TEST(SheetPass, RowOneAndFreeCellsAreNeverChecked) {
-  MemoryGrid grid = BuildSheet(SheetSpec{});
+  MemoryGrid grid = BuildSheet(SheetContents{});
   for (int col = 1; col <= 8; ++col) Type(grid, 1, col, "anything");
   Type(grid, 2, 5, "x"), Type(grid, 9, 3, "x"), Type(grid, 12, 7, "x"), Type(grid, 13, 8, "x");
   Type(grid, 15, 6, "x"), Type(grid, 15, 8, "x"), Type(grid, 9, 8, "x");

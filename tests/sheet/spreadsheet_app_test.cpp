@@ -8,12 +8,12 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 
 MemoryApp AppWithFiles() {
   MemoryApp app;
   std::vector<std::pair<std::string, MemoryGrid>> data;
-  data.emplace_back("Sheet1", BuildSheet(SheetSpec{}));
+  data.emplace_back("Sheet1", BuildSheet(SheetContents{}));
   app.AddFile("/data/Results.xls", std::move(data));
   std::vector<std::pair<std::string, MemoryGrid>> chart;
   chart.emplace_back("Chart1", MemoryGrid());

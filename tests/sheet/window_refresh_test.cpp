@@ -11,7 +11,7 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::SheetSpec;
+using testing_support::SheetContents;
 using testing_support::Type;
 
 struct Pass {
@@ -23,8 +23,8 @@ struct Pass {
 };
 
 TEST(WindowRefresh, StateFollowsTheLimitPoints) {
-  SheetSpec spec;
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.view.state, WindowState::kStandard);
@@ -43,17 +43,17 @@ TEST(WindowRefresh, CaptionDropsALowerCaseXlsOnly) {
   EXPECT_EQ(WindowCaption("Results.XLS", "Sheet1"), "Results.XLS: Sheet1");
   EXPECT_EQ(WindowCaption("Results.xlsx", "Sheet1"), "Results.xlsx: Sheet1");
   EXPECT_EQ(WindowCaption(".xls", "S"), ": S");
-  MemoryGrid grid = BuildSheet(SheetSpec{});
+  MemoryGrid grid = BuildSheet(SheetContents{});
   Pass pass;
   pass.Run(grid, "nacl.ods");
   EXPECT_EQ(pass.view.caption, "nacl.ods: Sheet1");
 }
 
 TEST(WindowRefresh, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
-  SheetSpec spec;
-  spec.uncertainty[1] = "0.25";
-  spec.initial[2] = "?";
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.uncertainty[1] = "0.25";
+  contents.initial[2] = "?";
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.view.fit = {true, false, false};
   pass.Run(grid);
@@ -66,11 +66,11 @@ TEST(WindowRefresh, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
 }
 
 TEST(WindowRefresh, OptimizeNeedsAsManyPointsAsFittedParameters) {
-  SheetSpec spec;
-  spec.uncertainty[0] = "0.1";
-  spec.uncertainty[1] = "0.1";
-  spec.points = {{"25", "1", "", "1", "1"}};
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.uncertainty[0] = "0.1";
+  contents.uncertainty[1] = "0.1";
+  contents.points = {{"25", "1", "", "1", "1"}};
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_FALSE(pass.view.optimizeEnabled);  // two boxes, one point
@@ -84,14 +84,14 @@ TEST(WindowRefresh, OptimizeNeedsAsManyPointsAsFittedParameters) {
 }
 
 TEST(WindowRefresh, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
-  SheetSpec spec;
-  spec.reference[0] = "1.5";
-  spec.initial[0] = "?";
-  spec.reference[1] = "2";
-  spec.initial[1] = "3";
-  spec.optimized[1] = "4.25";
-  spec.reference[2] = "?";
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.reference[0] = "1.5";
+  contents.initial[0] = "?";
+  contents.reference[1] = "2";
+  contents.initial[1] = "3";
+  contents.optimized[1] = "4.25";
+  contents.reference[2] = "?";
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.view.labels[0], "   1.500");
@@ -100,9 +100,9 @@ TEST(WindowRefresh, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
 }
 
 TEST(WindowRefresh, NoWeightedPointsLeaveNoNormalSums) {
-  SheetSpec spec;
-  spec.points = {{"25", "1", "", "<", "1"}, {"50", "1", "", "0", "1"}};
-  MemoryGrid grid = BuildSheet(spec);
+  SheetContents contents;
+  contents.points = {{"25", "1", "", "<", "1"}, {"50", "1", "", "0", "1"}};
+  MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.problem.NormMat, (std::array<std::array<double, 4>, 4>{}));
@@ -121,9 +121,9 @@ class DecimalCommaSystem : public testing::Test {
 };
 
 TEST_F(DecimalCommaSystem, ParameterTextReadsBackAndLabelsShowAComma) {
-  SheetSpec spec;
-  spec.reference[0] = "12.345";
-  MemoryGrid grid = BuildSheet(spec, true);
+  SheetContents contents;
+  contents.reference[0] = "12.345";
+  MemoryGrid grid = BuildSheet(contents, true);
   Pass pass;
   pass.Run(grid);
   ASSERT_EQ(pass.problem.ErrCode, 0) << pass.view.messages.back().text;

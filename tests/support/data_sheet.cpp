@@ -12,28 +12,28 @@ CellContent Typed(const std::string& text) {
 
 void Type(MemoryGrid& grid, int row, int col, const std::string& text) { grid.Put(row, col, Typed(text)); }
 
-MemoryGrid BuildSheet(const SheetSpec& spec, bool decimalComma) {
+MemoryGrid BuildSheet(const SheetContents& contents, bool decimalComma) {
   MemoryGrid grid(decimalComma);
   const auto row = [&](int r, std::vector<std::string> cells) {
     for (std::size_t c = 0; c < cells.size(); ++c) Type(grid, r, static_cast<int>(c) + 1, cells[c]);
   };
   row(1, {"Dissociation of NaCl"});
-  row(2, {"", "Complex:", spec.complex});
+  row(2, {"", "Complex:", contents.complex});
   row(3, {"", "Coef.", "Basic species"});
-  for (std::size_t i = 0; i < spec.species.size(); ++i) {
-    row(4 + static_cast<int>(i), {"", spec.species[i].first, spec.species[i].second});
+  for (std::size_t i = 0; i < contents.species.size(); ++i) {
+    row(4 + static_cast<int>(i), {"", contents.species[i].first, contents.species[i].second});
   }
   row(8, {"Parameter", "", "Reference", "", "init.", "opt.", "\u00B1", "Comment"});
   const char* names[3] = {"pK(298):", "A(zz/a):", "B(zz/a):"};
   for (int i = 0; i < 3; ++i) {
-    row(9 + i, {names[i], spec.reference[i], "", "", spec.initial[i], spec.optimized[i],
-                spec.uncertainty[i]});
+    row(9 + i, {names[i], contents.reference[i], "", "", contents.initial[i], contents.optimized[i],
+                contents.uncertainty[i]});
   }
   row(12, {"", "", "", "error:"});
   row(13, {"Experimental point", "", "", "", "pK"});
   row(14, {"T, C", "P, bar", "D, g/cm3", "weight", "exper.", "opt.", "error", "Comment"});
-  for (std::size_t k = 0; k < spec.points.size(); ++k) {
-    const TypedPoint& p = spec.points[k];
+  for (std::size_t k = 0; k < contents.points.size(); ++k) {
+    const TypedPoint& p = contents.points[k];
     row(15 + static_cast<int>(k), {p.t, p.P, p.D, p.weight, p.pK, "", "", p.comment});
   }
   return grid;

@@ -23,7 +23,7 @@ CellContent Typed(const std::string& text);
 // A valid data sheet: complex "NaCl" of 1 Na+ and 1 Cl-, parameters given
 // by their reference (B), initial (E), optimized (F) and uncertainty (G)
 // texts, and the points from row 15.
-struct SheetSpec {
+struct SheetContents {
   std::string complex = "NaCl";
   std::vector<std::pair<std::string, std::string>> species = {{"1", "Na+"}, {"1", "Cl-"}};
   std::string reference[3] = {"1", "2", "-300"};
@@ -33,7 +33,7 @@ struct SheetSpec {
   std::vector<TypedPoint> points = {{"25", "1", "", "1", "-0.8"}, {"100", "0", "", "1", "-0.6"}};
 };
 
-MemoryGrid BuildSheet(const SheetSpec& spec, bool decimalComma = false);
+MemoryGrid BuildSheet(const SheetContents& contents, bool decimalComma = false);
 
 // Sets a cell as typed ("" empties it).
 void Type(MemoryGrid& grid, int row, int col, const std::string& text);
