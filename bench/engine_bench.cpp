@@ -1,7 +1,6 @@
 // Speed of the data-sheet engine. Run: build/bench/tavrix_bench
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 
 #include "support/data_sheet.h"
 #include "tavrix/fit/optimize.h"
@@ -12,13 +11,8 @@ namespace tavrix {
 namespace {
 
 using testing_support::SheetContents;
+using testing_support::NumberText;
 using testing_support::TypedPoint;
-
-std::string Text(double x) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", x);
-  return text;
-}
 
 // n points of the model, scattered by a few hundredths, over 25-500 C and
 // 500-5000 bar (no two alike); every `limitEvery`-th one a "<" point set
@@ -34,7 +28,7 @@ SheetContents ModelSheet(int n, int limitEvery) {
     double pK = RBpK(truth, T, WaterDensity(T, P)) + 0.01 * ((k * 7919) % 13 - 6);
     const bool limit = limitEvery > 0 && k % limitEvery == limitEvery - 1;
     if (limit) pK -= 0.05 + 0.002 * (k % 17);
-    contents.points.push_back({Text(t), Text(P), "", limit ? "<" : "1", Text(pK)});
+    contents.points.push_back({NumberText(t), NumberText(P), "", limit ? "<" : "1", NumberText(pK)});
   }
   return contents;
 }
@@ -51,7 +45,10 @@ void BM_SheetPass10000Points(benchmark::State& state) {
     if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
   }
 }
-BENCHMARK(BM_SheetPass10000Points)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SheetPass10000Points)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_OptimizeWith60LimitsAmong1000Points(benchmark::State& state) {
   MemoryGrid sheet = testing_support::BuildSheet(ModelSheet(1000, 16));  // 62 limits
@@ -72,7 +69,10 @@ void BM_OptimizeWith60LimitsAmong1000Points(benchmark::State& state) {
   state.counters["limits"] = passed.NRestr;
   state.counters["solved"] = static_cast<double>(solved) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_OptimizeWith60LimitsAmong1000Points)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OptimizeWith60LimitsAmong1000Points)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tavrix

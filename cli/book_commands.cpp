@@ -44,7 +44,9 @@ int ForEachBook(const std::vector<std::string>& paths, bool noLimits, std::ostre
   return worst;
 }
 
-std::string Cell(Book& book, int row, int col) { return book.sheet.CellText(row, col); }
+std::string Cell(Book& book, int row, int col) {
+  return book.sheet.CellText(row, col);
+}
 
 int GateOnShownResult(Book& book, const Output& output) {
   if (ResultIsShown(book.problem, book.sheet, book.view)) return kExitOk;
@@ -55,7 +57,8 @@ int GateOnShownResult(Book& book, const Output& output) {
 
 // Sets the fit boxes from --fit, refusing to hold fixed a parameter that
 // has no value (the window ticks such a box again when it is cleared).
-bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names, const Output& output) {
+bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
+                            const Output& output) {
   for (const std::string& name : names) {
     if (std::find(std::begin(kFitNames), std::end(kFitNames), name) == std::end(kFitNames)) {
       output.err << output.prefix << "unknown parameter '" << name
@@ -65,8 +68,9 @@ bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names, c
   }
   for (int i = 0; i < 3; ++i) {
     const bool fitted = std::find(names.begin(), names.end(), kFitNames[i]) != names.end();
-    const bool noValue = book.view.labels[static_cast<std::size_t>(i)] == "?" &&
-                         !TextToDouble(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
+    const bool noValue =
+        book.view.labels[static_cast<std::size_t>(i)] == "?" &&
+        !TextToDouble(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
     if (!fitted && noValue) {
       output.err << output.prefix << kParameterNames[i]
                  << " has no initial value and cannot be held fixed; add " << kFitNames[i]
@@ -87,8 +91,8 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
     o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
           << o.prefix << "points: " << p.NPoints << " (weighted " << p.NWeighted << ", weight 0 "
           << p.NZero << ", \"<\" " << p.NRestr << ")\n"
-          << o.prefix << "error of the initial values (E12): "
-          << Cell(book, layout::kErrorRow, kColE) << "\n";
+          << o.prefix
+          << "error of the initial values (E12): " << Cell(book, layout::kErrorRow, kColE) << "\n";
     for (int i = 0; i < 3; ++i) {
       o.out << o.prefix << kParameterNames[i] << ": "
             << TrimBlanks(book.view.labels[static_cast<std::size_t>(i)]) << "\n";
@@ -128,7 +132,8 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
   return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
-    for (const std::string& line : TableTextLines(BuildPkTable(book.problem, book.sheet), request.forExcel)) {
+    for (const std::string& line :
+         TableTextLines(BuildPkTable(book.problem, book.sheet), request.forExcel)) {
       o.out << line << "\n";
     }
     return kExitOk;

@@ -45,7 +45,7 @@ struct CheckRequest {
 struct FitRequest {
   std::vector<std::string> books;
   bool noLimits = false;
-  bool limits = false;  // enforce the "<" points
+  bool limits = false;                                         // enforce the "<" points
   std::optional<std::vector<std::string>> fit = std::nullopt;  // parameters to fit (pK298, A, B)
   bool dryRun = false;
 };

@@ -22,8 +22,22 @@ void AddParameters(CLI::App& command, Parameters& p) {
   command.add_option("--B", p.B, "B(zz/a)");
 }
 
-bool AllGiven(const Parameters& p) { return p.pK298 && p.A && p.B; }
-bool AnyGiven(const Parameters& p) { return p.pK298 || p.A || p.B; }
+bool AllGiven(const Parameters& p) {
+  return p.pK298 && p.A && p.B;
+}
+bool AnyGiven(const Parameters& p) {
+  return p.pK298 || p.A || p.B;
+}
+
+// Copies the given parameters into a request; false when one is missing.
+template <typename Request>
+bool TakeParameters(const Parameters& p, Request& request) {
+  if (!AllGiven(p)) return false;
+  request.pK298 = *p.pK298;
+  request.A = *p.A;
+  request.B = *p.B;
+  return true;
+}
 
 CLI::Option* AddBooks(CLI::App& command, std::vector<std::string>& books) {
   return command.add_option("books", books, "data sheets (.csv), handled in turn")
@@ -42,31 +56,38 @@ int main(int argc, char** argv) {
   // --- Workbook commands ---------------------------------------------------
   CheckRequest check;
   CLI::App* checkCommand = app.add_subcommand(
-      "check", "Read and check data sheets; print the complex, point counts, the error of the "
-               "initial values and the parameters. Exit code 2 on a data-sheet error.");
+      "check",
+      "Read and check data sheets; print the complex, point counts, the error of the "
+      "initial values and the parameters. Exit code 2 on a data-sheet error.");
   AddBooks(*checkCommand, check.books)->required();
-  checkCommand->add_flag("--ie", check.noLimits, "lift the range limits of temperature, "
-                                                 "pressure and density");
+  checkCommand->add_flag("--ie", check.noLimits,
+                         "lift the range limits of temperature, "
+                         "pressure and density");
   checkCommand->add_flag("--write", check.write, "save the pass's rewrites of the parameter cells");
 
   FitRequest fit;
   std::vector<std::string> fitNames;
   CLI::App* fitCommand = app.add_subcommand(
-      "fit", "Fit the RB parameters to the points of data sheets and save the result into "
-             "them. Exit code 3 when no solution is found.");
+      "fit",
+      "Fit the RB parameters to the points of data sheets and save the result into "
+      "them. Exit code 3 when no solution is found.");
   AddBooks(*fitCommand, fit.books)->required();
-  auto* fitOption = fitCommand->add_option(
-      "--fit", fitNames,
-      "the parameters to fit, e.g. pK298,A (default: as the sheet says: those with an "
-      "uncertainty or without an initial value)")->delimiter(',');
+  auto* fitOption =
+      fitCommand
+          ->add_option(
+              "--fit", fitNames,
+              "the parameters to fit, e.g. pK298,A (default: as the sheet says: those with an "
+              "uncertainty or without an initial value)")
+          ->delimiter(',');
   fitCommand->add_flag("--limits", fit.limits, "enforce the \"<\" points as upper limits");
   fitCommand->add_flag("--ie", fit.noLimits, "lift the range limits");
   fitCommand->add_flag("--dry-run", fit.dryRun, "print the result but leave the files as they are");
 
   ExportRequest exportRequest;
   CLI::App* exportCommand = app.add_subcommand(
-      "export", "Append the complex and its fitted parameters to data.txt in the home folder "
-                "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
+      "export",
+      "Append the complex and its fitted parameters to data.txt in the home folder "
+      "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
   AddBooks(*exportCommand, exportRequest.books)->required();
   exportCommand->add_option("--to", exportRequest.to, "append to this file instead");
   exportCommand->add_flag("--ie", exportRequest.noLimits, "lift the range limits");
@@ -76,13 +97,15 @@ int main(int argc, char** argv) {
   TableRequest table;
   Parameters tableParameters;
   CLI::App* tableCommand = app.add_subcommand(
-      "table", "The pK table over 25-500 degrees C and saturation-5000 bar: of the fitted "
-               "parameters of data sheets (exit code 4 when a sheet shows none), or of "
-               "parameters given with --pk298, --A and --B.");
+      "table",
+      "The pK table over 25-500 degrees C and saturation-5000 bar: of the fitted "
+      "parameters of data sheets (exit code 4 when a sheet shows none), or of "
+      "parameters given with --pk298, --A and --B.");
   AddBooks(*tableCommand, sheetTable.books);
   AddParameters(*tableCommand, tableParameters);
-  tableCommand->add_option("--species", table.species,
-                           "with parameters: a basic species of the complex, in order (up to four)");
+  tableCommand->add_option(
+      "--species", table.species,
+      "with parameters: a basic species of the complex, in order (up to four)");
   tableCommand->add_option("--complex", table.complex, "with parameters: the complex's name");
   tableCommand->add_flag("--ie", table.noLimits, "lift the model's density limits");
   tableCommand->add_flag("--comma", table.decComma, "with parameters: write a decimal comma");
@@ -119,13 +142,10 @@ int main(int argc, char** argv) {
   if (waterCommand->parsed()) return RunWater(water, std::cin, std::cout, std::cerr);
 
   if (pkCommand->parsed()) {
-    if (!AllGiven(pkParameters)) {
+    if (!TakeParameters(pkParameters, pk)) {
       std::cerr << "tavrix pk: --pk298, --A and --B are required\n";
       return kExitBadInput;
     }
-    pk.pK298 = *pkParameters.pK298;
-    pk.A = *pkParameters.A;
-    pk.B = *pkParameters.B;
     return RunPk(pk, std::cin, std::cout, std::cerr);
   }
 
@@ -139,12 +159,9 @@ int main(int argc, char** argv) {
     sheetTable.forExcel = table.forExcel;
     return RunSheetTable(sheetTable, std::cout, std::cerr);
   }
-  if (!AllGiven(tableParameters)) {
+  if (!TakeParameters(tableParameters, table)) {
     std::cerr << "tavrix table: give data sheets, or --pk298, --A and --B\n";
     return kExitBadInput;
   }
-  table.pK298 = *tableParameters.pK298;
-  table.A = *tableParameters.A;
-  table.B = *tableParameters.B;
   return RunTable(table, std::cout, std::cerr);
 }

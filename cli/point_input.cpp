@@ -48,8 +48,8 @@ std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>
 
 std::string FormatG(double x, int significantDigits) {
   char text[64];
-  const auto result = std::to_chars(text, text + sizeof text, x, std::chars_format::general,
-                                    significantDigits);
+  const auto result =
+      std::to_chars(text, text + sizeof text, x, std::chars_format::general, significantDigits);
   return std::string(text, result.ptr);
 }
 

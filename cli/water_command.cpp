@@ -19,7 +19,8 @@ int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, s
     err << "tavrix water: " << error << "\n";
     return kExitBadInput;
   }
-  if (std::any_of(points->begin(), points->end(), [](const InputPoint& p) { return p.second < 0; })) {
+  if (std::any_of(points->begin(), points->end(),
+                  [](const InputPoint& p) { return p.second < 0; })) {
     err << "tavrix water: a pressure must not be negative\n";
     return kExitBadInput;
   }

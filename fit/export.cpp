@@ -21,7 +21,9 @@ std::string ComplexText(const std::string& cell, bool decComma) {
   return (x < 0 ? "" : " ") + GeneralText(x, decComma) + " ";
 }
 
-std::string Trimmed(const std::string& text) { return std::string(TrimBlanks(text)); }
+std::string Trimmed(const std::string& text) {
+  return std::string(TrimBlanks(text));
+}
 
 // Line 1 and 2, and the rest of the record.
 struct RecordParts {
@@ -31,9 +33,9 @@ struct RecordParts {
 
 RecordParts Record(const Problem& p, SheetHost& sheet) {
   RecordParts record;
-  record.head = "Complex: " +
-                ComplexText(sheet.CellText(layout::kComplexRow, layout::kColC), p.DecComma) + kEnd +
-                "Species: " + std::to_string(p.Coef[0]) + kEnd;
+  record.head =
+      "Complex: " + ComplexText(sheet.CellText(layout::kComplexRow, layout::kColC), p.DecComma) +
+      kEnd + "Species: " + std::to_string(p.Coef[0]) + kEnd;
   for (int k = 1; k <= p.Coef[0]; ++k) {
     record.body += FormatMasked("###  ", p.Coef[static_cast<std::size_t>(k)]) +
                    Trimmed(p.Species[static_cast<std::size_t>(k)]) + kEnd;
@@ -56,7 +58,8 @@ std::string ExportRecord(const Problem& problem, SheetHost& sheet) {
   return record.head + record.body;
 }
 
-bool ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view, const std::string& path) {
+bool ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view,
+                     const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
   const RecordParts record = Record(problem, sheet);
 

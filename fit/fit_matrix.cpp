@@ -26,7 +26,8 @@ void InvertSymmetric(FitMat& fit, int& m) {
     for (int i = 1; i <= m - 1; ++i) {
       const double q = p * h[static_cast<std::size_t>(i)];
       fit(i, m) = q;
-      for (int j = i; j <= m - 1; ++j) fit(i, j) = q * h[static_cast<std::size_t>(j)] + fit(i + 1, j + 1);
+      for (int j = i; j <= m - 1; ++j)
+        fit(i, j) = q * h[static_cast<std::size_t>(j)] + fit(i + 1, j + 1);
     }
     fit(m, m) = p;
   }

@@ -62,11 +62,13 @@ bool AnyViolated(const Problem& problem, const RBPar& par) {
 FitMat BorderedSystem(const Problem& problem, const std::vector<int>& limits) {
   FitMat fit;
   for (int i = 1; i <= 3; ++i) {
-    for (int j = 0; j <= 3; ++j) fit(i, j) = problem.NormMat[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+    for (int j = 0; j <= 3; ++j)
+      fit(i, j) = problem.NormMat[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
   }
   const int q = static_cast<int>(limits.size());
   for (int s = 1; s <= q; ++s) {
-    const auto& b = problem.PtBasis[static_cast<std::size_t>(limits[static_cast<std::size_t>(s - 1)])];
+    const auto& b =
+        problem.PtBasis[static_cast<std::size_t>(limits[static_cast<std::size_t>(s - 1)])];
     fit(3 + s, 0) = b[0];
     for (int l = 1; l <= 3; ++l) fit(3 + s, l) = fit(l, 3 + s) = b[static_cast<std::size_t>(l)];
     for (int t = 1; t <= q; ++t) fit(3 + s, 3 + t) = 0;
@@ -83,7 +85,8 @@ struct Best {
 };
 
 // Tries every set of q limit positions p1 < ... < pq, in lexicographic order.
-SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& sheet, int q, Best& best) {
+SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& sheet, int q,
+                        Best& best) {
   const int n = problem.NRestr;
   if (q > n) return SearchResult::kNoneAdmissible;
   std::vector<int> position(static_cast<std::size_t>(q));
@@ -110,7 +113,8 @@ SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& she
     while (s >= 0 && position[static_cast<std::size_t>(s)] == n - (q - 1 - s)) --s;
     if (s < 0) break;
     ++position[static_cast<std::size_t>(s)];
-    for (int t = s + 1; t < q; ++t) position[static_cast<std::size_t>(t)] = position[static_cast<std::size_t>(t - 1)] + 1;
+    for (int t = s + 1; t < q; ++t)
+      position[static_cast<std::size_t>(t)] = position[static_cast<std::size_t>(t - 1)] + 1;
   }
   return best.error < kUndefinedFrom ? SearchResult::kFound : SearchResult::kNoneAdmissible;
 }
@@ -122,7 +126,8 @@ bool Optimize(Problem& problem, SheetHost& sheet, View& view) {
 
   FitMat fit;
   for (int i = 1; i <= 3; ++i) {
-    for (int j = 0; j <= 3; ++j) fit(i, j) = problem.NormMat[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+    for (int j = 0; j <= 3; ++j)
+      fit(i, j) = problem.NormMat[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
   }
   int m = 3;
   EliminateFixed(fit, m, problem, view);

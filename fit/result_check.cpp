@@ -21,8 +21,10 @@ bool ResultIsShown(Problem& problem, SheetHost& sheet, const View& view) {
     const auto v = static_cast<float>(value);
     const auto v2 = static_cast<float>(LeadingNumber(FormatMasked(mask, v)));
     if (TextToFloat(t, problem.DecComma) != v2) return false;
-    if (single) *single = v2;
-    else problem.OptPar.pK298 = v2;
+    if (single)
+      *single = v2;
+    else
+      problem.OptPar.pK298 = v2;
   }
   return true;
 }

@@ -18,7 +18,9 @@ double CoverageFactor(int weighted, int dof, double S) {
   return (0.91 * std::exp(2.55 / dof) + 1.05) * std::sqrt(static_cast<double>(weighted) / dof) * S;
 }
 
-double Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+double Sign(double v) {
+  return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
 
 // The uncertainty as the cell shows it: through the parameter's mask, then
 // the number in its shortest general form.

@@ -79,14 +79,18 @@ std::string CellText(const PkTableInput& input, bool charged, float T, int j) {
 std::string DataLine(const PkTableInput& input, bool charged, int i) {
   const float t = TableTemperature(i);
   const float T = KelvinOf(t);
-  std::string line = WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
-  for (int j = 1; j <= kTableColumns; ++j) line += LeftPadded(CellText(input, charged, T, j), kCellWidth);
+  std::string line =
+      WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
+  for (int j = 1; j <= kTableColumns; ++j)
+    line += LeftPadded(CellText(input, charged, T, j), kCellWidth);
   return line;
 }
 
 }  // namespace
 
-float TableTemperature(int i) { return i == 1 ? 25.0f : 50.0f * static_cast<float>(i - 1); }
+float TableTemperature(int i) {
+  return i == 1 ? 25.0f : 50.0f * static_cast<float>(i - 1);
+}
 
 float TablePressure(int j) {
   constexpr float kPressures[kTableColumns] = {0, 500, 1000, 2000, 5000};
@@ -109,7 +113,8 @@ std::vector<std::string> PkTableLines(const PkTableInput& input) {
   lines[0] = CenteredTitle(input.title);
   lines[2] = PressureLine();
   lines[3] = HeaderLine();
-  for (int i = 1; i <= kTableRows; ++i) lines[static_cast<std::size_t>(i) + 3] = DataLine(input, charged, i);
+  for (int i = 1; i <= kTableRows; ++i)
+    lines[static_cast<std::size_t>(i) + 3] = DataLine(input, charged, i);
   return lines;
 }
 

@@ -30,7 +30,9 @@ double RBpK(const RBPar& par, const RBBasisTerms& basis) {
   return par.pK298 * basis.tau + par.A * basis.Q + par.B * basis.QOverT;
 }
 
-double RBpK(const RBPar& par, double T, double rho) { return RBpK(par, RBBasis(T, rho)); }
+double RBpK(const RBPar& par, double T, double rho) {
+  return RBpK(par, RBBasis(T, rho));
+}
 
 float RBpKSingle(const RBPar& par, float T, float rho) {
   const float tau = static_cast<float>(kReferenceT / T);

@@ -9,8 +9,12 @@
 namespace tavrix {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A number in the cell-text grammar, rewritten in the form std::from_chars
 // reads: "-12.5e+3", '.' as its point, no '+' in front.
@@ -97,11 +101,15 @@ std::optional<Real> Convert(const ScannedNumber& number) {
   return std::nullopt;
 }
 
-char SystemPoint(bool decComma) { return decComma ? ',' : '.'; }
+char SystemPoint(bool decComma) {
+  return decComma ? ',' : '.';
+}
 
 // The separators that the conversions take: the system's, and under a
 // decimal comma also the point of the program's own formatted text.
-std::string_view ConversionPoints(bool decComma) { return decComma ? ",." : "."; }
+std::string_view ConversionPoints(bool decComma) {
+  return decComma ? ",." : ".";
+}
 
 }  // namespace
 

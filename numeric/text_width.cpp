@@ -3,7 +3,9 @@
 namespace tavrix {
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Decodes the character starting at s[i] and moves i past it. A malformed
 // byte becomes U+FFFD and counts as one character.
@@ -50,7 +52,9 @@ void Encode(char32_t c, std::string& out) {
 
 }  // namespace
 
-std::size_t CharCount(std::string_view s) { return ToChars(s).size(); }
+std::size_t CharCount(std::string_view s) {
+  return ToChars(s).size();
+}
 
 std::u32string ToChars(std::string_view utf8) {
   std::u32string chars;

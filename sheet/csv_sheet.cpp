@@ -25,7 +25,8 @@ std::string Describe(const std::string& what, const std::string& path) {
 // An unquoted field that is a number in the file's own notation.
 CellContent FieldContent(std::string_view field, bool quoted) {
   if (field.empty()) return CellContent();
-  if (!quoted && IsNumericText(field, false)) return CellContent::Number(*TextToDouble(field, false));
+  if (!quoted && IsNumericText(field, false))
+    return CellContent::Number(*TextToDouble(field, false));
   return CellContent::Text(std::string(field));
 }
 
@@ -51,9 +52,8 @@ bool BeganWithQuote(const LoadState& s) {
 
 void OnField(void* data, std::size_t length, void* state) {
   auto& s = *static_cast<LoadState*>(state);
-  const CellContent content =
-      FieldContent(std::string_view(static_cast<const char*>(data), data ? length : 0),
-                   BeganWithQuote(s));
+  const CellContent content = FieldContent(
+      std::string_view(static_cast<const char*>(data), data ? length : 0), BeganWithQuote(s));
   if (!content.IsEmpty()) s.grid->Put(s.row, s.col, content);
   ++s.col;
   s.fieldSinceEnd = true;
@@ -102,8 +102,8 @@ std::string CsvText(const MemoryGrid& grid) {
       const CellContent& content = grid.At(row, col).content;
       if (col > 1) pendingFields += ',';
       if (content.IsEmpty()) continue;
-      line += pendingFields + (content.IsNumber() ? NumberField(content.number())
-                                                  : TextField(content.text()));
+      line += pendingFields +
+              (content.IsNumber() ? NumberField(content.number()) : TextField(content.text()));
       pendingFields.clear();
     }
     pendingRows += line + '\n';
@@ -137,7 +137,8 @@ MemoryGrid LoadCsvSheet(const std::string& path, bool decimalComma) {
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // a byte-order mark
 
   csv_parser parser;
-  if (csv_init(&parser, CSV_APPEND_NULL | CSV_REPALL_NL) != 0) throw HostError("could not start the CSV reader");
+  if (csv_init(&parser, CSV_APPEND_NULL | CSV_REPALL_NL) != 0)
+    throw HostError("could not start the CSV reader");
   const std::unique_ptr<csv_parser, void (*)(csv_parser*)> guard(&parser, csv_free);
 
   MemoryGrid grid(decimalComma);

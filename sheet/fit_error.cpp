@@ -11,7 +11,9 @@ namespace {
 
 constexpr char kMask[] = "####.###";
 
-bool Undefined(double x) { return x > static_cast<double>(kUndefinedFrom); }
+bool Undefined(double x) {
+  return x > static_cast<double>(kUndefinedFrom);
+}
 
 CellContent MaskedOrUnknown(double x, bool decComma) {
   if (x < kUndefinedFrom) return CellValue(FormatMasked(kMask, x), decComma);
@@ -37,7 +39,8 @@ double FitError(const Problem& problem, const RBPar& par, int col, SheetHost& sh
     const double calc = CalculatedPk(problem, par, k);
     const bool defined = calc < kUndefinedFrom;
     const int row = layout::PointRow(k);
-    if (col == kFitErrorOptimized) sheet.SetCell(row, layout::kColF, MaskedOrUnknown(calc, problem.DecComma));
+    if (col == kFitErrorOptimized)
+      sheet.SetCell(row, layout::kColF, MaskedOrUnknown(calc, problem.DecComma));
     if (defined) {
       const double d = calc - problem.PtPK[static_cast<std::size_t>(k)];
       const double w = problem.PtW[static_cast<std::size_t>(k)];

@@ -85,8 +85,7 @@ void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string
   }
 
   EvaluatePoints(problem);
-  view.SetWindowState(problem.NRestr > 0 ? WindowState::kWithRestrictions
-                                         : WindowState::kStandard);
+  view.SetWindowState(problem.NRestr > 0 ? WindowState::kWithRestrictions : WindowState::kStandard);
   view.SetCaption(WindowCaption(problem.BookName, problem.SheetName));
   for (int i = 0; i < 3; ++i) {
     view.SetFitParameter(i, !sheet.CellText(layout::ParamRow(i), layout::kColG).empty());

@@ -39,7 +39,9 @@ MemoryApp::Workbook& MemoryApp::Book(int index) {
   return books_[static_cast<std::size_t>(index - 1)];
 }
 
-MemoryApp::Workbook& MemoryApp::Active() { return Book(active_); }
+MemoryApp::Workbook& MemoryApp::Active() {
+  return Book(active_);
+}
 
 void MemoryApp::ActivateWorkbook(int index) {
   Book(index);

@@ -10,8 +10,8 @@ constexpr float kLowFormulaLimit = 314.0f;
 constexpr float kCriticalP = 220.93f;
 
 // Coefficients a1 ... a8 of the expansion in powers of sqrt(1 - T/Tc).
-constexpr double kExpansion[8] = {-7.8889166, 2.5514255,  -6.716169,  33.239495,
-                                  -105.38479, 174.35319,  -148.39348, 48.631602};
+constexpr double kExpansion[8] = {-7.8889166, 2.5514255, -6.716169,  33.239495,
+                                  -105.38479, 174.35319, -148.39348, 48.631602};
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 namespace tavrix {
 namespace {
 
-constexpr double kReferenceT = 647.073;  // tau = kReferenceT / T
+constexpr double kReferenceT = 647.073;   // tau = kReferenceT / T
 constexpr double kGasConstant = 4.61518;  // bar cm3 / (g K)
 constexpr int kMaxSteps = 100;
 
@@ -28,15 +28,20 @@ constexpr int kResidualPowers[6] = {0, 1, 2, 3, 4, 6};
 
 // What depends on the temperature only.
 struct TemperatureTerms {
-  double b4;             // excluded volume b/4, cm3/g
-  double c;              // B(tau) / b4 - 14
-  double RT;             // R * T
-  double p[9];           // residual polynomials p1 ... p9
+  double b4;    // excluded volume b/4, cm3/g
+  double c;     // B(tau) / b4 - 14
+  double RT;    // R * T
+  double p[9];  // residual polynomials p1 ... p9
 };
 
 TemperatureTerms TermsAt(float T) {
   const double tau = kReferenceT / T;
-  const double tauPower[7] = {1, tau, tau * tau, tau * tau * tau, tau * tau * tau * tau, 0,
+  const double tauPower[7] = {1,
+                              tau,
+                              tau * tau,
+                              tau * tau * tau,
+                              tau * tau * tau * tau,
+                              0,
                               tau * tau * tau * tau * tau * tau};
   TemperatureTerms terms{};
   terms.b4 = 0.186965729 + 0.0885195558 * std::log(tau) + 0.001789969 * tauPower[3] -
@@ -99,7 +104,9 @@ PressureAndSlope PressureAt(const TemperatureTerms& t, double rho) {
 
 }  // namespace
 
-double WaterPressure(float T, double rho) { return PressureAt(TermsAt(T), rho).pressure; }
+double WaterPressure(float T, double rho) {
+  return PressureAt(TermsAt(T), rho).pressure;
+}
 
 float WaterDensity(float T, float P) {
   const float start = StartDensity(T, P);

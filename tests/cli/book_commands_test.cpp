@@ -7,6 +7,7 @@
 #include "book.h"
 #include "commands.h"
 #include "support/data_sheet.h"
+#include "support/temp_folder.h"
 #include "tavrix/sheet/csv_sheet.h"
 
 namespace tavrix::cli {
@@ -29,16 +30,8 @@ Outcome Call(Command command, const Request& request) {
   return {code, out.str(), err.str()};
 }
 
-class BookCommands : public testing::Test {
+class BookCommands : public testing_support::TempFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tavrix-books-" + std::to_string(::getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // A data sheet with three points that fix pK(298) and A (B held at 0).
   std::string Sheet(const std::string& name, SheetContents contents = Fittable()) {
     const std::string path = (dir_ / name).string();
@@ -50,18 +43,11 @@ class BookCommands : public testing::Test {
     contents.reference[0] = "?";
     contents.reference[1] = "?";
     contents.reference[2] = "0";
-    contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"},
-                   {"250", "1000", "", "1", "0.5"}};
+    contents.points = {{"25", "1", "", "1", "1"},
+                       {"100", "1000", "", "1", "0.8"},
+                       {"250", "1000", "", "1", "0.5"}};
     return contents;
   }
-  static std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  fs::path dir_;
 };
 
 TEST_F(BookCommands, CheckReportsTheSheetAndLeavesTheFile) {

@@ -63,8 +63,13 @@ TEST(WaterCommand, FailedDensityPrintsAQuestionMark) {
 }
 
 TEST(WaterCommand, RejectsBadInputOnStandardError) {
-  for (const auto& values : std::vector<std::vector<std::string>>{
-           {"25"}, {"25", "1", "50"}, {"25", "one"}, {"-273.15", "1"}, {"-300", "1"}, {"25", "-1"}, {"-"}}) {
+  for (const auto& values : std::vector<std::vector<std::string>>{{"25"},
+                                                                  {"25", "1", "50"},
+                                                                  {"25", "one"},
+                                                                  {"-273.15", "1"},
+                                                                  {"-300", "1"},
+                                                                  {"25", "-1"},
+                                                                  {"-"}}) {
     const Outcome run = Water(values, "");
     EXPECT_EQ(run.code, kExitBadInput);
     EXPECT_EQ(run.out, "");
@@ -115,7 +120,8 @@ TEST(TableCommand, PrintsTheSpreadsheetForm) {
   std::ostringstream out, err;
   ASSERT_EQ(RunTable(request, out, err), kExitOk);
   const std::string text = out.str();
-  EXPECT_EQ(text.substr(0, text.find('\n')), std::string(20, ' ') + "pK of dissociation of \"NaCl\"");
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            std::string(20, ' ') + "pK of dissociation of \"NaCl\"");
   EXPECT_NE(text.find("\n  25,00\t     -0,800\t"), std::string::npos) << text;
   EXPECT_EQ(text.find('\r'), std::string::npos);
   EXPECT_EQ(text.back(), '\n');

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/temp_folder.h"
 #include "tavrix/fit/fit_result.h"
 #include "tavrix/sheet/memory_grid.h"
 
@@ -49,15 +50,7 @@ TEST(ExportRecord, OddCoefficientsValuesAndNames) {
   EXPECT_EQ(ExportRecord(p, negative).substr(0, 14), "Complex: -2 \r\n");
 }
 
-class ExportFile : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tavrix-export-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+using ExportFile = testing_support::TempFolderTest;
 
 TEST_F(ExportFile, AppendsOneRecordPerExport) {
   const std::string path = (dir_ / "data.txt").string();
@@ -68,11 +61,8 @@ TEST_F(ExportFile, AppendsOneRecordPerExport) {
   EXPECT_EQ(view.messages.back().icon, MessageIcon::kInformation);
   ASSERT_TRUE(ExportToDataTxt(NaCl(), grid, view, path));
 
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
   const std::string record = ExportRecord(NaCl(), grid);
-  EXPECT_EQ(text.str(), record + record);
+  EXPECT_EQ(Read(path), record + record);
 }
 
 TEST_F(ExportFile, AFileThatCannotBeOpenedIsReported) {

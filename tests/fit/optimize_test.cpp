@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 
 #include "support/data_sheet.h"
 #include "tavrix/sheet/sheet_pass.h"
@@ -14,13 +13,8 @@ namespace {
 
 using testing_support::BuildSheet;
 using testing_support::SheetContents;
+using testing_support::NumberText;
 using testing_support::TypedPoint;
-
-std::string Text(double x) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.9g", x);
-  return text;
-}
 
 // pK of the model at t (C) and P (bar), as the sheet pass evaluates it.
 double ModelPk(const RBPar& par, float t, float P) {
@@ -28,8 +22,9 @@ double ModelPk(const RBPar& par, float t, float P) {
   return RBpK(par, T, WaterDensity(T, P));
 }
 
-TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight, double shift = 0) {
-  return {Text(t), Text(P), "", weight, Text(ModelPk(par, t, P) + shift)};
+TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight,
+                   double shift = 0) {
+  return {NumberText(t), NumberText(P), "", weight, NumberText(ModelPk(par, t, P) + shift)};
 }
 
 // A sheet, its pass, and the fit boxes to use.
@@ -54,9 +49,9 @@ struct Fit {
 
 SheetContents SpecWithReference(const RBPar& par) {
   SheetContents contents;
-  contents.reference[0] = Text(par.pK298);
-  contents.reference[1] = Text(par.A);
-  contents.reference[2] = Text(par.B);
+  contents.reference[0] = NumberText(par.pK298);
+  contents.reference[1] = NumberText(par.A);
+  contents.reference[2] = NumberText(par.B);
   contents.points.clear();
   return contents;
 }
@@ -72,14 +67,15 @@ TEST(Optimize, FitsDataOfTheModelBackToItsParameters) {
   EXPECT_NEAR(fit.problem.OptPar.pK298, 2.5, 2e-5);
   EXPECT_NEAR(fit.problem.OptPar.A, 1.25f, 2e-5);
   EXPECT_NEAR(fit.problem.OptPar.B, -300.0f, 5e-3);
-  EXPECT_EQ(fit.grid.CellText(9, 6), "2.5");
-  EXPECT_EQ(fit.grid.CellText(11, 6), "-300");
-  EXPECT_EQ(fit.grid.CellText(12, 6), "0");
+  EXPECT_EQ(fit.grid.CellNumberText(9, 6), "2.5");
+  EXPECT_EQ(fit.grid.CellNumberText(11, 6), "-300");
+  EXPECT_EQ(fit.grid.CellNumberText(12, 6), "0");
 }
 
 TEST(Optimize, SingleParameterAt25CelsiusIsTheWeightedMean) {
   SheetContents contents = SpecWithReference({0, 0, 0});
-  contents.points = {{"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
   Fit fit(contents);
   ASSERT_TRUE(fit.Run({true, false, false}, false));
   const double mean = (1 * 1 + 4 * 2 + 9 * 4) / 14.0;
@@ -89,7 +85,8 @@ TEST(Optimize, SingleParameterAt25CelsiusIsTheWeightedMean) {
 
 SheetContents LimitExample() {
   SheetContents contents = SpecWithReference({0, 0, 0});
-  contents.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
+  contents.points = {
+      {"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
   return contents;
 }
 
@@ -97,14 +94,14 @@ TEST(Optimize, LimitsAreHeldOnlyWhenActivated) {
   Fit plain(LimitExample());
   ASSERT_TRUE(plain.Run({true, false, false}, false));
   EXPECT_NEAR(plain.problem.OptPar.pK298, 6, 1e-6);
-  EXPECT_EQ(plain.grid.CellText(12, 6), "1");
+  EXPECT_EQ(plain.grid.CellNumberText(12, 6), "1");
   EXPECT_EQ(plain.grid.At(17, 6).content, CellContent::Number(6));  // a limit point is shown too
 
   Fit limited(LimitExample());
   ASSERT_TRUE(limited.Run({true, false, false}, true));
   EXPECT_NEAR(limited.problem.OptPar.pK298, 5.5, 1e-6);
-  EXPECT_EQ(limited.grid.CellText(12, 6), "1.118");
-  EXPECT_EQ(limited.grid.CellText(9, 6), "5.5");
+  EXPECT_EQ(limited.grid.CellNumberText(12, 6), "1.118");
+  EXPECT_EQ(limited.grid.CellNumberText(9, 6), "5.5");
 }
 
 TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
@@ -115,8 +112,8 @@ TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
   ASSERT_EQ(fit.problem.OptPar.A, 7.0f);
   ASSERT_TRUE(fit.Run({true, false, false}, false));
   EXPECT_EQ(fit.problem.OptPar.A, fit.problem.IniPar.A);
-  EXPECT_EQ(fit.grid.CellText(10, 6), "0.123");
-  EXPECT_EQ(fit.grid.CellText(10, 7), "");  // no uncertainty for a fixed parameter
+  EXPECT_EQ(fit.grid.CellNumberText(10, 6), "0.123");
+  EXPECT_EQ(fit.grid.CellNumberText(10, 7), "");  // no uncertainty for a fixed parameter
 }
 
 // Model data with pK(298) and A fitted, and "<" points below the model at
@@ -168,10 +165,10 @@ TEST(Optimize, NoAdmissibleSetOfLimitsFindsNoSolution) {
   ASSERT_EQ(fit.view.messages.back().text, "Could not find solution");
   EXPECT_EQ(fit.view.messages.back().icon, MessageIcon::kCritical);
   for (int row = 9; row <= 12; ++row) {
-    EXPECT_EQ(fit.grid.CellText(row, 6), "") << row;  // the cleared block stays empty
-    EXPECT_EQ(fit.grid.CellText(row, 7), "") << row;
+    EXPECT_EQ(fit.grid.CellNumberText(row, 6), "") << row;  // the cleared block stays empty
+    EXPECT_EQ(fit.grid.CellNumberText(row, 7), "") << row;
   }
-  EXPECT_EQ(fit.grid.CellText(15, 6), "");  // nothing written back
+  EXPECT_EQ(fit.grid.CellNumberText(15, 6), "");  // nothing written back
 }
 
 TEST(Optimize, ZeroPivotFindsNoSolution) {

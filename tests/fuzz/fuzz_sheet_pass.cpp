@@ -14,9 +14,10 @@ using namespace tavrix;
 namespace {
 
 // Texts that reach the interesting branches, besides arbitrary bytes.
-const char* const kWords[] = {"", "0", "1", "-1", "<", "?", "2.5", "1e40", "0.31", "0.3", "5000",
-                              "5001", "374", "380", "1000", "-273.15", "Complex:", "pK", "32001",
-                              "1,5", " 7 ", "1E-300", "-0", "NaN", "inf"};
+const char* const kWords[] = {"",       "0",       "1",        "-1",   "<",     "?",   "2.5",
+                              "1e40",   "0.31",    "0.3",      "5000", "5001",  "374", "380",
+                              "1000",   "-273.15", "Complex:", "pK",   "32001", "1,5", " 7 ",
+                              "1E-300", "-0",      "NaN",      "inf"};
 
 class Input {
  public:
@@ -42,8 +43,10 @@ class Input {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
   testing_support::SheetContents contents;
-  contents.points = {{"25", "1", "", "1", "1"}, {"100", "0", "", "<", "0.8"},
-                 {"300", "500", "", "2", "0.5"}, {"200", "", "0.9", "0", "0.7"}};
+  contents.points = {{"25", "1", "", "1", "1"},
+                     {"100", "0", "", "<", "0.8"},
+                     {"300", "500", "", "2", "0.5"},
+                     {"200", "", "0.9", "0", "0.7"}};
   MemoryGrid grid = testing_support::BuildSheet(contents, input.Byte() % 2 == 1);
   for (int edits = input.Byte() % 16; edits > 0 && !input.Empty(); --edits) {
     const int row = 1 + input.Byte() % 22;

@@ -29,7 +29,8 @@ PkTableInput NaClInput() {
 
 // The 12-character cell of temperature row i (1..11) and pressure column j (1..5).
 std::string Cell(const std::vector<std::string>& lines, int i, int j) {
-  return lines.at(static_cast<std::size_t>(i) + 3).substr(8 + 12 * static_cast<std::size_t>(j - 1), 12);
+  return lines.at(static_cast<std::size_t>(i) + 3)
+      .substr(8 + 12 * static_cast<std::size_t>(j - 1), 12);
 }
 
 // (row, column) of every cell whose value carries the "?" mark.
@@ -81,7 +82,8 @@ TEST(PkTable, SaturationColumn) {
   // Below 100 C the saturation pressure is under 1 bar: the cell is taken at 1 bar.
   for (int i : {1, 2}) {
     const float T = KelvinOf(TableTemperature(i));
-    const std::string atOneBar = FormatMasked("#######.###", RBpKSingle(input.par, T, WaterDensity(T, 1)));
+    const std::string atOneBar =
+        FormatMasked("#######.###", RBpKSingle(input.par, T, WaterDensity(T, 1)));
     const std::string atPsat =
         FormatMasked("#######.###", RBpKSingle(input.par, T, WaterDensity(T, SatPressure(T))));
     EXPECT_EQ(Cell(lines, i, 1).substr(0, 11), atOneBar);
@@ -95,10 +97,10 @@ TEST(PkTable, SaturationColumn) {
 
 TEST(PkTable, ChargedComplexMarksDensitiesAboveOne) {
   const std::vector<std::string> lines = PkTableLines(NaClInput());
-  const std::set<std::pair<int, int>> expected = {
-      {1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 2}, {2, 3}, {2, 4}, {2, 5},  // 25, 50 C from 500 bar
-      {3, 4}, {3, 5}, {4, 4}, {4, 5},                                  // 100, 150 C
-      {5, 5}, {6, 5}};                                                 // 200, 250 C
+  const std::set<std::pair<int, int>> expected = {{1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 2},
+                                                  {2, 3}, {2, 4}, {2, 5},  // 25, 50 C from 500 bar
+                                                  {3, 4}, {3, 5}, {4, 4}, {4, 5},  // 100, 150 C
+                                                  {5, 5}, {6, 5}};                 // 200, 250 C
   EXPECT_EQ(MarkedCells(lines), expected);
   EXPECT_EQ(Cell(lines, 11, 2), "      gas   ");
 }
@@ -114,7 +116,8 @@ TEST(PkTable, GasCellOnlyUnderTheDensityLimit) {
   PkTableInput input = NaClInput();
   int gasCells = 0;
   for (const std::string& line : PkTableLines(input)) {
-    for (std::size_t at = line.find("gas"); at != std::string::npos; at = line.find("gas", at + 1)) ++gasCells;
+    for (std::size_t at = line.find("gas"); at != std::string::npos; at = line.find("gas", at + 1))
+      ++gasCells;
   }
   EXPECT_EQ(gasCells, 1);
 

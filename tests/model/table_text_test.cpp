@@ -19,7 +19,8 @@ std::vector<std::string> NaClTable() {
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
   std::size_t from = 0;
-  for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + separator.size()) {
+  for (std::size_t at; (at = text.find(separator, from)) != std::string::npos;
+       from = at + separator.size()) {
     parts.push_back(text.substr(from, at - from));
   }
   parts.push_back(text.substr(from));
@@ -33,7 +34,7 @@ TEST(TableText, ForAWordProcessorKeepsTheLinesAsShown) {
   ASSERT_EQ(out.size(), lines.size());
   EXPECT_EQ(out[0], lines[0]);  // the centering blanks stay
   EXPECT_EQ(out[1], "");
-  EXPECT_EQ(out.back(), "");    // no line break after the last line
+  EXPECT_EQ(out.back(), "");  // no line break after the last line
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(out[i], TrimTrailingBlanks(lines[i]));
@@ -83,7 +84,8 @@ TEST(TableText, ForASpreadsheetDropsTheMarks) {
 TEST(TableText, CutsByCharactersNotBytes) {
   // A title and a header with two-byte characters are cut at the same
   // character positions as plain ones.
-  const std::vector<std::string> lines = {"\u00B0", "", "", "\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0 abc"};
+  const std::vector<std::string> lines = {"\u00B0", "", "",
+                                          "\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0 abc"};
   EXPECT_EQ(TableTextLines(lines, true)[3], "\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\u00B0\tabc");
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,28 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CsvSheet : public testing::Test {
+class CsvSheet : public testing_support::TempFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tavrix-csv-" + std::to_string(::getpid()) + "-" +
-                                        testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
+  std::string Write(const std::string& text, const std::string& name = "sheet.csv") const {
+    return TempFolderTest::Write(text, name);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& text, const std::string& name = "sheet.csv") {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path.string();
-  }
-  static std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  fs::path dir_;
 };
 
 TEST_F(CsvSheet, UnquotedNumbersAreNumbersAndEverythingElseText) {
@@ -48,7 +33,9 @@ TEST_F(CsvSheet, UnquotedNumbersAreNumbersAndEverythingElseText) {
 }
 
 TEST_F(CsvSheet, EveryLineIsASheetRow) {
-  const MemoryGrid crlf = LoadCsvSheet(Write("\xEF\xBB\xBF" "a\r\n\r\n,b\r\n\n\nc"), false);
+  const MemoryGrid crlf = LoadCsvSheet(Write("\xEF\xBB\xBF"
+                                             "a\r\n\r\n,b\r\n\n\nc"),
+                                       false);
   EXPECT_EQ(crlf.At(1, 1).content, CellContent::Text("a"));
   EXPECT_EQ(crlf.At(3, 2).content, CellContent::Text("b"));
   EXPECT_EQ(crlf.At(6, 1).content, CellContent::Text("c"));
@@ -71,7 +58,8 @@ TEST_F(CsvSheet, SavesTheSameLayoutBack) {
   grid.SetNumberFormat({5, 1, 5, 5}, "0.000");  // formats only: no row of their own
   const std::string path = dir_ / "out.csv";
   SaveCsvSheet(grid, path);
-  EXPECT_EQ(Read(path), "\"title, with comma\"\n\n,0.1,,-1234.5\n\"0.254\",?,\" padded \",,1e+35\n");
+  EXPECT_EQ(Read(path),
+            "\"title, with comma\"\n\n,0.1,,-1234.5\n\"0.254\",?,\" padded \",,1e+35\n");
 
   const MemoryGrid back = LoadCsvSheet(path, false);
   for (int row = 1; row <= 4; ++row) {

@@ -24,7 +24,9 @@ Problem PointsAt(std::initializer_list<std::pair<float, float>> pkAndWeight) {
   return p;
 }
 
-RBPar Par(double pK298) { return {pK298, 0, 0}; }
+RBPar Par(double pK298) {
+  return {pK298, 0, 0};
+}
 
 TEST(FitError, WeightedRootMeanSquare) {
   // Deviations 1 and 0 with weights 2 and 1: sqrt(4 / 5).

@@ -21,7 +21,9 @@ struct ErrorCase {
   const char* message;
 };
 
-void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SheetErrors : public testing::TestWithParam<ErrorCase> {};
 
@@ -62,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Format error or incorrect keyword (row=2, col=2)"},
         ErrorCase{"WrongHeaderKeyword", Set(14, 7, "err"), false, 2,
                   "Format error or incorrect keyword (row=14, col=7)"},
-        ErrorCase{"NoComplexName", Set(2, 3, ""), false, 3, "Missing mandatory data (row=2, col=3)"},
+        ErrorCase{"NoComplexName", Set(2, 3, ""), false, 3,
+                  "Missing mandatory data (row=2, col=3)"},
         ErrorCase{"NoExperimentalPk", Set(16, 5, ""), false, 3,
                   "Missing mandatory data (row=16, col=5)"},
         ErrorCase{"TemperatureAbove1000", Set(15, 1, "1000.5"), false, 4,
@@ -75,15 +78,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "T/P/D out of range (row=15, col=2)"},
         ErrorCase{"NegativePressureEvenWithoutLimits", Set(15, 2, "-1"), true, 4,
                   "T/P/D out of range (row=15, col=2)"},
-        ErrorCase{"GasDensity",
-                  [](MemoryGrid& g) { Type(g, 15, 2, ""), Type(g, 15, 3, "0.3"); }, false, 4,
-                  "T/P/D out of range (row=15, col=3)"},
+        ErrorCase{"GasDensity", [](MemoryGrid& g) { Type(g, 15, 2, ""), Type(g, 15, 3, "0.3"); },
+                  false, 4, "T/P/D out of range (row=15, col=3)"},
         ErrorCase{"DensityAbove2EvenWithoutLimits",
                   [](MemoryGrid& g) { Type(g, 15, 2, ""), Type(g, 15, 3, "2.5"); }, true, 4,
                   "T/P/D out of range (row=15, col=3)"},
         ErrorCase{"NoSaturationAboveTheCriticalPoint", Set(16, 1, "380"), false, 5,
                   "P(sat) does not exist (row=16, col=2)"},
-        ErrorCase{"NegativeWeight", Set(15, 4, "-1"), false, 6, "Weight is negative (row=15, col=4)"},
+        ErrorCase{"NegativeWeight", Set(15, 4, "-1"), false, 6,
+                  "Weight is negative (row=15, col=4)"},
         ErrorCase{"FractionalCoefficient", Set(4, 2, "2.5"), false, 7,
                   "Invalid data format (row=4, col=2)"},
         ErrorCase{"HugeCoefficient", Set(5, 2, "40000"), false, 7,
@@ -110,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NeitherPressureNorDensity", Set(16, 2, ""), false, 11,
                   "Define pressure or density (row=16, col=3)"},
         ErrorCase{"NoDensityBelowTheVapourStart",
-                  [](MemoryGrid& g) { Type(g, 15, 1, "-150"), Type(g, 15, 2, "1e-15"); }, true,
-                  12, "Could not calculate density (row=15, col=3)"}));
+                  [](MemoryGrid& g) { Type(g, 15, 1, "-150"), Type(g, 15, 2, "1e-15"); }, true, 12,
+                  "Could not calculate density (row=15, col=3)"}));
 
 TEST(SheetErrors, AFailedPassKeepsWhatItWroteAndTheLastCleanEvaluation) {
   SheetContents contents;
@@ -129,7 +132,7 @@ TEST(SheetErrors, AFailedPassKeepsWhatItWroteAndTheLastCleanEvaluation) {
   Type(grid, 16, 4, "-1");  // error 6 at the second point
   SheetPass(problem, grid, view, "data.xls", "Sheet1");
   EXPECT_EQ(problem.ErrCode, 6);
-  EXPECT_EQ(problem.NPoints, 2);  // counts the failing row
+  EXPECT_EQ(problem.NPoints, 2);             // counts the failing row
   EXPECT_EQ(grid.CellText(10, 2), "2.346");  // rewritten before the failure
   EXPECT_EQ(grid.At(15, 6).fontColor, kBlack);
   EXPECT_EQ(problem.PtBasis, basis);

@@ -23,7 +23,8 @@ struct Pass {
 };
 
 // Every cell position whose contents, format or colour differ.
-std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, const MemoryGrid& after) {
+std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before,
+                                                   const MemoryGrid& after) {
   std::map<std::pair<int, int>, std::string> changes;
   for (int row = 1; row <= std::max(before.RowCount(), after.RowCount()); ++row) {
     for (int col = 1; col <= std::max(before.ColumnCount(row), after.ColumnCount(row)); ++col) {
@@ -32,7 +33,8 @@ std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, con
       std::string what;
       if (!(a.content == b.content)) what += "content ";
       if (a.numberFormat != b.numberFormat) what += "format:" + b.numberFormat + " ";
-      if (a.fontColor != b.fontColor) what += "color:" + std::to_string(b.fontColor.value_or(-1)) + " ";
+      if (a.fontColor != b.fontColor)
+        what += "color:" + std::to_string(b.fontColor.value_or(-1)) + " ";
       if (!what.empty()) changes[{row, col}] = what;
     }
   }
@@ -43,9 +45,9 @@ TEST(SheetPass, ReadsTheHeadAndThePoints) {
   SheetContents contents;
   contents.species = {{"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}};
   contents.points = {{"25", "1", "", "2", "-0.8"},
-                 {"374", "0", "", "", "1.5"},     // saturation pressure
-                 {"100", "", "0.31", "<", "0.5"},  // density given; a limit
-                 {"50", "5000", "", "0", "0"}};
+                     {"374", "0", "", "", "1.5"},      // saturation pressure
+                     {"100", "", "0.31", "<", "0.5"},  // density given; a limit
+                     {"50", "5000", "", "0", "0"}};
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
@@ -102,14 +104,15 @@ TEST(SheetPass, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
 
   std::map<std::pair<int, int>, std::string> expected;
   for (int row = 9; row <= 11; ++row) {
-    for (int col = 2; col <= 7; ++col) expected[{row, col}] = std::string("format:") + (row == 11 ? "0.00 " : "0.000 ");
+    for (int col = 2; col <= 7; ++col)
+      expected[{row, col}] = std::string("format:") + (row == 11 ? "0.00 " : "0.000 ");
   }
   expected[{9, 2}] = "content format:0.000 ";   // 1.23456 rounded
   expected[{9, 5}] = "content format:0.000 ";   // empty E takes B
   expected[{10, 5}] = "content format:0.000 ";  // "?" rewritten as "?"
   expected[{11, 5}] = "content format:0.00 ";
-  expected[{11, 6}] = "content format:0.00 ";   // -300.123 to -300.12
-  expected[{10, 2}] = "format:0.000 ";          // 2 stays 2
+  expected[{11, 6}] = "content format:0.00 ";  // -300.123 to -300.12
+  expected[{10, 2}] = "format:0.000 ";         // 2 stays 2
   expected[{11, 2}] = "format:0.00 ";
   expected[{12, 5}] = "content format:0.000 ";  // the error of the initial values
   expected[{12, 6}] = "format:0.000 ";
@@ -132,7 +135,7 @@ TEST(SheetPass, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
 
 TEST(SheetPass, ParameterCells) {
   SheetContents contents;
-  contents.reference[2] = "";     // empty reference: "?"
+  contents.reference[2] = "";  // empty reference: "?"
   contents.initial[0] = "?";
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
@@ -149,8 +152,9 @@ TEST(SheetPass, ParameterCells) {
 
 TEST(SheetPass, TableEndsAtTheFirstEmptyTemperature) {
   SheetContents contents;
-  contents.points = {{"25", "1", "", "1", "1"}, {"", "", "", "", "", "only a comment"},
-                 {"not", "read", "", "", ""}};
+  contents.points = {{"25", "1", "", "1", "1"},
+                     {"", "", "", "", "", "only a comment"},
+                     {"not", "read", "", "", ""}};
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
@@ -172,16 +176,17 @@ TEST(SheetPass, TableEndsAtTheFirstEmptyTemperature) {
 TEST(SheetPass, LimitsOfTheRanges) {
   SheetContents contents;
   contents.points = {{"374", "0", "", "1", "1"},    // just below the critical point
-                 {"30", "", "0.31", "1", "1"},  // the gas threshold itself
-                 {"1000", "5000", "", "1", "1"}, {"0", "1", "", "1", "1"}};
+                     {"30", "", "0.31", "1", "1"},  // the gas threshold itself
+                     {"1000", "5000", "", "1", "1"},
+                     {"0", "1", "", "1", "1"}};
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
   EXPECT_EQ(pass.problem.ErrCode, 0) << pass.view.messages.back().text;
 
   // The override lifts the temperature, pressure and gas limits.
-  contents.points = {{"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"},
-                 {"-20", "1", "", "1", "1"}};
+  contents.points = {
+      {"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"}, {"-20", "1", "", "1", "1"}};
   MemoryGrid wide = BuildSheet(contents);
   Pass lifted;
   lifted.problem.NoLimits = true;

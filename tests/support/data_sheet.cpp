@@ -1,8 +1,16 @@
 #include "support/data_sheet.h"
 
+#include <cstdio>
+
 #include "tavrix/numeric/number_text.h"
 
 namespace tavrix::testing_support {
+
+std::string NumberText(double x) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.9g", x);
+  return text;
+}
 
 CellContent Typed(const std::string& text) {
   if (text.empty()) return CellContent();
@@ -10,7 +18,9 @@ CellContent Typed(const std::string& text) {
   return CellContent::Text(text);
 }
 
-void Type(MemoryGrid& grid, int row, int col, const std::string& text) { grid.Put(row, col, Typed(text)); }
+void Type(MemoryGrid& grid, int row, int col, const std::string& text) {
+  grid.Put(row, col, Typed(text));
+}
 
 MemoryGrid BuildSheet(const SheetContents& contents, bool decimalComma) {
   MemoryGrid grid(decimalComma);

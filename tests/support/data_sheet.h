@@ -17,6 +17,9 @@ struct TypedPoint {
   std::string comment = "";
 };
 
+// A number as typed with nine significant digits ("%.9g").
+std::string NumberText(double x);
+
 // Text as a user types it into a cell: numbers become numbers.
 CellContent Typed(const std::string& text);
 

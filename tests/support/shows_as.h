@@ -19,8 +19,8 @@ inline testing::AssertionResult ShowsAs(const char* valueExpression, const char*
       std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
   const std::string shown(text, end);
   if (shown == figure) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << valueExpression << " shows as " << shown << ", not "
-                                     << figure;
+  return testing::AssertionFailure()
+         << valueExpression << " shows as " << shown << ", not " << figure;
 }
 
 }  // namespace tavrix::testing_support

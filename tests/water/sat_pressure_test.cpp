@@ -10,7 +10,9 @@ namespace {
 
 using testing_support::ShowsAs;
 
-float Below(float x) { return std::nextafter(x, 0.0f); }
+float Below(float x) {
+  return std::nextafter(x, 0.0f);
+}
 
 TEST(SatPressure, WorkedValues) {
   EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(298.15f), "0.0316874");

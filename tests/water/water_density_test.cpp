@@ -10,7 +10,9 @@ namespace {
 
 using testing_support::ShowsAs;
 
-float DensityAt(float celsius, float bar) { return WaterDensity(KelvinOf(celsius), bar); }
+float DensityAt(float celsius, float bar) {
+  return WaterDensity(KelvinOf(celsius), bar);
+}
 
 TEST(WaterDensity, WorkedValues) {
   EXPECT_PRED_FORMAT2(ShowsAs, DensityAt(25, 1), "0.99706");

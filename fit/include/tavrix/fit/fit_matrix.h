@@ -11,8 +11,12 @@ namespace tavrix {
 struct FitMat {
   static constexpr int kMaxUnknowns = 6;
   std::array<std::array<double, kMaxUnknowns + 1>, kMaxUnknowns + 1> a{};
-  double& operator()(int i, int j) { return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]; }
-  double operator()(int i, int j) const { return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]; }
+  double& operator()(int i, int j) {
+    return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+  }
+  double operator()(int i, int j) const {
+    return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+  }
 };
 
 // Moves the known value v of unknown k into the right-hand side and

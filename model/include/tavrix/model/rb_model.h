@@ -11,7 +11,7 @@ inline constexpr float kUndefinedFrom = 1E33f;
 
 // The three parameters of the RB model.
 struct RBPar {
-  double pK298 = kMissing;  // pK at 298.15 K
+  double pK298 = kMissing;                 // pK at 298.15 K
   float A = static_cast<float>(kMissing);  // A(zz/a)
   float B = static_cast<float>(kMissing);  // B(zz/a)
 };

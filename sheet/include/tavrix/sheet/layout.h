@@ -20,7 +20,11 @@ inline constexpr int kFirstParamRow = 9;  // pK(298), then A(zz/a), B(zz/a)
 inline constexpr int kErrorRow = 12;
 inline constexpr int kFirstPointRow = 15;  // point k stands in row 14 + k
 
-inline constexpr int PointRow(int k) { return kFirstPointRow - 1 + k; }
-inline constexpr int ParamRow(int index) { return kFirstParamRow + index; }
+inline constexpr int PointRow(int k) {
+  return kFirstPointRow - 1 + k;
+}
+inline constexpr int ParamRow(int index) {
+  return kFirstParamRow + index;
+}
 
 }  // namespace tavrix::layout

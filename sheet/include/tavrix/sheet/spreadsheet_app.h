@@ -26,7 +26,8 @@ class SpreadsheetApp {
   virtual bool OpenWorkbook(const std::string& path, bool asTemplate) = 0;
 
   virtual int WorkbookCount() = 0;
-  virtual std::string WorkbookName(int index) = 0;  // 1-based: a file name or a new document's title
+  virtual std::string WorkbookName(
+      int index) = 0;  // 1-based: a file name or a new document's title
   virtual void ActivateWorkbook(int index) = 0;
   virtual std::optional<std::string> ActiveWorkbookName() = 0;  // none when no workbook is open
 

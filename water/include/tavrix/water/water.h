@@ -28,7 +28,9 @@ std::optional<float> SaturationPoint(float T);
 
 // The temperature in kelvin, held in single precision as the program holds
 // it, of a temperature in degrees Celsius.
-inline float KelvinOf(float celsius) { return static_cast<float>(celsius + 273.15); }
+inline float KelvinOf(float celsius) {
+  return static_cast<float>(celsius + 273.15);
+}
 
 // The critical temperature that separates the saturation curve from its
 // extension (kelvin, single precision).
