@@ -67,9 +67,9 @@ TEST(Optimize, FitsDataOfTheModelBackToItsParameters) {
   EXPECT_NEAR(fit.problem.OptPar.pK298, 2.5, 2e-5);
   EXPECT_NEAR(fit.problem.OptPar.A, 1.25f, 2e-5);
   EXPECT_NEAR(fit.problem.OptPar.B, -300.0f, 5e-3);
-  EXPECT_EQ(fit.grid.CellNumberText(9, 6), "2.5");
-  EXPECT_EQ(fit.grid.CellNumberText(11, 6), "-300");
-  EXPECT_EQ(fit.grid.CellNumberText(12, 6), "0");
+  EXPECT_EQ(fit.grid.CellText(9, 6), "2.5");
+  EXPECT_EQ(fit.grid.CellText(11, 6), "-300");
+  EXPECT_EQ(fit.grid.CellText(12, 6), "0");
 }
 
 TEST(Optimize, SingleParameterAt25CelsiusIsTheWeightedMean) {
@@ -94,14 +94,14 @@ TEST(Optimize, LimitsAreHeldOnlyWhenActivated) {
   Fit plain(LimitExample());
   ASSERT_TRUE(plain.Run({true, false, false}, false));
   EXPECT_NEAR(plain.problem.OptPar.pK298, 6, 1e-6);
-  EXPECT_EQ(plain.grid.CellNumberText(12, 6), "1");
+  EXPECT_EQ(plain.grid.CellText(12, 6), "1");
   EXPECT_EQ(plain.grid.At(17, 6).content, CellContent::Number(6));  // a limit point is shown too
 
   Fit limited(LimitExample());
   ASSERT_TRUE(limited.Run({true, false, false}, true));
   EXPECT_NEAR(limited.problem.OptPar.pK298, 5.5, 1e-6);
-  EXPECT_EQ(limited.grid.CellNumberText(12, 6), "1.118");
-  EXPECT_EQ(limited.grid.CellNumberText(9, 6), "5.5");
+  EXPECT_EQ(limited.grid.CellText(12, 6), "1.118");
+  EXPECT_EQ(limited.grid.CellText(9, 6), "5.5");
 }
 
 TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
@@ -112,8 +112,8 @@ TEST(Optimize, FixedParametersKeepTheirInitialValuesExactly) {
   ASSERT_EQ(fit.problem.OptPar.A, 7.0f);
   ASSERT_TRUE(fit.Run({true, false, false}, false));
   EXPECT_EQ(fit.problem.OptPar.A, fit.problem.IniPar.A);
-  EXPECT_EQ(fit.grid.CellNumberText(10, 6), "0.123");
-  EXPECT_EQ(fit.grid.CellNumberText(10, 7), "");  // no uncertainty for a fixed parameter
+  EXPECT_EQ(fit.grid.CellText(10, 6), "0.123");
+  EXPECT_EQ(fit.grid.CellText(10, 7), "");  // no uncertainty for a fixed parameter
 }
 
 // Model data with pK(298) and A fitted, and "<" points below the model at
@@ -165,10 +165,10 @@ TEST(Optimize, NoAdmissibleSetOfLimitsFindsNoSolution) {
   ASSERT_EQ(fit.view.messages.back().text, "Could not find solution");
   EXPECT_EQ(fit.view.messages.back().icon, MessageIcon::kCritical);
   for (int row = 9; row <= 12; ++row) {
-    EXPECT_EQ(fit.grid.CellNumberText(row, 6), "") << row;  // the cleared block stays empty
-    EXPECT_EQ(fit.grid.CellNumberText(row, 7), "") << row;
+    EXPECT_EQ(fit.grid.CellText(row, 6), "") << row;  // the cleared block stays empty
+    EXPECT_EQ(fit.grid.CellText(row, 7), "") << row;
   }
-  EXPECT_EQ(fit.grid.CellNumberText(15, 6), "");  // nothing written back
+  EXPECT_EQ(fit.grid.CellText(15, 6), "");  // nothing written back
 }
 
 TEST(Optimize, ZeroPivotFindsNoSolution) {
