@@ -1,5 +1,6 @@
 #include "book.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -7,34 +8,70 @@
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/sheet_pass.h"
+#ifdef TAVRIX_WITH_OFFICE
+#include "tavrix/office/office_session.h"
+#endif
 
 namespace tavrix::cli {
 namespace {
 
 bool IsCsv(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension == ".csv";
+}
+
+// A CSV file is a workbook of one sheet, named after the file.
+void OpenCsv(Book& book) {
+  const std::string stem = std::filesystem::path(book.path).stem().string();
+  if (!book.sheetName.empty() && book.sheetName != stem) {
+    throw HostError("a CSV file has one sheet, '" + stem + "'");
+  }
+  book.grid = LoadCsvSheet(book.path, DetectDecimalComma());
+  book.sheet = &book.grid;
+  book.sheetName = stem;
 }
 
 }  // namespace
 
-int OpenAndPass(Book& book, bool noLimits, const Output& output) {
-  if (!IsCsv(book.path)) {
-    output.err << output.prefix << "only CSV data sheets (.csv) can be read: " << book.path << "\n";
-    return kExitBadInput;
-  }
+#ifdef TAVRIX_WITH_OFFICE
+Book::Book() = default;
+Book::~Book() = default;
+Books::Books() = default;
+Books::~Books() {
+  office_.reset();
+}
+#else
+Book::Book() = default;
+Book::~Book() = default;
+Books::Books() = default;
+Books::~Books() = default;
+#endif
+
+int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
   try {
-    book.sheet = LoadCsvSheet(book.path, DetectDecimalComma());
+    if (IsCsv(book.path)) {
+      OpenCsv(book);
+    } else {
+#ifdef TAVRIX_WITH_OFFICE
+      if (!office_) office_ = OfficeSession::StartPrivate();
+      book.workbook = office_->Open(book.path);
+      OfficeSheet& sheet = book.workbook->Sheet(book.sheetName);
+      book.sheet = &sheet;
+      book.sheetName = sheet.name();
+#else
+      throw HostError("this build reads CSV data sheets only: " + book.path);
+#endif
+    }
   } catch (const HostError& e) {
     output.err << output.prefix << e.what() << "\n";
     return kExitBadInput;
   }
 
-  // A CSV file is a workbook of one sheet, named after the file.
-  const std::filesystem::path file(book.path);
   book.problem.NoLimits = noLimits;
-  SheetPass(book.problem, book.sheet, book.view, file.filename().string(), file.stem().string());
+  SheetPass(book.problem, *book.sheet, book.view,
+            std::filesystem::path(book.path).filename().string(), book.sheetName);
   if (book.problem.ErrCode != kNoError) {
     output.err << output.prefix << book.view.messages.back().text << "\n";
     return kExitSheetError;
@@ -42,9 +79,15 @@ int OpenAndPass(Book& book, bool noLimits, const Output& output) {
   return kExitOk;
 }
 
-bool SaveBook(const Book& book, const Output& output) {
+bool Books::Save(Book& book, const Output& output) {
   try {
-    SaveCsvSheet(book.sheet, book.path);
+#ifdef TAVRIX_WITH_OFFICE
+    if (book.workbook) {
+      book.workbook->Save();
+      return true;
+    }
+#endif
+    SaveCsvSheet(book.grid, book.path);
     return true;
   } catch (const HostError& e) {
     output.err << output.prefix << e.what() << "\n";

@@ -1,11 +1,17 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "tavrix/sheet/memory_grid.h"
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/view.h"
+
+namespace tavrix {
+class OfficeSession;
+class OfficeWorkbook;
+}  // namespace tavrix
 
 namespace tavrix::cli {
 
@@ -15,10 +21,16 @@ inline constexpr int kExitNoSolution = 3;
 inline constexpr int kExitNoResultShown = 4;
 
 // One data sheet opened from the command line, with its problem and a
-// window-less view, after one sheet pass.
+// window-less view: a CSV file held in memory, or a worksheet of a
+// workbook opened in LibreOffice.
 struct Book {
+  Book();
+  ~Book();
   std::string path;
-  MemoryGrid sheet;
+  std::string sheetName;  // the worksheet asked for; "" for the active one
+  MemoryGrid grid;
+  std::unique_ptr<OfficeWorkbook> workbook;
+  SheetHost* sheet = nullptr;
   Problem problem;
   HeadlessView view;
 };
@@ -31,11 +43,23 @@ struct Output {
   std::string prefix;
 };
 
-// Opens the book and runs the sheet pass. On failure says why on err and
-// returns the exit code; kExitOk when the pass was clean.
-int OpenAndPass(Book& book, bool noLimits, const Output& output);
+// Opens books, all workbooks of one call in one LibreOffice session
+// (started when the first one needs it, ended with this).
+class Books {
+ public:
+  Books();
+  ~Books();
 
-// Saves the book over its file (atomically). False, with a message, on failure.
-bool SaveBook(const Book& book, const Output& output);
+  // Opens the book and runs the sheet pass. On failure says why on err and
+  // returns the exit code; kExitOk when the pass was clean.
+  int OpenAndPass(Book& book, bool noLimits, const Output& output);
+
+  // Saves the book over its file, atomically, in its own format. False,
+  // with a message, on failure.
+  bool Save(Book& book, const Output& output);
+
+ private:
+  std::unique_ptr<OfficeSession> office_;
+};
 
 }  // namespace tavrix::cli

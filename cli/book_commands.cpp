@@ -25,17 +25,19 @@ constexpr const char* kFitNames[3] = {"pK298", "A", "B"};
 
 // Runs `command` on every book after a clean sheet pass; the exit code is
 // the highest any book gave.
-int ForEachBook(const std::vector<std::string>& paths, bool noLimits, std::ostream& out,
-                std::ostream& err, const std::function<int(Book&, const Output&)>& command) {
+int ForEachBook(const BookOptions& options, std::ostream& out, std::ostream& err,
+                const std::function<int(Books&, Book&, const Output&)>& command) {
   int worst = kExitOk;
-  for (const std::string& path : paths) {
-    Output output{out, err, paths.size() > 1 ? path + ": " : ""};
+  Books books;
+  for (const std::string& path : options.books) {
+    Output output{out, err, options.books.size() > 1 ? path + ": " : ""};
     Book book;
     book.path = path;
+    book.sheetName = options.sheet;
     int code = kExitBadInput;
     try {
-      code = OpenAndPass(book, noLimits, output);
-      if (code == kExitOk) code = command(book, output);
+      code = books.OpenAndPass(book, options.noLimits, output);
+      if (code == kExitOk) code = command(books, book, output);
     } catch (const std::exception& e) {  // a failing host after the sheet was read
       output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
     }
@@ -45,11 +47,11 @@ int ForEachBook(const std::vector<std::string>& paths, bool noLimits, std::ostre
 }
 
 std::string Cell(Book& book, int row, int col) {
-  return book.sheet.CellText(row, col);
+  return book.sheet->CellText(row, col);
 }
 
 int GateOnShownResult(Book& book, const Output& output) {
-  if (ResultIsShown(book.problem, book.sheet, book.view)) return kExitOk;
+  if (ResultIsShown(book.problem, *book.sheet, book.view)) return kExitOk;
   output.err << output.prefix
              << "the sheet does not show fitted parameters; run tavrix fit first\n";
   return kExitNoResultShown;
@@ -86,7 +88,7 @@ bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
 }  // namespace
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
     const Problem& p = book.problem;
     o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
           << o.prefix << "points: " << p.NPoints << " (weighted " << p.NWeighted << ", weight 0 "
@@ -97,13 +99,13 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
       o.out << o.prefix << kParameterNames[i] << ": "
             << TrimBlanks(book.view.labels[static_cast<std::size_t>(i)]) << "\n";
     }
-    if (request.write && !SaveBook(book, o)) return kExitBadInput;
+    if (request.write && !books.Save(book, o)) return kExitBadInput;
     return kExitOk;
   });
 }
 
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
     if (request.fit && !ChooseFittedParameters(book, *request.fit, o)) return kExitBadInput;
     if (!book.view.optimizeEnabled) {
       o.err << o.prefix << "nothing to fit: choose 1 to " << std::min(3, book.problem.NPoints)
@@ -111,11 +113,11 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
       return kExitBadInput;
     }
     book.view.limits = request.limits;
-    if (!Optimize(book.problem, book.sheet, book.view)) {
+    if (!Optimize(book.problem, *book.sheet, book.view)) {
       o.err << o.prefix << book.view.messages.back().text << "\n";
       return kExitNoSolution;  // the file is left as it was
     }
-    ShowParams(book.problem, book.sheet, book.view);
+    ShowParams(book.problem, *book.sheet, book.view);
 
     for (int i = 0; i < 3; ++i) {
       const int row = layout::ParamRow(i);
@@ -124,17 +126,17 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
             << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
     }
     o.out << o.prefix << "fit error (F12): " << Cell(book, layout::kErrorRow, kColF) << "\n";
-    if (!request.dryRun && !SaveBook(book, o)) return kExitBadInput;
+    if (!request.dryRun && !books.Save(book, o)) return kExitBadInput;
     return kExitOk;
   });
 }
 
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
     for (const std::string& line :
-         TableTextLines(BuildPkTable(book.problem, book.sheet), request.forExcel)) {
-      o.out << line << "\n";
+         TableTextLines(BuildPkTable(book.problem, *book.sheet), request.forExcel)) {
+      o.out << o.prefix << line << "\n";
     }
     return kExitOk;
   });
@@ -142,9 +144,9 @@ int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostr
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
   const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
-  return ForEachBook(request.books, request.noLimits, out, err, [&](Book& book, const Output& o) {
+  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
-    const bool written = ExportToDataTxt(book.problem, book.sheet, book.view, path);
+    const bool written = ExportToDataTxt(book.problem, *book.sheet, book.view, path);
     (written ? o.out : o.err) << o.prefix << book.view.messages.back().text << "(" << path << ")\n";
     return written ? kExitOk : kExitBadInput;
   });

@@ -34,31 +34,34 @@ struct TableRequest {
   bool forExcel = false;
 };
 
-// The workbook commands: each BOOK in turn, reported under its name when
-// there are several. The exit code is the highest of the books'.
-struct CheckRequest {
+// The workbook commands: each book in turn, reported under its name when
+// there are several; the exit code is the highest of the books'. CSV
+// files are read directly, other workbooks through LibreOffice.
+struct BookOptions {
   std::vector<std::string> books;
   bool noLimits = false;
+  std::string sheet = "";  // the worksheet to use; "" for the one active when saved
+};
+
+struct CheckRequest {
+  BookOptions books;
   bool write = false;  // save the pass's own rewrites
 };
 
 struct FitRequest {
-  std::vector<std::string> books;
-  bool noLimits = false;
+  BookOptions books;
   bool limits = false;                                         // enforce the "<" points
   std::optional<std::vector<std::string>> fit = std::nullopt;  // parameters to fit (pK298, A, B)
   bool dryRun = false;
 };
 
 struct SheetTableRequest {
-  std::vector<std::string> books;
-  bool noLimits = false;
+  BookOptions books;
   bool forExcel = false;
 };
 
 struct ExportRequest {
-  std::vector<std::string> books;
-  bool noLimits = false;
+  BookOptions books;
   std::string to = "";  // "" for data.txt in the home folder
 };
 

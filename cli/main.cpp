@@ -39,8 +39,13 @@ bool TakeParameters(const Parameters& p, Request& request) {
   return true;
 }
 
-CLI::Option* AddBooks(CLI::App& command, std::vector<std::string>& books) {
-  return command.add_option("books", books, "data sheets (.csv), handled in turn")
+CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
+  command.add_option("--sheet", books.sheet,
+                     "the worksheet to use (default: the one active when the workbook was saved)");
+  command.add_flag("--ie", books.noLimits,
+                   "lift the range limits of temperature, pressure and density");
+  return command
+      .add_option("books", books.books, "data sheets (.ods, .xlsx, .xls, .csv), handled in turn")
       ->check(CLI::ExistingFile);
 }
 
@@ -60,9 +65,6 @@ int main(int argc, char** argv) {
       "Read and check data sheets; print the complex, point counts, the error of the "
       "initial values and the parameters. Exit code 2 on a data-sheet error.");
   AddBooks(*checkCommand, check.books)->required();
-  checkCommand->add_flag("--ie", check.noLimits,
-                         "lift the range limits of temperature, "
-                         "pressure and density");
   checkCommand->add_flag("--write", check.write, "save the pass's rewrites of the parameter cells");
 
   FitRequest fit;
@@ -80,7 +82,6 @@ int main(int argc, char** argv) {
               "uncertainty or without an initial value)")
           ->delimiter(',');
   fitCommand->add_flag("--limits", fit.limits, "enforce the \"<\" points as upper limits");
-  fitCommand->add_flag("--ie", fit.noLimits, "lift the range limits");
   fitCommand->add_flag("--dry-run", fit.dryRun, "print the result but leave the files as they are");
 
   ExportRequest exportRequest;
@@ -90,7 +91,6 @@ int main(int argc, char** argv) {
       "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
   AddBooks(*exportCommand, exportRequest.books)->required();
   exportCommand->add_option("--to", exportRequest.to, "append to this file instead");
-  exportCommand->add_flag("--ie", exportRequest.noLimits, "lift the range limits");
 
   // --- pK table: of a data sheet's fit, or of given parameters -------------
   SheetTableRequest sheetTable;
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
       "--species", table.species,
       "with parameters: a basic species of the complex, in order (up to four)");
   tableCommand->add_option("--complex", table.complex, "with parameters: the complex's name");
-  tableCommand->add_flag("--ie", table.noLimits, "lift the model's density limits");
+  // --ie: the sheets' range limits, or the model's density limits of the table.
   tableCommand->add_flag("--comma", table.decComma, "with parameters: write a decimal comma");
   tableCommand->add_flag("--excel", table.forExcel, "tab-separated columns for a spreadsheet");
 
@@ -150,12 +150,12 @@ int main(int argc, char** argv) {
   }
 
   // table
-  if (!sheetTable.books.empty()) {
+  table.noLimits = sheetTable.books.noLimits;
+  if (!sheetTable.books.books.empty()) {
     if (AnyGiven(tableParameters)) {
       std::cerr << "tavrix table: give either data sheets or --pk298, --A and --B, not both\n";
       return kExitBadInput;
     }
-    sheetTable.noLimits = table.noLimits;
     sheetTable.forExcel = table.forExcel;
     return RunSheetTable(sheetTable, std::cout, std::cerr);
   }

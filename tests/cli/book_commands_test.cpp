@@ -17,6 +17,11 @@ namespace fs = std::filesystem;
 using testing_support::BuildSheet;
 using testing_support::SheetContents;
 
+template <typename... Paths>
+BookOptions Of(const Paths&... paths) {
+  return BookOptions{{paths...}};
+}
+
 struct Outcome {
   int code;
   std::string out;
@@ -53,36 +58,36 @@ class BookCommands : public testing_support::TempFolderTest {
 TEST_F(BookCommands, CheckReportsTheSheetAndLeavesTheFile) {
   const std::string path = Sheet("a.csv");
   const std::string before = Read(path);
-  const Outcome check = Call(RunCheck, CheckRequest{{path}});
+  const Outcome check = Call(RunCheck, CheckRequest{Of(path)});
   EXPECT_EQ(check.code, kExitOk);
   EXPECT_EQ(check.out,
             "complex: NaCl\npoints: 3 (weighted 3, weight 0 0, \"<\" 0)\n"
             "error of the initial values (E12): ?\npK(298): ?\nA(zz/a): ?\nB(zz/a): 0.00\n");
   EXPECT_EQ(Read(path), before);
 
-  Call(RunCheck, CheckRequest{{path}, false, true});
+  Call(RunCheck, CheckRequest{Of(path), true});
   EXPECT_NE(Read(path), before);  // --write keeps the rewritten parameter cells
-  EXPECT_EQ(Call(RunCheck, CheckRequest{{path}}).out, check.out);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).out, check.out);
 }
 
 TEST_F(BookCommands, DataSheetErrorsGoToStandardError) {
   SheetContents contents = Fittable();
   contents.complex = "";
-  const Outcome check = Call(RunCheck, CheckRequest{{Sheet("bad.csv", contents)}});
+  const Outcome check = Call(RunCheck, CheckRequest{Of(Sheet("bad.csv", contents))});
   EXPECT_EQ(check.code, kExitSheetError);
   EXPECT_EQ(check.err, "Missing mandatory data (row=2, col=3)\n");
   EXPECT_EQ(check.out, "");
 
-  const Outcome missing = Call(RunCheck, CheckRequest{{(dir_ / "none.csv").string()}});
+  const Outcome missing = Call(RunCheck, CheckRequest{Of((dir_ / "none.csv").string())});
   EXPECT_EQ(missing.code, kExitBadInput);
   EXPECT_NE(missing.err.find("none.csv"), std::string::npos);
-  EXPECT_EQ(Call(RunCheck, CheckRequest{{(dir_ / "x.ods").string()}}).code, kExitBadInput);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of((dir_ / "x.ods").string())}).code, kExitBadInput);
 }
 
 TEST_F(BookCommands, FitSavesTheResultUnlessItIsADryRun) {
   const std::string path = Sheet("fit.csv");
   const std::string before = Read(path);
-  FitRequest request{{path}};
+  FitRequest request{Of(path)};
   request.fit = std::vector<std::string>{"pK298", "A"};
   request.dryRun = true;
   const Outcome dry = Call(RunFit, request);
@@ -95,13 +100,13 @@ TEST_F(BookCommands, FitSavesTheResultUnlessItIsADryRun) {
   EXPECT_EQ(Call(RunFit, request).out, dry.out);
   EXPECT_NE(Read(path), before);
   // The saved sheet shows its fit: the table and the export take it.
-  const Outcome table = Call(RunSheetTable, SheetTableRequest{{path}});
+  const Outcome table = Call(RunSheetTable, SheetTableRequest{Of(path)});
   EXPECT_EQ(table.code, kExitOk) << table.err;
   EXPECT_NE(table.out.find("pK of dissociation of \"NaCl\""), std::string::npos);
 }
 
 TEST_F(BookCommands, FitRefusesToHoldAParameterWithoutValue) {
-  FitRequest request{{Sheet("fit.csv")}};
+  FitRequest request{Of(Sheet("fit.csv"))};
   request.fit = std::vector<std::string>{"A"};
   const Outcome fit = Call(RunFit, request);
   EXPECT_EQ(fit.code, kExitBadInput);
@@ -116,7 +121,7 @@ TEST_F(BookCommands, NoSolutionLeavesTheFileAlone) {
   for (auto& point : contents.points) point.weight = "0";  // nothing weighted: a zero pivot
   const std::string path = Sheet("none.csv", contents);
   const std::string before = Read(path);
-  FitRequest request{{path}};
+  FitRequest request{Of(path)};
   request.fit = std::vector<std::string>{"pK298", "A"};
   const Outcome fit = Call(RunFit, request);
   EXPECT_EQ(fit.code, kExitNoSolution);
@@ -126,17 +131,17 @@ TEST_F(BookCommands, NoSolutionLeavesTheFileAlone) {
 
 TEST_F(BookCommands, TableAndExportNeedAShownFit) {
   const std::string path = Sheet("t.csv");
-  const Outcome table = Call(RunSheetTable, SheetTableRequest{{path}});
+  const Outcome table = Call(RunSheetTable, SheetTableRequest{Of(path)});
   EXPECT_EQ(table.code, kExitNoResultShown);
   EXPECT_EQ(table.err, "the sheet does not show fitted parameters; run tavrix fit first\n");
   const std::string target = (dir_ / "data.txt").string();
-  EXPECT_EQ(Call(RunExport, ExportRequest{{path}, false, target}).code, kExitNoResultShown);
+  EXPECT_EQ(Call(RunExport, ExportRequest{Of(path), target}).code, kExitNoResultShown);
   EXPECT_FALSE(fs::exists(target));
 
-  FitRequest fit{{path}};
+  FitRequest fit{Of(path)};
   fit.fit = std::vector<std::string>{"pK298", "A"};
   ASSERT_EQ(Call(RunFit, fit).code, kExitOk);
-  const Outcome exported = Call(RunExport, ExportRequest{{path}, false, target});
+  const Outcome exported = Call(RunExport, ExportRequest{Of(path), target});
   EXPECT_EQ(exported.code, kExitOk) << exported.err;
   EXPECT_EQ(exported.out, "Added to the file 'data.txt' (" + target + ")\n");
   EXPECT_EQ(Read(target).substr(0, 15), "Complex: NaCl\r\n");
@@ -147,7 +152,7 @@ TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {
   bad.points[1].weight = "-2";
   const std::string good = Sheet("good.csv");
   const std::string wrong = Sheet("wrong.csv", bad);
-  const Outcome check = Call(RunCheck, CheckRequest{{good, wrong}});
+  const Outcome check = Call(RunCheck, CheckRequest{Of(good, wrong)});
   EXPECT_EQ(check.code, kExitSheetError);
   EXPECT_EQ(check.out.substr(0, good.size() + 2), good + ": ");
   EXPECT_EQ(check.err, wrong + ": Weight is negative (row=16, col=4)\n");

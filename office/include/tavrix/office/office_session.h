@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tavrix/sheet/sheet_host.h"
+#include "tavrix/sheet/spreadsheet_app.h"
+
+namespace tavrix {
+
+class OfficeWorkbook;
+
+// A LibreOffice process that the program drives over UNO. Every failure of
+// the office (it cannot be started, it died, a call failed) is a HostError.
+class OfficeSession {
+ public:
+  // Starts a headless office with a temporary profile of its own and
+  // connects to it; the office is ended and the profile removed when the
+  // session ends.
+  static std::unique_ptr<OfficeSession> StartPrivate();
+  ~OfficeSession();
+  OfficeSession(const OfficeSession&) = delete;
+  OfficeSession& operator=(const OfficeSession&) = delete;
+
+  // Opens a workbook file (.ods, .xlsx, .xls, ...) hidden and editable.
+  std::unique_ptr<OfficeWorkbook> Open(const std::string& path);
+
+  // The application operations over this office's documents.
+  SpreadsheetApp& App();
+
+  int ProcessId() const;
+
+  struct Impl;
+
+ private:
+  explicit OfficeSession(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// One worksheet of an office document: the five cell operations. Reads
+// come from one block read of the used area, kept coherent with the
+// program's writes; writes wait until Flush (or the next read of the
+// office's own state) and then go out in as few block calls as possible.
+class OfficeSheet : public SheetHost {
+ public:
+  struct Impl;
+  explicit OfficeSheet(std::unique_ptr<Impl> impl);
+  ~OfficeSheet() override;
+
+  std::string CellText(int row, int col) override;
+  void SetCell(int row, int col, const CellContent& value) override;
+  void SetNumberFormat(const CellRange& range, const std::string& format) override;
+  void ClearCells(const CellRange& range) override;
+  void SetFontColor(const CellRange& range, int color) override;
+
+  // Sends the pending writes to the office.
+  void Flush();
+  // Forgets the block read, so that the next read sees edits made meanwhile.
+  void Refresh();
+
+  const std::string& name() const;
+  Impl& impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// A workbook file opened in the office; closed when this ends.
+class OfficeWorkbook {
+ public:
+  struct Impl;
+  explicit OfficeWorkbook(std::unique_ptr<Impl> impl);
+  ~OfficeWorkbook();
+
+  std::string Name() const;  // the file name
+  std::vector<std::string> SheetNames();
+  std::string ActiveSheetName();
+  // The worksheet of that name, or the active one for "". Throws HostError
+  // when there is no such worksheet.
+  OfficeSheet& Sheet(const std::string& name);
+
+  // Flushes every sheet and stores the workbook over its file in the
+  // file's own format: first to a temporary file beside it, then renamed,
+  // so that an interrupted save leaves the file whole.
+  void Save();
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tavrix

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+
+namespace tavrix {
+
+// A temporary office profile folder, removed when this ends.
+class TemporaryProfile {
+ public:
+  TemporaryProfile();
+  ~TemporaryProfile();
+  TemporaryProfile(const TemporaryProfile&) = delete;
+  TemporaryProfile& operator=(const TemporaryProfile&) = delete;
+  const std::string& path() const { return path_; }
+  std::string url() const { return "file://" + path_; }
+
+ private:
+  std::string path_;
+};
+
+// Starts soffice headless, listening on the UNO pipe, with the profile, in
+// a session of its own and with no terminal (so that it never holds our
+// output open). Throws HostError when it cannot be started.
+pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile);
+
+// Waits up to `patience` for the process to end, then kills it.
+void EndProcess(pid_t pid, std::chrono::milliseconds patience);
+
+}  // namespace tavrix

@@ -1,0 +1,73 @@
+#pragma once
+
+// What the office host's sources share: UNO headers and conversions.
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <rtl/ustring.hxx>
+
+#include <string>
+#include <utility>
+
+#include "tavrix/office/office_session.h"
+
+namespace tavrix::uno {
+
+namespace css = com::sun::star;
+using rtl::OString;
+using rtl::OUString;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+OUString ToOUString(const std::string& text);
+std::string ToStd(const OUString& text);
+OUString FileUrl(const std::string& path);  // of an absolute or relative path
+
+css::uno::Sequence<css::beans::PropertyValue> Properties(
+    std::initializer_list<std::pair<const char*, css::uno::Any>> properties);
+
+// Runs f; an exception of the office becomes a HostError.
+template <typename F>
+auto Guarded(F f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const css::uno::Exception& e) {
+    throw HostError("LibreOffice: " + ToStd(e.Message));
+  }
+}
+
+}  // namespace tavrix::uno
+
+namespace tavrix {
+
+struct OfficeSheet::Impl {
+  uno::Reference<uno::css::sheet::XSpreadsheet> sheet;
+  uno::Reference<uno::css::sheet::XSpreadsheetDocument> document;
+  std::string name;
+  bool decimalComma = false;
+  // Block read and pending writes (see office_sheet.cpp).
+  struct State;
+  std::unique_ptr<State> state;
+  Impl();
+  ~Impl();
+};
+
+struct OfficeWorkbook::Impl {
+  uno::Reference<uno::css::lang::XComponent> document;
+  std::string path;
+  std::vector<std::unique_ptr<OfficeSheet>> sheets;
+};
+
+// Makes the sheet host of a worksheet.
+std::unique_ptr<OfficeSheet> MakeOfficeSheet(
+    uno::Reference<uno::css::sheet::XSpreadsheet> sheet,
+    uno::Reference<uno::css::sheet::XSpreadsheetDocument> document, std::string name);
+
+}  // namespace tavrix

@@ -1,0 +1,41 @@
+#include <osl/file.hxx>
+#include <rtl/string.hxx>
+
+#include <filesystem>
+
+#include "uno.h"
+
+namespace tavrix::uno {
+
+OUString ToOUString(const std::string& text) {
+  return OStringToOUString(OString(text.data(), static_cast<sal_Int32>(text.size())),
+                           RTL_TEXTENCODING_UTF8);
+}
+
+std::string ToStd(const OUString& text) {
+  const OString utf8 = OUStringToOString(text, RTL_TEXTENCODING_UTF8);
+  return std::string(utf8.getStr(), static_cast<std::size_t>(utf8.getLength()));
+}
+
+OUString FileUrl(const std::string& path) {
+  OUString url;
+  const std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
+  if (osl::FileBase::getFileURLFromSystemPath(ToOUString(absolute), url) != osl::FileBase::E_None) {
+    throw HostError("not a file path: " + path);
+  }
+  return url;
+}
+
+css::uno::Sequence<css::beans::PropertyValue> Properties(
+    std::initializer_list<std::pair<const char*, css::uno::Any>> properties) {
+  css::uno::Sequence<css::beans::PropertyValue> sequence(static_cast<sal_Int32>(properties.size()));
+  auto* out = sequence.getArray();
+  for (const auto& [name, value] : properties) {
+    out->Name = OUString::createFromAscii(name);
+    out->Value = value;
+    ++out;
+  }
+  return sequence;
+}
+
+}  // namespace tavrix::uno
