@@ -5,6 +5,8 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
@@ -83,9 +85,16 @@ std::vector<Reference<css::lang::XComponent>> OfficeApp::Documents() {
 bool OfficeApp::OpenWorkbook(const std::string& path, bool asTemplate) {
   return Guarded([&] {
     const Reference<css::frame::XComponentLoader> loader(desktop_, UNO_QUERY_THROW);
-    const auto component = loader->loadComponentFromURL(
-        FileUrl(path), "_blank", 0,
-        Properties({{"Hidden", css::uno::Any(hidden_)}, {"AsTemplate", css::uno::Any(asTemplate)}}));
+    Reference<css::lang::XComponent> component;
+    try {
+      component = loader->loadComponentFromURL(
+          FileUrl(path), "_blank", 0,
+          Properties({{"Hidden", css::uno::Any(hidden_)}, {"AsTemplate", css::uno::Any(asTemplate)}}));
+    } catch (const css::lang::IllegalArgumentException&) {  // no such file, or no document
+      return false;
+    } catch (const css::io::IOException&) {
+      return false;
+    }
     const Reference<css::sheet::XSpreadsheetDocument> document(component, UNO_QUERY);
     if (!document.is()) return false;
     active_ = Reference<css::lang::XComponent>(component, UNO_QUERY);

@@ -105,13 +105,16 @@ int OfficeSession::ProcessId() const { return impl_->pid; }
 
 SpreadsheetApp& OfficeSession::App() { return *impl_->app; }
 
-std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path) {
+namespace {
+
+std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
+                                     const std::string& path) {
   return Guarded([&] {
     auto impl = std::make_unique<OfficeWorkbook::Impl>();
     impl->path = path;
-    const Reference<frame::XComponentLoader> loader(impl_->desktop, UNO_QUERY_THROW);
-    const auto component = loader->loadComponentFromURL(
-        FileUrl(path), "_blank", 0, Properties({{"Hidden", css::uno::Any(true)}}));
+    const Reference<frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+    const auto component =
+        loader->loadComponentFromURL(url, "_blank", 0, Properties({{"Hidden", css::uno::Any(true)}}));
     if (!component.is()) throw HostError("LibreOffice could not open " + path);
     impl->document = Reference<css::lang::XComponent>(component, UNO_QUERY_THROW);
     if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
@@ -120,6 +123,16 @@ std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path) {
     }
     return std::make_unique<OfficeWorkbook>(std::move(impl));
   });
+}
+
+}  // namespace
+
+std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path) {
+  return Load(impl_->desktop, FileUrl(path), path);
+}
+
+std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
+  return Load(impl_->desktop, "private:factory/scalc", path);
 }
 
 }  // namespace tavrix

@@ -221,7 +221,10 @@ const std::string& OfficeSheet::name() const { return impl_->name; }
 std::string OfficeSheet::CellText(int row, int col) {
   if (row < 1 || col < 1) throw HostError("no cell before A1");
   auto& s = *impl_->state;
-  if (!s.loaded) Guarded([&] { LoadBlock(*impl_); });
+  if (!s.loaded) {
+    Flush();  // the block read then holds the program's own writes too
+    Guarded([&] { LoadBlock(*impl_); });
+  }
   const auto written = s.written.find({row, col});
   const CellContent* content = nullptr;
   if (written != s.written.end()) {
@@ -258,6 +261,29 @@ void OfficeSheet::Flush() {
     FlushContents(*impl_);
     FlushFormats(*impl_);
     FlushColors(*impl_);
+  });
+}
+
+std::string OfficeSheet::NumberFormatAt(int row, int col) {
+  Flush();
+  return Guarded([&] {
+    sal_Int32 key = 0;
+    Reference<css::beans::XPropertySet>(Range(*impl_, row, col, row, col), UNO_QUERY_THROW)
+            ->getPropertyValue("NumberFormat") >>= key;
+    const Reference<css::util::XNumberFormatsSupplier> supplier(impl_->document, UNO_QUERY_THROW);
+    OUString code;
+    supplier->getNumberFormats()->getByKey(key)->getPropertyValue("FormatString") >>= code;
+    return ToStd(code);
+  });
+}
+
+int OfficeSheet::FontColorAt(int row, int col) {
+  Flush();
+  return Guarded([&] {
+    sal_Int32 rgb = 0;
+    Reference<css::beans::XPropertySet>(Range(*impl_, row, col, row, col), UNO_QUERY_THROW)
+            ->getPropertyValue("CharColor") >>= rgb;
+    return OfficeColor(rgb);  // the swap of red and blue is its own inverse
   });
 }
 

@@ -25,6 +25,8 @@ class OfficeSession {
 
   // Opens a workbook file (.ods, .xlsx, .xls, ...) hidden and editable.
   std::unique_ptr<OfficeWorkbook> Open(const std::string& path);
+  // A new, empty workbook that Save stores at `path`.
+  std::unique_ptr<OfficeWorkbook> Create(const std::string& path);
 
   // The application operations over this office's documents.
   SpreadsheetApp& App();
@@ -58,6 +60,11 @@ class OfficeSheet : public SheetHost {
   void Flush();
   // Forgets the block read, so that the next read sees edits made meanwhile.
   void Refresh();
+
+  // What the office holds, for inspection: the number format code and the
+  // font colour (as a blue-green-red value) of a cell. Flushes first.
+  std::string NumberFormatAt(int row, int col);
+  int FontColorAt(int row, int col);
 
   const std::string& name() const;
   Impl& impl() { return *impl_; }

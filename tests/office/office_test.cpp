@@ -1,0 +1,240 @@
+// The LibreOffice host against a real headless office.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+
+#include "book.h"
+#include "commands.h"
+#include "support/data_sheet.h"
+#include "support/temp_folder.h"
+#include "tavrix/fit/optimize.h"
+#include "tavrix/office/office_session.h"
+#include "tavrix/sheet/sheet_pass.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::SheetContents;
+using testing_support::Type;
+
+OfficeSession* office = nullptr;  // one for all tests, started by main()
+
+// Copies the contents of a grid into an office sheet.
+void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet) {
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    for (int col = 1; col <= grid.ColumnCount(row); ++col) {
+      const CellContent& content = grid.At(row, col).content;
+      if (!content.IsEmpty()) sheet.SetCell(row, col, content);
+    }
+  }
+  sheet.Flush();
+}
+
+class Office : public testing_support::TempFolderTest {
+ protected:
+  // A workbook file holding the grid's contents in its active sheet.
+  std::string Workbook(const std::string& name, const MemoryGrid& grid) {
+    const std::string path = PathOf(name);
+    auto workbook = office->Create(path);
+    CopyInto(grid, workbook->Sheet(""));
+    workbook->Save();
+    return path;
+  }
+};
+
+TEST_F(Office, CellOperationsRoundTrip) {
+  auto workbook = office->Create(PathOf("cells.ods"));
+  OfficeSheet& sheet = workbook->Sheet("");
+  sheet.SetCell(1, 1, CellContent::Number(3.142));
+  sheet.SetCell(1, 2, CellContent::Text("?"));
+  sheet.SetCell(1, 3, CellContent::Number(1E35));
+  sheet.SetCell(2, 1, CellContent::Text("gone"));
+  sheet.SetCell(2, 1, CellContent::Text(""));
+  sheet.SetCell(3, 3, CellContent::Text("T, C \u00B1"));
+  sheet.SetNumberFormat({9, 2, 9, 7}, "0.000");
+  sheet.SetNumberFormat({11, 2, 11, 7}, "0.00");
+  sheet.SetFontColor({15, 6, 16, 7}, kRed);
+  sheet.SetFontColor({17, 6, 17, 7}, kBlack);
+  sheet.SetCell(9, 4, CellContent::Number(-0.5));
+  sheet.ClearCells({9, 4, 9, 4});
+  // Written values read back before and after they reached the office.
+  EXPECT_EQ(sheet.CellText(1, 1), "3.142");
+  sheet.Refresh();
+  EXPECT_EQ(sheet.CellText(1, 1), "3.142");
+  EXPECT_EQ(sheet.CellText(1, 2), "?");
+  EXPECT_EQ(sheet.CellText(1, 3), "1E+35");
+  EXPECT_EQ(sheet.CellText(2, 1), "");
+  EXPECT_EQ(sheet.CellText(3, 3), "T, C \u00B1");
+  EXPECT_EQ(sheet.CellText(9, 4), "");
+  EXPECT_EQ(sheet.CellText(500, 50), "");
+  EXPECT_EQ(sheet.NumberFormatAt(9, 7), "0.000");
+  EXPECT_EQ(sheet.NumberFormatAt(11, 2), "0.00");
+  EXPECT_EQ(sheet.FontColorAt(16, 7), kRed);
+  EXPECT_EQ(sheet.FontColorAt(17, 6), kBlack);
+}
+
+// The pass over the same sheet in memory and in the office.
+struct Compared {
+  Problem memoryProblem, officeProblem;
+  HeadlessView memoryView, officeView;
+};
+
+TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
+  SheetContents contents;
+  contents.reference[0] = "1.23456";
+  contents.initial[2] = "?";
+  contents.points.push_back({"150", "", "0.9", "<", "0.5"});
+  contents.points.push_back({"200", "2000", "", "0", "0.25"});
+  MemoryGrid grid = BuildSheet(contents);
+  auto workbook = office->Open(Workbook("pass.ods", grid));
+  OfficeSheet& sheet = workbook->Sheet("");
+
+  Compared c;
+  SheetPass(c.memoryProblem, grid, c.memoryView, "pass.ods", "Sheet1");
+  SheetPass(c.officeProblem, sheet, c.officeView, "pass.ods", "Sheet1");
+  ASSERT_EQ(c.officeProblem.ErrCode, 0);
+  EXPECT_EQ(c.officeProblem.PtBasis, c.memoryProblem.PtBasis);
+  EXPECT_EQ(c.officeProblem.NormMat, c.memoryProblem.NormMat);
+  EXPECT_EQ(c.officeProblem.RefPar.pK298, c.memoryProblem.RefPar.pK298);
+  EXPECT_EQ(c.officeProblem.RestrList, c.memoryProblem.RestrList);
+  EXPECT_EQ(c.officeView.labels, c.memoryView.labels);
+  EXPECT_EQ(c.officeView.fit, c.memoryView.fit);
+
+  sheet.Refresh();
+  for (int row = 1; row <= 20; ++row) {
+    for (int col = 1; col <= 8; ++col) {
+      EXPECT_EQ(sheet.CellText(row, col), grid.CellText(row, col)) << row << "," << col;
+    }
+  }
+  EXPECT_EQ(sheet.NumberFormatAt(11, 6), "0.00");
+  EXPECT_EQ(sheet.NumberFormatAt(12, 6), "0.000");
+  EXPECT_EQ(sheet.FontColorAt(17, 7), kRed);
+  EXPECT_EQ(sheet.FontColorAt(18, 6), kBlack);
+}
+
+TEST_F(Office, ErrorsNameTheSameCells) {
+  const std::vector<std::pair<int, int>> edits = {{2, 4}, {9, 2}, {15, 1}, {16, 2}, {5, 2}};
+  for (const auto& [row, col] : edits) {
+    MemoryGrid grid = BuildSheet(SheetContents{});
+    Type(grid, row, col, row == 16 ? "" : "x");
+    auto workbook = office->Open(Workbook("error.ods", grid));
+    Problem memoryProblem, officeProblem;
+    HeadlessView memoryView, officeView;
+    SheetPass(memoryProblem, grid, memoryView, "e", "s");
+    SheetPass(officeProblem, workbook->Sheet(""), officeView, "e", "s");
+    ASSERT_NE(memoryProblem.ErrCode, 0);
+    EXPECT_EQ(officeView.messages.back().text, memoryView.messages.back().text);
+  }
+}
+
+TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
+  const std::string first = Workbook("first.ods", BuildSheet(SheetContents{}));
+  const std::string second = Workbook("second.xlsx", BuildSheet(SheetContents{}));
+  SpreadsheetApp& app = office->App();
+  const int before = app.WorkbookCount();
+  ASSERT_TRUE(app.OpenWorkbook(first, false));
+  ASSERT_TRUE(app.OpenWorkbook(second, false));
+  EXPECT_FALSE(app.OpenWorkbook(PathOf("none.ods"), false));
+  EXPECT_EQ(app.WorkbookCount(), before + 2);
+  EXPECT_EQ(app.ActiveWorkbookName(), "second.xlsx");
+  for (int i = 1; i <= app.WorkbookCount(); ++i) {
+    if (app.WorkbookName(i) == "first.ods") app.ActivateWorkbook(i);
+  }
+  EXPECT_EQ(app.ActiveWorkbookName(), "first.ods");
+  SheetHost* sheet = app.ActiveSheet();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(app.ActiveSheetName(), "Sheet1");
+  EXPECT_EQ(app.FirstWorksheet(), sheet);
+
+  // Edits of the watched sheet raise the flag only while events are delivered.
+  Problem problem;
+  HeadlessView view;
+  app.SetEventDelivery(false);
+  SheetPassOnActive(problem, app, *sheet, view);  // writes of its own raise nothing
+  static_cast<OfficeSheet*>(sheet)->Flush();
+  EXPECT_FALSE(app.Changed());
+  app.SetEventDelivery(true);
+  sheet->SetCell(15, 5, CellContent::Number(2));
+  static_cast<OfficeSheet*>(sheet)->Flush();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!app.Changed() && std::chrono::steady_clock::now() < deadline) {
+  }
+  EXPECT_TRUE(app.Changed());
+}
+
+TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {
+  SheetContents contents;
+  contents.reference[0] = "?";
+  contents.reference[1] = "?";
+  contents.reference[2] = "0";
+  contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"},
+                     {"250", "1000", "", "1", "0.5"}};
+  for (const std::string name : {"fit.ods", "fit.xlsx", "fit.xls"}) {
+    const std::string path = Workbook(name, BuildSheet(contents));
+    cli::FitRequest request{cli::BookOptions{{path}}};
+    request.fit = std::vector<std::string>{"pK298", "A"};
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunFit(request, out, err), cli::kExitOk) << err.str();
+    auto workbook = office->Open(path);
+    OfficeSheet& sheet = workbook->Sheet("");
+    EXPECT_NE(sheet.CellText(9, 6), "") << name;
+    EXPECT_EQ(sheet.CellText(11, 7), "") << name;  // B was held
+    EXPECT_EQ(sheet.NumberFormatAt(9, 6), "0.000") << name;
+    EXPECT_NE(sheet.CellText(15, 7), "") << name;
+    EXPECT_EQ(out.str().substr(0, 9), "pK(298): ");
+  }
+}
+
+TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
+  const auto modified = std::filesystem::last_write_time(TAVRIX_TEMPLATE_PATH);
+  SpreadsheetApp& app = office->App();
+  ASSERT_TRUE(app.OpenWorkbook(TAVRIX_TEMPLATE_PATH, true));
+  const std::string name = *app.ActiveWorkbookName();
+  EXPECT_NE(name, "Tavrix.xls");  // a new document, not the template itself
+  SheetHost* sheet = app.ActiveSheet();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->CellText(14, 1), "T, C");
+  EXPECT_EQ(sheet->CellText(8, 7), "\u00B1");
+  EXPECT_EQ(sheet->CellText(15, 1), "");  // no points
+  EXPECT_EQ(static_cast<OfficeSheet*>(sheet)->NumberFormatAt(11, 3), "0.00");
+
+  Problem problem;
+  HeadlessView view;
+  SheetPassOnActive(problem, app, *sheet, view);
+  EXPECT_EQ(problem.ErrCode, 0) << view.messages.back().text;
+  EXPECT_EQ(problem.NPoints, 0);
+  static_cast<OfficeSheet*>(sheet)->Flush();
+  EXPECT_EQ(std::filesystem::last_write_time(TAVRIX_TEMPLATE_PATH), modified);
+}
+
+TEST_F(Office, AnOfficeThatDiesMidPassIsAnUnexpectedError) {
+  auto own = OfficeSession::StartPrivate();
+  auto workbook = own->Open(Workbook("dies.ods", BuildSheet(SheetContents{})));
+  OfficeSheet& sheet = workbook->Sheet("");
+  ::kill(-own->ProcessId(), SIGKILL);
+  Problem problem;
+  HeadlessView view;
+  const auto start = std::chrono::steady_clock::now();
+  SheetPass(problem, sheet, view, "dies.ods", "Sheet1");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(problem.ErrCode, kUnexpectedError);
+  EXPECT_EQ(view.messages.back().text, "Unexpected error (row=1, col=1)");
+  workbook.reset();
+  own.reset();  // ends without waiting for the dead office
+}
+
+}  // namespace
+}  // namespace tavrix
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  auto session = tavrix::OfficeSession::StartPrivate();
+  tavrix::office = session.get();
+  const int result = RUN_ALL_TESTS();
+  session.reset();
+  return result;
+}
