@@ -1,8 +1,6 @@
-#include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
-#include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "tavrix/numeric/number_text.h"
+#include "office_cells.h"
 #include "uno.h"
 
 namespace tavrix {
@@ -73,14 +72,6 @@ std::vector<Block<Key>> Blocks(const std::map<Position, Key>& cells) {
   return done;
 }
 
-// The program's colours are blue-green-red values; the office's are 0xRRGGBB.
-sal_Int32 OfficeColor(int color) {
-  const int red = color & 0xFF;
-  const int green = (color >> 8) & 0xFF;
-  const int blue = (color >> 16) & 0xFF;
-  return (red << 16) | (green << 8) | blue;
-}
-
 CellContent ContentOf(const css::uno::Any& value) {
   double number = 0;
   if (value >>= number) return CellContent::Number(number);
@@ -110,8 +101,7 @@ namespace {
 
 Reference<css::table::XCellRange> Range(const OfficeSheet::Impl& impl, int top, int left, int bottom,
                                        int right) {
-  const Reference<css::table::XCellRange> cells(impl.sheet, UNO_QUERY_THROW);
-  return cells->getCellRangeByPosition(left - 1, top - 1, right - 1, bottom - 1);
+  return SheetRange(impl.sheet, top, left, bottom, right);
 }
 
 void LoadBlock(OfficeSheet::Impl& impl) {
@@ -136,19 +126,6 @@ void LoadBlock(OfficeSheet::Impl& impl) {
   s.loaded = true;
 }
 
-sal_Int32 FormatKey(OfficeSheet::Impl& impl, const std::string& format) {
-  auto& keys = impl.state->formatKeys;
-  const auto known = keys.find(format);
-  if (known != keys.end()) return known->second;
-  const Reference<css::util::XNumberFormatsSupplier> supplier(impl.document, UNO_QUERY_THROW);
-  const Reference<css::util::XNumberFormats> formats = supplier->getNumberFormats();
-  const css::lang::Locale english("en", "US", "");
-  sal_Int32 key = formats->queryKey(ToOUString(format), english, false);
-  if (key == -1) key = formats->addNew(ToOUString(format), english);
-  keys[format] = key;
-  return key;
-}
-
 void FlushContents(OfficeSheet::Impl& impl) {
   auto& pending = impl.state->contents;
   std::map<Position, bool> kinds;  // true: empties the cell
@@ -156,9 +133,7 @@ void FlushContents(OfficeSheet::Impl& impl) {
   for (const Block<bool>& b : Blocks(kinds)) {
     const auto range = Range(impl, b.top, b.left, b.bottom, b.right);
     if (b.key) {
-      using namespace css::sheet::CellFlags;
-      Reference<css::sheet::XSheetOperation>(range, UNO_QUERY_THROW)
-          ->clearContents(VALUE | DATETIME | STRING | FORMULA);
+      ClearContents(range);
       continue;
     }
     css::uno::Sequence<css::uno::Sequence<css::uno::Any>> array(b.bottom - b.top + 1);
@@ -178,16 +153,16 @@ void FlushContents(OfficeSheet::Impl& impl) {
 
 void FlushFormats(OfficeSheet::Impl& impl) {
   for (const auto& b : Blocks(impl.state->formats)) {
-    Reference<css::beans::XPropertySet>(Range(impl, b.top, b.left, b.bottom, b.right), UNO_QUERY_THROW)
-        ->setPropertyValue("NumberFormat", css::uno::Any(FormatKey(impl, b.key)));
+    SetRangeProperty(Range(impl, b.top, b.left, b.bottom, b.right), "NumberFormat",
+                     css::uno::Any(NumberFormatKey(impl.document, b.key, impl.state->formatKeys)));
   }
   impl.state->formats.clear();
 }
 
 void FlushColors(OfficeSheet::Impl& impl) {
   for (const auto& b : Blocks(impl.state->colors)) {
-    Reference<css::beans::XPropertySet>(Range(impl, b.top, b.left, b.bottom, b.right), UNO_QUERY_THROW)
-        ->setPropertyValue("CharColor", css::uno::Any(OfficeColor(b.key)));
+    SetRangeProperty(Range(impl, b.top, b.left, b.bottom, b.right), "CharColor",
+                     css::uno::Any(SwapRedBlue(b.key)));
   }
   impl.state->colors.clear();
 }
@@ -283,7 +258,7 @@ int OfficeSheet::FontColorAt(int row, int col) {
     sal_Int32 rgb = 0;
     Reference<css::beans::XPropertySet>(Range(*impl_, row, col, row, col), UNO_QUERY_THROW)
             ->getPropertyValue("CharColor") >>= rgb;
-    return OfficeColor(rgb);  // the swap of red and blue is its own inverse
+    return SwapRedBlue(rgb);
   });
 }
 

@@ -116,6 +116,38 @@ TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
   EXPECT_EQ(sheet.FontColorAt(18, 6), kBlack);
 }
 
+// After a pass, clean or failed, the batched host leaves the sheet exactly
+// as one office call per operation does.
+TEST_F(Office, BatchedWritesLeaveWhatCellByCellWritesLeave) {
+  for (const bool fails : {false, true}) {
+    SheetContents contents;
+    contents.reference[1] = "2.34567";
+    contents.points.push_back({"150", "", "0.9", "<", "0.5"});
+    contents.points.push_back({"200", "2000", "", fails ? "-1" : "0", "0.25"});
+    const MemoryGrid grid = BuildSheet(contents);
+    auto batched = office->Open(Workbook("batched.ods", grid));
+    auto plain = office->Open(Workbook("plain.ods", grid));
+    Problem p1, p2;
+    HeadlessView v1, v2;
+    SheetPass(p1, batched->Sheet(""), v1, "b", "s");
+    const auto unbatched = plain->UnbatchedSheet("");
+    SheetPass(p2, *unbatched, v2, "b", "s");
+    EXPECT_EQ(p1.ErrCode, fails ? kNegativeWeight : kNoError);
+    EXPECT_EQ(v1.messages.back().text, v2.messages.back().text);
+    OfficeSheet& a = batched->Sheet("");
+    OfficeSheet& b = plain->Sheet("");
+    a.Refresh();
+    b.Refresh();
+    for (int row = 1; row <= 18; ++row) {
+      for (int col = 1; col <= 8; ++col) {
+        EXPECT_EQ(a.CellText(row, col), b.CellText(row, col)) << row << "," << col;
+        EXPECT_EQ(a.NumberFormatAt(row, col), b.NumberFormatAt(row, col)) << row << "," << col;
+        EXPECT_EQ(a.FontColorAt(row, col), b.FontColorAt(row, col)) << row << "," << col;
+      }
+    }
+  }
+}
+
 TEST_F(Office, ErrorsNameTheSameCells) {
   const std::vector<std::pair<int, int>> edits = {{2, 4}, {9, 2}, {15, 1}, {16, 2}, {5, 2}};
   for (const auto& [row, col] : edits) {

@@ -86,6 +86,9 @@ class OfficeWorkbook {
   // The worksheet of that name, or the active one for "". Throws HostError
   // when there is no such worksheet.
   OfficeSheet& Sheet(const std::string& name);
+  // The same worksheet through a host that calls the office once per cell
+  // operation, without block reads or batching: the plain way, to compare with.
+  std::unique_ptr<SheetHost> UnbatchedSheet(const std::string& name);
 
   // Flushes every sheet and stores the workbook over its file in the
   // file's own format: first to a temporary file beside it, then renamed,

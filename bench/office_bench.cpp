@@ -1,0 +1,84 @@
+// The sheet pass through LibreOffice: block read and batched writes against
+// one office call per cell operation. Run: build/bench/tavrix_office_bench
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "support/data_sheet.h"
+#include "tavrix/office/office_session.h"
+#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::NumberText;
+
+// An office with a workbook of 1000 model points, made once.
+struct Fixture {
+  Fixture() : office(OfficeSession::StartPrivate()) {
+    const RBPar truth{-1.2, 0.55f, -120.0f};
+    testing_support::SheetContents contents;
+    contents.points.clear();
+    for (int k = 0; k < 1000; ++k) {
+      const float t = 25.0f + static_cast<float>((k * 4751) % 47500) / 100.0f;
+      const float P = 500.0f + static_cast<float>((k * 331) % 4500);
+      const float T = KelvinOf(t);
+      contents.points.push_back({NumberText(t), NumberText(P), "", k % 16 == 15 ? "<" : "1",
+                                 NumberText(RBpK(truth, T, WaterDensity(T, P)))});
+    }
+    const MemoryGrid grid = testing_support::BuildSheet(contents);
+    path = (std::filesystem::temp_directory_path() / "tavrix-office-bench.ods").string();
+    auto created = office->Create(path);
+    OfficeSheet& sheet = created->Sheet("");
+    for (int row = 1; row <= grid.RowCount(); ++row) {
+      for (int col = 1; col <= grid.ColumnCount(row); ++col) {
+        if (!grid.At(row, col).content.IsEmpty()) sheet.SetCell(row, col, grid.At(row, col).content);
+      }
+    }
+    created->Save();
+    workbook = office->Open(path);
+  }
+  ~Fixture() {
+    workbook.reset();
+    office.reset();
+    std::filesystem::remove(path);
+  }
+  std::unique_ptr<OfficeSession> office;
+  std::unique_ptr<OfficeWorkbook> workbook;
+  std::string path;
+};
+
+Fixture& Shared() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void BM_OfficePassBlockRead(benchmark::State& state) {
+  OfficeSheet& sheet = Shared().workbook->Sheet("");
+  for (auto _ : state) {
+    state.PauseTiming();
+    sheet.Refresh();
+    Problem problem;
+    HeadlessView view;
+    state.ResumeTiming();
+    SheetPass(problem, sheet, view, "bench.ods", "Sheet1");
+    sheet.Flush();
+    if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
+  }
+}
+BENCHMARK(BM_OfficePassBlockRead)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_OfficePassCellByCell(benchmark::State& state) {
+  const auto sheet = Shared().workbook->UnbatchedSheet("");
+  for (auto _ : state) {
+    Problem problem;
+    HeadlessView view;
+    SheetPass(problem, *sheet, view, "bench.ods", "Sheet1");
+    if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
+  }
+}
+BENCHMARK(BM_OfficePassCellByCell)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace tavrix
