@@ -10,6 +10,12 @@
 #include "tavrix/sheet/sheet_pass.h"
 #ifdef TAVRIX_WITH_OFFICE
 #include "tavrix/office/office_session.h"
+#else
+namespace tavrix {
+// A build without the office host never makes these.
+class OfficeSession {};
+class OfficeWorkbook {};
+}  // namespace tavrix
 #endif
 
 namespace tavrix::cli {
@@ -35,19 +41,10 @@ void OpenCsv(Book& book) {
 
 }  // namespace
 
-#ifdef TAVRIX_WITH_OFFICE
-Book::Book() = default;
-Book::~Book() = default;
-Books::Books() = default;
-Books::~Books() {
-  office_.reset();
-}
-#else
 Book::Book() = default;
 Book::~Book() = default;
 Books::Books() = default;
 Books::~Books() = default;
-#endif
 
 int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
   try {
