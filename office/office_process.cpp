@@ -49,16 +49,9 @@ TemporaryProfile::~TemporaryProfile() {
   fs::remove_all(path_, ignored);
 }
 
-pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile) {
-  std::vector<std::string> args = {TAVRIX_SOFFICE,
-                                   "--accept=pipe,name=" + pipeName + ";urp;",
-                                   "--headless",
-                                   "--invisible",
-                                   "--norestore",
-                                   "--nologo",
-                                   "--nodefault",
-                                   "--nolockcheck",
-                                   "-env:UserInstallation=" + profile.url()};
+namespace {
+
+pid_t Spawn(std::vector<std::string> args) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -81,6 +74,23 @@ pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& p
                     "): " + std::strerror(result));
   }
   return pid;
+}
+
+}  // namespace
+
+pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile) {
+  return LaunchOffice(pipeName, profile.url(), true);
+}
+
+pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless) {
+  std::vector<std::string> args = {TAVRIX_SOFFICE, "--accept=pipe,name=" + pipeName + ";urp;",
+                                   "--norestore", "--nologo", "--nodefault", "--nolockcheck"};
+  if (headless) {
+    args.emplace_back("--headless");
+    args.emplace_back("--invisible");
+  }
+  if (!profileUrl.empty()) args.push_back("-env:UserInstallation=" + profileUrl);
+  return Spawn(std::move(args));
 }
 
 void EndProcess(pid_t pid, std::chrono::milliseconds patience) {

@@ -26,6 +26,11 @@ class TemporaryProfile {
 // output open). Throws HostError when it cannot be started.
 pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile);
 
+// Launches soffice with the pipe to accept on, and the profile when one is
+// given ("" for the user's own). It may only hand the pipe to an office
+// already running with that profile and end.
+pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless);
+
 // Waits up to `patience` for the process to end, then kills it.
 void EndProcess(pid_t pid, std::chrono::milliseconds patience);
 

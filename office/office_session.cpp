@@ -42,16 +42,22 @@ std::string NewPipeName() {
 
 bool Running(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
 
-// Connects to the office on the pipe, retrying while it starts.
-Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid) {
+Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
   const auto resolver = css::bridge::UnoUrlResolver::create(LocalContext());
   const OUString url = ToOUString("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
+  return Reference<css::uno::XComponentContext>(resolver->resolve(url), UNO_QUERY_THROW);
+}
+
+// Connects to the office on the pipe, retrying while it starts. A launcher
+// that ends may have handed the pipe to an office already running, so its
+// end only stops the waiting when `launcherIsOffice`.
+Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice) {
   const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
   for (;;) {
     try {
-      return Reference<css::uno::XComponentContext>(resolver->resolve(url), UNO_QUERY_THROW);
+      return Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
-      if (!Running(pid)) throw HostError("LibreOffice ended before it could be reached");
+      if (launcherIsOffice && !Running(pid)) throw HostError("LibreOffice ended before it could be reached");
       if (std::chrono::steady_clock::now() > deadline) {
         throw HostError("LibreOffice did not answer within " +
                         std::to_string(kStartPatience.count()) + " s");
@@ -64,8 +70,8 @@ Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pi
 }  // namespace
 
 struct OfficeSession::Impl {
-  TemporaryProfile profile;
-  pid_t pid = 0;
+  std::unique_ptr<TemporaryProfile> profile;  // of an office of our own
+  pid_t pid = 0;                              // of an office of our own
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
   std::unique_ptr<OfficeApp> app;
@@ -75,11 +81,12 @@ OfficeSession::OfficeSession(std::unique_ptr<Impl> impl) : impl_(std::move(impl)
 
 std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
   auto impl = std::make_unique<Impl>();
+  impl->profile = std::make_unique<TemporaryProfile>();
   const std::string pipe = NewPipeName();
-  impl->pid = StartHeadlessOffice(pipe, impl->profile);
+  impl->pid = StartHeadlessOffice(pipe, *impl->profile);
   try {
     Guarded([&] {
-      impl->context = Connect(pipe, impl->pid);
+      impl->context = Connect(pipe, impl->pid, true);
       impl->desktop = frame::Desktop::create(impl->context);
     });
   } catch (...) {
@@ -90,18 +97,39 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }
 
+std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe, const Launch& launch,
+                                                            bool hidden) {
+  auto impl = std::make_unique<Impl>();
+  Guarded([&] {
+    try {
+      impl->context = Resolve(pipe);
+    } catch (const css::connection::NoConnectException&) {
+      const pid_t launcher = LaunchOffice(pipe, launch.profileUrl, launch.headless);
+      impl->context = Connect(pipe, launcher, false);
+      ::waitpid(launcher, nullptr, WNOHANG);  // a launcher that only handed the pipe over has ended
+    }
+    impl->desktop = frame::Desktop::create(impl->context);
+  });
+  impl->app = std::make_unique<OfficeApp>(impl->desktop, hidden);
+  return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
+}
+
 OfficeSession::~OfficeSession() {
   impl_->app.reset();
-  try {
-    impl_->desktop->terminate();
-  } catch (...) {  // an office that is gone already is just as ended
+  if (impl_->pid != 0) {  // an office of our own ends with the session
+    try {
+      impl_->desktop->terminate();
+    } catch (...) {  // an office that is gone already is just as ended
+    }
   }
   impl_->desktop.clear();
   impl_->context.clear();
-  EndProcess(impl_->pid, kEndPatience);
+  if (impl_->pid != 0) EndProcess(impl_->pid, kEndPatience);
 }
 
 int OfficeSession::ProcessId() const { return impl_->pid; }
+
+std::string OfficeSession::ProfileUrl() const { return impl_->profile ? impl_->profile->url() : ""; }
 
 SpreadsheetApp& OfficeSession::App() { return *impl_->app; }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 #include <sstream>
 
 #include "book.h"
@@ -182,20 +183,61 @@ TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
   EXPECT_EQ(app.ActiveSheetName(), "Sheet1");
   EXPECT_EQ(app.FirstWorksheet(), sheet);
 
-  // Edits of the watched sheet raise the flag only while events are delivered.
+}
+TEST_F(Office, AnotherClientsEditRaisesTheFlagWhileEventsAreDelivered) {
+  SpreadsheetApp& app = office->App();
+  ASSERT_TRUE(app.OpenWorkbook(Workbook("watched.ods", BuildSheet(SheetContents{})), false));
+  SheetHost* sheet = app.ActiveSheet();
   Problem problem;
   HeadlessView view;
-  app.SetEventDelivery(false);
-  SheetPassOnActive(problem, app, *sheet, view);  // writes of its own raise nothing
-  static_cast<OfficeSheet*>(sheet)->Flush();
-  EXPECT_FALSE(app.Changed());
-  app.SetEventDelivery(true);
-  sheet->SetCell(15, 5, CellContent::Number(2));
-  static_cast<OfficeSheet*>(sheet)->Flush();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!app.Changed() && std::chrono::steady_clock::now() < deadline) {
+  SheetPassOnActive(problem, app, *sheet, view);
+
+  // A second connection to the same office: launching soffice with the
+  // office's profile hands it a second pipe.
+  auto other = OfficeSession::AttachOrStart("tavrix-test-" + std::to_string(::getpid()),
+                                            {office->ProfileUrl(), true}, true);
+  EXPECT_EQ(other->ProcessId(), 0);  // not ours to end
+  SpreadsheetApp& otherApp = other->App();
+  for (int i = 1; i <= otherApp.WorkbookCount(); ++i) {
+    if (otherApp.WorkbookName(i) == "watched.ods") otherApp.ActivateWorkbook(i);
   }
-  EXPECT_TRUE(app.Changed());
+  ASSERT_EQ(otherApp.ActiveWorkbookName(), "watched.ods");
+  SheetHost* otherSheet = otherApp.ActiveSheet();
+
+  const auto editAndWait = [&](double value) {
+    otherSheet->SetCell(15, 5, CellContent::Number(value));
+    static_cast<OfficeSheet*>(otherSheet)->Flush();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!app.Changed() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return app.Changed();
+  };
+  app.SetEventDelivery(false);
+  EXPECT_FALSE(editAndWait(5));
+  app.SetEventDelivery(true);
+  EXPECT_TRUE(editAndWait(6));
+  other.reset();
+  EXPECT_EQ(office->App().ActiveSheet()->CellText(1, 2), "");  // the office lives on
+}
+
+TEST_F(Office, FormulaCellsGiveTheirResults) {
+  const std::string path = Write(R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
+<table:table table:name="Formulas"><table:table-row>
+<table:table-cell table:formula="of:=1+2.5" office:value-type="float" office:value="3.5"><text:p>3.5</text:p></table:table-cell>
+<table:table-cell table:formula="of:=CONCATENATE(&quot;Na&quot;;&quot;Cl&quot;)" office:value-type="string" office:string-value="NaCl"><text:p>NaCl</text:p></table:table-cell>
+</table:table-row></table:table></office:spreadsheet></office:body></office:document>
+)xml", "formulas.fods");
+  auto workbook = office->Open(path);
+  EXPECT_EQ(workbook->Sheet("Formulas").CellText(1, 1), "3.5");
+  EXPECT_EQ(workbook->Sheet("Formulas").CellText(1, 2), "NaCl");
+  EXPECT_EQ(workbook->UnbatchedSheet("Formulas")->CellText(1, 2), "NaCl");
+  EXPECT_THROW(workbook->Sheet("Nothing"), HostError);
 }
 
 TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {

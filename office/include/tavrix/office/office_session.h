@@ -19,6 +19,18 @@ class OfficeSession {
   // connects to it; the office is ended and the profile removed when the
   // session ends.
   static std::unique_ptr<OfficeSession> StartPrivate();
+
+  // Attaches to the office that listens on `pipe`. When none answers,
+  // launches soffice with that pipe and the given profile ("" for the
+  // user's own): a LibreOffice already running with that profile then takes
+  // the pipe over, else a new one starts. The office is the user's: it
+  // stays when the session ends. `hidden` opens documents invisibly.
+  struct Launch {
+    std::string profileUrl = "";
+    bool headless = false;
+  };
+  static std::unique_ptr<OfficeSession> AttachOrStart(const std::string& pipe, const Launch& launch,
+                                                      bool hidden);
   ~OfficeSession();
   OfficeSession(const OfficeSession&) = delete;
   OfficeSession& operator=(const OfficeSession&) = delete;
@@ -31,7 +43,8 @@ class OfficeSession {
   // The application operations over this office's documents.
   SpreadsheetApp& App();
 
-  int ProcessId() const;
+  int ProcessId() const;          // of an office this session started itself, else 0
+  std::string ProfileUrl() const;  // of a private office, else ""
 
   struct Impl;
 
