@@ -1,0 +1,265 @@
+#include "tavrix/app/main_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/data_sheet.h"
+#include "support/temp_folder.h"
+#include "tavrix/app/settings.h"
+
+namespace tavrix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::BuildSheet;
+using testing_support::SheetContents;
+
+// A window that keeps what it is told and answers dialogs from a script.
+class TestWindow : public MainWindow {
+ public:
+  void ShowMessage(const std::string& text, MessageIcon icon, const std::string&) override {
+    messages.push_back({text, icon});
+  }
+  void SetWindowState(WindowState s) override { state = s; }
+  WindowState GetWindowState() const override { return state; }
+  void SetCaption(const std::string& c) override { caption = c; }
+  bool FitParameter(int i) const override { return fit[static_cast<std::size_t>(i)]; }
+  void SetFitParameter(int i, bool f) override { fit[static_cast<std::size_t>(i)] = f; }
+  bool LimitsActive() const override { return false; }
+  void SetOptimizeEnabled(bool e) override { optimizeEnabled = e; }
+  void SetParameterLabel(int i, const std::string& t) override { labels[static_cast<std::size_t>(i)] = t; }
+  std::string ParameterLabel(int i) const override { return labels[static_cast<std::size_t>(i)]; }
+  void ProcessPendingMessages() override {}
+  void SetCreateEnabled(bool e) override { createEnabled = e; }
+  bool CreateEnabled() const override { return createEnabled; }
+  void SetCredit(const std::string& t) override { credit = t; }
+  std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
+                                   const std::string& name) override {
+    dialogs.push_back(title + "|" + folder + "|" + name);
+    if (choices.empty()) return std::nullopt;
+    const auto choice = choices.front();
+    choices.erase(choices.begin());
+    return choice;
+  }
+  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines) override {
+    tables.push_back(title + "\n" + lines.at(4));
+  }
+  void Close() override { closed = true; }
+
+  std::vector<std::pair<std::string, MessageIcon>> messages;
+  WindowState state = WindowState::kCompact;
+  std::string caption = "Tavrix";
+  std::array<bool, 3> fit{};
+  bool optimizeEnabled = true;
+  std::array<std::string, 3> labels = {"pK", "A", "B"};
+  bool createEnabled = false;
+  std::string credit;
+  std::vector<std::optional<Choice>> choices;
+  std::vector<std::string> dialogs;
+  std::vector<std::string> tables;
+  bool closed = false;
+};
+
+class Controller : public testing_support::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    fs::create_directories(dir_ / "home");
+    fs::create_directories(dir_ / "user" / "data");
+    state.HomeDir = PathOf("home") + "/";
+    state.UserHome = PathOf("user") + "/";
+    Write("x", "user/notes.txt");
+    Write("x", "user/data/Data.xls");
+    std::vector<std::pair<std::string, MemoryGrid>> sheets;
+    sheets.emplace_back("Sheet1", BuildSheet(Fittable()));
+    app.AddFile(state.UserHome + "data/Data.xls", std::move(sheets));
+  }
+  static SheetContents Fittable() {
+    SheetContents contents;
+    contents.reference[2] = "0";
+    contents.uncertainty[0] = "1";
+    contents.uncertainty[1] = "1";
+    contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+    return contents;
+  }
+  bool Start(const std::string& commandLine = "") { return controller.StartUp(commandLine); }
+  void OpenData() {
+    window.choices.push_back(MainWindow::Choice{state.UserHome + "data/", "Data.xls"});
+    controller.OpenExistingDataFile();
+  }
+
+  Problem problem;
+  AppState state;
+  MemoryApp app;
+  TestWindow window;
+  MainController controller{problem, state, app, window};
+};
+
+TEST_F(Controller, StartUpFindsTheWorkingFolder) {
+  WriteWorkDirSetting(state.HomeDir + "Tavrix.ini", state.UserHome + "data/");
+  ASSERT_TRUE(Start("/ie"));
+  EXPECT_EQ(state.WorkDir, state.UserHome + "data/");
+  EXPECT_EQ(fs::current_path().string() + "/", state.WorkDir);
+  EXPECT_TRUE(problem.NoLimits);
+  EXPECT_EQ(window.credit, "Tavrix for Linux 10");
+  EXPECT_FALSE(window.createEnabled);  // no template in the home folder
+  EXPECT_EQ(window.state, WindowState::kCompact);
+}
+
+TEST_F(Controller, UnusableWorkingFoldersFallBackToTheUsersHome) {
+  for (const std::string& saved : {state.UserHome + "data", state.UserHome + "missing/", std::string()}) {
+    WriteWorkDirSetting(state.HomeDir + "Tavrix.ini", saved);
+    state.WorkDir.clear();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(state.WorkDir, state.UserHome) << saved;
+  }
+}
+
+TEST_F(Controller, TheHomeFolderIsNoWorkingFolder) {
+  Write("x", "home/Tavrix.xls");
+  state.UserHome = state.HomeDir;
+  EXPECT_FALSE(Start());
+  EXPECT_EQ(window.messages.back().first, "Do not work in the home folder!  ");
+  EXPECT_EQ(window.messages.back().second, MessageIcon::kWarning);
+  EXPECT_TRUE(window.closed);
+  EXPECT_EQ(state.WorkDir, "");
+  controller.ShutDown();
+  EXPECT_EQ(Read(state.HomeDir + "Tavrix.ini"), "WorkDir=\r\n");
+}
+
+TEST_F(Controller, OpeningAFileRunsThePass) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  EXPECT_EQ(window.dialogs.back(), "Choose data file|" + state.UserHome + "|");
+  EXPECT_EQ(problem.ErrCode, 0);
+  EXPECT_EQ(window.caption, "Data: Sheet1");
+  EXPECT_EQ(window.state, WindowState::kStandard);
+  EXPECT_EQ(state.WorkDir, state.UserHome + "data/");
+
+  // Choosing it again, in another case, activates the open workbook.
+  window.choices.push_back(MainWindow::Choice{state.UserHome + "data/", "DATA.xls"});
+  controller.OpenExistingDataFile();
+  EXPECT_EQ(app.WorkbookCount(), 1);
+  // A cancelled dialog looks the name of the last pass up again.
+  controller.OpenExistingDataFile();
+  EXPECT_EQ(window.dialogs.back(), "Choose data file|" + state.UserHome + "data/|Data.xls");
+  EXPECT_EQ(window.state, WindowState::kStandard);
+}
+
+TEST_F(Controller, CancellingWithoutAFileLeavesTheWindowCompact) {
+  ASSERT_TRUE(Start());
+  controller.OpenExistingDataFile();
+  EXPECT_EQ(window.state, WindowState::kCompact);
+  EXPECT_EQ(window.caption, "Tavrix");
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(Controller, ChoosingTheHomeFolderAsksAgain) {
+  ASSERT_TRUE(Start());
+  window.choices.push_back(MainWindow::Choice{state.HomeDir, "x.xls"});
+  window.choices.push_back(MainWindow::Choice{state.UserHome + "data/", "Data.xls"});
+  controller.OpenExistingDataFile();
+  EXPECT_EQ(window.messages.front().first, "Do not work in the home folder!  ");
+  EXPECT_EQ(window.dialogs.size(), 2u);
+  EXPECT_EQ(window.dialogs.back(), "Choose data file||");
+  EXPECT_EQ(problem.ErrCode, 0);
+}
+
+TEST_F(Controller, ActivationRunsThePassOnlyAfterAChange) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  const std::size_t shown = window.messages.size();
+  controller.Deactivated();
+  controller.Activated();
+  controller.Activated();
+  EXPECT_EQ(window.messages.size(), shown);  // nothing changed: no pass
+
+  controller.Deactivated();
+  app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.4));
+  controller.Activated();
+  EXPECT_EQ(problem.PtPK[3], 0.4f);
+  // While the window is active the program's own writes raise nothing.
+  app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.3));
+  EXPECT_FALSE(app.Changed());
+}
+
+TEST_F(Controller, ActivationWhileBusyDoesNothing) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  controller.Deactivated();
+  app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.4));
+  state.Busy = true;
+  controller.Activated();
+  EXPECT_EQ(problem.PtPK[3], 0.5f);
+  controller.OptimizeClicked();
+  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
+}
+
+TEST_F(Controller, NoWorkbookLeftClosesTheProgram) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  app.CloseWorkbook(1);
+  controller.Activated();
+  EXPECT_EQ(window.messages.back().first, "Tavrix closed: could not find an open worksheet ");
+  EXPECT_TRUE(app.quitRequested);
+  EXPECT_TRUE(window.closed);
+}
+
+TEST_F(Controller, AParameterWithoutValueCannotBeHeldFixed) {
+  SheetContents contents = Fittable();
+  contents.reference[0] = "?";
+  std::vector<std::pair<std::string, MemoryGrid>> sheets;
+  sheets.emplace_back("Sheet1", BuildSheet(contents));
+  app.AddFile(state.UserHome + "data/Data.xls", std::move(sheets));
+  ASSERT_TRUE(Start());
+  OpenData();
+  ASSERT_EQ(window.labels[0], "?");
+  window.fit[0] = false;  // the box toggles before its handler runs
+  controller.FitBoxClicked(0);
+  EXPECT_TRUE(window.fit[0]);
+  window.fit[1] = false;  // A shows a number: it may be held
+  controller.FitBoxClicked(1);
+  EXPECT_FALSE(window.fit[1]);
+}
+
+TEST_F(Controller, FunctionKeysNeedAShownFitAndNoModifier) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  controller.KeyDown(kKeyF9, 0);
+  EXPECT_TRUE(window.tables.empty());  // no fit shown yet
+  controller.OptimizeClicked();
+  controller.KeyDown(kKeyF9, 1);
+  controller.KeyDown(kKeyF2, 2);
+  EXPECT_TRUE(window.tables.empty());
+  EXPECT_FALSE(fs::exists(state.HomeDir + "data.txt"));
+
+  controller.KeyDown(kKeyF9, 0);
+  ASSERT_EQ(window.tables.size(), 1u);
+  EXPECT_EQ(window.tables[0].substr(0, 29), "pK of dissociation of \"NaCl\"\n");
+  controller.KeyDown(kKeyF2, 0);
+  EXPECT_EQ(Read(state.HomeDir + "data.txt").substr(0, 15), "Complex: NaCl\r\n");
+
+  window.state = WindowState::kCompact;
+  controller.KeyDown(kKeyF9, 0);
+  EXPECT_EQ(window.tables.size(), 1u);
+}
+
+TEST_F(Controller, TheTemplateMakesANewWorkbookAndDisablesItsButtonMeanwhile) {
+  Write("x", "home/Tavrix.xls");
+  std::vector<std::pair<std::string, MemoryGrid>> sheets;
+  sheets.emplace_back("Data", BuildSheet(Fittable()));
+  app.AddFile(state.HomeDir + "Tavrix.xls", std::move(sheets));
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(window.createEnabled);
+  controller.CreateNewDataFile();
+  EXPECT_FALSE(window.createEnabled);
+  EXPECT_EQ(problem.ErrCode, 0);
+  EXPECT_EQ(window.caption, "Untitled 1: Data");
+  controller.Activated();  // no workbook named Tavrix.xls is open
+  EXPECT_TRUE(window.createEnabled);
+}
+
+}  // namespace
+}  // namespace tavrix
