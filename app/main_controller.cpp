@@ -93,7 +93,9 @@ bool MainController::CheckWorkDir() {
 
 void MainController::RunSheetPass() {
   try {
+    app_.Synchronize();  // the user's edits in, before the pass reads
     SheetPassOnActive(problem_, app_, *state_.xlSheet, window_);
+    app_.Synchronize();  // the pass's writes out
   } catch (const HostError& e) {
     problem_.ErrCode = kUnexpectedError;
     Collapse();
@@ -160,8 +162,13 @@ void MainController::OpenExistingDataFile() {
 void MainController::OptimizeClicked() {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered() || !state_.xlSheet) return;
-  Optimize(problem_, *state_.xlSheet, window_);
-  ShowParams(problem_, *state_.xlSheet, window_);
+  try {
+    Optimize(problem_, *state_.xlSheet, window_);
+    ShowParams(problem_, *state_.xlSheet, window_);
+    app_.Synchronize();
+  } catch (const HostError& e) {
+    window_.ShowMessage(e.what(), MessageIcon::kNone);
+  }
 }
 
 void MainController::FitBoxClicked(int index) {
@@ -177,7 +184,13 @@ void MainController::FitBoxClicked(int index) {
 
 void MainController::KeyDown(int key, int shift) {
   if (shift != 0 || !state_.xlSheet || (key != kKeyF2 && key != kKeyF9)) return;
-  if (!ResultIsShown(problem_, *state_.xlSheet, window_)) return;
+  try {
+    app_.Synchronize();  // what the sheet shows now
+    if (!ResultIsShown(problem_, *state_.xlSheet, window_)) return;
+  } catch (const HostError& e) {
+    window_.ShowMessage(e.what(), MessageIcon::kNone);
+    return;
+  }
   if (key == kKeyF2) {
     ExportToDataTxt(problem_, *state_.xlSheet, window_, state_.HomeDir + "data.txt");
   } else {

@@ -199,6 +199,10 @@ void OfficeApp::WatchSheet(SheetHost* host) {
   });
 }
 
+void OfficeApp::Synchronize() {
+  for (const KnownSheet& known : sheets_) known.host->Refresh();
+}
+
 void OfficeApp::Quit() {
   Guarded([&] { desktop_->terminate(); });
 }

@@ -37,6 +37,7 @@ class OfficeApp : public SpreadsheetApp {
   bool Changed() const override { return changed_->load(); }
   void ClearChanged() override { changed_->store(false); }
   void Quit() override;
+  void Synchronize() override;
 
  private:
   std::vector<uno::Reference<uno::css::lang::XComponent>> Documents();

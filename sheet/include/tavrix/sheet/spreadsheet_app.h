@@ -43,6 +43,11 @@ class SpreadsheetApp {
   virtual void ClearChanged() = 0;
 
   virtual void Quit() = 0;
+
+  // Brings the program's view of the sheets in line with the application:
+  // sends writes that wait and forgets cached reads. A host that neither
+  // caches nor batches has nothing to do.
+  virtual void Synchronize() {}
 };
 
 // The pass on the active sheet: records the workbook and sheet names,

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "qt_main_window.h"
+
+namespace tavrix {
+
+// The pK table: lines of monospaced text, copied to the clipboard for a
+// spreadsheet (tabs) or a word processor (blank-padded).
+class TableWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kLabels = 26;
+
+  TableWindow(const ScreenMeasures& measures, QWidget* parent);
+
+  // Sizes the window for the title and a table of rows x columns; returns
+  // its width in characters.
+  int Properties(const std::string& title, int rows, int columns);
+  // Properties for the pK table, then the lines and the caption.
+  void Fill(const std::string& title, const std::vector<std::string>& lines);
+
+  std::string TableText(bool forExcel) const;
+  // Puts the text on the clipboard: 0 done, 2 it could not be emptied, 3 the
+  // text could not be placed (it is not there afterwards).
+  static int SetClipboardText(const std::string& text);
+  void CopyData(bool forExcel);
+
+  QLabel* row(int i) { return rows_[static_cast<std::size_t>(i)]; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  const ScreenMeasures& measures_;
+  std::array<QLabel*, kLabels> rows_{};
+  QMenu* menu_ = nullptr;
+  int nRows_ = 0;
+  int charW_ = 0;
+  int lineH_ = 0;
+};
+
+}  // namespace tavrix
