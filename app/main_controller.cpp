@@ -195,7 +195,8 @@ void MainController::KeyDown(int key, int shift) {
     ExportToDataTxt(problem_, *state_.xlSheet, window_, state_.HomeDir + "data.txt");
   } else {
     const std::vector<std::string> lines = BuildPkTable(problem_, *state_.xlSheet);
-    window_.ShowPkTable(PkTableTitle(state_.xlSheet->CellText(layout::kComplexRow, layout::kColC)), lines);
+    window_.ShowPkTable(PkTableTitle(state_.xlSheet->CellText(layout::kComplexRow, layout::kColC)), lines,
+                        BuildPlotData(problem_));
   }
 }
 

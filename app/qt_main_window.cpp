@@ -168,9 +168,11 @@ std::optional<MainWindow::Choice> QtMainWindow::ChooseFile(const std::string& ti
   return Choice{file.absolutePath().toStdString() + "/", file.fileName().toStdString()};
 }
 
-void QtMainWindow::ShowPkTable(const std::string& title, const std::vector<std::string>& lines) {
+void QtMainWindow::ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
+                               const PlotData& plot) {
   TableWindow table(measures_, this);
   table.Fill(title, lines);
+  table.SetPlot(plot);
   table.exec();
 }
 

@@ -49,7 +49,8 @@ class QtMainWindow : public QWidget, public MainWindow {
   void SetCredit(const std::string& text) override;
   std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
                                    const std::string& name) override;
-  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines) override;
+  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
+                   const PlotData& plot) override;
   void Close() override;
 
   // The outer height in twips that the window state asks for.

@@ -1,6 +1,8 @@
 #include "table_window.h"
 
 #include <QClipboard>
+#include <QFileDialog>
+#include <QtCharts/QChartView>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -8,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
+#include "pk_chart.h"
 #include "tavrix/model/pk_table.h"
 
 namespace tavrix {
@@ -55,7 +58,32 @@ int TableWindow::Properties(const std::string& title, int rows, int columns) {
   return width;
 }
 
+void TableWindow::SetPlot(const PlotData& plot) {
+  constexpr int kPlotHeight = 420;
+  if (!chart_) {
+    chart_ = new QChartView(this);
+    chart_->setRenderHint(QPainter::Antialiasing);
+    connect(menu_->addAction("Save plot as..."), &QAction::triggered, this, [this] {
+      const QString file = QFileDialog::getSaveFileName(this, "Save plot", QString(), "PNG (*.png);;SVG (*.svg)");
+      if (!file.isEmpty() && !SavePlot(file.toStdString())) {
+        QMessageBox box(QMessageBox::Critical, kProgramName, "Could not save the plot", QMessageBox::Ok, this);
+        box.exec();
+      }
+    });
+  }
+  chart_->setChart(MakePkChart(plot, title_));
+  const int tableHeight = height();
+  const int width = std::max(this->width(), 640);
+  setFixedSize(width, tableHeight + kPlotHeight);
+  chart_->setGeometry(0, tableHeight, width, kPlotHeight);
+}
+
+bool TableWindow::SavePlot(const std::string& path) {
+  return chart_ && SaveChart(chart_->chart(), path);
+}
+
 void TableWindow::Fill(const std::string& title, const std::vector<std::string>& lines) {
+  title_ = title;
   Properties(title, kTableRows, kTableColumns);
   setWindowTitle(QString::fromStdString(title));
   for (std::size_t i = 0; i < lines.size() && i < kLabels; ++i) {

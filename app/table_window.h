@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QtCharts/QChartView>
 #include <array>
 #include <string>
 #include <vector>
 
 #include "qt_main_window.h"
+#include "tavrix/app/plot_data.h"
 
 namespace tavrix {
 
@@ -26,6 +28,9 @@ class TableWindow : public QDialog {
   int Properties(const std::string& title, int rows, int columns);
   // Properties for the pK table, then the lines and the caption.
   void Fill(const std::string& title, const std::vector<std::string>& lines);
+  // The plot of the fit below the table.
+  void SetPlot(const PlotData& plot);
+  bool SavePlot(const std::string& path);
 
   std::string TableText(bool forExcel) const;
   // Puts the text on the clipboard: 0 done, 2 it could not be emptied, 3 the
@@ -43,6 +48,8 @@ class TableWindow : public QDialog {
   const ScreenMeasures& measures_;
   std::array<QLabel*, kLabels> rows_{};
   QMenu* menu_ = nullptr;
+  QChartView* chart_ = nullptr;
+  std::string title_;
   int nRows_ = 0;
   int charW_ = 0;
   int lineH_ = 0;

@@ -65,10 +65,17 @@ struct ExportRequest {
   std::string to = "";  // "" for data.txt in the home folder
 };
 
+struct PlotRequest {
+  BookOptions books;
+  std::string output;  // .png or .svg
+};
+
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err);
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err);
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err);
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
+// Draws the plot of the fit shown in the sheet (needs the desktop build).
+int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err);
 
 int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err);

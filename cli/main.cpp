@@ -92,6 +92,15 @@ int main(int argc, char** argv) {
   AddBooks(*exportCommand, exportRequest.books)->required();
   exportCommand->add_option("--to", exportRequest.to, "append to this file instead");
 
+#ifdef TAVRIX_WITH_PLOT
+  PlotRequest plot;
+  CLI::App* plotCommand = app.add_subcommand(
+      "plot", "Draw pK against t for the fit shown in a data sheet, with its experimental points, "
+              "into a PNG or SVG file. Exit code 4 when the sheet shows no fitted parameters.");
+  AddBooks(*plotCommand, plot.books)->required();
+  plotCommand->add_option("-o,--output", plot.output, "the picture, .png or .svg")->required();
+#endif
+
   // --- pK table: of a data sheet's fit, or of given parameters -------------
   SheetTableRequest sheetTable;
   TableRequest table;
@@ -139,6 +148,9 @@ int main(int argc, char** argv) {
     return RunFit(fit, std::cout, std::cerr);
   }
   if (exportCommand->parsed()) return RunExport(exportRequest, std::cout, std::cerr);
+#ifdef TAVRIX_WITH_PLOT
+  if (plotCommand->parsed()) return RunPlot(plot, std::cout, std::cerr);
+#endif
   if (waterCommand->parsed()) return RunWater(water, std::cin, std::cout, std::cerr);
 
   if (pkCommand->parsed()) {

@@ -43,8 +43,10 @@ class TestWindow : public MainWindow {
     choices.erase(choices.begin());
     return choice;
   }
-  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines) override {
+  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
+                   const PlotData& plot) override {
     tables.push_back(title + "\n" + lines.at(4));
+    plots.push_back(plot);
   }
   void Close() override { closed = true; }
 
@@ -59,6 +61,7 @@ class TestWindow : public MainWindow {
   std::vector<std::optional<Choice>> choices;
   std::vector<std::string> dialogs;
   std::vector<std::string> tables;
+  std::vector<PlotData> plots;
   bool closed = false;
 };
 
@@ -238,6 +241,7 @@ TEST_F(Controller, FunctionKeysNeedAShownFitAndNoModifier) {
   controller.KeyDown(kKeyF9, 0);
   ASSERT_EQ(window.tables.size(), 1u);
   EXPECT_EQ(window.tables[0].substr(0, 29), "pK of dissociation of \"NaCl\"\n");
+  EXPECT_EQ(window.plots[0].points.size(), 3u);
   controller.KeyDown(kKeyF2, 0);
   EXPECT_EQ(Read(state.HomeDir + "data.txt").substr(0, 15), "Complex: NaCl\r\n");
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tavrix/app/plot_data.h"
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 #include "tavrix/sheet/view.h"
@@ -25,8 +26,9 @@ class MainWindow : public View {
   };
   virtual std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
                                            const std::string& name) = 0;
-  // Shows the pK table modally.
-  virtual void ShowPkTable(const std::string& title, const std::vector<std::string>& lines) = 0;
+  // Shows the pK table and the plot of the fit modally.
+  virtual void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
+                           const PlotData& plot) = 0;
   virtual void Close() = 0;
 };
 
