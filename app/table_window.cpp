@@ -50,11 +50,14 @@ TableWindow::TableWindow(const ScreenMeasures& measures, QWidget* parent)
 int TableWindow::Properties(const std::string& title, int rows, int columns) {
   nRows_ = rows;
   const int width = TableWidth(title, columns);
+  // The width of so many characters as the font lays them out (advances
+  // need not be whole pixels).
+  const int pixels = std::max(charW_ * width, QFontMetrics(font()).horizontalAdvance(QString(width, ' ')) + 1);
   for (int i = 0; i <= rows + 4 && i < kLabels; ++i) {
-    rows_[static_cast<std::size_t>(i)]->setGeometry(5, 4 + i * lineH_, charW_ * width, lineH_);
+    rows_[static_cast<std::size_t>(i)]->setGeometry(5, 4 + i * lineH_, pixels, lineH_);
     rows_[static_cast<std::size_t>(i)]->show();
   }
-  setFixedSize(charW_ * width + 10, (rows + 4) * lineH_ + 8 + lineH_);
+  setFixedSize(pixels + 10, (rows + 4) * lineH_ + 8 + lineH_);
   return width;
 }
 

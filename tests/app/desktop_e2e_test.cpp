@@ -24,6 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// With TAVRIX_SCREENSHOTS set to a folder, the scenario leaves pictures of
+// the windows there (scripts/screenshots.sh).
+void Screenshot(QWidget& widget, const char* name) {
+  const QByteArray folder = qgetenv("TAVRIX_SCREENSHOTS");
+  if (folder.isEmpty()) return;
+  QApplication::processEvents();
+  widget.grab().save(QString::fromUtf8(folder) + "/" + name + ".png", "PNG");
+}
+
 // The main window with its two modal parts answered by the test: the file
 // dialog picks the example, the table is shown, copied and closed.
 class ScriptedWindow : public QtMainWindow {
@@ -38,6 +47,10 @@ class ScriptedWindow : public QtMainWindow {
     table.Fill(title, lines);
     table.SetPlot(plot);
     table.show();
+    (void)QTest::qWaitForWindowExposed(&table);
+    Screenshot(table, "table-window");
+    const QByteArray folder = qgetenv("TAVRIX_SCREENSHOTS");
+    if (!folder.isEmpty()) table.SavePlot(folder.toStdString() + "/plot.svg");
     QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
     copied = QGuiApplication::clipboard()->text().toStdString();
     expected = TableText(lines, false);
@@ -88,6 +101,7 @@ TEST(Desktop, EditComeBackOptimizeAndCopyTheTable) {
   ASSERT_TRUE(controller.StartUp(""));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  Screenshot(window, "main-window-compact");
 
   window.chosen = MainWindow::Choice{state.UserHome, "nacl.ods"};
   QTest::mouseClick(window.button(1), Qt::LeftButton);
@@ -131,6 +145,7 @@ TEST(Desktop, EditComeBackOptimizeAndCopyTheTable) {
   }
   ASSERT_TRUE(window.button(2)->isEnabled());
   QTest::mouseClick(window.button(2), Qt::LeftButton);
+  Screenshot(window, "main-window-fitted");
   calc.Synchronize();
   EXPECT_NE(userSheet->CellText(9, 6), "");
   QTest::keyClick(&window, Qt::Key_F9);
