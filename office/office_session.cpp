@@ -8,8 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "office_app.h"
@@ -69,9 +73,48 @@ Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pi
 
 }  // namespace
 
+// Ends a private office that leaves a call unanswered for too long, so that
+// the call fails instead of waiting for ever.
+class Watchdog {
+ public:
+  explicit Watchdog(pid_t pid) : pid_(pid), thread_([this] { Watch(); }) {}
+  ~Watchdog() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  void SetPatience(std::chrono::milliseconds patience) { patience_ = patience.count(); }
+
+ private:
+  void Watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; })) {
+      const long long started = CallClock::started.load();
+      if (started == 0) continue;
+      const auto waited = std::chrono::steady_clock::now().time_since_epoch() -
+                          std::chrono::steady_clock::duration(started);
+      if (std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() > patience_.load()) {
+        ::kill(-pid_, SIGKILL);  // the bridge then fails the call
+        return;
+      }
+    }
+  }
+
+  pid_t pid_;
+  std::atomic<long long> patience_{30000};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
 struct OfficeSession::Impl {
   std::unique_ptr<TemporaryProfile> profile;  // of an office of our own
   pid_t pid = 0;                              // of an office of our own
+  std::unique_ptr<Watchdog> watchdog;         // of an office of our own
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
   std::unique_ptr<OfficeApp> app;
@@ -94,7 +137,12 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
     throw;
   }
   impl->app = std::make_unique<OfficeApp>(impl->desktop, /*hidden=*/true);
+  impl->watchdog = std::make_unique<Watchdog>(impl->pid);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
+}
+
+void OfficeSession::SetCallPatience(std::chrono::milliseconds patience) {
+  if (impl_->watchdog) impl_->watchdog->SetPatience(patience);
 }
 
 std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe, const Launch& launch,
@@ -118,10 +166,11 @@ OfficeSession::~OfficeSession() {
   impl_->app.reset();
   if (impl_->pid != 0) {  // an office of our own ends with the session
     try {
-      impl_->desktop->terminate();
+      Guarded([&] { impl_->desktop->terminate(); });  // watched: a hung office is ended
     } catch (...) {  // an office that is gone already is just as ended
     }
   }
+  impl_->watchdog.reset();
   impl_->desktop.clear();
   impl_->context.clear();
   if (impl_->pid != 0) EndProcess(impl_->pid, kEndPatience);

@@ -12,6 +12,7 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
 
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -33,9 +34,19 @@ OUString FileUrl(const std::string& path);  // of an absolute or relative path
 css::uno::Sequence<css::beans::PropertyValue> Properties(
     std::initializer_list<std::pair<const char*, css::uno::Any>> properties);
 
+// The office call in progress, for the watchdog of a private office: when
+// the outermost one started (steady clock, nanoseconds; 0 when none).
+struct CallClock {
+  static std::atomic<long long> started;
+  static thread_local int depth;
+  CallClock();
+  ~CallClock();
+};
+
 // Runs f; an exception of the office becomes a HostError.
 template <typename F>
 auto Guarded(F f) -> decltype(f()) {
+  const CallClock clock;
   try {
     return f();
   } catch (const css::uno::Exception& e) {

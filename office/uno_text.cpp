@@ -1,11 +1,25 @@
 #include <osl/file.hxx>
 #include <rtl/string.hxx>
 
+#include <chrono>
 #include <filesystem>
 
 #include "uno.h"
 
 namespace tavrix::uno {
+
+std::atomic<long long> CallClock::started{0};
+thread_local int CallClock::depth = 0;
+
+CallClock::CallClock() {
+  if (depth++ == 0) {
+    started = std::chrono::steady_clock::now().time_since_epoch().count();
+  }
+}
+
+CallClock::~CallClock() {
+  if (--depth == 0) started = 0;
+}
 
 OUString ToOUString(const std::string& text) {
   return OStringToOUString(OString(text.data(), static_cast<sal_Int32>(text.size())),

@@ -301,6 +301,22 @@ TEST_F(Office, AnOfficeThatDiesMidPassIsAnUnexpectedError) {
   own.reset();  // ends without waiting for the dead office
 }
 
+TEST_F(Office, AnOfficeThatStopsAnsweringIsEndedAndTheCallFails) {
+  auto own = OfficeSession::StartPrivate();
+  own->SetCallPatience(std::chrono::seconds(2));
+  auto workbook = own->Open(Workbook("hangs.ods", BuildSheet(SheetContents{})));
+  OfficeSheet& sheet = workbook->Sheet("");
+  ::kill(-own->ProcessId(), SIGSTOP);  // alive, but answering nothing
+  Problem problem;
+  HeadlessView view;
+  const auto start = std::chrono::steady_clock::now();
+  SheetPass(problem, sheet, view, "hangs.ods", "Sheet1");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(problem.ErrCode, kUnexpectedError);
+  workbook.reset();
+  own.reset();
+}
+
 }  // namespace
 }  // namespace tavrix
 

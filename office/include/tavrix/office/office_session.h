@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ class OfficeSession {
 
   // The application operations over this office's documents.
   SpreadsheetApp& App();
+
+  // How long one call may wait for a private office before the office is
+  // taken as hung and ended (the call then fails). Default 30 s.
+  void SetCallPatience(std::chrono::milliseconds patience);
 
   int ProcessId() const;          // of an office this session started itself, else 0
   std::string ProfileUrl() const;  // of a private office, else ""
