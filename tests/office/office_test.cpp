@@ -36,6 +36,9 @@ void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet) {
 }
 
 class Office : public testing_support::TempFolderTest {
+ public:
+  std::string MakeWorkbook(const std::string& name, const MemoryGrid& grid) { return Workbook(name, grid); }
+
  protected:
   // A workbook file holding the grid's contents in its active sheet.
   std::string Workbook(const std::string& name, const MemoryGrid& grid) {
@@ -285,36 +288,30 @@ TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
   EXPECT_EQ(std::filesystem::last_write_time(TAVRIX_TEMPLATE_PATH), modified);
 }
 
-TEST_F(Office, AnOfficeThatDiesMidPassIsAnUnexpectedError) {
+// A pass over a sheet of an office of its own that gets `signal` first:
+// the message the pass ends with, which must come within 10 s.
+std::string PassAfter(Office& test, int signal, std::chrono::milliseconds patience) {
   auto own = OfficeSession::StartPrivate();
-  auto workbook = own->Open(Workbook("dies.ods", BuildSheet(SheetContents{})));
+  own->SetCallPatience(patience);
+  auto workbook = own->Open(test.MakeWorkbook("broken.ods", BuildSheet(SheetContents{})));
   OfficeSheet& sheet = workbook->Sheet("");
-  ::kill(-own->ProcessId(), SIGKILL);
+  ::kill(-own->ProcessId(), signal);
   Problem problem;
   HeadlessView view;
   const auto start = std::chrono::steady_clock::now();
-  SheetPass(problem, sheet, view, "dies.ods", "Sheet1");
+  SheetPass(problem, sheet, view, "broken.ods", "Sheet1");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(problem.ErrCode, kUnexpectedError);
-  EXPECT_EQ(view.messages.back().text, "Unexpected error (row=1, col=1)");
-  workbook.reset();
-  own.reset();  // ends without waiting for the dead office
+  return view.messages.back().text;  // the session ends without waiting for the office
+}
+
+TEST_F(Office, AnOfficeThatDiesMidPassIsAnUnexpectedError) {
+  EXPECT_EQ(PassAfter(*this, SIGKILL, std::chrono::seconds(30)), "Unexpected error (row=1, col=1)");
 }
 
 TEST_F(Office, AnOfficeThatStopsAnsweringIsEndedAndTheCallFails) {
-  auto own = OfficeSession::StartPrivate();
-  own->SetCallPatience(std::chrono::seconds(2));
-  auto workbook = own->Open(Workbook("hangs.ods", BuildSheet(SheetContents{})));
-  OfficeSheet& sheet = workbook->Sheet("");
-  ::kill(-own->ProcessId(), SIGSTOP);  // alive, but answering nothing
-  Problem problem;
-  HeadlessView view;
-  const auto start = std::chrono::steady_clock::now();
-  SheetPass(problem, sheet, view, "hangs.ods", "Sheet1");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-  EXPECT_EQ(problem.ErrCode, kUnexpectedError);
-  workbook.reset();
-  own.reset();
+  // Alive but answering nothing: the watchdog ends it after 2 s.
+  EXPECT_EQ(PassAfter(*this, SIGSTOP, std::chrono::seconds(2)), "Unexpected error (row=1, col=1)");
 }
 
 }  // namespace
