@@ -47,6 +47,16 @@ Books::Books() = default;
 Books::~Books() = default;
 
 int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
+  std::error_code error;
+  const auto status = std::filesystem::status(book.path, error);
+  if (!std::filesystem::exists(status)) {
+    output.err << output.prefix << "'" << book.path << "' does not exist\n";
+    return kExitBadInput;
+  }
+  if (std::filesystem::is_directory(status)) {
+    output.err << output.prefix << "'" << book.path << "' is a folder, not a data sheet\n";
+    return kExitBadInput;
+  }
   try {
     if (IsCsv(book.path)) {
       OpenCsv(book);
@@ -70,7 +80,9 @@ int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
   SheetPass(book.problem, *book.sheet, book.view,
             std::filesystem::path(book.path).filename().string(), book.sheetName);
   if (book.problem.ErrCode != kNoError) {
-    output.err << output.prefix << book.view.messages.back().text << "\n";
+    const std::string& detail = book.problem.ErrDetail;
+    output.err << output.prefix << book.view.messages.back().text
+               << (detail.empty() ? "" : ": " + detail) << "\n";
     return kExitSheetError;
   }
   return kExitOk;
