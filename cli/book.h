@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "tavrix/sheet/memory_grid.h"
+#include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/view.h"
 
@@ -28,7 +28,7 @@ struct Book {
   ~Book();
   std::string path;
   std::string sheetName;  // the worksheet asked for; "" for the active one
-  MemoryGrid grid;
+  CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* sheet = nullptr;
   Problem problem;
