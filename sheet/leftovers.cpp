@@ -19,7 +19,8 @@ namespace {
 struct Entry {
   Leftover::Kind kind;
   std::string path;
-  pid_t group;
+  pid_t group = 0;
+  Leftover::FilesLeftWhenKilled filesLeft;
 };
 
 struct Register {
@@ -34,25 +35,35 @@ Register& TheRegister() {
   return *instance;
 }
 
-void EndGroup(pid_t group) {
-  ::kill(-group, SIGKILL);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
-    // The group's leader is this process's child when it was started here.
-    const pid_t done = ::waitpid(group, nullptr, WNOHANG);
-    if (done == group || (done < 0 && ::kill(-group, 0) != 0)) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+int Add(Entry entry) {
+  Register& r = TheRegister();
+  const std::lock_guard<std::mutex> lock(r.mutex);
+  const int id = r.next++;
+  r.entries[id] = std::move(entry);
+  return id;
 }
 
 }  // namespace
 
-Leftover::Leftover(Kind kind, std::string path, pid_t group) {
-  Register& r = TheRegister();
-  const std::lock_guard<std::mutex> lock(r.mutex);
-  id_ = r.next++;
-  r.entries[id_] = {kind, std::move(path), group};
+void EndProcessGroup(pid_t group, const Leftover::FilesLeftWhenKilled& filesLeft) {
+  const std::vector<std::string> files = filesLeft ? filesLeft() : std::vector<std::string>();
+  ::kill(-group, SIGKILL);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const pid_t done = ::waitpid(group, nullptr, WNOHANG);
+    if (done == group || (done < 0 && ::kill(-group, 0) != 0)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  for (const std::string& file : files) {
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+  }
 }
+
+Leftover::Leftover(Kind kind, std::string path) : id_(Add({kind, std::move(path), 0, nullptr})) {}
+
+Leftover::Leftover(pid_t group, FilesLeftWhenKilled filesLeft)
+    : id_(Add({Kind::kProcessGroup, "", group, std::move(filesLeft)})) {}
 
 Leftover::~Leftover() {
   if (id_ == 0) return;
@@ -76,7 +87,7 @@ void RemoveLeftovers() {
   Register& r = TheRegister();
   const std::lock_guard<std::mutex> lock(r.mutex);
   for (const auto& [id, entry] : r.entries) {
-    if (entry.kind == Leftover::Kind::kProcessGroup) EndGroup(entry.group);
+    if (entry.kind == Leftover::Kind::kProcessGroup) EndProcessGroup(entry.group, entry.filesLeft);
   }
   for (const auto& [id, entry] : r.entries) {
     std::error_code ignored;
