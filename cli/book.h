@@ -50,12 +50,15 @@ class Books {
   Books();
   ~Books();
 
-  // Opens the book and runs the sheet pass. On failure says why on err and
-  // returns the exit code; kExitOk when the pass was clean.
-  int OpenAndPass(Book& book, bool noLimits, const Output& output);
+  // Opens the book and runs the sheet pass: read-only, unless the command
+  // will save it, and then only when the user may write the file. On
+  // failure says why on err and returns the exit code; kExitOk when the
+  // pass was clean.
+  enum class Access { kRead, kWrite };
+  int OpenAndPass(Book& book, bool noLimits, Access access, const Output& output);
 
   // Saves the book over its file, atomically, in its own format. False,
-  // with a message, on failure.
+  // with a message, on failure; the file is then as it was.
   bool Save(Book& book, const Output& output);
 
  private:

@@ -27,8 +27,8 @@ constexpr const char* kFitNames[3] = {"pK298", "A", "B"};
 
 // Runs `command` on every book after a clean sheet pass; the exit code is
 // the highest any book gave.
-int ForEachBook(const BookOptions& options, std::ostream& out, std::ostream& err,
-                const std::function<int(Books&, Book&, const Output&)>& command) {
+int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& out,
+                std::ostream& err, const std::function<int(Books&, Book&, const Output&)>& command) {
   int worst = kExitOk;
   Books books;
   for (const std::string& path : options.books) {
@@ -38,7 +38,7 @@ int ForEachBook(const BookOptions& options, std::ostream& out, std::ostream& err
     book.sheetName = options.sheet;
     int code = kExitBadInput;
     try {
-      code = books.OpenAndPass(book, options.noLimits, output);
+      code = books.OpenAndPass(book, options.noLimits, access, output);
       if (code == kExitOk) code = command(books, book, output);
     } catch (const std::exception& e) {  // a failing host after the sheet was read
       output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
@@ -115,7 +115,8 @@ bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
 }  // namespace
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
+  const auto access = request.write ? Books::Access::kWrite : Books::Access::kRead;
+  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
     WarnOfSteamPoints(book, o);
     const Problem& p = book.problem;
     o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
@@ -133,7 +134,8 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
 }
 
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
+  const auto access = request.dryRun ? Books::Access::kRead : Books::Access::kWrite;
+  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
     WarnOfSteamPoints(book, o);
     if (request.fit && !ChooseFittedParameters(book, *request.fit, o)) return kExitBadInput;
     if (const std::string why = NothingToFit(book); !why.empty()) {
@@ -160,7 +162,8 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
 }
 
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
+  return ForEachBook(request.books, Books::Access::kRead, out, err,
+                     [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
     for (const std::string& line :
          TableTextLines(BuildPkTable(book.problem, *book.sheet), request.forExcel)) {
@@ -172,7 +175,8 @@ int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostr
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
   const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
-  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
+  return ForEachBook(request.books, Books::Access::kRead, out, err,
+                     [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
     const ExportResult result = ExportToDataTxt(book.problem, *book.sheet, book.view, path);
     if (!result) {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "interrupts.h"
 #include "point_input.h"
 
 namespace {
@@ -80,6 +81,7 @@ int ReportParseError(CLI::App& app, const CLI::ParseError& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tavrix::cli::EndOnInterrupts();
   // The user's number format decides the decimal separator of the sheet and the table.
   std::setlocale(LC_ALL, "");
 

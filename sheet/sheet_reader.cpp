@@ -330,6 +330,8 @@ ReadOutcome ReadSheet(Problem& problem, SheetHost& sheet, View& view) {
     return {kNoError, reader.row(), reader.col(), ""};
   } catch (const Stop& stop) {
     return {stop.code, reader.row(), reader.col(), stop.detail};
+  } catch (const HostError& e) {  // the spreadsheet failed: say how
+    return {kUnexpectedError, reader.row(), reader.col(), e.what()};
   } catch (...) {
     return {kUnexpectedError, reader.row(), reader.col(), ""};
   }
