@@ -193,7 +193,8 @@ CsvSheet LoadCsvSheet(const std::string& path, bool decimalComma) {
   if (!sheet.lines_.empty() && !sheet.lines_.front().end.empty()) {
     sheet.newline_ = sheet.lines_.front().end;
   }
-  sheet.rest_ = text.substr(std::min(state.restFrom, text.size()));
+  text.erase(0, std::min(state.restFrom, text.size()));  // no second copy of a large file
+  sheet.rest_ = std::move(text);
   return sheet;
 }
 

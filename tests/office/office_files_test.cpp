@@ -20,6 +20,7 @@
 #include "commands.h"
 #include "office_fixture.h"
 #include "support/data_sheet.h"
+#include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/sheet_pass.h"
 #include "uno.h"
 
@@ -242,18 +243,22 @@ int OfficesIn(const fs::path& folder) {
 }
 
 TEST_F(Office, InterruptedCommandsEndTheOfficeAndLeaveNothingBehind) {
-  const std::string path = Workbook("data.ods", BuildSheet(Fittable()));
-  const auto before = fs::last_write_time(path);
-  for (const char* hold : {"office-start", "opened", "save"}) {
+  const std::string workbook = Workbook("data.ods", BuildSheet(Fittable()));
+  const std::string csv = PathOf("data.csv");
+  SaveCsvSheet(BuildSheet(Fittable()), csv);
+  const std::vector<std::pair<std::string, const char*>> runs = {
+      {workbook, "office-start"}, {workbook, "opened"}, {workbook, "save"}, {csv, "save"}};
+  for (const auto& [path, hold] : runs) {
+    const auto before = fs::last_write_time(path);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
       const fs::path run = dir_ / "run";
       const Outcome fit = RunTavrix({"fit", "--fit", "pK298,A", path}, run, hold, signal);
-      EXPECT_EQ(fit.code, 128 + signal) << hold << " " << fit.err;
+      EXPECT_EQ(fit.code, 128 + signal) << path << " " << hold << " " << fit.err;
       EXPECT_EQ(OfficesIn(run / "tmp"), 0) << hold;
       EXPECT_TRUE(fs::is_empty(run / "tmp")) << hold;
       EXPECT_EQ(fs::last_write_time(path), before) << hold;
-      EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << hold;
       fs::remove_all(run);
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << hold;
     }
   }
 }
