@@ -7,9 +7,9 @@
 
 #include <clocale>
 #include <cstdio>
-#include <random>
 
 #include "support/data_sheet.h"
+#include "support/random_sheets.h"
 #include "support/recording_sheet.h"
 #include "support/temp_folder.h"
 #include "tavrix/fit/fit_result.h"
@@ -20,64 +20,9 @@
 namespace tavrix {
 namespace {
 
-using testing_support::NumberText;
+using testing_support::RandomSheets;
 using testing_support::RecordingSheet;
 using testing_support::SheetContents;
-
-// Data sheets as users fill them, with the values that push the program to
-// its edges: numbers too large for the masks, huge and tiny pK, "<" points
-// repeated at one condition, values that round at the masks' last digit.
-class RandomSheets {
- public:
-  explicit RandomSheets(unsigned seed) : random_(seed) {}
-
-  SheetContents Next() {
-    SheetContents contents;
-    for (int i = 0; i < 3; ++i) {
-      contents.reference[i] = Parameter();
-      contents.initial[i] = Pick(4) == 0 ? Parameter() : "";
-      contents.optimized[i] = Pick(5) == 0 ? Parameter() : "";
-      contents.uncertainty[i] = Pick(3) == 0 ? "0.1" : "";
-    }
-    contents.points.clear();
-    const int n = 1 + Pick(8);
-    for (int k = 0; k < n; ++k) {
-      const bool repeat = k > 0 && Pick(4) == 0;  // a repeated measurement
-      testing_support::TypedPoint point = repeat ? contents.points.back() : Point();
-      if (repeat) point.pK = Choose({point.pK, "0.5", "-3"});
-      contents.points.push_back(point);
-    }
-    return contents;
-  }
-
- private:
-  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
-  double Uniform(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
-  std::string Choose(std::initializer_list<std::string> texts) {
-    return *(texts.begin() + Pick(static_cast<int>(texts.size())));
-  }
-  std::string Parameter() {
-    switch (Pick(8)) {
-      case 0: return Choose({"?", "", "0"});
-      case 1: return Choose({"1e10", "-1e10", "99999.996", "9999.9996", "-999.9996", "1e-30"});
-      default: return NumberText(Uniform(-500, 500));
-    }
-  }
-  testing_support::TypedPoint Point() {
-    testing_support::TypedPoint p;
-    const double t = Uniform(0, 800);
-    p.t = Pick(16) == 0 ? Choose({"0", "1000", "374", "-10"}) : NumberText(t);
-    if (Pick(5) == 0) {
-      p.D = Choose({"0.31", "1", "0.5", "2"});
-    } else {
-      p.P = Pick(3) == 0 && t < 370 ? "0" : NumberText(Uniform(0.001, 5000));
-    }
-    p.weight = Choose({"1", "1", "2", "0", "<", "0.5"});
-    p.pK = Pick(10) == 0 ? Choose({"1e10", "-1e10", "1e-30", "12345.678"}) : NumberText(Uniform(-5, 10));
-    return p;
-  }
-  std::mt19937 random_;
-};
 
 // The cell a failed pass names, from its message "... (row=R, col=C)".
 std::pair<int, int> FailedCell(const HeadlessView& view) {
