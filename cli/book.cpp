@@ -8,7 +8,6 @@
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/file_replace.h"
-#include "tavrix/sheet/sheet_pass.h"
 #ifdef TAVRIX_WITH_OFFICE
 #include "tavrix/office/office_session.h"
 #else
@@ -35,8 +34,8 @@ void OpenCsv(Book& book) {
   if (!book.sheetName.empty() && book.sheetName != stem) {
     throw HostError("a CSV file has one sheet, '" + stem + "'");
   }
-  book.grid = LoadCsvSheet(book.path, DetectDecimalComma());
-  book.sheet = &book.grid;
+  book.grid = LoadCsvSheet(book.path, book.settings.decComma);
+  book.host = &book.grid;
   book.sheetName = stem;
 }
 
@@ -58,6 +57,7 @@ int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& o
     output.err << output.prefix << "'" << book.path << "' is a folder, not a data sheet\n";
     return kExitBadInput;
   }
+  book.settings = {noLimits, DetectDecimalComma()};
   try {
     if (access == Access::kWrite) CheckWritable(book.path);
     if (IsCsv(book.path)) {
@@ -69,7 +69,7 @@ int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& o
                                                    ? OfficeSession::Access::kEdit
                                                    : OfficeSession::Access::kReadOnly);
       OfficeSheet& sheet = book.workbook->Sheet(book.sheetName);
-      book.sheet = &sheet;
+      book.host = &sheet;
       book.sheetName = sheet.name();
 #else
       throw HostError("this build reads CSV data sheets only: " + book.path);
@@ -80,13 +80,10 @@ int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& o
     return kExitBadInput;
   }
 
-  book.problem.NoLimits = noLimits;
-  SheetPass(book.problem, *book.sheet, book.view,
-            std::filesystem::path(book.path).filename().string(), book.sheetName);
-  if (book.problem.ErrCode != kNoError) {
-    const std::string& detail = book.problem.ErrDetail;
-    output.err << output.prefix << book.view.messages.back().text
-               << (detail.empty() ? "" : ": " + detail) << "\n";
+  book.pass = PassOverSheet(*book.host, book.settings);
+  if (const auto& error = book.pass.read.error) {
+    output.err << output.prefix << error->Message() << (error->detail.empty() ? "" : ": " + error->detail)
+               << "\n";
     return kExitSheetError;
   }
   return kExitOk;

@@ -4,9 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/sheet/csv_sheet.h"
-#include "tavrix/sheet/problem.h"
-#include "tavrix/sheet/view.h"
 
 namespace tavrix {
 class OfficeSession;
@@ -20,9 +19,8 @@ inline constexpr int kExitSheetError = 2;
 inline constexpr int kExitNoSolution = 3;
 inline constexpr int kExitNoResultShown = 4;
 
-// One data sheet opened from the command line, with its problem and a
-// window-less view: a CSV file held in memory, or a worksheet of a
-// workbook opened in LibreOffice.
+// One data sheet opened from the command line, and what its pass found: a
+// CSV file held in memory, or a worksheet of a workbook in LibreOffice.
 struct Book {
   Book();
   ~Book();
@@ -30,9 +28,10 @@ struct Book {
   std::string sheetName;  // the worksheet asked for; "" for the active one
   CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
-  SheetHost* sheet = nullptr;
-  Problem problem;
-  HeadlessView view;
+  SheetHost* host = nullptr;
+  ReadSettings settings;
+  SheetPass pass;
+  const DataSheet& data() const { return pass.read.sheet; }
 };
 
 // Where a command writes: stdout and stderr, and the book's name in front
@@ -50,9 +49,9 @@ class Books {
   Books();
   ~Books();
 
-  // Opens the book and runs the sheet pass: read-only, unless the command
-  // will save it, and then only when the user may write the file. On
-  // failure says why on err and returns the exit code; kExitOk when the
+  // Opens the book and runs the pass over it: read-only, unless the
+  // command will save it, and then only when the user may write the file.
+  // On failure says why on err and returns the exit code; kExitOk when the
   // pass was clean.
   enum class Access { kRead, kWrite };
   int OpenAndPass(Book& book, bool noLimits, Access access, const Output& output);

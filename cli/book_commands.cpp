@@ -1,32 +1,25 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 
 #include "book.h"
 #include "commands.h"
-#include "tavrix/fit/fit_result.h"
-#include "tavrix/fit/optimize.h"
-#include "tavrix/model/pk_table.h"
+#include "tavrix/datasheet/steam_points.h"
+#include "tavrix/fit/export.h"
+#include "tavrix/fit/fit.h"
+#include "tavrix/fit/shown_fit.h"
+#include "tavrix/fit/table_of_fit.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/numeric/text_width.h"
-#include "tavrix/sheet/layout.h"
-#include "tavrix/sheet/sheet_pass.h"
-#include "tavrix/sheet/steam_points.h"
 
 namespace tavrix::cli {
 namespace {
 
-using layout::kColE;
-using layout::kColF;
-using layout::kColG;
-
-constexpr const char* kParameterNames[3] = {"pK(298)", "A(zz/a)", "B(zz/a)"};
-constexpr const char* kFitNames[3] = {"pK298", "A", "B"};
-
-// Runs `command` on every book after a clean sheet pass; the exit code is
-// the highest any book gave.
+// Runs `command` on every book after a clean pass; the exit code is the
+// highest any book gave.
 int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& out,
                 std::ostream& err, const std::function<int(Books&, Book&, const Output&)>& command) {
   int worst = kExitOk;
@@ -48,30 +41,30 @@ int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& 
   return worst;
 }
 
-std::string Cell(Book& book, int row, int col) {
-  return book.sheet->CellText(row, col);
-}
-
-int GateOnShownResult(Book& book, const Output& output) {
-  if (ResultIsShown(book.problem, *book.sheet, book.view)) return kExitOk;
-  output.err << output.prefix
-             << "the sheet does not show fitted parameters; run tavrix fit first\n";
-  return kExitNoResultShown;
+// The fit the sheet shows, or nothing with the message why not.
+std::optional<RBPar> ShownFitOf(Book& book, const Output& output) {
+  const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
+  if (shown.shown) return shown.parameters;
+  output.err << output.prefix << "the sheet does not show fitted parameters; run tavrix fit first\n";
+  return std::nullopt;
 }
 
 // One line on standard error for every point that the equation of state
 // takes as steam; the fit keeps such points as they are.
 void WarnOfSteamPoints(const Book& book, const Output& output) {
-  for (const SteamPoint& point : SteamPoints(book.problem)) {
+  for (const SteamPoint& point : SteamPoints(book.data())) {
     output.err << output.prefix << SteamWarning(point) << "\n";
   }
 }
 
-// Why the fit boxes as they stand give nothing to fit, or "".
-std::string NothingToFit(const Book& book) {
-  const int points = book.problem.NPoints;
-  int chosen = 0;
-  for (int i = 0; i < 3; ++i) chosen += book.view.fit[static_cast<std::size_t>(i)] ? 1 : 0;
+int Count(const ParameterChoice& choice) {
+  return static_cast<int>(std::count(choice.begin(), choice.end(), true));
+}
+
+// Why a choice of parameters gives nothing to fit, or "".
+std::string NothingToFit(const Book& book, const ParameterChoice& choice) {
+  const int points = static_cast<int>(book.data().points.size());
+  const int chosen = Count(choice);
   if (points == 0) return "nothing to fit: the sheet has no experimental points (from row 15 on)";
   if (chosen == 0) {
     return "nothing to fit: the sheet marks no parameter to fit; choose them with --fit "
@@ -85,31 +78,33 @@ std::string NothingToFit(const Book& book) {
   return "";
 }
 
-// Sets the fit boxes from --fit, refusing to hold fixed a parameter whose
-// initial value is no number (the window ticks such a box again).
-bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
-                            const Output& output) {
+// The parameters --fit names, refusing to hold fixed one whose initial
+// value is no number (the window ticks such a box again).
+std::optional<ParameterChoice> ChosenParameters(const Book& book, const std::vector<std::string>& names,
+                                                const Output& output) {
+  ParameterChoice choice{};
   for (const std::string& name : names) {
-    if (std::find(std::begin(kFitNames), std::end(kFitNames), name) == std::end(kFitNames)) {
-      output.err << output.prefix << "unknown parameter '" << name
-                 << "' in --fit (use pK298, A, B)\n";
-      return false;
+    const auto known = std::find_if(kParameters.begin(), kParameters.end(),
+                                    [&](const ParameterInfo& info) { return name == info.option; });
+    if (known == kParameters.end()) {
+      output.err << output.prefix << "unknown parameter '" << name << "' in --fit (use pK298, A, B)\n";
+      return std::nullopt;
+    }
+    choice[static_cast<std::size_t>(known - kParameters.begin())] = true;
+  }
+  for (int i = 0; i < kParameterCount; ++i) {
+    const ParameterInfo& info = kParameters[static_cast<std::size_t>(i)];
+    if (!choice[static_cast<std::size_t>(i)] && !HasValue(ParamValue(book.data().initial, i))) {
+      output.err << output.prefix << info.name << " has no initial value and cannot be held fixed; add "
+                 << info.option << " to --fit\n";
+      return std::nullopt;
     }
   }
-  for (int i = 0; i < 3; ++i) {
-    const bool fitted = std::find(names.begin(), names.end(), kFitNames[i]) != names.end();
-    const bool noValue =
-        !IsNumericText(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
-    if (!fitted && noValue) {
-      output.err << output.prefix << kParameterNames[i]
-                 << " has no initial value and cannot be held fixed; add " << kFitNames[i]
-                 << " to --fit\n";
-      return false;
-    }
-    book.view.SetFitParameter(i, fitted);
-  }
-  UpdateOptimizeButton(book.problem, book.view);
-  return true;
+  return choice;
+}
+
+std::string Shown(const CellContent& cell, const Book& book) {
+  return ShownText(cell, book.settings.decComma);
 }
 
 }  // namespace
@@ -118,15 +113,15 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
   const auto access = request.write ? Books::Access::kWrite : Books::Access::kRead;
   return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
     WarnOfSteamPoints(book, o);
-    const Problem& p = book.problem;
-    o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
-          << o.prefix << "points: " << p.NPoints << " (weighted " << p.NWeighted << ", weight 0 "
-          << p.NZero << ", \"<\" " << p.NRestr << ")\n"
-          << o.prefix
-          << "error of the initial values (E12): " << Cell(book, layout::kErrorRow, kColE) << "\n";
-    for (int i = 0; i < 3; ++i) {
-      o.out << o.prefix << kParameterNames[i] << ": "
-            << TrimBlanks(book.view.labels[static_cast<std::size_t>(i)]) << "\n";
+    const Evaluation& e = book.pass.evaluation;
+    o.out << o.prefix << "complex: " << book.data().complex << "\n"
+          << o.prefix << "points: " << book.data().points.size() << " (weighted " << e.weighted
+          << ", weight 0 " << e.ignored << ", \"<\" " << e.limits.size() << ")\n"
+          << o.prefix << "error of the initial values (E12): "
+          << Shown(FitErrorContent(book.pass.initialError), book) << "\n";
+    for (int i = 0; i < kParameterCount; ++i) {
+      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+            << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
     }
     if (request.write && !books.Save(book, o)) return kExitBadInput;
     return kExitOk;
@@ -137,25 +132,27 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
   const auto access = request.dryRun ? Books::Access::kRead : Books::Access::kWrite;
   return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
     WarnOfSteamPoints(book, o);
-    if (request.fit && !ChooseFittedParameters(book, *request.fit, o)) return kExitBadInput;
-    if (const std::string why = NothingToFit(book); !why.empty()) {
+    std::optional<ParameterChoice> choice = MarkedForFit(*book.host, book.settings.decComma);
+    if (request.fit) choice = ChosenParameters(book, *request.fit, o);
+    if (!choice) return kExitBadInput;
+    if (const std::string why = NothingToFit(book, *choice); !why.empty()) {
       o.err << o.prefix << why << "\n";
       return kExitBadInput;
     }
-    book.view.limits = request.limits;
-    if (const OptimizeResult result = Optimize(book.problem, *book.sheet, book.view); !result) {
-      o.err << o.prefix << book.view.messages.back().text << ": " << result.reason << "\n";
+    const FitOutcome outcome = Fit(book.data(), book.pass.evaluation, {*choice, request.limits});
+    if (!outcome) {
+      o.err << o.prefix << "Could not find solution: " << outcome.reason << "\n";
       return kExitNoSolution;  // the file is left as it was
     }
-    ShowParams(book.problem, *book.sheet, book.view);
+    WriteFitOutcome(*book.host, outcome);
 
-    for (int i = 0; i < 3; ++i) {
-      const int row = layout::ParamRow(i);
-      const std::string uncertainty = Cell(book, row, kColG);
-      o.out << o.prefix << kParameterNames[i] << ": " << Cell(book, row, kColF)
+    for (int i = 0; i < kParameterCount; ++i) {
+      const std::string uncertainty = Shown(UncertaintyCell(i, outcome), book);
+      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+            << Shown(OptimizedCell(i, outcome.parameters), book)
             << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
     }
-    o.out << o.prefix << "fit error (F12): " << Cell(book, layout::kErrorRow, kColF) << "\n";
+    o.out << o.prefix << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
     if (!request.dryRun && !books.Save(book, o)) return kExitBadInput;
     return kExitOk;
   });
@@ -164,29 +161,34 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
   return ForEachBook(request.books, Books::Access::kRead, out, err,
                      [&](Books&, Book& book, const Output& o) {
-    if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
-    for (const std::string& line :
-         TableTextLines(BuildPkTable(book.problem, *book.sheet), request.forExcel)) {
-      o.out << o.prefix << line << "\n";
-    }
-    return kExitOk;
-  });
+                       const std::optional<RBPar> fit = ShownFitOf(book, o);
+                       if (!fit) return kExitNoResultShown;
+                       const PkTableInput table =
+                           TableOfFit(book.data(), *fit, book.settings.noLimits, book.settings.decComma);
+                       for (const std::string& line : TableTextLines(PkTableLines(table), request.forExcel)) {
+                         o.out << o.prefix << line << "\n";
+                       }
+                       return kExitOk;
+                     });
 }
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
   const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
   return ForEachBook(request.books, Books::Access::kRead, out, err,
                      [&](Books&, Book& book, const Output& o) {
-    if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
-    const ExportResult result = ExportToDataTxt(book.problem, *book.sheet, book.view, path);
-    if (!result) {
-      o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
-            << "\n";
-      return kExitBadInput;
-    }
-    o.out << o.prefix << book.view.messages.back().text << "(" << path << ")\n";
-    return kExitOk;
-  });
+                       const std::optional<RBPar> fit = ShownFitOf(book, o);
+                       if (!fit) return kExitNoResultShown;
+                       const AppendResult result =
+                           AppendRecord(path, RecordOf(book.data(), *fit, book.settings.decComma));
+                       if (!result) {
+                         o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
+                               << "\n";
+                         return kExitBadInput;
+                       }
+                       o.out << o.prefix << "Added to the file '"
+                             << std::filesystem::path(path).filename().string() << "' (" << path << ")\n";
+                       return kExitOk;
+                     });
 }
 
 }  // namespace tavrix::cli

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "tavrix/fit/fit_result.h"
+#include "tavrix/fit/export.h"
 
 namespace tavrix {
 namespace {

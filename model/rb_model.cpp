@@ -30,6 +30,15 @@ double RBpK(const RBPar& par, const RBBasisTerms& basis) {
   return par.pK298 * basis.tau + par.A * basis.Q + par.B * basis.QOverT;
 }
 
+double RBpKOrMissing(const RBPar& par, const RBBasisTerms& basis) {
+  if (Undefined(par.pK298)) return kMissing;
+  double pK = par.pK298 * basis.tau;
+  if (Undefined(par.A)) return kMissing;
+  pK = pK + par.A * basis.Q;
+  if (Undefined(par.B)) return kMissing;
+  return pK + par.B * basis.QOverT;
+}
+
 double RBpK(const RBPar& par, double T, double rho) {
   return RBpK(par, RBBasis(T, rho));
 }

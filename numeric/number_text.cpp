@@ -187,6 +187,22 @@ double LeadingNumber(std::string_view s) {
   return scanned->canonical.front() == '-' ? -HUGE_VAL : HUGE_VAL;
 }
 
+std::string ShownText(const CellContent& cell, bool decComma) {
+  if (cell.IsNumber()) return GeneralText(cell.number(), decComma);
+  return cell.IsText() ? cell.text() : std::string();
+}
+
+std::string ShortNumber(float x) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, x).ptr);
+}
+
+std::string ShortNumber(float x, int digits) {
+  char text[32];
+  return std::string(text,
+                     std::to_chars(text, text + sizeof text, x, std::chars_format::general, digits).ptr);
+}
+
 std::string GeneralText(double x, bool decComma) {
   char text[64];
   if (x == 0) x = 0;  // no "-0"

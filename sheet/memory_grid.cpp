@@ -51,10 +51,7 @@ void MemoryGrid::ForEach(const CellRange& range, F f) {
 
 std::string MemoryGrid::CellText(int row, int col) {
   CheckPosition(row, col);
-  const CellContent& content = At(row, col).content;
-  if (content.IsNumber()) return GeneralText(content.number(), decimalComma_);
-  if (content.IsText()) return content.text();
-  return "";
+  return ShownText(At(row, col).content, decimalComma_);
 }
 
 void MemoryGrid::SetCell(int row, int col, const CellContent& value) {

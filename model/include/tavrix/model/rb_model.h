@@ -26,9 +26,18 @@ struct RBBasisTerms {
 // Basis terms at T in kelvin and rho in g/cm3 (> 0), in double precision.
 RBBasisTerms RBBasis(double T, double rho);
 
-// pK = pK298 * tau + A * Q + B * Q / T.
+// pK = pK298 * tau + A * Q + B * Q / T, added in that order.
 double RBpK(const RBPar& par, const RBBasisTerms& basis);
 double RBpK(const RBPar& par, double T, double rho);
+
+// The same pK, or kMissing when a parameter is undefined (tested in the
+// order of the sum, which stops at the first undefined one).
+double RBpKOrMissing(const RBPar& par, const RBBasisTerms& basis);
+
+// True for a value at or beyond the mark of a missing one.
+inline bool Undefined(double x) {
+  return x > static_cast<double>(kUndefinedFrom);
+}
 
 // The pK as the pK table evaluates it: tau, the density term and Q rounded to
 // single precision as they are formed, the result rounded to single.

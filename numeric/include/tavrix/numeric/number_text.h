@@ -43,6 +43,16 @@ std::string NumberFormatOf(std::string_view mask);
 // Independent of the decimal separator in force.
 double LeadingNumber(std::string_view s);
 
+// The text a cell shows of what it holds: a number in its general form
+// (GeneralText), a text as it stands, "" when empty.
+std::string ShownText(const CellContent& cell, bool decComma);
+
+// The shortest text that reads back as the same single-precision value,
+// or the value to `digits` significant digits; '.' as the decimal point
+// whatever the locale. For messages.
+std::string ShortNumber(float x);
+std::string ShortNumber(float x, int digits);
+
 // A number as a spreadsheet's General format shows its stored value: at
 // most 15 significant digits, exponent form ("1E+35", "1.5E-05") for very
 // large and very small magnitudes, the system decimal separator.

@@ -1,9 +1,9 @@
-#include "sheet_reader.h"
-
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "tavrix/datasheet/data_sheet.h"
+#include "tavrix/model/parameters.h"
 #include "tavrix/numeric/format_masked.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/numeric/text_width.h"
@@ -20,7 +20,6 @@ constexpr float kMaxCelsius = 1000.0f;
 constexpr float kMaxPressure = 5000.0f;
 constexpr float kMaxDensity = 2.0f;
 constexpr float kAbsoluteZeroCelsius = -273.15f;
-constexpr float kMissingSingle = static_cast<float>(kMissing);
 
 // Stops the reader with an error code at the cursor, and what the code
 // alone does not say.
@@ -31,8 +30,8 @@ struct Stop {
 
 class Reader {
  public:
-  Reader(Problem& problem, SheetHost& sheet, View& view)
-      : p_(problem), sheet_(sheet), view_(view) {}
+  Reader(SheetHost& host, const ReadSettings& settings, DataSheet& sheet)
+      : host_(host), settings_(settings), sheet_(sheet) {}
 
   void Read() {
     ReadTitleRow();
@@ -41,7 +40,6 @@ class Reader {
     ReadParameters();
     ReadErrorAndHeaderRows();
     ReadPoints();
-    ReportPointCount();
   }
 
   int row() const { return row_; }
@@ -56,7 +54,7 @@ class Reader {
   }
   void NextCell() {
     ++col_;
-    s_ = sheet_.CellText(row_, col_);
+    s_ = host_.CellText(row_, col_);
   }
   void Keyword(const char* keyword) const {
     if (s_ != keyword) throw Stop{kFormatError};
@@ -74,11 +72,11 @@ class Reader {
   }
 
   // --- Numbers ------------------------------------------------------------
-  bool IsNumber() const { return IsNumericText(s_, p_.DecComma); }
+  bool IsNumber() const { return IsNumericText(s_, settings_.decComma); }
   // The value of text that passed IsNumber, or of text taken without a test
   // (a text that is no number is then a run-time failure).
   double Value() const {
-    const auto value = TextToDouble(s_, p_.DecComma);
+    const auto value = TextToDouble(s_, settings_.decComma);
     if (!value) throw Stop{kUnexpectedError};
     return *value;
   }
@@ -103,6 +101,7 @@ class Reader {
     NextKeyword("Complex:");
     NextCell();
     if (s_.empty()) throw Stop{kMissingData};
+    sheet_.complex = s_;
     NextEmpty();
 
     NextRow();
@@ -113,35 +112,32 @@ class Reader {
   }
 
   void ReadComposition() {
-    p_.Coef.fill(0);
-    p_.Species.fill(std::string());
-    int n = 0;
     for (int row = kFirstSpeciesRow; row <= kLastSpeciesRow; ++row) {
       NextRow();
       Empty();
 
       NextCell();
       int k = 0;
-      if (!s_.empty()) {
+      const bool counted = !s_.empty();
+      if (counted) {
         const double value = NumberOr(kInvalidNumber);
         if (std::fabs(value) > kMaxCoefficient || value != std::floor(value)) {
           throw Stop{kInvalidNumber};
         }
         k = static_cast<int>(value);
-        p_.Coef[static_cast<std::size_t>(++n)] = k;
+        sheet_.species.push_back({k, ""});
       }
 
       NextCell();
       if (!s_.empty()) {
         if (k == 0) throw Stop{kWrongComposition};
-        p_.Species[static_cast<std::size_t>(n)] = FitToWidth(s_, kSpeciesWidth);
+        sheet_.species.back().name = FitToWidth(s_, kSpeciesWidth);
       } else if (k != 0) {
         throw Stop{kWrongComposition};
       }
       NextEmpty();
     }
-    p_.Coef[0] = n;
-    if (n == 0) throw Stop{kNoComposition};
+    if (sheet_.species.empty()) throw Stop{kNoComposition};
   }
 
   void ReadParameters() {
@@ -155,25 +151,24 @@ class Reader {
     NextKeyword("\u00B1");
     NextKeyword("Comment");
 
-    static const char* const kRowKeywords[3] = {"pK(298):", "A(zz/a):", "B(zz/a):"};
-    static const char* const kFormats[3] = {"0.000", "0.000", "0.00"};
-    for (int index = 0; index < 3; ++index) {
+    for (int index = 0; index < kParameterCount; ++index) {
+      const char* const mask = kParameters[static_cast<std::size_t>(index)].mask;
       NextRow();
-      Keyword(kRowKeywords[index]);
+      Keyword(kParameters[static_cast<std::size_t>(index)].keyword);
 
       NextCell();
-      Store(p_.RefPar, index, ReadParam(index, false));
-      sheet_.SetNumberFormat(CellRange::Row(row_, kColB, kColG), kFormats[index]);
+      Store(sheet_.reference, index, ReadParam(mask, false));
+      host_.SetNumberFormat(CellRange::Row(row_, kColB, kColG), NumberFormatOf(mask));
 
       ++col_;  // C is free: skipped unread
       NextEmpty();
 
       NextCell();
-      if (s_.empty()) s_ = sheet_.CellText(row_, kColB);
-      Store(p_.IniPar, index, ReadParam(index, false));
+      if (s_.empty()) s_ = host_.CellText(row_, kColB);
+      Store(sheet_.initial, index, ReadParam(mask, false));
 
       NextCell();
-      Store(p_.OptPar, index, s_.empty() ? kMissing : ReadParam(index, true));
+      Store(sheet_.optimized, index, s_.empty() ? kMissing : ReadParam(mask, true));
     }
   }
 
@@ -182,27 +177,24 @@ class Reader {
   // The mask itself is the program's mark of a value too large for it: no
   // value, and in the opt. column no result at all. A value too large for
   // the mask is kept as it was read, so that the cell always reads back.
-  double ReadParam(int index, bool optimized) {
-    const std::string& mask = p_.ParFmt[static_cast<std::size_t>(index)];
+  double ReadParam(const char* mask, bool optimized) {
     if (s_ == mask && optimized) {
-      sheet_.SetCell(row_, col_, CellContent::Text(""));
+      host_.SetCell(row_, col_, CellContent::Text(""));
       return kMissing;
     }
     if (s_.empty() || s_ == mask) s_ = "?";
     if (s_ == "?") {
-      sheet_.SetCell(row_, col_, CellContent::Text(s_));
+      host_.SetCell(row_, col_, CellContent::Text(s_));
       return kMissing;
     }
     const double x = Value();
     const std::string shown = FormatMasked(mask, x);
-    sheet_.SetCell(row_, col_, shown != mask ? CellValue(shown) : CellContent::Number(x));
+    host_.SetCell(row_, col_, shown != mask ? CellValue(shown) : CellContent::Number(x));
     return x;
   }
 
   static void Store(RBPar& par, int index, double x) {
-    if (index == 0) par.pK298 = x;
-    if (index == 1) par.A = Single(x);
-    if (index == 2) par.B = Single(x);
+    SetParam(par, index, index == 0 ? x : Single(x));
   }
 
   void ReadErrorAndHeaderRows() {
@@ -211,8 +203,8 @@ class Reader {
     NextEmpty();
     NextEmpty();
     NextKeyword("error:");
-    sheet_.ClearCells(CellRange::Cell(kErrorRow, kColE));
-    sheet_.SetNumberFormat(CellRange::Row(kErrorRow, kColE, kColF), "0.000");
+    host_.ClearCells(CellRange::Cell(kErrorRow, kColE));
+    host_.SetNumberFormat(CellRange::Row(kErrorRow, kColE, kColF), "0.000");
 
     NextRow();
     Keyword("Experimental point");
@@ -236,30 +228,27 @@ class Reader {
 
   // --- Points -------------------------------------------------------------
   void ReadPoints() {
-    p_.NPoints = 0;
-    for (auto* column : {&p_.PtT, &p_.PtP, &p_.PtD, &p_.PtW, &p_.PtPK}) column->assign(1, 0.0f);
-
     for (;;) {
       NextRow();
       if (s_.empty()) return;
-      if (p_.NPoints == kMaxPoints) throw Stop{kUnexpectedError, kTooManyPoints};
-      ++p_.NPoints;
-      for (auto* column : {&p_.PtT, &p_.PtP, &p_.PtD, &p_.PtW, &p_.PtPK}) column->push_back(0.0f);
-      ReadPoint(static_cast<std::size_t>(p_.NPoints));
+      if (static_cast<int>(sheet_.points.size()) == kMaxPoints) {
+        throw Stop{kUnexpectedError, kTooManyPoints};
+      }
+      sheet_.points.emplace_back();
+      ReadPoint(sheet_.points.back());
     }
   }
 
-  void ReadPoint(std::size_t i) {
+  void ReadPoint(DataPoint& point) {
     // A: temperature.
     const float t = Single(NumberOr(kInvalidNumber));
-    p_.PtT[i] = t;
-    if ((t < 0 || t > kMaxCelsius) && !p_.NoLimits) throw Stop{kOutOfRange};
+    point.t = t;
+    if ((t < 0 || t > kMaxCelsius) && !settings_.noLimits) throw Stop{kOutOfRange};
     if (t <= kAbsoluteZeroCelsius) throw Stop{kOutOfRange};  // no kelvin temperature
     const float T = KelvinOf(t);
 
     // B: pressure; 0 asks for the saturation pressure.
     NextCell();
-    float P = kMissingSingle;
     if (!s_.empty()) {
       double pressure = NumberOr(kInvalidNumber);
       if (pressure == 0) {
@@ -267,55 +256,55 @@ class Reader {
         if (!saturation) throw Stop{kNoSaturation};
         pressure = *saturation;
       }
-      if (pressure > kMaxPressure && !p_.NoLimits) throw Stop{kOutOfRange};
+      if (pressure > kMaxPressure && !settings_.noLimits) throw Stop{kOutOfRange};
       if (pressure < 0) throw Stop{kOutOfRange};
-      P = Single(pressure);
+      point.pressure = Single(pressure);
     }
-    p_.PtP[i] = P;
 
     // C: density, given or computed.
     NextCell();
-    float D;
     if (!s_.empty()) {
-      if (P < kUndefinedFrom) throw Stop{kPressureOrDensity};
-      D = Single(NumberOr(kInvalidNumber));
+      if (point.pressure) throw Stop{kPressureOrDensity};
+      const float D = Single(NumberOr(kInvalidNumber));
       if (D <= 0 || D > kMaxDensity) throw Stop{kOutOfRange};
-      if (D < kGasDensity && !p_.NoLimits) throw Stop{kOutOfRange};
+      if (D < kGasDensity && !settings_.noLimits) throw Stop{kOutOfRange};
+      point.density = D;
     } else {
-      if (P > kUndefinedFrom) throw Stop{kPressureOrDensity};
-      D = WaterDensity(T, P);
-      if (D <= 0) throw Stop{kNoDensity};
+      if (!point.pressure) throw Stop{kPressureOrDensity};
+      const float D = WaterDensity(T, *point.pressure);
+      if (D <= 0) throw Stop{kNoDensity, NoDensityAt(t, *point.pressure)};
+      point.density = D;
     }
-    p_.PtD[i] = D;
 
     // D: weight; empty is 0, "<" marks an upper limit.
     NextCell();
     if (s_.empty()) s_ = "0";
     if (s_ == "<") {
-      p_.PtW[i] = -1;
+      point.kind = PointKind::kUpperLimit;
     } else {
-      p_.PtW[i] = Single(NumberOr(kInvalidNumber));
-      if (p_.PtW[i] < 0) throw Stop{kNegativeWeight};
+      const float w = Single(NumberOr(kInvalidNumber));
+      if (w < 0) throw Stop{kNegativeWeight};
+      point.kind = w > 0 ? PointKind::kWeighted : PointKind::kIgnored;
+      point.weight = w;
     }
 
     // E: experimental pK.
     NextCell();
     if (s_.empty()) throw Stop{kMissingData};
-    p_.PtPK[i] = Single(NumberOr(kInvalidNumber));
+    point.pK = Single(NumberOr(kInvalidNumber));
 
-    sheet_.SetFontColor(CellRange::Row(row_, kColF, kColG), p_.PtW[i] < 0 ? kRed : kBlack);
+    host_.SetFontColor(CellRange::Row(row_, kColF, kColG),
+                       point.kind == PointKind::kUpperLimit ? kRed : kBlack);
   }
 
-  void ReportPointCount() {
-    if (p_.NPoints == p_.LastNPoints) return;
-    p_.LastNPoints = p_.NPoints;
-    view_.ShowMessage("Number of experimental points: " + std::to_string(p_.NPoints),
-                      MessageIcon::kInformation);
+  static std::string NoDensityAt(float t, float P) {
+    return "the equation of state gives no density at " + ShortNumber(t) + " \u00B0C and " +
+           ShortNumber(P) + " bar";
   }
 
-  Problem& p_;
-  SheetHost& sheet_;
-  View& view_;
+  SheetHost& host_;
+  const ReadSettings& settings_;
+  DataSheet& sheet_;
   int row_ = 0;
   int col_ = 0;
   std::string s_;
@@ -323,18 +312,19 @@ class Reader {
 
 }  // namespace
 
-ReadOutcome ReadSheet(Problem& problem, SheetHost& sheet, View& view) {
-  Reader reader(problem, sheet, view);
+SheetRead ReadDataSheet(SheetHost& host, const ReadSettings& settings) {
+  SheetRead read;
+  Reader reader(host, settings, read.sheet);
   try {
     reader.Read();
-    return {kNoError, reader.row(), reader.col(), ""};
   } catch (const Stop& stop) {
-    return {stop.code, reader.row(), reader.col(), stop.detail};
+    read.error = SheetError{stop.code, reader.row(), reader.col(), stop.detail};
   } catch (const HostError& e) {  // the spreadsheet failed: say how
-    return {kUnexpectedError, reader.row(), reader.col(), e.what()};
+    read.error = SheetError{kUnexpectedError, reader.row(), reader.col(), e.what()};
   } catch (...) {
-    return {kUnexpectedError, reader.row(), reader.col(), ""};
+    read.error = SheetError{kUnexpectedError, reader.row(), reader.col(), ""};
   }
+  return read;
 }
 
 }  // namespace tavrix

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tavrix/sheet/problem.h"
+#include "tavrix/datasheet/data_sheet.h"
 
 namespace tavrix {
 
@@ -18,9 +18,9 @@ struct SteamPoint {
   float saturation;  // bar
 };
 
-// The steam points of the last read, in sheet order. Points above the
-// critical temperature (one fluid) are never steam.
-std::vector<SteamPoint> SteamPoints(const Problem& problem);
+// The steam points of a sheet, in sheet order. Points above the critical
+// temperature (one fluid) are never steam.
+std::vector<SteamPoint> SteamPoints(const DataSheet& sheet);
 
 // "row 23: 300 °C at 1 bar is steam (saturation pressure 85.8 bar); use 0
 // for saturation"

@@ -1,19 +1,8 @@
-#include "tavrix/sheet/spreadsheet_app.h"
+#include "support/memory_app.h"
 
 #include <filesystem>
 
-#include "tavrix/sheet/sheet_pass.h"
-
-namespace tavrix {
-
-void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, View& view) {
-  const std::optional<std::string> book = app.ActiveWorkbookName();
-  if (!book) throw HostError("no workbook is open");
-  const std::string sheetName = app.ActiveSheetName();
-  app.WatchSheet(&sheet);
-  app.ClearChanged();
-  SheetPass(problem, sheet, view, *book, sheetName);
-}
+namespace tavrix::testing_support {
 
 void MemoryApp::AddFile(const std::string& path,
                         std::vector<std::pair<std::string, MemoryGrid>> sheets) {
@@ -86,4 +75,4 @@ void MemoryApp::UserEdit(SheetHost* sheet, int row, int col, const CellContent& 
   if (events_ && sheet == watched_) changed_ = true;
 }
 
-}  // namespace tavrix
+}  // namespace tavrix::testing_support

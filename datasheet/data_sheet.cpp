@@ -1,8 +1,14 @@
-#include <string>
-
-#include "tavrix/sheet/problem.h"
+#include "tavrix/datasheet/data_sheet.h"
 
 namespace tavrix {
+
+SpeciesNames SpeciesNamesOf(const DataSheet& sheet) {
+  SpeciesNames names;
+  for (std::size_t i = 0; i < sheet.species.size() && i + 1 < names.size(); ++i) {
+    names[i + 1] = sheet.species[i].name;
+  }
+  return names;
+}
 
 std::string ErrorMessage(int code) {
   static const char* const kMessages[] = {
@@ -22,6 +28,10 @@ std::string ErrorMessage(int code) {
   };
   if (code < 0 || code > kNoDensity) return "";
   return kMessages[code];
+}
+
+std::string SheetError::Message() const {
+  return ErrorMessage(code) + " (row=" + std::to_string(row) + ", col=" + std::to_string(col) + ")";
 }
 
 }  // namespace tavrix

@@ -1,0 +1,54 @@
+#include <iostream>
+#include <memory>
+
+#include "command_line.h"
+#include "commands.h"
+#include "parameter_options.h"
+
+namespace tavrix::cli {
+namespace {
+
+void AddPointValues(CLI::App& command, std::vector<std::string>& values, const char* what) {
+  command.add_option("values", values, what)->required()->allow_extra_args();
+}
+
+void AddWater(CLI::App& app, Run& run) {
+  auto request = std::make_shared<WaterRequest>();
+  CLI::App* command = app.add_subcommand(
+      "water",
+      "Saturation pressure and density of water. Prints t, the pressure used, "
+      "SatPressure(T) and the density, tab-separated; a pressure of 0 means saturation.");
+  AddPointValues(*command, request->values,
+                 "pairs of t (degrees C) and P (bar), or - to read them from standard input");
+  command->callback([&run, request] {
+    run = [request] { return RunWater(*request, std::cin, std::cout, std::cerr); };
+  });
+}
+
+void AddPk(CLI::App& app, Run& run) {
+  auto request = std::make_shared<PkRequest>();
+  auto parameters = std::make_shared<ParameterOptions>();
+  CLI::App* command = app.add_subcommand(
+      "pk", "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated.");
+  AddParameterOptions(*command, *parameters);
+  command->add_flag("--density", request->density,
+                    "the second number of each pair is the water density in g/cm3");
+  AddPointValues(*command, request->values,
+                 "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
+                 "standard input");
+  command->callback([&run, request, parameters] {
+    run = [request, parameters] {
+      if (!TakeParameters(*parameters, *request, "tavrix pk")) return kExitBadInput;
+      return RunPk(*request, std::cin, std::cout, std::cerr);
+    };
+  });
+}
+
+}  // namespace
+
+void AddCalculatorCommands(CLI::App& app, Run& run) {
+  AddWater(app, run);
+  AddPk(app, run);
+}
+
+}  // namespace tavrix::cli

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tavrix/sheet/memory_grid.h"
+#include "tavrix/sheet/spreadsheet_app.h"
+
+namespace tavrix::testing_support {
+
+// Workbooks held in memory, for tests and for running the main window's
+// logic without an office suite.
+class MemoryApp : public SpreadsheetApp {
+ public:
+  struct Sheet {
+    std::string name;
+    std::unique_ptr<MemoryGrid> grid;  // none for a chart sheet
+  };
+  struct Workbook {
+    std::string name;
+    std::vector<Sheet> sheets;
+    int activeSheet = 0;
+  };
+
+  // A file that OpenWorkbook can open: a copy of `content` opens each time.
+  void AddFile(const std::string& path, std::vector<std::pair<std::string, MemoryGrid>> sheets);
+  // A user's edit of a cell: raises the change flag as the application would.
+  void UserEdit(SheetHost* sheet, int row, int col, const CellContent& value);
+  void CloseWorkbook(int index);
+
+  bool OpenWorkbook(const std::string& path, bool asTemplate) override;
+  int WorkbookCount() override { return static_cast<int>(books_.size()); }
+  std::string WorkbookName(int index) override { return Book(index).name; }
+  void ActivateWorkbook(int index) override;
+  std::optional<std::string> ActiveWorkbookName() override;
+  SheetHost* ActiveSheet() override;
+  std::string ActiveSheetName() override;
+  SheetHost* FirstWorksheet() override;
+  void SetEventDelivery(bool on) override { events_ = on; }
+  void WatchSheet(SheetHost* sheet) override { watched_ = sheet; }
+  bool Changed() const override { return changed_; }
+  void ClearChanged() override { changed_ = false; }
+  void Quit() override { quitRequested = true; }
+
+  bool eventsDelivered() const { return events_; }
+  bool quitRequested = false;
+  std::vector<Workbook>& books() { return books_; }
+
+ private:
+  Workbook& Book(int index);
+  Workbook& Active();
+
+  std::map<std::string, std::vector<std::pair<std::string, MemoryGrid>>> files_;
+  std::vector<Workbook> books_;
+  int active_ = 0;  // 1-based; 0 when none
+  int untitled_ = 0;
+  bool events_ = true;
+  bool changed_ = false;
+  SheetHost* watched_ = nullptr;
+};
+
+}  // namespace tavrix::testing_support
