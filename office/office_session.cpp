@@ -27,7 +27,7 @@ namespace frame = css::frame;
 
 namespace {
 
-constexpr auto kStartPatience = std::chrono::seconds(60);
+constexpr auto kStartPatience = std::chrono::milliseconds(60000);
 constexpr auto kEndPatience = std::chrono::seconds(10);
 
 // The in-process UNO environment, made once.
@@ -55,8 +55,9 @@ Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
-Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice) {
-  const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
+Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice,
+                                               std::chrono::milliseconds patience = kStartPatience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
     try {
       return Resolve(pipe);
@@ -64,7 +65,7 @@ Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pi
       if (launcherIsOffice && !Running(pid)) throw HostError("LibreOffice ended before it could be reached");
       if (std::chrono::steady_clock::now() > deadline) {
         throw HostError("LibreOffice did not answer within " +
-                        std::to_string(kStartPatience.count()) + " s");
+                        std::to_string(patience.count() / 1000) + " s");
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -148,16 +149,28 @@ void OfficeSession::SetCallPatience(std::chrono::milliseconds patience) {
 std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe, const Launch& launch,
                                                             bool hidden) {
   auto impl = std::make_unique<Impl>();
+  bool launched = false;
   Guarded([&] {
     try {
       impl->context = Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
       const pid_t launcher = LaunchOffice(pipe, launch.profileUrl, launch.headless);
-      impl->context = Connect(pipe, launcher, false);
+      try {
+        impl->context = Connect(pipe, launcher, false, launch.patience);
+      } catch (...) {
+        // Its session holds the launcher and any office it started (an
+        // error window of its own included); an office it handed over to is
+        // in another session and stays.
+        ::kill(-launcher, SIGKILL);
+        ::waitpid(launcher, nullptr, 0);
+        throw;
+      }
       ::waitpid(launcher, nullptr, WNOHANG);  // a launcher that only handed the pipe over has ended
+      launched = true;
     }
     impl->desktop = frame::Desktop::create(impl->context);
   });
+  if (launched && !launch.headless) ShowStartCenter(impl->desktop);
   impl->app = std::make_unique<OfficeApp>(impl->desktop, hidden);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }

@@ -43,7 +43,7 @@ class ScriptedWindow : public QtMainWindow {
   }
   void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
                    const PlotData& plot) override {
-    TableWindow table(measures, this);
+    TableWindow table(measures, guard(), this);
     table.Fill(title, lines);
     table.SetPlot(plot);
     table.show();

@@ -25,10 +25,14 @@ class OfficeSession {
   // launches soffice with that pipe and the given profile ("" for the
   // user's own): a LibreOffice already running with that profile then takes
   // the pipe over, else a new one starts. The office is the user's: it
-  // stays when the session ends. `hidden` opens documents invisibly.
+  // stays when the session ends. `hidden` opens documents invisibly. An
+  // office that does not answer within the patience is given up, and what
+  // was launched for it is ended. A visible office started here shows its
+  // Start Center.
   struct Launch {
     std::string profileUrl = "";
     bool headless = false;
+    std::chrono::milliseconds patience = std::chrono::seconds(60);
   };
   static std::unique_ptr<OfficeSession> AttachOrStart(const std::string& pipe, const Launch& launch,
                                                       bool hidden);
