@@ -6,13 +6,17 @@
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/XDocumentEventBroadcaster.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/document/XDocumentEventListener.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XFramesSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/StartModule.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
 #include <com/sun/star/io/IOException.hpp>
@@ -94,6 +98,34 @@ std::string DocumentName(const Reference<css::lang::XComponent>& document) {
   return title.is() ? ToStd(title->getTitle()) : std::string();
 }
 
+// The office reads the file as a spreadsheet: the type it detects is
+// loaded by a filter that makes a spreadsheet document. Found without
+// loading, so that no other application's window (or a question of which
+// filter to use) comes up.
+bool IsSpreadsheetFile(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
+  const auto factory = context->getServiceManager();
+  const Reference<css::document::XTypeDetection> detection(
+      factory->createInstanceWithContext("com.sun.star.document.TypeDetection", context), UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> descriptor = Properties({{"URL", css::uno::Any(url)}});
+  const OUString type = detection->queryTypeByDescriptor(descriptor, true);
+  if (type.isEmpty()) return false;
+  const auto valueOf = [](const css::uno::Any& properties, const char* name) {
+    css::uno::Sequence<css::beans::PropertyValue> list;
+    properties >>= list;
+    OUString value;
+    for (const auto& property : list) {
+      if (property.Name.equalsAscii(name)) property.Value >>= value;
+    }
+    return value;
+  };
+  const OUString filter = valueOf(Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(type),
+                                  "PreferredFilter");
+  const Reference<css::container::XNameAccess> filters(
+      factory->createInstanceWithContext("com.sun.star.document.FilterFactory", context), UNO_QUERY_THROW);
+  if (filter.isEmpty() || !filters->hasByName(filter)) return false;
+  return valueOf(filters->getByName(filter), "DocumentService") == "com.sun.star.sheet.SpreadsheetDocument";
+}
+
 bool Contains(const std::vector<Reference<css::lang::XComponent>>& documents,
               const Reference<css::lang::XComponent>& document) {
   return std::find(documents.begin(), documents.end(), document) != documents.end();
@@ -119,24 +151,28 @@ Reference<css::sheet::XSpreadsheet> ActiveSheetOf(const Reference<css::lang::XCo
   return view->getActiveSheet();
 }
 
-void ShowStartCenter(const Reference<css::frame::XDesktop2>& desktop) {
+void ShowStartCenter(const Reference<css::uno::XComponentContext>& context,
+                     const Reference<css::frame::XDesktop2>& desktop) {
   Guarded([&] {
     const Reference<css::frame::XFramesSupplier> frames(desktop, UNO_QUERY_THROW);
     if (frames->getFrames()->getCount() > 0) return;
-    const Reference<css::frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
-    loader->loadComponentFromURL("private:startmodule", "_blank", 0, {});
+    // A new frame holding the start module, as the office makes it itself.
+    const Reference<css::frame::XFrame> frame = desktop->findFrame("_blank", 0);
+    const Reference<css::awt::XWindow> window = frame->getContainerWindow();
+    const Reference<css::frame::XController> start = css::frame::StartModule::createWithParentWindow(context, window);
+    frame->setComponent(Reference<css::awt::XWindow>(start, UNO_QUERY), start);  // before attachFrame
+    start->attachFrame(frame);
+    window->setVisible(true);
   });
 }
 
-OfficeApp::OfficeApp(Reference<css::frame::XDesktop2> desktop, bool hidden)
-    : desktop_(std::move(desktop)), hidden_(hidden) {
+OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context, Reference<css::frame::XDesktop2> desktop,
+                     bool hidden)
+    : context_(std::move(context)), desktop_(std::move(desktop)), hidden_(hidden) {
   if (hidden_) return;
   try {
     Guarded([&] {
-      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(
-          Reference<css::uno::XComponentContext>(
-              Reference<css::beans::XPropertySet>(desktop_, UNO_QUERY_THROW)->getPropertyValue("DefaultContext"),
-              UNO_QUERY_THROW));
+      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
       focusListener_ = static_cast<cppu::OWeakObject*>(new FocusListener(recent_));
       Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
           ->addDocumentEventListener(Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
@@ -150,9 +186,7 @@ OfficeApp::~OfficeApp() {
   try {
     StopWatching();
     if (focusListener_.is()) {
-      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(Reference<css::uno::XComponentContext>(
-          Reference<css::beans::XPropertySet>(desktop_, UNO_QUERY_THROW)->getPropertyValue("DefaultContext"),
-          UNO_QUERY_THROW));
+      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
       Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
           ->removeDocumentEventListener(
               Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
@@ -184,6 +218,7 @@ bool OfficeApp::OpenWorkbook(const std::string& path, bool asTemplate) {
     const Reference<css::frame::XComponentLoader> loader(desktop_, UNO_QUERY_THROW);
     Reference<css::lang::XComponent> component;
     try {
+      if (!IsSpreadsheetFile(context_, FileUrl(path))) return false;
       component = loader->loadComponentFromURL(
           FileUrl(path), "_blank", 0,
           Properties({{"Hidden", css::uno::Any(hidden_)}, {"AsTemplate", css::uno::Any(asTemplate)}}));

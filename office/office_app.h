@@ -19,7 +19,8 @@ uno::Reference<uno::css::sheet::XSpreadsheet> ActiveSheetOf(
 
 // Opens the office's Start Center when it shows no window at all, as an
 // office started without a document does on its own.
-void ShowStartCenter(const uno::Reference<uno::css::frame::XDesktop2>& desktop);
+void ShowStartCenter(const uno::Reference<uno::css::uno::XComponentContext>& context,
+                     const uno::Reference<uno::css::frame::XDesktop2>& desktop);
 
 // The spreadsheet documents in the order they were last active, the most
 // recent first; filled from the office's focus events on its bridge thread.
@@ -36,7 +37,8 @@ struct RecentDocuments {
 // hidden documents) it is the most recently active spreadsheet still open.
 class OfficeApp : public SpreadsheetApp {
  public:
-  OfficeApp(uno::Reference<uno::css::frame::XDesktop2> desktop, bool hidden);
+  OfficeApp(uno::Reference<uno::css::uno::XComponentContext> context,
+            uno::Reference<uno::css::frame::XDesktop2> desktop, bool hidden);
   ~OfficeApp() override;
 
   bool OpenWorkbook(const std::string& path, bool asTemplate) override;
@@ -65,6 +67,7 @@ class OfficeApp : public SpreadsheetApp {
                       const uno::Reference<uno::css::sheet::XSpreadsheet>& sheet);
   void StopWatching();
 
+  uno::Reference<uno::css::uno::XComponentContext> context_;
   uno::Reference<uno::css::frame::XDesktop2> desktop_;
   bool hidden_;
   uno::Reference<uno::css::lang::XComponent> active_;

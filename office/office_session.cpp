@@ -137,7 +137,7 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
     EndProcess(impl->pid, std::chrono::milliseconds(0));
     throw;
   }
-  impl->app = std::make_unique<OfficeApp>(impl->desktop, /*hidden=*/true);
+  impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, /*hidden=*/true);
   impl->watchdog = std::make_unique<Watchdog>(impl->pid);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }
@@ -170,8 +170,8 @@ std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& p
     }
     impl->desktop = frame::Desktop::create(impl->context);
   });
-  if (launched && !launch.headless) ShowStartCenter(impl->desktop);
-  impl->app = std::make_unique<OfficeApp>(impl->desktop, hidden);
+  if (launched && !launch.headless) ShowStartCenter(impl->context, impl->desktop);
+  impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, hidden);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }
 
