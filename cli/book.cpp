@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/csv_sheet.h"
+#include "tavrix/sheet/file_replace.h"
 #include "tavrix/sheet/sheet_pass.h"
 #ifdef TAVRIX_WITH_OFFICE
 #include "tavrix/office/office_session.h"
@@ -46,14 +47,27 @@ Book::~Book() = default;
 Books::Books() = default;
 Books::~Books() = default;
 
-int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
+int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& output) {
+  std::error_code error;
+  const auto status = std::filesystem::status(book.path, error);
+  if (!std::filesystem::exists(status)) {
+    output.err << output.prefix << "'" << book.path << "' does not exist\n";
+    return kExitBadInput;
+  }
+  if (std::filesystem::is_directory(status)) {
+    output.err << output.prefix << "'" << book.path << "' is a folder, not a data sheet\n";
+    return kExitBadInput;
+  }
   try {
+    if (access == Access::kWrite) CheckWritable(book.path);
     if (IsCsv(book.path)) {
       OpenCsv(book);
     } else {
 #ifdef TAVRIX_WITH_OFFICE
       if (!office_) office_ = OfficeSession::StartPrivate();
-      book.workbook = office_->Open(book.path);
+      book.workbook = office_->Open(book.path, access == Access::kWrite
+                                                   ? OfficeSession::Access::kEdit
+                                                   : OfficeSession::Access::kReadOnly);
       OfficeSheet& sheet = book.workbook->Sheet(book.sheetName);
       book.sheet = &sheet;
       book.sheetName = sheet.name();
@@ -70,7 +84,9 @@ int Books::OpenAndPass(Book& book, bool noLimits, const Output& output) {
   SheetPass(book.problem, *book.sheet, book.view,
             std::filesystem::path(book.path).filename().string(), book.sheetName);
   if (book.problem.ErrCode != kNoError) {
-    output.err << output.prefix << book.view.messages.back().text << "\n";
+    const std::string& detail = book.problem.ErrDetail;
+    output.err << output.prefix << book.view.messages.back().text
+               << (detail.empty() ? "" : ": " + detail) << "\n";
     return kExitSheetError;
   }
   return kExitOk;
@@ -87,7 +103,7 @@ bool Books::Save(Book& book, const Output& output) {
     SaveCsvSheet(book.grid, book.path);
     return true;
   } catch (const HostError& e) {
-    output.err << output.prefix << e.what() << "\n";
+    output.err << output.prefix << e.what() << "; the file is unchanged\n";
     return false;
   }
 }

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "tavrix/sheet/memory_grid.h"
+#include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/view.h"
 
@@ -28,7 +28,7 @@ struct Book {
   ~Book();
   std::string path;
   std::string sheetName;  // the worksheet asked for; "" for the active one
-  MemoryGrid grid;
+  CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* sheet = nullptr;
   Problem problem;
@@ -50,12 +50,15 @@ class Books {
   Books();
   ~Books();
 
-  // Opens the book and runs the sheet pass. On failure says why on err and
-  // returns the exit code; kExitOk when the pass was clean.
-  int OpenAndPass(Book& book, bool noLimits, const Output& output);
+  // Opens the book and runs the sheet pass: read-only, unless the command
+  // will save it, and then only when the user may write the file. On
+  // failure says why on err and returns the exit code; kExitOk when the
+  // pass was clean.
+  enum class Access { kRead, kWrite };
+  int OpenAndPass(Book& book, bool noLimits, Access access, const Output& output);
 
   // Saves the book over its file, atomically, in its own format. False,
-  // with a message, on failure.
+  // with a message, on failure; the file is then as it was.
   bool Save(Book& book, const Output& output);
 
  private:

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <ostream>
@@ -12,6 +13,7 @@
 #include "tavrix/numeric/text_width.h"
 #include "tavrix/sheet/layout.h"
 #include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/sheet/steam_points.h"
 
 namespace tavrix::cli {
 namespace {
@@ -25,8 +27,8 @@ constexpr const char* kFitNames[3] = {"pK298", "A", "B"};
 
 // Runs `command` on every book after a clean sheet pass; the exit code is
 // the highest any book gave.
-int ForEachBook(const BookOptions& options, std::ostream& out, std::ostream& err,
-                const std::function<int(Books&, Book&, const Output&)>& command) {
+int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& out,
+                std::ostream& err, const std::function<int(Books&, Book&, const Output&)>& command) {
   int worst = kExitOk;
   Books books;
   for (const std::string& path : options.books) {
@@ -36,7 +38,7 @@ int ForEachBook(const BookOptions& options, std::ostream& out, std::ostream& err
     book.sheetName = options.sheet;
     int code = kExitBadInput;
     try {
-      code = books.OpenAndPass(book, options.noLimits, output);
+      code = books.OpenAndPass(book, options.noLimits, access, output);
       if (code == kExitOk) code = command(books, book, output);
     } catch (const std::exception& e) {  // a failing host after the sheet was read
       output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
@@ -57,8 +59,34 @@ int GateOnShownResult(Book& book, const Output& output) {
   return kExitNoResultShown;
 }
 
-// Sets the fit boxes from --fit, refusing to hold fixed a parameter that
-// has no value (the window ticks such a box again when it is cleared).
+// One line on standard error for every point that the equation of state
+// takes as steam; the fit keeps such points as they are.
+void WarnOfSteamPoints(const Book& book, const Output& output) {
+  for (const SteamPoint& point : SteamPoints(book.problem)) {
+    output.err << output.prefix << SteamWarning(point) << "\n";
+  }
+}
+
+// Why the fit boxes as they stand give nothing to fit, or "".
+std::string NothingToFit(const Book& book) {
+  const int points = book.problem.NPoints;
+  int chosen = 0;
+  for (int i = 0; i < 3; ++i) chosen += book.view.fit[static_cast<std::size_t>(i)] ? 1 : 0;
+  if (points == 0) return "nothing to fit: the sheet has no experimental points (from row 15 on)";
+  if (chosen == 0) {
+    return "nothing to fit: the sheet marks no parameter to fit; choose them with --fit "
+           "(e.g. --fit pK298,A,B)";
+  }
+  if (chosen > points) {
+    return "cannot fit " + std::to_string(chosen) + " parameters to " + std::to_string(points) +
+           (points == 1 ? " point" : " points") + "; choose at most " + std::to_string(points) +
+           " with --fit (e.g. --fit pK298" + (points > 1 ? ",A" : "") + ")";
+  }
+  return "";
+}
+
+// Sets the fit boxes from --fit, refusing to hold fixed a parameter whose
+// initial value is no number (the window ticks such a box again).
 bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
                             const Output& output) {
   for (const std::string& name : names) {
@@ -71,8 +99,7 @@ bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
   for (int i = 0; i < 3; ++i) {
     const bool fitted = std::find(names.begin(), names.end(), kFitNames[i]) != names.end();
     const bool noValue =
-        book.view.labels[static_cast<std::size_t>(i)] == "?" &&
-        !TextToDouble(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
+        !IsNumericText(Cell(book, layout::ParamRow(i), kColE), book.problem.DecComma);
     if (!fitted && noValue) {
       output.err << output.prefix << kParameterNames[i]
                  << " has no initial value and cannot be held fixed; add " << kFitNames[i]
@@ -88,7 +115,9 @@ bool ChooseFittedParameters(Book& book, const std::vector<std::string>& names,
 }  // namespace
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
+  const auto access = request.write ? Books::Access::kWrite : Books::Access::kRead;
+  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
+    WarnOfSteamPoints(book, o);
     const Problem& p = book.problem;
     o.out << o.prefix << "complex: " << Cell(book, layout::kComplexRow, layout::kColC) << "\n"
           << o.prefix << "points: " << p.NPoints << " (weighted " << p.NWeighted << ", weight 0 "
@@ -105,16 +134,17 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
 }
 
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books& books, Book& book, const Output& o) {
+  const auto access = request.dryRun ? Books::Access::kRead : Books::Access::kWrite;
+  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
+    WarnOfSteamPoints(book, o);
     if (request.fit && !ChooseFittedParameters(book, *request.fit, o)) return kExitBadInput;
-    if (!book.view.optimizeEnabled) {
-      o.err << o.prefix << "nothing to fit: choose 1 to " << std::min(3, book.problem.NPoints)
-            << " parameters for " << book.problem.NPoints << " points\n";
+    if (const std::string why = NothingToFit(book); !why.empty()) {
+      o.err << o.prefix << why << "\n";
       return kExitBadInput;
     }
     book.view.limits = request.limits;
-    if (!Optimize(book.problem, *book.sheet, book.view)) {
-      o.err << o.prefix << book.view.messages.back().text << "\n";
+    if (const OptimizeResult result = Optimize(book.problem, *book.sheet, book.view); !result) {
+      o.err << o.prefix << book.view.messages.back().text << ": " << result.reason << "\n";
       return kExitNoSolution;  // the file is left as it was
     }
     ShowParams(book.problem, *book.sheet, book.view);
@@ -132,7 +162,8 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
 }
 
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
+  return ForEachBook(request.books, Books::Access::kRead, out, err,
+                     [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
     for (const std::string& line :
          TableTextLines(BuildPkTable(book.problem, *book.sheet), request.forExcel)) {
@@ -144,11 +175,17 @@ int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostr
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
   const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
-  return ForEachBook(request.books, out, err, [&](Books&, Book& book, const Output& o) {
+  return ForEachBook(request.books, Books::Access::kRead, out, err,
+                     [&](Books&, Book& book, const Output& o) {
     if (const int code = GateOnShownResult(book, o); code != kExitOk) return code;
-    const bool written = ExportToDataTxt(book.problem, *book.sheet, book.view, path);
-    (written ? o.out : o.err) << o.prefix << book.view.messages.back().text << "(" << path << ")\n";
-    return written ? kExitOk : kExitBadInput;
+    const ExportResult result = ExportToDataTxt(book.problem, *book.sheet, book.view, path);
+    if (!result) {
+      o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
+            << "\n";
+      return kExitBadInput;
+    }
+    o.out << o.prefix << book.view.messages.back().text << "(" << path << ")\n";
+    return kExitOk;
   });
 }
 

@@ -3,6 +3,8 @@
 #include <iostream>
 
 #include "commands.h"
+#include "interrupts.h"
+#include "point_input.h"
 
 namespace {
 
@@ -12,8 +14,9 @@ void AddPointValues(CLI::App& command, std::vector<std::string>& values, const c
   command.add_option("values", values, what)->required()->allow_extra_args();
 }
 
+// The parameters as typed; read with the program's own number rules.
 struct Parameters {
-  std::optional<double> pK298, A, B;
+  std::optional<std::string> pK298, A, B;
 };
 
 void AddParameters(CLI::App& command, Parameters& p) {
@@ -29,13 +32,25 @@ bool AnyGiven(const Parameters& p) {
   return p.pK298 || p.A || p.B;
 }
 
-// Copies the given parameters into a request; false when one is missing.
+// Copies the given parameters into a request. On failure says why after
+// `command` and gives false.
 template <typename Request>
-bool TakeParameters(const Parameters& p, Request& request) {
-  if (!AllGiven(p)) return false;
-  request.pK298 = *p.pK298;
-  request.A = *p.A;
-  request.B = *p.B;
+bool TakeParameters(const Parameters& p, Request& request, const char* command) {
+  if (!AllGiven(p)) {
+    std::cerr << command << ": --pk298, --A and --B are required\n";
+    return false;
+  }
+  std::string error;
+  const auto pK298 = ReadParameter(*p.pK298, false, error);
+  const auto A = pK298 ? ReadParameter(*p.A, true, error) : std::nullopt;
+  const auto B = A ? ReadParameter(*p.B, true, error) : std::nullopt;
+  if (!B) {
+    std::cerr << command << ": " << error << "\n";
+    return false;
+  }
+  request.pK298 = *pK298;
+  request.A = *A;
+  request.B = *B;
   return true;
 }
 
@@ -44,14 +59,29 @@ CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
                      "the worksheet to use (default: the one active when the workbook was saved)");
   command.add_flag("--ie", books.noLimits,
                    "lift the range limits of temperature, pressure and density");
-  return command
-      .add_option("books", books.books, "data sheets (.ods, .xlsx, .xls, .csv), handled in turn")
-      ->check(CLI::ExistingFile);
+  return command.add_option(
+      "books", books.books,
+      "data sheets (.ods, .xlsx, .xls, .csv), handled in turn; put -- before a name that "
+      "begins with '-'");
+}
+
+// Command-line mistakes: one line on standard error and exit code 1 (help
+// and version requests print and end with 0).
+int ReportParseError(CLI::App& app, const CLI::ParseError& e) {
+  if (e.get_exit_code() == 0) return app.exit(e);
+  const CLI::App* command = &app;
+  for (const CLI::App* sub : app.get_subcommands()) {
+    if (sub->parsed()) command = sub;
+  }
+  const std::string name = command == &app ? "tavrix" : "tavrix " + command->get_name();
+  std::cerr << name << ": " << e.what() << " (see " << name << " --help)\n";
+  return kExitBadInput;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  tavrix::cli::EndOnInterrupts();
   // The user's number format decides the decimal separator of the sheet and the table.
   std::setlocale(LC_ALL, "");
 
@@ -140,7 +170,11 @@ int main(int argc, char** argv) {
                  "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
                  "standard input");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return ReportParseError(app, e);
+  }
 
   if (checkCommand->parsed()) return RunCheck(check, std::cout, std::cerr);
   if (fitCommand->parsed()) {
@@ -154,10 +188,7 @@ int main(int argc, char** argv) {
   if (waterCommand->parsed()) return RunWater(water, std::cin, std::cout, std::cerr);
 
   if (pkCommand->parsed()) {
-    if (!TakeParameters(pkParameters, pk)) {
-      std::cerr << "tavrix pk: --pk298, --A and --B are required\n";
-      return kExitBadInput;
-    }
+    if (!TakeParameters(pkParameters, pk, "tavrix pk")) return kExitBadInput;
     return RunPk(pk, std::cin, std::cout, std::cerr);
   }
 
@@ -171,9 +202,10 @@ int main(int argc, char** argv) {
     sheetTable.forExcel = table.forExcel;
     return RunSheetTable(sheetTable, std::cout, std::cerr);
   }
-  if (!TakeParameters(tableParameters, table)) {
+  if (!AnyGiven(tableParameters)) {
     std::cerr << "tavrix table: give data sheets, or --pk298, --A and --B\n";
     return kExitBadInput;
   }
+  if (!TakeParameters(tableParameters, table, "tavrix table")) return kExitBadInput;
   return RunTable(table, std::cout, std::cerr);
 }

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <ostream>
 
 #include "commands.h"
@@ -16,17 +15,11 @@ constexpr int kPkDigits = 10;
 
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto points = ReadPoints(request.values, in, error);
+  const auto points = ReadPoints(request.values, in,
+                                 request.density ? SecondValue::kDensity : SecondValue::kPressure,
+                                 error);
   if (!points) {
     err << "tavrix pk: " << error << "\n";
-    return kExitBadInput;
-  }
-  const bool badSecond = std::any_of(points->begin(), points->end(), [&](const InputPoint& p) {
-    return request.density ? p.second <= 0 : p.second < 0;
-  });
-  if (badSecond) {
-    err << (request.density ? "tavrix pk: a density must be positive\n"
-                            : "tavrix pk: a pressure must not be negative\n");
     return kExitBadInput;
   }
 

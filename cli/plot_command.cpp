@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -7,32 +9,76 @@
 #include "pk_chart.h"
 #include "tavrix/app/plot_data.h"
 #include "tavrix/fit/fit_result.h"
+#include "tavrix/sheet/leftovers.h"
 
 namespace tavrix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The toolkit's own diagnostics are no message for the user of a command.
+void QuietToolkit(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Drawing needs an application object; without a display it draws
+// offscreen. The toolkit wants a runtime folder of the user's: when there
+// is none, it gets a private one for this run instead of making its own.
+class Drawing {
+ public:
+  Drawing() {
+    if (QCoreApplication::instance()) return;
+    qInstallMessageHandler(QuietToolkit);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+      std::string folder = (fs::temp_directory_path() / "tavrix-runtime-XXXXXX").string();
+      if (::mkdtemp(folder.data()) != nullptr) {
+        runtime_ = folder;
+        leftover_ = Leftover(Leftover::Kind::kFolder, folder);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder));
+      }
+    }
+    static int argc = 1;
+    static char name[] = "tavrix";
+    static char* argv[] = {name, nullptr};
+    application_ = std::make_unique<QApplication>(argc, argv);
+  }
+  ~Drawing() {
+    application_.reset();
+    if (runtime_.empty()) return;
+    qunsetenv("XDG_RUNTIME_DIR");
+    std::error_code ignored;
+    fs::remove_all(runtime_, ignored);
+  }
+
+ private:
+  std::unique_ptr<QApplication> application_;
+  std::string runtime_;
+  Leftover leftover_;
+};
+
+}  // namespace
 
 int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   if (request.books.books.size() != 1) {
     err << "tavrix plot: one data sheet at a time\n";
     return kExitBadInput;
   }
-  // Drawing needs an application object; without a display it draws offscreen.
-  std::unique_ptr<QApplication> application;
-  if (!QCoreApplication::instance()) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "tavrix";
-    static char* argv[] = {name, nullptr};
-    application = std::make_unique<QApplication>(argc, argv);
+  const fs::path folder = fs::absolute(request.output).parent_path();
+  if (!fs::is_directory(folder)) {
+    err << "tavrix plot: the folder '" << folder.string() << "' does not exist\n";
+    return kExitBadInput;
   }
+  const Drawing drawing;
 
   Books books;
   Book book;
   book.path = request.books.books.front();
   book.sheetName = request.books.sheet;
   const Output output{out, err, ""};
-  if (const int code = books.OpenAndPass(book, request.books.noLimits, output); code != kExitOk) return code;
+  if (const int code = books.OpenAndPass(book, request.books.noLimits, Books::Access::kRead, output);
+      code != kExitOk)
+    return code;
   if (!ResultIsShown(book.problem, *book.sheet, book.view)) {
     err << "the sheet does not show fitted parameters; run tavrix fit first\n";
     return kExitNoResultShown;

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <ostream>
 
 #include "commands.h"
@@ -14,14 +13,9 @@ constexpr int kDigits = 9;  // enough for a single-precision value to read back 
 
 int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto points = ReadPoints(request.values, in, error);
+  const auto points = ReadPoints(request.values, in, SecondValue::kPressure, error);
   if (!points) {
     err << "tavrix water: " << error << "\n";
-    return kExitBadInput;
-  }
-  if (std::any_of(points->begin(), points->end(),
-                  [](const InputPoint& p) { return p.second < 0; })) {
-    err << "tavrix water: a pressure must not be negative\n";
     return kExitBadInput;
   }
 
@@ -33,9 +27,10 @@ int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, s
       out << "P(sat) does not exist\n";
       continue;
     }
-    const float saturation = SatPressure(T);
+    // Above the critical temperature there is no saturation pressure.
+    const std::string saturation = T < kCriticalT ? FormatG(SatPressure(T), kDigits) : "-";
     const float rho = WaterDensity(T, *P);
-    out << FormatG(*P, kDigits) << '\t' << FormatG(saturation, kDigits) << '\t'
+    out << FormatG(*P, kDigits) << '\t' << saturation << '\t'
         << (rho > 0 ? FormatG(rho, kDigits) : "?") << '\n';
   }
   return kExitOk;

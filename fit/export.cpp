@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -58,29 +59,32 @@ std::string ExportRecord(const Problem& problem, SheetHost& sheet) {
   return record.head + record.body;
 }
 
-bool ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view,
-                     const std::string& path) {
+ExportResult ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view,
+                             const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
   const RecordParts record = Record(problem, sheet);
 
+  errno = 0;
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "ab"),
                                                              std::fclose);
   if (!file) {
+    const int error = errno;
     view.ShowMessage("Could not open file '" + name + "' (is it busy?) ", MessageIcon::kCritical);
-    return false;
+    return {false, error};
   }
-  if (!Write(file.get(), record.head)) {
-    view.ShowMessage("Could not write to file '" + name + "' (is it protected?) ",
-                     MessageIcon::kCritical);
-    return false;
-  }
-  if (!Write(file.get(), record.body)) {  // reported too, so that no failure passes for success
-    view.ShowMessage("Could not write to file '" + name + "' (is it protected?) ",
-                     MessageIcon::kCritical);
-    return false;
+  // A failure after the first two lines is reported too, so that no
+  // failure passes for success.
+  for (const std::string* part : {&record.head, &record.body}) {
+    errno = 0;
+    if (!Write(file.get(), *part)) {
+      const int error = errno != 0 ? errno : EIO;
+      view.ShowMessage("Could not write to file '" + name + "' (is it protected?) ",
+                       MessageIcon::kCritical);
+      return {false, error};
+    }
   }
   view.ShowMessage("Added to the file '" + name + "' ", MessageIcon::kInformation);
-  return true;
+  return {true, 0};
 }
 
 }  // namespace tavrix

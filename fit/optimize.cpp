@@ -1,9 +1,11 @@
 #include "tavrix/fit/optimize.h"
 
 #include <cmath>
+#include <charconv>
 #include <optional>
 #include <vector>
 
+#include "tavrix/numeric/format_masked.h"
 #include "tavrix/sheet/fit_error.h"
 #include "tavrix/sheet/layout.h"
 
@@ -12,6 +14,7 @@ namespace {
 
 constexpr double kViolation = 0.0001;
 constexpr int kMaxLimitsHeld = 3;
+constexpr const char* kParameterNames[3] = {"pK(298)", "A(zz/a)", "B(zz/a)"};
 
 double ParamValue(const RBPar& par, int index) {
   if (index == 0) return par.pK298;
@@ -24,11 +27,69 @@ void SetParam(RBPar& par, int index, double x) {
   if (index == 2) par.B = static_cast<float>(x);
 }
 
+// "A", "A and B", "A, B and C".
+std::string Enumeration(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  return text;
+}
+
+OptimizeResult Failure(std::string reason) {
+  return {false, std::move(reason)};
+}
+
 // Moves the parameters that are not fitted into the right-hand side, last first.
 void EliminateFixed(FitMat& fit, int& m, const Problem& problem, const View& view) {
   for (int box = 2; box >= 0; --box) {
     if (!view.FitParameter(box)) EliminateParam(fit, ParamValue(problem.IniPar, box), box + 1, m);
   }
+}
+
+// The parameters held fixed that have no value to be held at.
+std::optional<std::string> FixedWithoutValue(const Problem& problem, const View& view) {
+  std::vector<std::string> names;
+  for (int box = 0; box < 3; ++box) {
+    if (!view.FitParameter(box) && !(std::fabs(ParamValue(problem.IniPar, box)) < kUndefinedFrom))
+      names.push_back(kParameterNames[box]);
+  }
+  if (names.empty()) return std::nullopt;
+  return Enumeration(names) + (names.size() == 1 ? " has" : " have") +
+         " no initial value and cannot be held fixed";
+}
+
+// The fitted parameters that the reduced normal system leaves undetermined.
+std::optional<std::string> Undetermined(const FitMat& fit, int m, const View& view) {
+  const std::vector<int> unknowns = UndeterminedUnknowns(fit, m);
+  if (unknowns.empty()) return std::nullopt;
+  std::vector<std::string> names;
+  int unknown = 0;
+  for (int box = 0; box < 3; ++box) {
+    if (!view.FitParameter(box)) continue;
+    ++unknown;
+    for (const int u : unknowns) {
+      if (u == unknown) names.push_back(kParameterNames[box]);
+    }
+  }
+  return "the points do not determine " + Enumeration(names);
+}
+
+// A parameter that its cell's mask cannot show.
+std::optional<std::string> TooLargeForItsCell(const Problem& problem, const RBPar& par) {
+  for (int i = 0; i < 3; ++i) {
+    const std::string& mask = problem.ParFmt[static_cast<std::size_t>(i)];
+    const double value = ParamValue(par, i);
+    if (FormatMasked(mask, value) == mask) {
+      char text[32];
+      const auto end =
+          std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
+      return std::string("the fit gives ") + kParameterNames[i] + " = " + std::string(text, end) +
+             ", too large for its cell (" + mask + ")";
+    }
+  }
+  return std::nullopt;
 }
 
 // The fitted parameters from the solution, the others from the initial
@@ -76,19 +137,18 @@ FitMat BorderedSystem(const Problem& problem, const std::vector<int>& limits) {
   return fit;
 }
 
-enum class SearchResult { kFound, kNoneAdmissible, kZeroPivot };
-
 struct Best {
   double error = kMissing;
   RBPar par;
   FitMat inverse;
 };
 
-// Tries every set of q limit positions p1 < ... < pq, in lexicographic order.
-SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& sheet, int q,
-                        Best& best) {
+// Tries every set of q limit positions p1 < ... < pq, in lexicographic
+// order, keeping the admissible one with the smallest fit error in `best`.
+// A singular candidate system holds no solution and is passed over.
+void SearchPass(const Problem& problem, const View& view, SheetHost& sheet, int q, Best& best) {
   const int n = problem.NRestr;
-  if (q > n) return SearchResult::kNoneAdmissible;
+  if (q > n) return;
   std::vector<int> position(static_cast<std::size_t>(q));
   for (int s = 0; s < q; ++s) position[static_cast<std::size_t>(s)] = s + 1;
 
@@ -100,12 +160,13 @@ SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& she
     int m = 3 + q;
     EliminateFixed(fit, m, problem, view);
     InvertSymmetric(fit, m);
-    if (m == 0) return SearchResult::kZeroPivot;
-    Solve(fit, m);
-    const std::optional<RBPar> par = Parameters(fit, problem, view);
-    if (par && !AnyViolated(problem, *par)) {
-      const double e = FitError(problem, *par, kFitErrorNoOutput, sheet);
-      if (e < best.error) best = {e, *par, fit};
+    if (m != 0) {
+      Solve(fit, m);
+      const std::optional<RBPar> par = Parameters(fit, problem, view);
+      if (par && !AnyViolated(problem, *par)) {
+        const double e = FitError(problem, *par, kFitErrorNoOutput, sheet);
+        if (e < best.error) best = {e, *par, fit};
+      }
     }
 
     // Next combination.
@@ -116,51 +177,58 @@ SearchResult SearchPass(const Problem& problem, const View& view, SheetHost& she
     for (int t = s + 1; t < q; ++t)
       position[static_cast<std::size_t>(t)] = position[static_cast<std::size_t>(t - 1)] + 1;
   }
-  return best.error < kUndefinedFrom ? SearchResult::kFound : SearchResult::kNoneAdmissible;
 }
 
-}  // namespace
-
-bool Optimize(Problem& problem, SheetHost& sheet, View& view) {
-  sheet.ClearCells({layout::kFirstParamRow, layout::kColF, layout::kErrorRow, layout::kColG});
-
-  FitMat fit;
+// The fit without the limit search: the parameters and the inverse of the
+// reduced normal system, or why there is none.
+OptimizeResult PlainFit(const Problem& problem, const View& view, RBPar& par, FitMat& fit) {
+  if (const auto reason = FixedWithoutValue(problem, view)) return Failure(*reason);
   for (int i = 1; i <= 3; ++i) {
     for (int j = 0; j <= 3; ++j)
       fit(i, j) = problem.NormMat[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
   }
   int m = 3;
   EliminateFixed(fit, m, problem, view);
+  if (const auto reason = Undetermined(fit, m, view)) return Failure(*reason);
   InvertSymmetric(fit, m);
+  if (m == 0) return Failure("the points do not determine the fitted parameters");
+  Solve(fit, m);
+  const std::optional<RBPar> solution = Parameters(fit, problem, view);
+  if (!solution) return Failure("the points do not determine the fitted parameters");
+  par = *solution;
+  return {true, ""};
+}
 
-  std::optional<RBPar> par;
-  if (m != 0) {
-    Solve(fit, m);
-    par = Parameters(fit, problem, view);
-  }
-  bool solved = par.has_value();
-  if (solved) {
-    problem.OptPar = *par;
-    if (view.LimitsActive() && AnyViolated(problem, problem.OptPar)) {
-      Best best;
-      SearchResult result = SearchResult::kNoneAdmissible;
-      for (int q = 1; q <= kMaxLimitsHeld && result == SearchResult::kNoneAdmissible; ++q) {
-        result = SearchPass(problem, view, sheet, q, best);
-      }
-      solved = result == SearchResult::kFound;
-      if (solved) {
-        problem.OptPar = best.par;
-        fit = best.inverse;
-      }
+}  // namespace
+
+OptimizeResult Optimize(Problem& problem, SheetHost& sheet, View& view) {
+  sheet.ClearCells({layout::kFirstParamRow, layout::kColF, layout::kErrorRow, layout::kColG});
+
+  FitMat fit;
+  RBPar par;
+  OptimizeResult result = PlainFit(problem, view, par, fit);
+  if (result && view.LimitsActive() && AnyViolated(problem, par)) {
+    Best best;
+    for (int q = 1; q <= kMaxLimitsHeld && !(best.error < kUndefinedFrom); ++q) {
+      SearchPass(problem, view, sheet, q, best);
+    }
+    if (best.error < kUndefinedFrom) {
+      par = best.par;
+      fit = best.inverse;
+    } else {
+      result = Failure("no set of up to three \"<\" limits gives a fit that keeps them all");
     }
   }
-
-  if (!solved) {
-    view.ShowMessage("Could not find solution", MessageIcon::kCritical);
-    return false;
+  if (result) {
+    if (const auto reason = TooLargeForItsCell(problem, par)) result = Failure(*reason);
   }
+  if (!result) {
+    view.ShowMessage("Could not find solution", MessageIcon::kCritical);
+    return result;
+  }
+  problem.OptPar = par;
   WriteFitResult(problem, fit, sheet, view);
-  return true;
+  return result;
 }
 
 }  // namespace tavrix

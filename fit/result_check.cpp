@@ -1,4 +1,5 @@
 #include <cmath>
+#include <optional>
 
 #include "tavrix/fit/fit_result.h"
 #include "tavrix/model/pk_table.h"
@@ -18,9 +19,15 @@ bool ResultIsShown(Problem& problem, SheetHost& sheet, const View& view) {
     float* single = c == 1 ? &problem.OptPar.A : (c == 2 ? &problem.OptPar.B : nullptr);
     const double value = single ? *single : problem.OptPar.pK298;
     if (!(std::fabs(value) < kUndefinedFrom)) return false;  // no value to show
+    const auto shown = [&](double x) { return static_cast<float>(LeadingNumber(FormatMasked(mask, x))); };
     const auto v = static_cast<float>(value);
-    const auto v2 = static_cast<float>(LeadingNumber(FormatMasked(mask, v)));
-    if (TextToFloat(t, problem.DecComma) != v2) return false;
+    float v2 = shown(v);
+    // The write-back shows pK(298) from its double value: where that and its
+    // single-precision value round to different last digits, the sheet
+    // shows the fit as written.
+    const std::optional<float> t2 = TextToFloat(t, problem.DecComma);
+    if (t2 != v2 && !single && t2 == shown(value)) v2 = shown(value);
+    if (t2 != v2) return false;
     if (single)
       *single = v2;
     else

@@ -22,12 +22,11 @@ double Sign(double v) {
   return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
 
-// The uncertainty as the cell shows it: through the parameter's mask, then
-// the number in its shortest general form.
-std::string UncertaintyText(double u, const std::string& mask, bool decComma) {
-  if (!(u > kSmallestShown)) return "optimized";
-  const CellContent value = CellValue(FormatMasked(mask, u), decComma);
-  return value.IsNumber() ? GeneralText(value.number(), decComma) : value.text();
+// The uncertainty as the cell holds it: the number its parameter's mask
+// shows, or "optimized" when it is too small to show.
+CellContent Uncertainty(double u, const std::string& mask) {
+  if (!(u > kSmallestShown)) return CellContent::Text("optimized");
+  return CellValue(FormatMasked(mask, u));
 }
 
 double ParamValue(const RBPar& par, int index) {
@@ -49,19 +48,19 @@ void WriteFitResult(const Problem& problem, const FitMat& inverse, SheetHost& sh
   for (int j = 0; j < 3; ++j) {
     const std::string& mask = problem.ParFmt[static_cast<std::size_t>(j)];
     sheet.SetCell(layout::ParamRow(j), layout::kColF,
-                  CellValue(FormatMasked(mask, ParamValue(problem.OptPar, j)), problem.DecComma));
+                  CellValue(FormatMasked(mask, ParamValue(problem.OptPar, j))));
   }
 
   int k = 0;
   for (int j = 0; j < 3; ++j) {
-    std::string text;
+    CellContent uncertainty = CellContent::Text("");
     if (view.FitParameter(j)) {
       ++k;
       const double v = inverse(k, k);
       const double u = std::sqrt(std::fabs(v)) * coverage * Sign(v);
-      text = UncertaintyText(u, problem.ParFmt[static_cast<std::size_t>(j)], problem.DecComma);
+      uncertainty = Uncertainty(u, problem.ParFmt[static_cast<std::size_t>(j)]);
     }
-    sheet.SetCell(layout::ParamRow(j), layout::kColG, CellContent::Text(text));
+    sheet.SetCell(layout::ParamRow(j), layout::kColG, uncertainty);
   }
 }
 

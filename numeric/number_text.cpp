@@ -139,10 +139,20 @@ std::optional<float> TextToFloat(std::string_view s, bool decComma) {
   return Convert<float>(*scanned);
 }
 
-CellContent CellValue(const std::string& s, bool decComma) {
-  if (!IsNumericText(s, decComma)) return CellContent::Text(s);
-  const double x = *TextToDouble(s, decComma);
+CellContent CellValue(const std::string& s) {
+  if (!IsNumericText(s, false)) return CellContent::Text(s);
+  const double x = *TextToDouble(s, false);
   return CellContent::Number(x == 0 ? 0.0 : x);  // a cell holds no negative zero ("  -0.000")
+}
+
+std::string NumberFormatOf(std::string_view mask) {
+  const std::size_t point = mask.find('.');
+  std::string format = "0";
+  if (point == std::string_view::npos) return format;
+  std::size_t decimals = 0;
+  while (point + 1 + decimals < mask.size() && mask[point + 1 + decimals] == '#') ++decimals;
+  if (decimals > 0) format += "." + std::string(decimals, '0');
+  return format;
 }
 
 double LeadingNumber(std::string_view s) {

@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
+
+#include "tavrix/sheet/leftovers.h"
 
 namespace tavrix {
 
@@ -16,9 +19,12 @@ class TemporaryProfile {
   TemporaryProfile& operator=(const TemporaryProfile&) = delete;
   const std::string& path() const { return path_; }
   std::string url() const { return "file://" + path_; }
+  // Where the office keeps its temporary files.
+  std::string temporaryFolder() const;
 
  private:
   std::string path_;
+  Leftover leftover_;  // removed on an interruption too
 };
 
 // Starts soffice headless, listening on the UNO pipe, with the profile, in
@@ -33,5 +39,9 @@ pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, b
 
 // Waits up to `patience` for the process to end, then kills it.
 void EndProcess(pid_t pid, std::chrono::milliseconds patience);
+
+// The socket files in /tmp of the pipes that the processes of a group
+// listen on: an office that is killed leaves them behind.
+std::vector<std::string> PipeFilesOf(pid_t group);
 
 }  // namespace tavrix

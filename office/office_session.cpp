@@ -2,8 +2,15 @@
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/task/PasswordRequest.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
 #include <rtl/bootstrap.hxx>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +34,7 @@ namespace frame = css::frame;
 
 namespace {
 
-constexpr auto kStartPatience = std::chrono::milliseconds(60000);
+constexpr auto kStartPatience = std::chrono::seconds(60);
 constexpr auto kEndPatience = std::chrono::seconds(10);
 
 // The in-process UNO environment, made once.
@@ -98,7 +105,9 @@ class Watchdog {
       const auto waited = std::chrono::steady_clock::now().time_since_epoch() -
                           std::chrono::steady_clock::duration(started);
       if (std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() > patience_.load()) {
-        ::kill(-pid_, SIGKILL);  // the bridge then fails the call
+        CallClock::officeEnded = true;
+        const pid_t group = pid_;  // the bridge then fails the call
+        EndProcessGroup(group, [group] { return PipeFilesOf(group); });
         return;
       }
     }
@@ -115,6 +124,7 @@ class Watchdog {
 struct OfficeSession::Impl {
   std::unique_ptr<TemporaryProfile> profile;  // of an office of our own
   pid_t pid = 0;                              // of an office of our own
+  Leftover processes;                         // of an office of our own
   std::unique_ptr<Watchdog> watchdog;         // of an office of our own
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
@@ -128,6 +138,9 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
   impl->profile = std::make_unique<TemporaryProfile>();
   const std::string pipe = NewPipeName();
   impl->pid = StartHeadlessOffice(pipe, *impl->profile);
+  const pid_t group = impl->pid;
+  impl->processes = Leftover(group, [group] { return PipeFilesOf(group); });
+  HoldForTest("office-start");
   try {
     Guarded([&] {
       impl->context = Connect(pipe, impl->pid, true);
@@ -197,32 +210,80 @@ SpreadsheetApp& OfficeSession::App() { return *impl_->app; }
 
 namespace {
 
-std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
-                                     const std::string& path) {
-  return Guarded([&] {
-    auto impl = std::make_unique<OfficeWorkbook::Impl>();
-    impl->path = path;
-    const Reference<frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
-    const auto component =
-        loader->loadComponentFromURL(url, "_blank", 0, Properties({{"Hidden", css::uno::Any(true)}}));
-    if (!component.is()) throw HostError("LibreOffice could not open " + path);
-    impl->document = Reference<css::lang::XComponent>(component, UNO_QUERY_THROW);
-    if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
-      Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true);
-      throw HostError(path + " is no spreadsheet");
+// Answers the office's questions while it loads a file: none is asked of a
+// user. A request for a password is remembered, then refused.
+class Unattended : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+ public:
+  void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+    if (request->getRequest().isExtractableTo(cppu::UnoType<css::task::PasswordRequest>::get())) {
+      passwordAsked_ = true;
     }
-    return std::make_unique<OfficeWorkbook>(std::move(impl));
-  });
+    for (const auto& continuation : request->getContinuations()) {
+      const Reference<css::task::XInteractionAbort> abort(continuation, UNO_QUERY);
+      if (abort.is()) {
+        abort->select();
+        return;
+      }
+    }
+  }
+  bool passwordAsked() const { return passwordAsked_; }
+
+ private:
+  std::atomic<bool> passwordAsked_{false};
+};
+
+std::string Quoted(const std::string& path) {
+  return "'" + path + "'";
+}
+
+std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
+                                     const std::string& path, bool readOnly) {
+  auto impl = std::make_unique<OfficeWorkbook::Impl>();
+  impl->path = path;
+  impl->readOnly = readOnly;
+  const rtl::Reference<Unattended> handler(new Unattended);
+  Reference<css::lang::XComponent> component;
+  try {
+    Guarded([&] {
+      const Reference<frame::XComponentLoader> loader(desktop, UNO_QUERY_THROW);
+      try {
+        component = loader->loadComponentFromURL(
+            url, "_blank", 0,
+            Properties({{"Hidden", css::uno::Any(true)},
+                        {"ReadOnly", css::uno::Any(readOnly)},
+                        {"InteractionHandler",
+                         css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))}}));
+      } catch (const css::io::IOException&) {  // the file is no document the office reads
+      } catch (const css::lang::IllegalArgumentException&) {
+      }
+    });
+  } catch (const HostError& e) {
+    throw HostError(e.what() + std::string(" while opening ") + Quoted(path));
+  }
+  if (handler->passwordAsked()) {
+    throw HostError(Quoted(path) + " is protected by a password; save a copy without one");
+  }
+  if (!component.is()) throw HostError("LibreOffice could not open " + Quoted(path));
+  impl->document = component;
+  if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
+    try {
+      Guarded([&] { Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true); });
+    } catch (const HostError&) {  // it is not ours to keep either way
+    }
+    throw HostError(Quoted(path) + " is no spreadsheet");
+  }
+  HoldForTest("opened");
+  return std::make_unique<OfficeWorkbook>(std::move(impl));
 }
 
 }  // namespace
 
-std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path) {
-  return Load(impl_->desktop, FileUrl(path), path);
+std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path, Access access) {
+  return Load(impl_->desktop, FileUrl(path), path, access == Access::kReadOnly);
 }
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
-  return Load(impl_->desktop, "private:factory/scalc", path);
+  return Load(impl_->desktop, "private:factory/scalc", path, false);
 }
 
 }  // namespace tavrix

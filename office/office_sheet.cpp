@@ -1,15 +1,22 @@
+#include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <vector>
 
 #include "tavrix/numeric/number_text.h"
+#include "tavrix/sheet/layout.h"
 #include "office_cells.h"
 #include "uno.h"
 
@@ -84,8 +91,10 @@ CellContent ContentOf(const css::uno::Any& value) {
 
 struct OfficeSheet::Impl::State {
   bool loaded = false;
-  int rows = 0;
+  int rows = 0;  // of the block read
   int cols = 0;
+  int usedRows = 0;  // of the used area
+  int usedCols = 0;
   std::vector<CellContent> block;              // the used area, row by row
   std::map<Position, CellContent> written;     // the program's writes since the block read
   std::map<Position, CellContent> contents;    // pending contents
@@ -104,26 +113,59 @@ Reference<css::table::XCellRange> Range(const OfficeSheet::Impl& impl, int top, 
   return SheetRange(impl.sheet, top, left, bottom, right);
 }
 
+// The cells of the range whose formula gives an error value ("#N/A",
+// "#VALUE!", ...): what they show, which is what a reader of the sheet sees.
+void ReadErrorCells(OfficeSheet::Impl& impl, const Reference<css::table::XCellRange>& range,
+                    const std::function<void(int row, int col, CellContent)>& put) {
+  const Reference<css::sheet::XSheetCellRanges> errors =
+      Reference<css::sheet::XCellRangesQuery>(range, UNO_QUERY_THROW)
+          ->queryFormulaCells(css::sheet::FormulaResult::ERROR);
+  for (const auto& address : errors->getRangeAddresses()) {
+    for (sal_Int32 r = address.StartRow; r <= address.EndRow; ++r) {
+      for (sal_Int32 c = address.StartColumn; c <= address.EndColumn; ++c) {
+        const Reference<css::text::XText> cell(impl.sheet->getCellByPosition(c, r), UNO_QUERY_THROW);
+        put(r + 1, c + 1, CellContent::Text(ToStd(cell->getString())));
+      }
+    }
+  }
+}
+
+// Reads the used area in one block, but no further than a data sheet can
+// use (the rows of the most points there may be, the columns to H): a
+// worksheet holding more is never read whole.
 void LoadBlock(OfficeSheet::Impl& impl) {
   auto& s = *impl.state;
   const Reference<css::sheet::XSheetCellCursor> cursor = impl.sheet->createCursor();
   const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
   used->gotoEndOfUsedArea(false);
   const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-  s.rows = end.EndRow + 1;
-  s.cols = end.EndColumn + 1;
-  const Reference<css::sheet::XCellRangeData> data(Range(impl, 1, 1, s.rows, s.cols), UNO_QUERY_THROW);
-  const auto array = data->getDataArray();
+  s.usedRows = end.EndRow + 1;
+  s.usedCols = end.EndColumn + 1;
+  s.rows = std::min(s.usedRows, layout::kLastUsableRow);
+  s.cols = std::min(s.usedCols, layout::kColH);
+  const auto range = Range(impl, 1, 1, s.rows, s.cols);
+  const auto array = Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
   s.block.assign(static_cast<std::size_t>(s.rows) * static_cast<std::size_t>(s.cols), CellContent());
+  const auto put = [&](int row, int col, CellContent content) {
+    s.block[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(s.cols) +
+            static_cast<std::size_t>(col - 1)] = std::move(content);
+  };
   for (sal_Int32 r = 0; r < array.getLength() && r < s.rows; ++r) {
     const auto& row = array[r];
-    for (sal_Int32 c = 0; c < row.getLength() && c < s.cols; ++c) {
-      s.block[static_cast<std::size_t>(r) * static_cast<std::size_t>(s.cols) + static_cast<std::size_t>(c)] =
-          ContentOf(row[c]);
-    }
+    for (sal_Int32 c = 0; c < row.getLength() && c < s.cols; ++c) put(r + 1, c + 1, ContentOf(row[c]));
   }
+  ReadErrorCells(impl, range, put);
   s.written.clear();
   s.loaded = true;
+}
+
+// One cell outside the block read, as the block would hold it.
+CellContent ReadOneCell(OfficeSheet::Impl& impl, int row, int col) {
+  const auto range = Range(impl, row, col, row, col);
+  const auto array = Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
+  CellContent content = ContentOf(array[0][0]);
+  ReadErrorCells(impl, range, [&](int, int, CellContent error) { content = std::move(error); });
+  return content;
 }
 
 void FlushContents(OfficeSheet::Impl& impl) {
@@ -202,11 +244,15 @@ std::string OfficeSheet::CellText(int row, int col) {
   }
   const auto written = s.written.find({row, col});
   const CellContent* content = nullptr;
+  CellContent outside;
   if (written != s.written.end()) {
     content = &written->second;
   } else if (row <= s.rows && col <= s.cols) {
     content = &s.block[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(s.cols) +
                        static_cast<std::size_t>(col - 1)];
+  } else if (row <= s.usedRows && col <= s.usedCols) {
+    outside = Guarded([&] { return ReadOneCell(*impl_, row, col); });
+    content = &outside;
   }
   if (content == nullptr || content->IsEmpty()) return "";
   return content->IsNumber() ? GeneralText(content->number(), impl_->decimalComma) : content->text();

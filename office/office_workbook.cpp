@@ -5,13 +5,12 @@
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 #include "office_app.h"
+#include "tavrix/sheet/file_replace.h"
 #include "uno.h"
 
 namespace tavrix {
@@ -81,27 +80,28 @@ OfficeSheet& OfficeWorkbook::Sheet(const std::string& name) {
 }
 
 void OfficeWorkbook::Save() {
-  for (const auto& sheet : impl_->sheets) sheet->Flush();
-  const fs::path target = fs::absolute(impl_->path);
-  const fs::path temporary = target.parent_path() / ("." + target.stem().string() + ".tavrix-" +
-                                                     std::to_string(::getpid()) + target.extension().string());
-  try {
-    Guarded([&] {
-      const Reference<css::frame::XStorable> storable(impl_->document, UNO_QUERY_THROW);
-      storable->storeToURL(FileUrl(temporary.string()),
-                           Properties({{"FilterName", css::uno::Any(ToOUString(FilterFor(target.string())))},
-                                       {"Overwrite", css::uno::Any(true)}}));
+  if (impl_->readOnly) throw HostError("'" + impl_->path + "' was opened read-only");
+  const std::string filter = FilterFor(impl_->path);
+  const auto whileSaving = [&](const auto& step) {
+    try {
+      step();
+    } catch (const HostError& e) {
+      throw HostError(e.what() + std::string(" while saving '") + impl_->path + "'");
+    }
+  };
+  whileSaving([&] {
+    for (const auto& sheet : impl_->sheets) sheet->Flush();
+  });
+  ReplaceFile(impl_->path, [&](const std::string& temporary) {
+    whileSaving([&] {
+      Guarded([&] {
+        const Reference<css::frame::XStorable> storable(impl_->document, UNO_QUERY_THROW);
+        storable->storeToURL(FileUrl(temporary),
+                             Properties({{"FilterName", css::uno::Any(ToOUString(filter))},
+                                         {"Overwrite", css::uno::Any(true)}}));
+      });
     });
-    fs::rename(temporary, target);
-  } catch (const fs::filesystem_error& e) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw HostError(std::string("could not replace ") + target.string() + ": " + e.what());
-  } catch (...) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw;
-  }
+  });
 }
 
 }  // namespace tavrix

@@ -5,6 +5,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -35,13 +36,20 @@ css::uno::Sequence<css::beans::PropertyValue> Properties(
     std::initializer_list<std::pair<const char*, css::uno::Any>> properties);
 
 // The office call in progress, for the watchdog of a private office: when
-// the outermost one started (steady clock, nanoseconds; 0 when none).
+// the outermost one started (steady clock, nanoseconds; 0 when none), and
+// whether the watchdog ended an office that stopped answering.
 struct CallClock {
   static std::atomic<long long> started;
+  static std::atomic<bool> officeEnded;
   static thread_local int depth;
   CallClock();
   ~CallClock();
 };
+
+// What a failed office call means to the user, in the user's words: the
+// office ended, stopped answering, or refused. The office's own text (source
+// files, bridges) is no message for a user; TAVRIX_DEBUG_OFFICE adds it.
+HostError OfficeFailure(const css::uno::Exception& e, bool officeGone);
 
 // Runs f; an exception of the office becomes a HostError.
 template <typename F>
@@ -49,8 +57,10 @@ auto Guarded(F f) -> decltype(f()) {
   const CallClock clock;
   try {
     return f();
+  } catch (const css::lang::DisposedException& e) {
+    throw OfficeFailure(e, true);
   } catch (const css::uno::Exception& e) {
-    throw HostError("LibreOffice: " + ToStd(e.Message));
+    throw OfficeFailure(e, false);
   }
 }
 
@@ -73,6 +83,7 @@ struct OfficeSheet::Impl {
 struct OfficeWorkbook::Impl {
   uno::Reference<uno::css::lang::XComponent> document;
   std::string path;
+  bool readOnly = false;
   std::vector<std::unique_ptr<OfficeSheet>> sheets;
 };
 

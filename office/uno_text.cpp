@@ -2,6 +2,7 @@
 #include <rtl/string.hxx>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 #include "uno.h"
@@ -9,16 +10,30 @@
 namespace tavrix::uno {
 
 std::atomic<long long> CallClock::started{0};
+std::atomic<bool> CallClock::officeEnded{false};
 thread_local int CallClock::depth = 0;
 
 CallClock::CallClock() {
   if (depth++ == 0) {
+    officeEnded = false;
     started = std::chrono::steady_clock::now().time_since_epoch().count();
   }
 }
 
 CallClock::~CallClock() {
   if (--depth == 0) started = 0;
+}
+
+HostError OfficeFailure(const css::uno::Exception& e, bool officeGone) {
+  const std::string text = ToStd(e.Message);
+  // A call that the office's end cut off fails in the bridge that carried it.
+  officeGone = officeGone || text.find("bridge") != std::string::npos;
+  std::string message = CallClock::officeEnded.load()
+                            ? "LibreOffice stopped answering and was ended"
+                            : (officeGone ? "LibreOffice ended unexpectedly"
+                                          : "LibreOffice could not carry out the request");
+  if (std::getenv("TAVRIX_DEBUG_OFFICE") != nullptr) message += " [" + text + "]";
+  return HostError(message);
 }
 
 OUString ToOUString(const std::string& text) {

@@ -15,8 +15,8 @@ bool Undefined(double x) {
   return x > static_cast<double>(kUndefinedFrom);
 }
 
-CellContent MaskedOrUnknown(double x, bool decComma) {
-  if (x < kUndefinedFrom) return CellValue(FormatMasked(kMask, x), decComma);
+CellContent MaskedOrUnknown(double x) {
+  if (x < kUndefinedFrom) return CellValue(FormatMasked(kMask, x));
   return CellContent::Text("?");
 }
 
@@ -35,17 +35,22 @@ double CalculatedPk(const Problem& problem, const RBPar& par, int k) {
 double FitError(const Problem& problem, const RBPar& par, int col, SheetHost& sheet) {
   double S = 0;
   double W = 0;
+  if (col == kFitErrorOptimized && problem.NPoints > 0) {
+    sheet.SetNumberFormat({layout::PointRow(1), layout::kColF, layout::PointRow(problem.NPoints),
+                           layout::kColG},
+                          NumberFormatOf(kMask));
+  }
   for (int k = 1; k <= problem.NPoints; ++k) {
     const double calc = CalculatedPk(problem, par, k);
     const bool defined = calc < kUndefinedFrom;
     const int row = layout::PointRow(k);
     if (col == kFitErrorOptimized)
-      sheet.SetCell(row, layout::kColF, MaskedOrUnknown(calc, problem.DecComma));
+      sheet.SetCell(row, layout::kColF, MaskedOrUnknown(calc));
     if (defined) {
       const double d = calc - problem.PtPK[static_cast<std::size_t>(k)];
       const double w = problem.PtW[static_cast<std::size_t>(k)];
       if (col == kFitErrorOptimized) {
-        sheet.SetCell(row, layout::kColG, CellValue(FormatMasked(kMask, d), problem.DecComma));
+        sheet.SetCell(row, layout::kColG, CellValue(FormatMasked(kMask, d)));
       }
       if (w > 0) {
         S = S + (w * d) * (w * d);
@@ -58,7 +63,7 @@ double FitError(const Problem& problem, const RBPar& par, int col, SheetHost& sh
 
   const double result = W != 0 ? std::sqrt(S / W) : kMissing;
   if (col != kFitErrorNoOutput) {
-    sheet.SetCell(layout::kErrorRow, col, MaskedOrUnknown(result, problem.DecComma));
+    sheet.SetCell(layout::kErrorRow, col, MaskedOrUnknown(result));
   }
   return result;
 }

@@ -79,6 +79,7 @@ void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string
   const ReadOutcome outcome = ReadSheet(problem, sheet, view);
   problem.ErrCode = outcome.code;
   problem.ErrText = ErrorMessage(outcome.code);
+  problem.ErrDetail = outcome.detail;
   if (problem.ErrCode != kNoError) {
     ReportError(problem, outcome, view);
     return;

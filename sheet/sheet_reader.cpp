@@ -16,16 +16,17 @@ namespace {
 using namespace layout;
 
 constexpr int kMaxCoefficient = 32000;
-constexpr int kMaxPoints = 32767;  // points are counted in 16 bits
 constexpr float kMaxCelsius = 1000.0f;
 constexpr float kMaxPressure = 5000.0f;
 constexpr float kMaxDensity = 2.0f;
 constexpr float kAbsoluteZeroCelsius = -273.15f;
 constexpr float kMissingSingle = static_cast<float>(kMissing);
 
-// Stops the reader with an error code at the cursor.
+// Stops the reader with an error code at the cursor, and what the code
+// alone does not say.
 struct Stop {
   int code;
+  std::string detail = "";
 };
 
 class Reader {
@@ -161,7 +162,7 @@ class Reader {
       Keyword(kRowKeywords[index]);
 
       NextCell();
-      Store(p_.RefPar, index, ReadParam(index));
+      Store(p_.RefPar, index, ReadParam(index, false));
       sheet_.SetNumberFormat(CellRange::Row(row_, kColB, kColG), kFormats[index]);
 
       ++col_;  // C is free: skipped unread
@@ -169,23 +170,32 @@ class Reader {
 
       NextCell();
       if (s_.empty()) s_ = sheet_.CellText(row_, kColB);
-      Store(p_.IniPar, index, ReadParam(index));
+      Store(p_.IniPar, index, ReadParam(index, false));
 
       NextCell();
-      Store(p_.OptPar, index, s_.empty() ? kMissing : ReadParam(index));
+      Store(p_.OptPar, index, s_.empty() ? kMissing : ReadParam(index, true));
     }
   }
 
   // Takes the parameter cell under the cursor: its value as read, while the
   // cell is rewritten through the row's mask ("?" when empty or unknown).
-  double ReadParam(int index) {
-    if (s_.empty()) s_ = "?";
-    double x = kMissing;
-    if (s_ != "?") {
-      x = Value();
-      s_ = FormatMasked(p_.ParFmt[static_cast<std::size_t>(index)], x);
+  // The mask itself is the program's mark of a value too large for it: no
+  // value, and in the opt. column no result at all. A value too large for
+  // the mask is kept as it was read, so that the cell always reads back.
+  double ReadParam(int index, bool optimized) {
+    const std::string& mask = p_.ParFmt[static_cast<std::size_t>(index)];
+    if (s_ == mask && optimized) {
+      sheet_.SetCell(row_, col_, CellContent::Text(""));
+      return kMissing;
     }
-    sheet_.SetCell(row_, col_, CellValue(s_, p_.DecComma));
+    if (s_.empty() || s_ == mask) s_ = "?";
+    if (s_ == "?") {
+      sheet_.SetCell(row_, col_, CellContent::Text(s_));
+      return kMissing;
+    }
+    const double x = Value();
+    const std::string shown = FormatMasked(mask, x);
+    sheet_.SetCell(row_, col_, shown != mask ? CellValue(shown) : CellContent::Number(x));
     return x;
   }
 
@@ -232,7 +242,7 @@ class Reader {
     for (;;) {
       NextRow();
       if (s_.empty()) return;
-      if (p_.NPoints == kMaxPoints) throw Stop{kUnexpectedError};
+      if (p_.NPoints == kMaxPoints) throw Stop{kUnexpectedError, kTooManyPoints};
       ++p_.NPoints;
       for (auto* column : {&p_.PtT, &p_.PtP, &p_.PtD, &p_.PtW, &p_.PtPK}) column->push_back(0.0f);
       ReadPoint(static_cast<std::size_t>(p_.NPoints));
@@ -317,11 +327,13 @@ ReadOutcome ReadSheet(Problem& problem, SheetHost& sheet, View& view) {
   Reader reader(problem, sheet, view);
   try {
     reader.Read();
-    return {kNoError, reader.row(), reader.col()};
+    return {kNoError, reader.row(), reader.col(), ""};
   } catch (const Stop& stop) {
-    return {stop.code, reader.row(), reader.col()};
+    return {stop.code, reader.row(), reader.col(), stop.detail};
+  } catch (const HostError& e) {  // the spreadsheet failed: say how
+    return {kUnexpectedError, reader.row(), reader.col(), e.what()};
   } catch (...) {
-    return {kUnexpectedError, reader.row(), reader.col()};
+    return {kUnexpectedError, reader.row(), reader.col(), ""};
   }
 }
 

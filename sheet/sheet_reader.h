@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/sheet_host.h"
 #include "tavrix/sheet/view.h"
@@ -11,6 +13,7 @@ struct ReadOutcome {
   int code;
   int row;
   int col;
+  std::string detail;  // what the code alone does not say, or ""
 };
 
 // Reads the head and the point table into the problem (everything of the

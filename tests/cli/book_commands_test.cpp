@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -114,6 +115,126 @@ TEST_F(BookCommands, FitRefusesToHoldAParameterWithoutValue) {
 
   request.fit = std::vector<std::string>{"pK298", "C"};
   EXPECT_EQ(Call(RunFit, request).code, kExitBadInput);
+
+  // After a fit of both, A shows a value but its initial value is still "?".
+  request.fit = std::vector<std::string>{"pK298", "A"};
+  ASSERT_EQ(Call(RunFit, request).code, kExitOk);
+  const std::string fitted = Read(request.books.books[0]);
+  request.fit = std::vector<std::string>{"pK298"};
+  const Outcome hold = Call(RunFit, request);
+  EXPECT_EQ(hold.code, kExitBadInput);
+  EXPECT_EQ(hold.err, "A(zz/a) has no initial value and cannot be held fixed; add A to --fit\n");
+  EXPECT_EQ(Read(request.books.books[0]), fitted);
+}
+
+// What the program writes reads back: overflow marks are no result, a fit
+// too large for its cells is no solution, a typed value too large for its
+// mask stays as typed.
+TEST_F(BookCommands, ValuesTooLargeForTheirCellsNeverSpoilTheSheet) {
+  SheetContents contents = Fittable();
+  contents.reference[2] = "1e10";
+  const char* marks[3] = {"####.###", "####.###", "#####.##"};  // as an older version wrote them
+  for (int i = 0; i < 3; ++i) contents.optimized[i] = marks[i];
+  contents.points[0].pK = "1e10";
+  const std::string path = Sheet("big.csv", contents);
+  const Outcome check = Call(RunCheck, CheckRequest{Of(path), true});
+  ASSERT_EQ(check.code, kExitOk) << check.err;
+  const std::string checked = Read(path);
+  EXPECT_NE(checked.find("B(zz/a):,1e+10,,,1e+10,"), std::string::npos) << checked;
+
+  FitRequest request{Of(path)};
+  request.fit = std::vector<std::string>{"pK298", "A"};
+  const Outcome fit = Call(RunFit, request);
+  EXPECT_EQ(fit.code, kExitNoSolution);
+  EXPECT_EQ(fit.err.substr(0, 38), "Could not find solution: the fit gives");
+  EXPECT_EQ(Read(path), checked);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).code, kExitOk);
+}
+
+TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
+  SheetContents contents = Fittable();
+  contents.points.push_back({"25", "0.001", "", "1", "1"});
+  contents.points.push_back({"300", "1", "", "1", "0.3"});
+  contents.points.push_back({"705.9", "1000", "", "1", "0.2"});  // one fluid, not steam
+  const std::string path = Sheet("steam.csv", contents);
+  FitRequest request{Of(path)};
+  request.fit = std::vector<std::string>{"pK298", "A"};
+  request.dryRun = true;
+  const Outcome fit = Call(RunFit, request);
+  EXPECT_EQ(fit.code, kExitOk);
+  EXPECT_EQ(fit.err,
+            "row 18: 25 \u00B0C at 0.001 bar is steam (saturation pressure 0.0317 bar); use 0 for "
+            "saturation\n"
+            "row 19: 300 \u00B0C at 1 bar is steam (saturation pressure 85.8 bar); use 0 for "
+            "saturation\n");
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).err, fit.err);
+}
+
+TEST_F(BookCommands, MessagesSayWhatIsWrongAndWhatToDo) {
+  SheetContents contents = Fittable();
+  contents.points.assign(32768, {"25", "1", "", "1", "1"});
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(Sheet("many.csv", contents))}).err,
+            "Unexpected error (row=32782, col=1): a data sheet holds at most 32 767 points\n");
+
+  contents.points.clear();
+  FitRequest none{Of(Sheet("none.csv", contents))};
+  EXPECT_EQ(Call(RunFit, none).err,
+            "nothing to fit: the sheet has no experimental points (from row 15 on)\n");
+  contents.points = {{"25", "1", "", "1", "1"}};
+  FitRequest one{Of(Sheet("one.csv", contents))};
+  EXPECT_EQ(Call(RunFit, one).err,
+            "cannot fit 2 parameters to 1 point; choose at most 1 with --fit (e.g. --fit pK298)\n");
+
+  const std::string shown = Sheet("shown.csv");
+  FitRequest fit{Of(shown)};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  ASSERT_EQ(Call(RunFit, fit).code, kExitOk);
+  for (const std::string& target : {(dir_ / "missing" / "data.txt").string(), dir_.string()}) {
+    const Outcome exported = Call(RunExport, ExportRequest{Of(shown), target});
+    EXPECT_EQ(exported.code, kExitBadInput);
+    EXPECT_EQ(exported.err.substr(0, 16 + target.size()), "cannot write '" + target + "':");
+  }
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of((dir_ / "gone.csv").string())}).err,
+            "'" + (dir_ / "gone.csv").string() + "' does not exist\n");
+}
+
+// Under a decimal comma the results are numbers, so the sheet shows them
+// with commas and the table, the export and the plot take them.
+class DecimalCommaCommands : public BookCommands {
+ protected:
+  void SetUp() override {
+    BookCommands::SetUp();
+    saved_ = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs the de_DE.UTF-8 locale";
+  }
+  void TearDown() override {
+    std::setlocale(LC_NUMERIC, saved_.c_str());
+    BookCommands::TearDown();
+  }
+  std::string saved_;
+};
+
+TEST_F(DecimalCommaCommands, FitTableExportAndPlotWork) {
+  const std::string path = Sheet("comma.csv");
+  FitRequest fit{Of(path)};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  const Outcome fitted = Call(RunFit, fit);
+  ASSERT_EQ(fitted.code, kExitOk) << fitted.err;
+  EXPECT_NE(fitted.out.find("fit error (F12): 0,"), std::string::npos) << fitted.out;
+  EXPECT_EQ(Read(path).find("\"  "), std::string::npos);  // no padded number text
+
+  const Outcome table = Call(RunSheetTable, SheetTableRequest{Of(path)});
+  ASSERT_EQ(table.code, kExitOk) << table.err;
+  EXPECT_NE(table.out.find("25,00"), std::string::npos) << table.out;
+  const std::string target = (dir_ / "data.txt").string();
+  ASSERT_EQ(Call(RunExport, ExportRequest{Of(path), target}).code, kExitOk);
+  EXPECT_NE(Read(target).find(" pK(298): "), std::string::npos);
+#ifdef TAVRIX_WITH_PLOT
+  const std::string picture = (dir_ / "fit.svg").string();
+  const Outcome plot = Call(RunPlot, PlotRequest{Of(path), picture});
+  EXPECT_EQ(plot.code, kExitOk) << plot.err;
+  EXPECT_TRUE(fs::exists(picture));
+#endif
 }
 
 TEST_F(BookCommands, NoSolutionLeavesTheFileAlone) {
@@ -125,7 +246,7 @@ TEST_F(BookCommands, NoSolutionLeavesTheFileAlone) {
   request.fit = std::vector<std::string>{"pK298", "A"};
   const Outcome fit = Call(RunFit, request);
   EXPECT_EQ(fit.code, kExitNoSolution);
-  EXPECT_EQ(fit.err, "Could not find solution\n");
+  EXPECT_EQ(fit.err, "Could not find solution: the points do not determine pK(298) and A(zz/a)\n");
   EXPECT_EQ(Read(path), before);
 }
 

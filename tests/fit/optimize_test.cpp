@@ -36,7 +36,7 @@ struct Fit {
   bool Run(std::array<bool, 3> boxes, bool limits) {
     view.fit = boxes;
     view.limits = limits;
-    return Optimize(problem, grid, view);
+    return static_cast<bool>(Optimize(problem, grid, view));
   }
   double Residual(int k) const {  // calculated minus experimental pK of point k
     const auto& b = problem.PtBasis[static_cast<std::size_t>(k)];
@@ -148,6 +148,58 @@ TEST(Optimize, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
   EXPECT_NEAR(both.Residual(13), 0, 1e-5);
   EXPECT_NEAR(both.Residual(14), 0, 1e-5);
   EXPECT_EQ(both.view.messages.size(), 1u);  // only the point count
+}
+
+TEST(Optimize, ARepeatedLimitIsPassedOverAndTheSearchGoesOn) {
+  // The first limit measured twice: the pair of the two is singular.
+  SheetContents repeated = TwoLimits(true, true);
+  repeated.points.insert(repeated.points.end() - 1, repeated.points[12]);
+  Fit twice(repeated);
+  twice.view.fit = {true, true, false};
+  twice.view.limits = true;
+  const OptimizeResult result = Optimize(twice.problem, twice.grid, twice.view);
+  ASSERT_TRUE(result) << result.reason;
+  Fit once(TwoLimits(true, true));
+  ASSERT_TRUE(once.Run({true, true, false}, true));
+  EXPECT_EQ(twice.problem.OptPar.pK298, once.problem.OptPar.pK298);
+  EXPECT_EQ(twice.problem.OptPar.A, once.problem.OptPar.A);
+}
+
+TEST(Optimize, PointsThatDoNotDetermineTheParametersFindNoSolution) {
+  const RBPar truth{1.0, 1.0f, -100.0f};
+  const struct {
+    std::vector<std::pair<float, float>> conditions;  // t, P
+    const char* reason;
+  } cases[] = {
+      {{{25, 1}, {25, 1}, {25, 1}}, "the points do not determine A(zz/a) and B(zz/a)"},
+      // At one temperature Q/T is Q over a constant: A and B go together.
+      {{{25, 1}, {25, 1000}, {25, 3000}}, "the points do not determine B(zz/a)"},
+  };
+  for (const auto& c : cases) {
+    SheetContents contents = SpecWithReference(truth);
+    double shift = 0;
+    for (const auto& [t, P] : c.conditions) contents.points.push_back(PointOf(truth, t, P, "1", shift += 0.1));
+    Fit fit(contents);
+    fit.view.fit = {true, true, true};
+    const OptimizeResult result = Optimize(fit.problem, fit.grid, fit.view);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.reason, c.reason);
+    EXPECT_EQ(fit.view.messages.back().text, "Could not find solution");
+    EXPECT_EQ(fit.grid.CellText(9, 6), "");
+  }
+}
+
+TEST(Optimize, ParametersTooLargeForTheirCellsFindNoSolution) {
+  SheetContents contents = SpecWithReference({0, 0, 0});
+  contents.points = {{"25", "1", "", "1", "1e10"}, {"50", "1", "", "1", "2"}};
+  Fit fit(contents);
+  fit.view.fit = {true, false, false};
+  const OptimizeResult result = Optimize(fit.problem, fit.grid, fit.view);
+  EXPECT_FALSE(result);
+  const std::string start = "the fit gives pK(298) = ", end = ", too large for its cell (####.###)";
+  EXPECT_EQ(result.reason.substr(0, start.size()), start) << result.reason;
+  EXPECT_EQ(result.reason.substr(result.reason.size() - end.size()), end) << result.reason;
+  EXPECT_EQ(fit.grid.CellText(15, 6), "");  // nothing written back
 }
 
 TEST(Optimize, NoAdmissibleSetOfLimitsFindsNoSolution) {

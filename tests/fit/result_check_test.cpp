@@ -37,6 +37,16 @@ TEST(ResultIsShown, AfterAFitUsesTheValuesAsShown) {
   EXPECT_EQ(f.problem.OptPar.pK298, 3.4570000171661377);  // 3.457 in single precision
 }
 
+TEST(ResultIsShown, AFitWhoseSingleValueRoundsOtherwiseIsShownAsWritten) {
+  // 1.2344999999990 shows as 1.234; in single precision it is 1.2345000505.
+  Fitted f;
+  f.problem.OptPar.pK298 = 1.234499999999;
+  WriteFitResult(f.problem, FitMat(), f.grid, f.view);
+  ASSERT_EQ(f.grid.CellText(9, 6), "1.234");
+  EXPECT_TRUE(ResultIsShown(f.problem, f.grid, f.view));
+  EXPECT_EQ(f.problem.OptPar.pK298, 1.2339999675750732);  // 1.234 in single precision
+}
+
 TEST(ResultIsShown, OtherValuesInTheOptimizedCellsFailTheCheck) {
   Fitted f;
   Type(f.grid, 10, 6, "0.5");

@@ -42,9 +42,9 @@ TEST(WriteFitResult, UncertaintyFromTheCoverageFactor) {
   // dof = 1, S = 0.1, NWeighted = 4: u = 12.704 * 2 * 0.1 * sqrt(0.01).
   MemoryGrid grid;
   WriteFitResult(FourPoints(), Diagonal(0.01, 0.01, 0.01), grid, Boxes(true, true, true));
-  EXPECT_EQ(grid.At(9, 7).content, CellContent::Text("0.254"));
-  EXPECT_EQ(grid.At(10, 7).content, CellContent::Text("0.254"));
-  EXPECT_EQ(grid.At(11, 7).content, CellContent::Text("0.25"));  // B's mask has two decimals
+  EXPECT_EQ(grid.At(9, 7).content, CellContent::Number(0.254));
+  EXPECT_EQ(grid.At(10, 7).content, CellContent::Number(0.254));
+  EXPECT_EQ(grid.At(11, 7).content, CellContent::Number(0.25));  // B's mask has two decimals
   EXPECT_EQ(grid.At(9, 6).content, CellContent::Number(1));
   EXPECT_EQ(grid.At(10, 6).content, CellContent::Number(2.5));
   EXPECT_EQ(grid.At(11, 6).content, CellContent::Number(-100));

@@ -1,10 +1,15 @@
 // The sheet pass, the fit and everything after it on sheets made by
-// editing a valid data sheet at random. Nothing may crash or hang, and a
-// sheet the pass rejects always ends in one of the program's own messages.
+// editing a valid data sheet at random. Nothing may crash or hang, a sheet
+// the pass rejects always ends in one of the program's own messages, and
+// a sheet the program wrote reads back: a second pass never stops at a
+// cell the program wrote, and a fit it wrote stays shown.
+#include <clocale>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "support/data_sheet.h"
+#include "support/recording_sheet.h"
 #include "tavrix/fit/fit_result.h"
 #include "tavrix/fit/optimize.h"
 #include "tavrix/sheet/sheet_pass.h"
@@ -47,17 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      {"100", "0", "", "<", "0.8"},
                      {"300", "500", "", "2", "0.5"},
                      {"200", "", "0.9", "0", "0.7"}};
-  MemoryGrid grid = testing_support::BuildSheet(contents, input.Byte() % 2 == 1);
+  // The decimal separator of the sheet and of the process go together.
+  const bool comma = input.Byte() % 2 == 1 && std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  if (!comma) std::setlocale(LC_NUMERIC, "C");
+  MemoryGrid grid = testing_support::BuildSheet(contents, comma);
   for (int edits = input.Byte() % 16; edits > 0 && !input.Empty(); --edits) {
     const int row = 1 + input.Byte() % 22;
     const int col = 1 + input.Byte() % 9;
     testing_support::Type(grid, row, col, input.Text());
   }
 
+  testing_support::RecordingSheet sheet(grid);
   Problem problem;
   problem.NoLimits = input.Byte() % 2 == 1;
   HeadlessView view;
-  SheetPass(problem, grid, view, "fuzz.xls", "Sheet1");
+  SheetPass(problem, sheet, view, "fuzz.xls", "Sheet1");
   if (problem.ErrCode != kNoError) {
     if (problem.ErrCode < 1 || problem.ErrCode > kNoDensity) __builtin_trap();
     const std::string& shown = view.messages.back().text;
@@ -70,14 +79,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   view.limits = (boxes >> 3) & 1;
   UpdateOptimizeButton(problem, view);
   if (!view.optimizeEnabled) return 0;
-  if (!Optimize(problem, grid, view)) {
+  if (!Optimize(problem, sheet, view)) {
     if (view.messages.back().text != "Could not find solution") __builtin_trap();
     return 0;
   }
   ShowParams(problem, grid, view);
-  if (ResultIsShown(problem, grid, view)) {
-    (void)BuildPkTable(problem, grid);
-    (void)ExportRecord(problem, grid);
+  if (!ResultIsShown(problem, grid, view)) __builtin_trap();
+  (void)BuildPkTable(problem, grid);
+  (void)ExportRecord(problem, grid);
+
+  Problem again;
+  again.NoLimits = problem.NoLimits;
+  HeadlessView seen;
+  SheetPass(again, grid, seen, "fuzz.xls", "Sheet1");
+  if (again.ErrCode != kNoError) {
+    int row = 0, col = 0;
+    const std::string& text = seen.messages.back().text;
+    std::sscanf(text.c_str() + text.rfind("(row="), "(row=%d, col=%d)", &row, &col);
+    if (sheet.Wrote(row, col)) __builtin_trap();
+  } else if (!ResultIsShown(again, grid, seen)) {
+    __builtin_trap();
   }
   return 0;
 }

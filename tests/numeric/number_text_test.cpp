@@ -84,14 +84,18 @@ TEST(TextToNumber, SinglePrecisionRangeIsItsOwn) {
 }
 
 TEST(CellValue, StoresNumbersAsNumbersAndEverythingElseAsText) {
-  EXPECT_EQ(CellValue("   3.142", false), CellContent::Number(3.142));
-  EXPECT_EQ(CellValue("?", false), CellContent::Text("?"));
-  EXPECT_EQ(CellValue("####.###", false), CellContent::Text("####.###"));
-  EXPECT_EQ(CellValue("1,5", true), CellContent::Number(1.5));
-  EXPECT_EQ(CellValue("   3.142", true), CellContent::Text("   3.142"));
+  // The program's own text has '.' whatever the locale, and becomes a number
+  // under a decimal comma too.
+  EXPECT_EQ(CellValue("   3.142"), CellContent::Number(3.142));
+  EXPECT_EQ(CellValue("?"), CellContent::Text("?"));
+  EXPECT_EQ(CellValue("####.###"), CellContent::Text("####.###"));
+  EXPECT_EQ(CellValue("1,5"), CellContent::Text("1,5"));
+  EXPECT_EQ(NumberFormatOf("####.###"), "0.000");
+  EXPECT_EQ(NumberFormatOf("#####.##"), "0.00");
+  EXPECT_EQ(NumberFormatOf("#####"), "0");
   EXPECT_TRUE(CellContent().IsEmpty());
   // A value that rounds to zero keeps its minus in the text, not in the cell.
-  EXPECT_FALSE(std::signbit(CellValue("  -0.000", false).number()));
+  EXPECT_FALSE(std::signbit(CellValue("  -0.000").number()));
   EXPECT_EQ(GeneralText(-0.0, false), "0");
 }
 

@@ -10,21 +10,15 @@
 #include "book.h"
 #include "commands.h"
 #include "support/data_sheet.h"
-#include "support/temp_folder.h"
 #include "tavrix/fit/optimize.h"
 #include "tavrix/office/office_session.h"
 #include "tavrix/sheet/sheet_pass.h"
+#include "office_fixture.h"
 
 namespace tavrix {
-namespace {
 
-using testing_support::BuildSheet;
-using testing_support::SheetContents;
-using testing_support::Type;
+OfficeSession* office = nullptr;
 
-OfficeSession* office = nullptr;  // one for all tests, started by main()
-
-// Copies the contents of a grid into an office sheet.
 void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet) {
   for (int row = 1; row <= grid.RowCount(); ++row) {
     for (int col = 1; col <= grid.ColumnCount(row); ++col) {
@@ -35,20 +29,20 @@ void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet) {
   sheet.Flush();
 }
 
-class Office : public testing_support::TempFolderTest {
- public:
-  std::string MakeWorkbook(const std::string& name, const MemoryGrid& grid) { return Workbook(name, grid); }
+std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
+  const std::string path = PathOf(name);
+  auto workbook = office->Create(path);
+  CopyInto(grid, workbook->Sheet(""));
+  workbook->Save();
+  return path;
+}
 
- protected:
-  // A workbook file holding the grid's contents in its active sheet.
-  std::string Workbook(const std::string& name, const MemoryGrid& grid) {
-    const std::string path = PathOf(name);
-    auto workbook = office->Create(path);
-    CopyInto(grid, workbook->Sheet(""));
-    workbook->Save();
-    return path;
-  }
-};
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::SheetContents;
+using testing_support::Type;
+
 
 TEST_F(Office, CellOperationsRoundTrip) {
   auto workbook = office->Create(PathOf("cells.ods"));

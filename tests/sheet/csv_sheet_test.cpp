@@ -92,10 +92,102 @@ TEST_F(CsvSheet, FailuresAreHostErrorsAndKeepTheOldFile) {
   EXPECT_EQ(Read(path), "keep me\n");
 }
 
-TEST_F(CsvSheet, UnterminatedQuoteRunsToTheEndOfTheFile) {
-  // An open quote runs to the end of the file; the parser takes it as text.
-  const MemoryGrid grid = LoadCsvSheet(Write("\"never closed\n1,2\n"), false);
-  EXPECT_EQ(grid.At(1, 1).content, CellContent::Text("never closed\n1,2\n"));
+// Text that is no CSV stops the read with the line where it goes wrong.
+TEST_F(CsvSheet, TextThatIsNoCsvNamesItsLine) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"a\r\nb,\"open\n1,2\n", "bad.csv: line 2: unterminated quoted field"},
+      // A later quote closes the field, with text after it: the same slip.
+      {"a\nb\n25,1,,1,5,,,\"comment\n30,1,,1,5,,,\"other\"\n",
+       "bad.csv: line 3: unterminated quoted field"},
+      {"a\nsay \"hi\"\n", "bad.csv: line 2: a quote inside a field that does not begin with one "
+                          "(quote the whole field)"},
+  };
+  for (const auto& c : cases) {
+    try {
+      LoadCsvSheet(Write(c.text, "bad.csv"), false);
+      ADD_FAILURE() << "read: " << c.text;
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}
+
+// Saving after the program changed one cell rewrites that field only.
+TEST_F(CsvSheet, CellsTheProgramDidNotChangeKeepTheirText) {
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "Title,,,,,,,\r\n"
+      " 1.630 ,1e10,\"2.5\",x\r\n"
+      "\r\n"
+      "7,8\r\n"
+      "last line without an end";
+  const std::string path = Write(text);
+  tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+  EXPECT_EQ(sheet.Text(), text);
+  sheet.SetCell(2, 1, CellContent::Number(1.63));  // the value it holds: the text stays
+  sheet.SetCell(4, 2, CellContent::Number(0.25));
+  sheet.SetCell(6, 2, CellContent::Text("new"));
+  SaveCsvSheet(sheet, path);
+  EXPECT_EQ(Read(path),
+            "\xEF\xBB\xBF"
+            "Title,,,,,,,\r\n"
+            " 1.630 ,1e10,\"2.5\",x\r\n"
+            "\r\n"
+            "7,0.25\r\n"
+            "last line without an end\r\n"
+            ",new\r\n");
+}
+
+// Reading stops at the row that ends the point table (or at the last row a
+// data sheet can use); what follows is never read but is saved unchanged.
+TEST_F(CsvSheet, RowsBelowThePointTableAreKeptUnread) {
+  std::string head;
+  for (int row = 1; row <= 14; ++row) head += "h" + std::to_string(row) + "\n";
+  const std::string below = ",,,,,,,note\n\"never \"\"parsed\nleft open";
+  const std::string path = Write(head + "25,1\n" + below);
+  tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+  EXPECT_EQ(sheet.RowCount(), 16);
+  sheet.SetCell(15, 6, CellContent::Number(-1.5));
+  SaveCsvSheet(sheet, path);
+  EXPECT_EQ(Read(path), head + "25,1,,,,-1.5\n" + below);
+
+  std::string many = head;
+  for (int k = 0; k < 40000; ++k) many += "25,1,,1,5\n";
+  const std::string big = Write(many, "big.csv");
+  tavrix::CsvSheet full = LoadCsvSheet(big, false);
+  EXPECT_EQ(full.RowCount(), 14 + 32768);
+  SaveCsvSheet(full, big);
+  EXPECT_EQ(Read(big), many);
+}
+
+// A save goes to the file a link points to, keeps its permissions, refuses a
+// file without write permission and leaves no temporary file behind.
+TEST_F(CsvSheet, SavingKeepsTheFileItsLinkAndItsPermissions) {
+  const std::string target = Write("1\n", "target.csv");
+  const std::string link = PathOf("link.csv");
+  fs::create_symlink(target, link);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  tavrix::CsvSheet sheet = LoadCsvSheet(link, false);
+  sheet.SetCell(1, 1, CellContent::Number(2));
+  SaveCsvSheet(sheet, link);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Read(target), "2\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  sheet.SetCell(1, 1, CellContent::Number(3));
+  try {
+    SaveCsvSheet(sheet, link);
+    ADD_FAILURE() << "saved over a read-only file";
+  } catch (const HostError& e) {
+    EXPECT_EQ(std::string(e.what()), "'" + link + "' is read-only");
+  }
+  EXPECT_EQ(Read(target), "2\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ class DecimalCommaSystem : public testing::Test {
   std::string saved_;
 };
 
-TEST_F(DecimalCommaSystem, ParameterTextReadsBackAndLabelsShowAComma) {
+TEST_F(DecimalCommaSystem, ParameterCellsHoldNumbersAndLabelsShowAComma) {
   SheetContents contents;
   contents.reference[0] = "12.345";
   MemoryGrid grid = BuildSheet(contents, true);
@@ -128,9 +128,10 @@ TEST_F(DecimalCommaSystem, ParameterTextReadsBackAndLabelsShowAComma) {
   pass.Run(grid);
   ASSERT_EQ(pass.problem.ErrCode, 0) << pass.view.messages.back().text;
   EXPECT_TRUE(pass.problem.DecComma);
-  // Masked text has a point, which this system does not read as a number:
-  // the cell keeps it as text, and the next pass still reads its value.
-  EXPECT_EQ(grid.At(9, 2).content, CellContent::Text("  12.345"));
+  // The masked text is written as the number it shows, so that the sheet
+  // shows it with a comma and the next pass reads it as a number.
+  EXPECT_EQ(grid.At(9, 2).content, CellContent::Number(12.345));
+  EXPECT_EQ(grid.CellText(9, 2), "12,345");
   EXPECT_EQ(pass.view.labels[0], "  12,345");
   Pass again;
   again.Run(grid);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 namespace tavrix {
 
@@ -30,5 +31,11 @@ void InvertSymmetric(FitMat& fit, int& m);
 
 // a(0, i) = sum over j of a(j, 0) a(i, j), i = 1..m.
 void Solve(FitMat& fit, int m);
+
+// The unknowns (1..m, ascending) that the symmetric positive semi-definite
+// system (1..m, 1..m) does not determine: scaled to a unit diagonal, the
+// system is factorised in order, and an unknown whose pivot is below
+// `tolerance` depends on the ones before it. Empty for a regular system.
+std::vector<int> UndeterminedUnknowns(const FitMat& fit, int m, double tolerance = 1e-12);
 
 }  // namespace tavrix

@@ -23,9 +23,17 @@ std::vector<std::string> BuildPkTable(Problem& problem, SheetHost& sheet);
 // parameters and the reference lines, each line ended by CR LF.
 std::string ExportRecord(const Problem& problem, SheetHost& sheet);
 
-// Appends the record to the file and reports the outcome in a message box;
-// true when the whole record was written.
-bool ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view, const std::string& path);
+// How an export ended: the whole record written, or the system's error
+// number of the first failure.
+struct ExportResult {
+  bool written = false;
+  int error = 0;
+  explicit operator bool() const { return written; }
+};
+
+// Appends the record to the file and reports the outcome in a message box.
+ExportResult ExportToDataTxt(const Problem& problem, SheetHost& sheet, View& view,
+                             const std::string& path);
 
 // The program's home folder, ending in "/": TAVRIX_HOME when set; else the
 // executable's folder when it is writable; else $XDG_DATA_HOME/tavrix

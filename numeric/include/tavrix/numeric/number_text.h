@@ -27,9 +27,16 @@ bool IsNumericText(std::string_view s, bool decComma);
 std::optional<double> TextToDouble(std::string_view s, bool decComma);
 std::optional<float> TextToFloat(std::string_view s, bool decComma);
 
-// What a written cell receives: the number when the text passes
-// IsNumericText, else the text unchanged.
-CellContent CellValue(const std::string& s, bool decComma);
+// What a written cell receives from the program's own formatted text
+// (FormatMasked, always '.' as its point): the number it shows, whatever the
+// decimal separator in force, so that the spreadsheet shows it in the
+// user's notation and formulas can use it; any other text (a mask that
+// did not fit, "?") unchanged.
+CellContent CellValue(const std::string& s);
+
+// The spreadsheet number format that shows a value as the mask does:
+// "0.000" for "####.###", "0.00" for "#####.##", "0" without decimals.
+std::string NumberFormatOf(std::string_view mask);
 
 // Reads the number at the start of s (leading blanks, sign, digits, '.' as
 // the decimal point, exponent) and ignores the rest; 0 when there is none.

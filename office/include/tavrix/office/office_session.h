@@ -40,8 +40,12 @@ class OfficeSession {
   OfficeSession(const OfficeSession&) = delete;
   OfficeSession& operator=(const OfficeSession&) = delete;
 
-  // Opens a workbook file (.ods, .xlsx, .xls, ...) hidden and editable.
-  std::unique_ptr<OfficeWorkbook> Open(const std::string& path);
+  // Opens a workbook file (.ods, .xlsx, .xls, ...) hidden. Read-only, the
+  // office writes nothing beside it (it works in a read-only folder), and
+  // the workbook cannot be saved. Throws HostError, which says when the
+  // file is protected by a password.
+  enum class Access { kEdit, kReadOnly };
+  std::unique_ptr<OfficeWorkbook> Open(const std::string& path, Access access = Access::kEdit);
   // A new, empty workbook that Save stores at `path`.
   std::unique_ptr<OfficeWorkbook> Create(const std::string& path);
 

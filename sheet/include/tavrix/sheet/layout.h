@@ -19,6 +19,10 @@ inline constexpr int kLastSpeciesRow = 7;
 inline constexpr int kFirstParamRow = 9;  // pK(298), then A(zz/a), B(zz/a)
 inline constexpr int kErrorRow = 12;
 inline constexpr int kFirstPointRow = 15;  // point k stands in row 14 + k
+inline constexpr int kMaxPoints = 32767;   // points are counted in 16 bits
+// The last row a data sheet can use: the row after the most points there
+// may be, which must end the point table. Nothing below it is ever read.
+inline constexpr int kLastUsableRow = kFirstPointRow + kMaxPoints;
 
 inline constexpr int PointRow(int k) {
   return kFirstPointRow - 1 + k;

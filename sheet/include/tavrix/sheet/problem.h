@@ -28,6 +28,9 @@ enum SheetErrorCode : int {
 // The message of an error code; "" for 0 and for codes it does not know.
 std::string ErrorMessage(int code);
 
+// What an "Unexpected error" at the row after the last point means.
+inline constexpr char kTooManyPoints[] = "a data sheet holds at most 32 767 points";
+
 // The one problem the program works on: what the data-sheet pass reads
 // from the sheet and derives from it, and what the optimizer reads. The
 // front end creates it and passes it to the engine.
@@ -43,6 +46,7 @@ struct Problem {
   bool DecComma = false;
   int ErrCode = kNoError;
   std::string ErrText;
+  std::string ErrDetail;  // what the code alone does not say, or ""
 
   RBPar RefPar;  // column B
   RBPar IniPar;  // column E

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The tavrix program as a shell user meets it: the README's exit codes, one
+# line on standard error for every mistake, and nothing else on it.
+#   command_line_test.sh TAVRIX EXAMPLES_FOLDER
+set -u
+tavrix=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# expect CODE LINES COMMAND...: the exit code and the number of lines on stderr.
+expect() {
+  local code=$1 lines=$2
+  shift 2
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$? count
+  count=$(wc -l <"$work/err")
+  if [ "$got" -ne "$code" ] || [ "$count" -ne "$lines" ]; then
+    echo "FAILED: $* -> exit $got (not $code), $count lines on stderr (not $lines):"
+    cat "$work/err"
+    failures=$((failures + 1))
+  fi
+}
+
+expect 0 0 "$tavrix" fit --help
+expect 1 1 "$tavrix"
+expect 1 1 "$tavrix" brew
+expect 1 1 "$tavrix" fit
+expect 1 1 "$tavrix" fit --bogus "$examples/nacl.csv"
+expect 1 1 "$tavrix" check "$work/none.csv"
+expect 1 1 "$tavrix" check "$work"
+expect 1 1 "$tavrix" pk 25 1
+for value in nan inf -inf 1e309 x; do
+  expect 1 1 "$tavrix" pk --pk298 "$value" --A 1 --B 1 25 1
+done
+expect 1 1 "$tavrix" pk --pk298 1 --A 1e39 --B 1 25 1
+expect 1 1 "$tavrix" table --pk298 1 --A 1 --B nan
+expect 1 1 "$tavrix" water 25 1 50
+expect 1 1 "$tavrix" water 1e30 1
+expect 1 1 "$tavrix" water 25 1e30
+expect 0 0 "$tavrix" water 500 1
+[ "$(cut -f3 "$work/out")" = "-" ] || { echo "FAILED: a saturation pressure above the critical point"; failures=$((failures + 1)); }
+
+# A file name that begins with '-' after --.
+cp "$examples/nacl.csv" "$work/-nacl.csv"
+(cd "$work" && "$tavrix" check -- -nacl.csv >/dev/null) || { echo "FAILED: check -- -nacl.csv"; failures=$((failures + 1)); }
+
+# The plot: no toolkit diagnostics, and no runtime folder left behind.
+if "$tavrix" plot --help >/dev/null 2>&1; then
+  mkdir "$work/tmp"
+  cp "$examples/nacl.csv" "$work/fit.csv"
+  "$tavrix" fit "$work/fit.csv" >/dev/null
+  expect 0 0 env -u XDG_RUNTIME_DIR -u DISPLAY TMPDIR="$work/tmp" "$tavrix" plot "$work/fit.csv" -o "$work/fit.png"
+  [ -z "$(ls -A "$work/tmp")" ] || { echo "FAILED: plot left $(ls -A "$work/tmp")"; failures=$((failures + 1)); }
+  expect 1 1 "$tavrix" plot "$work/fit.csv" -o "$work/missing/fit.png"
+fi
+
+[ "$failures" -eq 0 ] && echo "all passed"
+exit "$failures"

@@ -1,0 +1,315 @@
+// Workbooks as files: what users do to them and what happens to them when
+// a command is interrupted or the office fails.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "book.h"
+#include "commands.h"
+#include "office_fixture.h"
+#include "support/data_sheet.h"
+#include "tavrix/sheet/sheet_pass.h"
+#include "uno.h"
+
+#include <com/sun/star/frame/XStorable.hpp>
+
+extern char** environ;
+
+namespace tavrix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::BuildSheet;
+using testing_support::SheetContents;
+
+// A sheet with three points that fix pK(298) and A (B held at 0).
+SheetContents Fittable() {
+  SheetContents contents;
+  contents.reference[0] = "?";
+  contents.reference[1] = "?";
+  contents.reference[2] = "0";
+  contents.points = {{"25", "1", "", "1", "1"},
+                     {"100", "1000", "", "1", "0.8"},
+                     {"250", "1000", "", "1", "0.5"}};
+  return contents;
+}
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+template <typename Request, typename Command>
+Outcome Call(Command command, const Request& request) {
+  std::ostringstream out, err;
+  const int code = command(request, out, err);
+  return {code, out.str(), err.str()};
+}
+
+cli::FitRequest FitOf(const std::string& path) {
+  cli::FitRequest request{cli::BookOptions{{path}}};
+  request.fit = std::vector<std::string>{"pK298", "A"};
+  return request;
+}
+
+// The sheet as flat XML, with formulas in some cells.
+std::string Fods(const MemoryGrid& grid, const std::map<std::pair<int, int>, std::string>& formulas) {
+  std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
+<table:table table:name="Data">)";
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    xml += "<table:table-row>";
+    for (int col = 1; col <= 8; ++col) {
+      const CellContent& c = grid.At(row, col).content;
+      const auto formula = formulas.find({row, col});
+      if (formula != formulas.end()) {
+        xml += "<table:table-cell table:formula=\"" + formula->second + "\"/>";
+      } else if (c.IsNumber()) {
+        xml += "<table:table-cell office:value-type=\"float\" office:value=\"" +
+               testing_support::NumberText(c.number()) + "\"/>";
+      } else if (c.IsText()) {
+        xml += "<table:table-cell office:value-type=\"string\"><text:p>" + c.text() +
+               "</text:p></table:table-cell>";
+      } else {
+        xml += "<table:table-cell/>";
+      }
+    }
+    xml += "</table:table-row>";
+  }
+  return xml + "</table:table></office:spreadsheet></office:body></office:document>\n";
+}
+
+TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
+  SheetContents contents = Fittable();
+  for (int k = 0; k < 30; ++k) contents.points.push_back({"50", "1", "", "1", "0.9"});
+  const MemoryGrid grid = BuildSheet(contents);
+  const struct {
+    std::pair<int, int> cell;
+    const char* formula;
+    const char* message;
+  } cases[] = {
+      {{17, 1}, "of:=NA()", "Invalid data format (row=17, col=1)"},  // not the end of the table
+      {{15, 4}, "of:=1+&quot;x&quot;", "Invalid data format (row=15, col=4)"},  // no weight 0
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write(Fods(grid, {{c.cell, c.formula}}), "errors.fods");
+    auto workbook = office->Open(path, OfficeSession::Access::kReadOnly);
+    Problem problem;
+    HeadlessView view;
+    SheetPass(problem, workbook->Sheet(""), view, "errors.fods", "Data");
+    EXPECT_EQ(view.messages.back().text, c.message);
+  }
+}
+
+TEST_F(Office, APasswordProtectedWorkbookSaysSo) {
+  const std::string path = PathOf("secret.ods");
+  {
+    auto workbook = office->Create(path);
+    CopyInto(BuildSheet(Fittable()), workbook->Sheet(""));
+    uno::Guarded([&] {
+      const uno::Reference<uno::css::frame::XStorable> storable(
+          workbook->Sheet("").impl().document, uno::UNO_QUERY_THROW);
+      storable->storeToURL(uno::FileUrl(path),
+                           uno::Properties({{"FilterName", uno::css::uno::Any(uno::OUString("calc8"))},
+                                            {"Password", uno::css::uno::Any(uno::OUString("x"))}}));
+    });
+  }
+  const Outcome check = Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}}});
+  EXPECT_EQ(check.code, cli::kExitBadInput);
+  EXPECT_EQ(check.err, "'" + path + "' is protected by a password; save a copy without one\n");
+}
+
+// Saves go to the file behind a link, keep its permissions, and a file the
+// user may not write is refused before anything is done.
+TEST_F(Office, SavesFollowLinksKeepPermissionsAndRefuseReadOnlyFiles) {
+  const std::string target = Workbook("target.ods", BuildSheet(Fittable()));
+  const std::string link = PathOf("link.ods");
+  fs::create_symlink(target, link);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  const Outcome fit = Call(cli::RunFit, FitOf(link));
+  ASSERT_EQ(fit.code, cli::kExitOk) << fit.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  auto saved = office->Open(target, OfficeSession::Access::kReadOnly);
+  EXPECT_NE(saved->Sheet("").CellText(9, 6), "");
+
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+  const auto before = fs::last_write_time(target);
+  const Outcome refused = Call(cli::RunFit, FitOf(link));
+  EXPECT_EQ(refused.code, cli::kExitBadInput);
+  EXPECT_EQ(refused.err, "'" + link + "' is read-only\n");
+  EXPECT_EQ(fs::last_write_time(target), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
+  const std::string path = Workbook("ended.ods", BuildSheet(Fittable()));
+  const auto before = fs::last_write_time(path);
+  std::string profile;
+  {
+    auto own = OfficeSession::StartPrivate();
+    profile = own->ProfileUrl().substr(7);
+    auto workbook = own->Open(path);
+    Problem problem;
+    HeadlessView view;
+    SheetPass(problem, workbook->Sheet(""), view, "ended.ods", "Sheet1");
+    ::kill(-own->ProcessId(), SIGKILL);
+    try {
+      workbook->Save();
+      ADD_FAILURE() << "saved without an office";
+    } catch (const HostError& e) {
+      EXPECT_EQ(std::string(e.what()), "LibreOffice ended unexpectedly while saving '" + path + "'");
+    }
+  }
+  EXPECT_EQ(fs::last_write_time(path), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists(profile));
+}
+
+// Runs the tavrix program in `folder`, with TMPDIR there too. With `hold`,
+// waits until it holds at that point, then sends it `signal`.
+Outcome RunTavrix(const std::vector<std::string>& args, const fs::path& folder,
+                  const char* hold = nullptr, int signal = 0, const char* user = nullptr) {
+  std::vector<std::string> command;
+  if (user) command = {"/usr/bin/setpriv", std::string("--reuid=") + user, "--regid=nogroup",
+                       "--clear-groups", "--"};
+  command.push_back(TAVRIX_CLI);
+  command.insert(command.end(), args.begin(), args.end());
+  std::vector<std::string> environment = {"TMPDIR=" + (folder / "tmp").string(),
+                                          "PATH=/usr/bin:/bin", "HOME=" + folder.string()};
+  if (hold) environment.push_back(std::string("TAVRIX_TEST_HOLD=") + hold);
+  fs::create_directories(folder / "tmp");
+  fs::permissions(folder / "tmp", fs::perms::all);
+
+  std::vector<char*> argv, envp;
+  for (auto& a : command) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  for (auto& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const std::string outFile = (folder / "stdout").string(), errFile = (folder / "stderr").string();
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  EXPECT_EQ(::posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&files);
+
+  const auto read = [](const std::string& file) {
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  if (hold) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (read(errFile).find("holding at") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, signal);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return {code, read(outFile), read(errFile)};
+}
+
+// Processes that run with a profile in the folder.
+int OfficesIn(const fs::path& folder) {
+  int count = 0;
+  for (const auto& process : fs::directory_iterator("/proc")) {
+    std::ifstream in(process.path() / "cmdline");
+    const std::string line(std::istreambuf_iterator<char>(in), {});
+    if (line.find("UserInstallation=file://" + folder.string()) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+TEST_F(Office, InterruptedCommandsEndTheOfficeAndLeaveNothingBehind) {
+  const std::string path = Workbook("data.ods", BuildSheet(Fittable()));
+  const auto before = fs::last_write_time(path);
+  for (const char* hold : {"office-start", "opened", "save"}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      const fs::path run = dir_ / "run";
+      const Outcome fit = RunTavrix({"fit", "--fit", "pK298,A", path}, run, hold, signal);
+      EXPECT_EQ(fit.code, 128 + signal) << hold << " " << fit.err;
+      EXPECT_EQ(OfficesIn(run / "tmp"), 0) << hold;
+      EXPECT_TRUE(fs::is_empty(run / "tmp")) << hold;
+      EXPECT_EQ(fs::last_write_time(path), before) << hold;
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << hold;
+      fs::remove_all(run);
+    }
+  }
+}
+
+// Commands that only read open the workbook read-only: they work in a
+// folder the user may not write.
+TEST_F(Office, ReadingCommandsWorkInAReadOnlyFolder) {
+  const fs::path folder = dir_ / "shared";
+  fs::create_directories(folder);
+  const std::string path = (folder / "data.ods").string();
+  fs::copy_file(Workbook("data.ods", BuildSheet(Fittable())), path);
+  ASSERT_EQ(Call(cli::RunFit, FitOf(path)).code, cli::kExitOk);
+  fs::permissions(dir_, fs::perms::all);
+  fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // As root every folder is writable: the commands then run as an ordinary user.
+  const char* user = ::geteuid() == 0 ? "nobody" : nullptr;
+  const fs::path home = dir_ / "home";
+  fs::create_directories(home);
+  fs::permissions(home, fs::perms::all);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"check", path}, {"table", path}, {"fit", "--dry-run", path}}) {
+    const Outcome run = RunTavrix(args, home, nullptr, 0, user);
+    EXPECT_EQ(run.code, 0) << args[0] << ": " << run.err;
+  }
+  const Outcome write = RunTavrix({"check", "--write", path}, home, nullptr, 0, user);
+  EXPECT_EQ(write.code, 1);
+  EXPECT_EQ(write.err, "'" + path + "' is read-only\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// Under a decimal comma the chain fit, table, export and plot works on a
+// workbook as it does on CSV.
+TEST_F(Office, DecimalCommaResultsAreNumbersInTheWorkbook) {
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs the de_DE.UTF-8 locale";
+  const std::string path = Workbook("comma.ods", BuildSheet(Fittable()));
+  const Outcome fit = Call(cli::RunFit, FitOf(path));
+  EXPECT_EQ(fit.code, cli::kExitOk) << fit.err;
+  EXPECT_NE(fit.out.find("fit error (F12): 0,"), std::string::npos) << fit.out;
+  const Outcome table = Call(cli::RunSheetTable, cli::SheetTableRequest{cli::BookOptions{{path}}});
+  EXPECT_EQ(table.code, cli::kExitOk) << table.err;
+  EXPECT_NE(table.out.find("25,00"), std::string::npos);
+  const Outcome exported =
+      Call(cli::RunExport, cli::ExportRequest{cli::BookOptions{{path}}, PathOf("data.txt")});
+  EXPECT_EQ(exported.code, cli::kExitOk) << exported.err;
+#ifdef TAVRIX_WITH_PLOT
+  const Outcome plot =
+      Call(cli::RunPlot, cli::PlotRequest{cli::BookOptions{{path}}, PathOf("fit.png")});
+  EXPECT_EQ(plot.code, cli::kExitOk) << plot.err;
+#endif
+  auto workbook = office->Open(path, OfficeSession::Access::kReadOnly);
+  EXPECT_EQ(workbook->Sheet("").NumberFormatAt(15, 6), "0.000");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+}  // namespace
+}  // namespace tavrix
