@@ -237,7 +237,7 @@ std::string Quoted(const std::string& path) {
 }
 
 std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
-                                     const std::string& path, bool readOnly) {
+                                     const std::string& path, bool readOnly, bool asTemplate = false) {
   auto impl = std::make_unique<OfficeWorkbook::Impl>();
   impl->path = path;
   impl->readOnly = readOnly;
@@ -251,6 +251,7 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
             url, "_blank", 0,
             Properties({{"Hidden", css::uno::Any(true)},
                         {"ReadOnly", css::uno::Any(readOnly)},
+                        {"AsTemplate", css::uno::Any(asTemplate)},
                         {"InteractionHandler",
                          css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))}}));
       } catch (const css::io::IOException&) {  // the file is no document the office reads
@@ -284,6 +285,14 @@ std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path, Acc
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
   return Load(impl_->desktop, "private:factory/scalc", path, false);
+}
+
+std::unique_ptr<OfficeWorkbook> OfficeSession::CreateFromTemplate(const std::string& templatePath,
+                                                                  const std::string& path,
+                                                                  const std::string& sheetName) {
+  auto workbook = Load(impl_->desktop, FileUrl(templatePath), path, false, true);
+  workbook->RenameSheet(workbook->ActiveSheetName(), sheetName);
+  return workbook;
 }
 
 }  // namespace tavrix
