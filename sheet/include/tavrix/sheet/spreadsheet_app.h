@@ -29,7 +29,10 @@ class SpreadsheetApp {
   virtual std::string WorkbookName(
       int index) = 0;  // 1-based: a file name or a new document's title
   virtual void ActivateWorkbook(int index) = 0;
+  virtual void CloseWorkbook(int index) = 0;  // unsaved changes are dropped
   virtual std::optional<std::string> ActiveWorkbookName() = 0;  // none when no workbook is open
+  // The active workbook cannot be written (opened read-only).
+  virtual bool ActiveWorkbookReadOnly() { return false; }
 
   // The active sheet of the active workbook, when it is a worksheet.
   virtual SheetHost* ActiveSheet() = 0;
@@ -42,6 +45,7 @@ class SpreadsheetApp {
   virtual bool Changed() const = 0;
   virtual void ClearChanged() = 0;
 
+  // Ends the application, unless it still holds a document of any kind.
   virtual void Quit() = 0;
 
   // Brings the program's view of the sheets in line with the application:
@@ -73,12 +77,12 @@ class MemoryApp : public SpreadsheetApp {
   void AddFile(const std::string& path, std::vector<std::pair<std::string, MemoryGrid>> sheets);
   // A user's edit of a cell: raises the change flag as the application would.
   void UserEdit(SheetHost* sheet, int row, int col, const CellContent& value);
-  void CloseWorkbook(int index);
 
   bool OpenWorkbook(const std::string& path, bool asTemplate) override;
   int WorkbookCount() override { return static_cast<int>(books_.size()); }
   std::string WorkbookName(int index) override { return Book(index).name; }
   void ActivateWorkbook(int index) override;
+  void CloseWorkbook(int index) override;
   std::optional<std::string> ActiveWorkbookName() override;
   SheetHost* ActiveSheet() override;
   std::string ActiveSheetName() override;
