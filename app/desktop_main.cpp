@@ -1,18 +1,50 @@
 // tavrix-desktop: the small always-on-top window beside LibreOffice Calc.
 #include <QApplication>
-#include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 
+#include "desktop_start.h"
 #include "qt_main_window.h"
 #include "tavrix/app/main_controller.h"
 #include "tavrix/fit/fit_result.h"
-#include "tavrix/office/office_session.h"
+
+namespace {
+
+std::string ProgramDir() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : exe.parent_path().string() + "/";
+}
+
+// --help: what the program is and which files it uses.
+bool PrintHelp(int argc, char** argv, const tavrix::AppState& state) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg != "--help" && arg != "-h") continue;
+    const std::string found = tavrix::FindTemplate(state.ProgramDir, state.HomeDir);
+    std::cout << "tavrix-desktop [--ie]: the Tavrix window beside LibreOffice Calc\n"
+              << "  --ie       lift the range limits (also /ie)\n"
+              << "Template:    " << (found.empty() ? "not found" : found) << "\n"
+              << "Settings:    " << state.HomeDir << tavrix::kSettingsName << "\n"
+              << "Export file: " << state.HomeDir << "data.txt\n";
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  tavrix::AppState state;
+  state.HomeDir = tavrix::HomeDir();
+  state.ProgramDir = ProgramDir();
+  if (PrintHelp(argc, argv, state)) return 0;
+
+  tavrix::PrepareProcess();
   QApplication application(argc, argv);
   std::setlocale(LC_NUMERIC, "");  // the user's decimal separator, as Calc shows numbers
   QApplication::setApplicationName("Tavrix");
@@ -23,19 +55,18 @@ int main(int argc, char** argv) {
     measures.TwipsY = 1440.0f / static_cast<float>(screen->logicalDotsPerInchY());
   }
   tavrix::QtMainWindow window(measures);
-
   tavrix::Problem problem;
-  tavrix::AppState state;
-  state.HomeDir = tavrix::HomeDir();
   const char* home = std::getenv("HOME");
   state.UserHome = std::string(home && *home ? home : "/") + (home && *home ? "/" : "");
+  window.PlaceAt(tavrix::ReadSettings(state.HomeDir + tavrix::kSettingsName).position);
+  window.show();
 
   // The user's own LibreOffice, visible; started when it does not run.
-  std::unique_ptr<tavrix::OfficeSession> office;
-  try {
-    office = tavrix::OfficeSession::AttachOrStart("tavrix", {}, false);
-  } catch (const tavrix::HostError&) {
-    window.ShowMessage("Could not run LibreOffice Calc", tavrix::MessageIcon::kCritical, tavrix::kProgramName);
+  std::unique_ptr<tavrix::OfficeSession> office = tavrix::StartOffice(window, "tavrix", {});
+  if (!office) {
+    window.ShowMessage("Could not run LibreOffice Calc\nStart LibreOffice Calc on its own to see what it reports, "
+                       "then start Tavrix again.",
+                       tavrix::MessageIcon::kCritical, tavrix::kProgramName);
     return 1;
   }
 
@@ -47,8 +78,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   window.SetController(&controller);
-  window.show();
-  QTimer::singleShot(0, &window, [&window] { window.MeasureFrame(); });
   const int result = QApplication::exec();
   window.SetController(nullptr);
   return result;

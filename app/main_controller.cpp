@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "command_view.h"
 #include "tavrix/app/settings.h"
 #include "tavrix/fit/fit_result.h"
 #include "tavrix/fit/optimize.h"
@@ -43,14 +44,33 @@ class BusyGuard {
     if (entered_) busy_ = true;
   }
   ~BusyGuard() {
-    if (entered_) busy_ = false;
+    if (entered_ && !kept_) busy_ = false;
   }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
   bool entered() const { return entered_; }
+  // The program is closing: Busy stays set, so that nothing runs any more.
+  void Keep() { kept_ = true; }
 
  private:
   bool& busy_;
   bool entered_;
+  bool kept_ = false;
 };
+
+constexpr char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
+constexpr char kReadOnlyNote[] =
+    "The workbook is open read-only, so Tavrix cannot write into it. Save an editable copy in "
+    "LibreOffice Calc (File \u203A Save As) and open that copy.";
+
+// Names the file of a message by its full path: 'data.txt' becomes
+// '/home/me/.local/share/tavrix/data.txt'.
+std::string WithFullPath(std::string text, const std::string& path) {
+  const std::string name = "'" + fs::path(path).filename().string() + "'";
+  const auto at = text.find(name);
+  if (at != std::string::npos) text.replace(at, name.size(), "'" + path + "'");
+  return text;
+}
 
 }  // namespace
 
@@ -59,11 +79,14 @@ MainController::MainController(Problem& problem, AppState& state, SpreadsheetApp
     : problem_(problem), state_(state), app_(app), window_(window) {}
 
 bool MainController::StartUp(const std::string& commandLine) {
-  state_.TemplateExists = fs::is_regular_file(state_.HomeDir + kTemplateName);
+  state_.TemplatePath = FindTemplate(state_.ProgramDir, state_.HomeDir);
+  state_.TemplateExists = !state_.TemplatePath.empty();
   window_.SetCreateEnabled(state_.TemplateExists);
   window_.SetWindowState(WindowState::kCompact);
 
-  if (const auto saved = ReadWorkDirSetting(state_.HomeDir + kSettingsName)) state_.WorkDir = *saved;
+  const Settings saved = ReadSettings(state_.HomeDir + kSettingsName);
+  if (saved.workDir) state_.WorkDir = *saved.workDir;
+  state_.WindowPosition = saved.position;
   if (state_.WorkDir.empty()) state_.WorkDir = state_.UserHome;
   if (!HoldsFiles(state_.WorkDir)) state_.WorkDir = state_.UserHome;
   if (CheckWorkDir()) {
@@ -80,8 +103,13 @@ bool MainController::StartUp(const std::string& commandLine) {
 }
 
 void MainController::ShutDown() {
-  app_.WatchSheet(nullptr);
-  WriteWorkDirSetting(state_.HomeDir + kSettingsName, state_.WorkDir);
+  // The settings first: the office may be gone, and its calls may fail.
+  if (const auto position = window_.Position()) state_.WindowPosition = position;
+  WriteSettings(state_.HomeDir + kSettingsName, state_.WorkDir, state_.WindowPosition);
+  try {
+    app_.WatchSheet(nullptr);
+  } catch (const HostError&) {  // nothing left to stop watching
+  }
 }
 
 bool MainController::CheckWorkDir() {
@@ -91,16 +119,34 @@ bool MainController::CheckWorkDir() {
   return true;
 }
 
+void MainController::FlushOwnWrites() {
+  app_.SetEventDelivery(false);
+  app_.Synchronize();
+  app_.SetEventDelivery(!active_);
+}
+
 void MainController::RunSheetPass() {
-  try {
-    app_.Synchronize();  // the user's edits in, before the pass reads
-    SheetPassOnActive(problem_, app_, *state_.xlSheet, window_);
-    app_.Synchronize();  // the pass's writes out
-  } catch (const HostError& e) {
-    problem_.ErrCode = kUnexpectedError;
-    Collapse();
-    window_.ShowMessage(e.what(), MessageIcon::kNone);
+  app_.SetEventDelivery(false);
+  app_.Synchronize();  // the user's edits in, before the pass reads
+  const bool readOnly = app_.ActiveWorkbookReadOnly();
+  CommandView view(window_, [this] { FlushOwnWrites(); }, readOnly ? kReadOnlyNote : "");
+  SheetPassOnActive(problem_, app_, *state_.xlSheet, view);
+  FlushOwnWrites();  // the pass's writes out
+}
+
+void MainController::PassOnActiveSheet() {
+  state_.xlSheet = app_.ActiveSheet();
+  if (state_.xlSheet) {
+    RunSheetPass();
+    return;
   }
+  // Said once: the names are those of this sheet until another one is active.
+  problem_.ErrCode = kUnexpectedError;
+  problem_.BookName = app_.ActiveWorkbookName().value_or("");
+  problem_.SheetName = app_.ActiveSheetName();
+  app_.WatchSheet(nullptr);
+  Collapse();
+  window_.ShowMessage("Not a worksheet", MessageIcon::kCritical);
 }
 
 void MainController::Collapse() {
@@ -108,15 +154,46 @@ void MainController::Collapse() {
   window_.SetWindowState(WindowState::kCompact);
 }
 
+void MainController::CloseForNoWorksheet() {
+  window_.ShowMessage(kNoWorksheet, MessageIcon::kWarning);
+  try {
+    app_.Quit();  // only an office left without any document ends
+  } catch (const HostError&) {
+  }
+  window_.Close();
+}
+
+void MainController::OfficeFailed() {
+  bool answers = false;
+  try {
+    app_.WorkbookCount();
+    answers = true;
+  } catch (const HostError&) {
+  }
+  if (!answers) {
+    state_.Busy = true;  // nothing runs any more: the window is going away
+    CloseForNoWorksheet();
+    return;
+  }
+  problem_.ErrCode = kUnexpectedError;
+  problem_.SheetName.clear();  // read the sheet again at the next activation
+  Collapse();
+  const std::string book = problem_.BookName.empty() ? "the workbook" : "'" + problem_.BookName + "'";
+  window_.ShowMessage("LibreOffice Calc did not carry out Tavrix's request on " + book +
+                          ". Check the workbook in Calc, then click this window to read the sheet again.",
+                      MessageIcon::kCritical);
+}
+
 void MainController::CreateNewDataFile() {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered()) return;
   problem_.BookName = kTemplateName;
-  if (!app_.OpenWorkbook(state_.HomeDir + kTemplateName, true) || !(state_.xlSheet = app_.ActiveSheet())) {
+  if (!app_.OpenWorkbook(state_.TemplatePath, true) || !(state_.xlSheet = app_.ActiveSheet())) {
     window_.ShowMessage("Could not open the file", MessageIcon::kCritical);
     Collapse();
     return;
   }
+  state_.DataFile = true;
   window_.SetCreateEnabled(false);
   RunSheetPass();
 }
@@ -124,6 +201,7 @@ void MainController::CreateNewDataFile() {
 void MainController::OpenExistingDataFile() {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered()) return;
+  FlushOwnWrites();  // the dialog takes the activation away
   for (;;) {
     if (const auto choice = window_.ChooseFile("Choose data file", state_.WorkDir, problem_.BookName)) {
       state_.WorkDir = choice->folder;
@@ -143,9 +221,11 @@ void MainController::OpenExistingDataFile() {
         found = true;
       }
     }
-    if (!found) app_.OpenWorkbook(state_.WorkDir + problem_.BookName, false);
-    state_.xlSheet = app_.ActiveSheet();
-    if (!state_.xlSheet) state_.xlSheet = app_.FirstWorksheet();
+    state_.xlSheet = nullptr;
+    if (found || app_.OpenWorkbook(state_.WorkDir + problem_.BookName, false)) {
+      state_.xlSheet = app_.ActiveSheet();
+      if (!state_.xlSheet) state_.xlSheet = app_.FirstWorksheet();
+    }
     if (!state_.xlSheet) {
       window_.ShowMessage("Could not open the file", MessageIcon::kCritical);
       problem_.BookName.clear();
@@ -153,46 +233,55 @@ void MainController::OpenExistingDataFile() {
   }
   if (problem_.BookName.empty()) {
     problem_.SheetName.clear();
+    problem_.ErrCode = kUnexpectedError;
+    state_.DataFile = false;
     Collapse();
     return;
   }
+  state_.DataFile = true;
   RunSheetPass();
+}
+
+bool MainController::ResultReady() const {
+  // The points of the last pass, and only when it succeeded.
+  return state_.xlSheet && problem_.ErrCode == kNoError && window_.GetWindowState() != WindowState::kCompact;
 }
 
 void MainController::OptimizeClicked() {
   const BusyGuard guard(state_.Busy);
-  if (!guard.entered() || !state_.xlSheet) return;
-  try {
-    Optimize(problem_, *state_.xlSheet, window_);
-    ShowParams(problem_, *state_.xlSheet, window_);
-    app_.Synchronize();
-  } catch (const HostError& e) {
-    window_.ShowMessage(e.what(), MessageIcon::kNone);
-  }
+  if (!guard.entered() || !ResultReady()) return;
+  app_.SetEventDelivery(false);
+  CommandView view(window_, [this] { FlushOwnWrites(); });
+  Optimize(problem_, *state_.xlSheet, view);
+  ShowParams(problem_, *state_.xlSheet, view);
+  FlushOwnWrites();
 }
 
 void MainController::FitBoxClicked(int index) {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered()) return;
-  if (state_.xlSheet && window_.ParameterLabel(index) == "?") {
+  if (state_.xlSheet) {
+    // A parameter without a number to hold it at cannot be held fixed.
     const std::string initial = state_.xlSheet->CellText(layout::ParamRow(index), layout::kColE);
-    const bool number = initial.empty() || TextToDouble(initial, problem_.DecComma).has_value();
-    if (!number) window_.SetFitParameter(index, true);  // no value to hold it at
+    if (!TextToDouble(initial, problem_.DecComma)) window_.SetFitParameter(index, true);
   }
   UpdateOptimizeButton(problem_, window_);
 }
 
 void MainController::KeyDown(int key, int shift) {
-  if (shift != 0 || !state_.xlSheet || (key != kKeyF2 && key != kKeyF9)) return;
-  try {
-    app_.Synchronize();  // what the sheet shows now
-    if (!ResultIsShown(problem_, *state_.xlSheet, window_)) return;
-  } catch (const HostError& e) {
-    window_.ShowMessage(e.what(), MessageIcon::kNone);
-    return;
-  }
+  if (shift != 0 || (key != kKeyF2 && key != kKeyF9) || !ResultReady()) return;
+  app_.Synchronize();  // what the sheet shows now
+  CommandView view(window_, [this] { FlushOwnWrites(); });
+  if (!ResultIsShown(problem_, *state_.xlSheet, view)) return;
+  FlushOwnWrites();
   if (key == kKeyF2) {
-    ExportToDataTxt(problem_, *state_.xlSheet, window_, state_.HomeDir + "data.txt");
+    // The engine names the file; the window names where it is.
+    const std::string path = state_.HomeDir + "data.txt";
+    HeadlessView messages;
+    ExportToDataTxt(problem_, *state_.xlSheet, messages, path);
+    for (const auto& message : messages.messages) {
+      window_.ShowMessage(WithFullPath(message.text, path), message.icon, message.title);
+    }
   } else {
     const std::vector<std::string> lines = BuildPkTable(problem_, *state_.xlSheet);
     window_.ShowPkTable(PkTableTitle(state_.xlSheet->CellText(layout::kComplexRow, layout::kColC)), lines,
@@ -201,39 +290,24 @@ void MainController::KeyDown(int key, int shift) {
 }
 
 void MainController::Activated() {
-  if (state_.Busy) return;
-  state_.Busy = true;
+  active_ = true;
   app_.SetEventDelivery(false);
-  if (state_.xlSheet) {
+  BusyGuard guard(state_.Busy);
+  if (!guard.entered()) return;
+  if (state_.DataFile) {
     std::optional<std::string> book;
     try {
       book = app_.ActiveWorkbookName();
     } catch (const HostError&) {
     }
     if (!book) {
-      window_.ShowMessage("Tavrix closed: could not find an open worksheet ", MessageIcon::kWarning);
-      try {
-        app_.Quit();
-      } catch (const HostError&) {
-      }
-      window_.Close();
-      return;  // Busy stays set: the window is going away
+      guard.Keep();  // the window is going away
+      CloseForNoWorksheet();
+      return;
     }
     const bool bookChanged = *book != problem_.BookName;
-    bool sheetChanged = false;
-    try {
-      sheetChanged = app_.ActiveSheetName() != problem_.SheetName;
-    } catch (const HostError& e) {
-      window_.ShowMessage(e.what(), MessageIcon::kNone);
-    }
-    if (bookChanged || sheetChanged || app_.Changed()) {
-      state_.xlSheet = app_.ActiveSheet();
-      if (state_.xlSheet) {
-        RunSheetPass();
-      } else {
-        Collapse();
-      }
-    }
+    const bool sheetChanged = app_.ActiveSheetName() != problem_.SheetName;
+    if (bookChanged || sheetChanged || app_.Changed()) PassOnActiveSheet();
   }
   if (!window_.CreateEnabled() && state_.TemplateExists) {
     bool templateOpen = false;
@@ -242,10 +316,10 @@ void MainController::Activated() {
     }
     if (!templateOpen) window_.SetCreateEnabled(true);
   }
-  state_.Busy = false;
 }
 
 void MainController::Deactivated() {
+  active_ = false;
   app_.SetEventDelivery(true);
   app_.ClearChanged();
 }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include "table_window.h"
@@ -17,10 +18,18 @@ constexpr int kClientWidth = 3120;  // twips
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// The widest of a widget's design width and what its text needs.
+int WidthFor(QWidget* widget, int designWidth) { return std::max(designWidth, widget->sizeHint().width()); }
+
 }  // namespace
 
-QtMainWindow::QtMainWindow(ScreenMeasures& measures) : measures_(measures) {
-  setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+QtMainWindow::QtMainWindow(ScreenMeasures& measures)
+    : measures_(measures),
+      guard_([this] { if (controller_) controller_->OfficeFailed(); },
+             [this](const std::string& text) { ShowMessage(text, MessageIcon::kCritical, kProgramName); }) {
+  // A window of fixed size: no maximize button.
+  setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowTitle(kProgramName);
 
@@ -30,36 +39,25 @@ QtMainWindow::QtMainWindow(ScreenMeasures& measures) : measures_(measures) {
   QFont small("Tahoma");
   small.setPointSizeF(8.25);
   credit_->setFont(small);
-  Place(credit_, 240, 3330, 2655, 255);
 
   const char* const boxNames[3] = {"pK(298)", "A (zz/a)", "B (zz/a)"};
   const char* const valueNames[3] = {"pK", "A", "B"};
   for (int i = 0; i < 3; ++i) {
     auto* box = new QCheckBox(boxNames[i], this);
-    Place(box, 480, 1200 + 240 * i, 1095, 255);
     connect(box, &QCheckBox::clicked, this, [this, i] { Handle([this, i] { controller_->FitBoxClicked(i); }); });
     fitBoxes_[static_cast<std::size_t>(i)] = box;
 
     auto* value = new QLabel(valueNames[i], this);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Place(value, 1800, 1200 + 240 * i, 855, 255);
     values_[static_cast<std::size_t>(i)] = value;
   }
 
   frame_ = new QGroupBox("Additional condition", this);
-  Place(frame_, 120, 2040, 2895, 645);
   limits_ = new QCheckBox("Activate the \"<\" restrictions", frame_);
-  limits_->setGeometry(Twips(240, 240, 2550, 255));
-  frame_->hide();
 
   const char* const buttonNames[3] = {"Create &new data file", "&Open existing data file",
                                       "Optimize RB parameters"};
-  const int buttonTops[3] = {120, 600, 2880};
-  for (int i = 0; i < 3; ++i) {
-    auto* button = new QPushButton(buttonNames[i], this);
-    Place(button, 120, buttonTops[i], 2895, 375);
-    buttons_[static_cast<std::size_t>(i)] = button;
-  }
+  for (int i = 0; i < 3; ++i) buttons_[static_cast<std::size_t>(i)] = new QPushButton(buttonNames[i], this);
   connect(buttons_[0], &QPushButton::clicked, this, [this] { Handle([this] { controller_->CreateNewDataFile(); }); });
   connect(buttons_[1], &QPushButton::clicked, this, [this] { Handle([this] { controller_->OpenExistingDataFile(); }); });
   connect(buttons_[2], &QPushButton::clicked, this, [this] { Handle([this] { controller_->OptimizeClicked(); }); });
@@ -67,7 +65,6 @@ QtMainWindow::QtMainWindow(ScreenMeasures& measures) : measures_(measures) {
   line1_ = new QFrame(this);
   line1_->setFrameShape(QFrame::HLine);
   line1_->setFrameShadow(QFrame::Sunken);
-  Place(line1_, 0, 1080, kClientWidth, 30);
 
   // Tab order: the fit boxes, the limits box, optimize, create, open.
   setTabOrder(fitBoxes_[0], fitBoxes_[1]);
@@ -77,37 +74,73 @@ QtMainWindow::QtMainWindow(ScreenMeasures& measures) : measures_(measures) {
   setTabOrder(buttons_[2], buttons_[0]);
   setTabOrder(buttons_[0], buttons_[1]);
 
-  setFixedWidth(Twips(0, 0, kClientWidth, 0).width());
-  SetOuterHeight(kMinSize);
+  SetWindowState(WindowState::kCompact);
 }
 
-QRect QtMainWindow::Twips(int left, int top, int width, int height) const {
-  const auto x = [&](int twips) { return static_cast<int>(static_cast<float>(twips) / measures_.TwipsX + 0.5f); };
-  const auto y = [&](int twips) { return static_cast<int>(static_cast<float>(twips) / measures_.TwipsY + 0.5f); };
-  return QRect(x(left), y(top), x(width), y(height));
+int QtMainWindow::PixelsX(int twips) const {
+  return static_cast<int>(static_cast<float>(twips) / measures_.TwipsX + 0.5f);
+}
+int QtMainWindow::PixelsY(int twips) const {
+  return static_cast<int>(static_cast<float>(twips) / measures_.TwipsY + 0.5f);
 }
 
-void QtMainWindow::Place(QWidget* widget, int left, int top, int width, int height) {
-  widget->setGeometry(Twips(left, top, width, height));
+// The design's places in twips, widened where a text needs more room than
+// the design gave it (larger fonts, another scale), so that no caption is
+// cut off; the window widens with them.
+void QtMainWindow::Layout() {
+  const auto place = [this](QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(left, PixelsY(top), width, std::max(PixelsY(height), widget->sizeHint().height()));
+  };
+  int boxWidth = PixelsX(1095);
+  for (QCheckBox* box : fitBoxes_) boxWidth = WidthFor(box, boxWidth);
+  const int valueLeft = std::max(PixelsX(1800), PixelsX(480) + boxWidth + PixelsX(60));
+  const int valueWidth =
+      std::max(PixelsX(855), values_[0]->fontMetrics().horizontalAdvance("-00000.000") + 2);
+  const int limitsWidth = WidthFor(limits_, PixelsX(2550));
+  const int clientWidth =
+      std::max({PixelsX(kClientWidth), valueLeft + valueWidth + PixelsX(465),
+                PixelsX(120 + 240 + 225) + limitsWidth + 8, WidthFor(buttons_[1], 0) + PixelsX(225)});
+  const int innerWidth = clientWidth - PixelsX(225);  // buttons and frame, as 2895 of 3120
+
+  for (int i = 0; i < 3; ++i) {
+    place(fitBoxes_[static_cast<std::size_t>(i)], PixelsX(480), 1200 + 240 * i, boxWidth, 255);
+    place(values_[static_cast<std::size_t>(i)], valueLeft, 1200 + 240 * i, valueWidth, 255);
+  }
+  place(buttons_[0], PixelsX(120), 120, innerWidth, 375);
+  place(buttons_[1], PixelsX(120), 600, innerWidth, 375);
+  place(frame_, PixelsX(120), 2040, innerWidth, 645);
+  limits_->setGeometry(PixelsX(240), PixelsY(240), limitsWidth, std::max(PixelsY(255), limits_->sizeHint().height()));
+  const bool restrictions = state_ == WindowState::kWithRestrictions;
+  place(buttons_[2], PixelsX(120), restrictions ? 2805 : 2040, innerWidth, 375);
+  place(credit_, PixelsX(240), restrictions ? 3270 : 2490, clientWidth - 2 * PixelsX(240), 255);
+  line1_->setGeometry(0, PixelsY(1080), clientWidth, 2);
+  setFixedWidth(clientWidth);
 }
 
 void QtMainWindow::SetOuterHeight(int twips) {
   outerHeightTwips_ = twips;
-  const int inner = std::max(0, twips - static_cast<int>(measures_.FrameDY));
-  setFixedHeight(Twips(0, 0, 0, inner).height());
+  const int inner = std::max(0, twips - static_cast<int>(measures_.FrameDY + 0.5f));
+  setFixedHeight(PixelsY(inner));
   line1_->setVisible(SeparatorVisible());
 }
 
 bool QtMainWindow::SeparatorVisible() const { return outerHeightTwips_ > kMinSize; }
 
-void QtMainWindow::MeasureFrame() {
-  measures_.FrameDX = static_cast<float>(frameGeometry().width() - width()) * measures_.TwipsX;
-  measures_.FrameDY = static_cast<float>(frameGeometry().height() - height()) * measures_.TwipsY;
+bool QtMainWindow::MeasureFrame() {
+  const QRect frame = frameGeometry();
+  const float dx = static_cast<float>(frame.width() - width()) * measures_.TwipsX;
+  const float dy = static_cast<float>(frame.height() - height()) * measures_.TwipsY;
+  if (dx == measures_.FrameDX && dy == measures_.FrameDY) return false;
+  measures_.FrameDX = dx;
+  measures_.FrameDY = dy;
   SetOuterHeight(outerHeightTwips_);
+  return true;
 }
 
 void QtMainWindow::Handle(const std::function<void()>& handler) {
-  if (controller_) handler();
+  guard_.Run([&] {
+    if (controller_) handler();
+  });
 }
 
 void QtMainWindow::ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) {
@@ -123,23 +156,20 @@ void QtMainWindow::ShowMessage(const std::string& text, MessageIcon icon, const 
 
 void QtMainWindow::SetWindowState(WindowState state) {
   state_ = state;
-  switch (state) {
-    case WindowState::kCompact:
-      SetOuterHeight(kMinSize);
-      break;
-    case WindowState::kStandard:
-      frame_->hide();
-      Place(buttons_[2], 120, 2040, 2895, 375);
-      Place(credit_, 240, 2490, 2655, 255);
-      SetOuterHeight(3105);
-      break;
-    case WindowState::kWithRestrictions:
-      Place(credit_, 240, 3270, 2655, 255);
-      Place(buttons_[2], 120, 2805, 2895, 375);
-      frame_->show();
-      SetOuterHeight(3900);
-      break;
+  // Compact: only the two file buttons; nothing else can be seen, clicked
+  // or reached by the keyboard.
+  const bool data = state != WindowState::kCompact;
+  for (std::size_t i = 0; i < 3; ++i) {
+    fitBoxes_[i]->setVisible(data);
+    values_[i]->setVisible(data);
   }
+  buttons_[2]->setVisible(data);
+  credit_->setVisible(data);
+  frame_->setVisible(state == WindowState::kWithRestrictions);
+  Layout();
+  SetOuterHeight(state == WindowState::kCompact ? kMinSize
+                 : state == WindowState::kStandard ? 3105
+                                                   : 3900);
 }
 
 void QtMainWindow::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
@@ -170,7 +200,7 @@ std::optional<MainWindow::Choice> QtMainWindow::ChooseFile(const std::string& ti
 
 void QtMainWindow::ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
                                const PlotData& plot) {
-  TableWindow table(measures_, this);
+  TableWindow table(measures_, guard_, this);
   table.Fill(title, lines);
   table.SetPlot(plot);
   table.exec();
@@ -180,17 +210,57 @@ void QtMainWindow::Close() {
   QTimer::singleShot(0, this, &QWidget::close);
 }
 
+std::optional<WindowPos> QtMainWindow::Position() const {
+  if (!isVisible()) return std::nullopt;
+  const QPoint corner = frameGeometry().topLeft();
+  return WindowPos{corner.x(), corner.y()};
+}
+
+void QtMainWindow::PlaceAt(const std::optional<WindowPos>& saved) {
+  saved_ = saved;
+  placing_ = true;
+  ApplyPlacement();
+}
+
+void QtMainWindow::ApplyPlacement() {
+  const QSize frame = frameGeometry().size();
+  if (saved_) {
+    const QRect wanted(QPoint(saved_->x, saved_->y), frame);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+      if (screen->availableGeometry().contains(wanted)) {
+        move(wanted.topLeft());
+        return;
+      }
+    }
+  }
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  move(available.right() + 1 - frame.width(), available.top());
+}
+
+bool QtMainWindow::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // The window manager's frame is known only once it has framed the window.
+  if (event->type() == QEvent::Move || event->type() == QEvent::Show || event->type() == QEvent::Resize) {
+    if (MeasureFrame() && placing_) ApplyPlacement();
+  }
+  return handled;
+}
+
 void QtMainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || !controller_ || closing_) return;
   // After the window's own handling, as the activation handlers expect.
   QTimer::singleShot(0, this, [this] {
     if (closing_) return;
-    if (isActiveWindow()) {
-      controller_->Activated();
-    } else {
-      controller_->Deactivated();
-    }
+    Handle([this] {
+      if (isActiveWindow()) {
+        controller_->Activated();
+      } else {
+        controller_->Deactivated();
+      }
+    });
   });
 }
 
@@ -201,14 +271,14 @@ void QtMainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() & Qt::AltModifier) shift |= 4;
   const int key = event->key() == Qt::Key_F2 ? kKeyF2 : event->key() == Qt::Key_F9 ? kKeyF9 : 0;
   if (key != 0 && controller_) {
-    controller_->KeyDown(key, shift);
+    Handle([this, key, shift] { controller_->KeyDown(key, shift); });
     return;
   }
   QWidget::keyPressEvent(event);
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
-  if (!closing_ && controller_) controller_->ShutDown();
+  if (!closing_) Handle([this] { controller_->ShutDown(); });
   closing_ = true;
   event->accept();
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+#include "tavrix/app/handler_guard.h"
 #include "tavrix/app/main_controller.h"
 
 namespace tavrix {
@@ -52,6 +53,16 @@ class QtMainWindow : public QWidget, public MainWindow {
   void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
                    const PlotData& plot) override;
   void Close() override;
+  std::optional<WindowPos> Position() const override;
+
+  // Runs an event handler through the one guard of the program.
+  void Handle(const std::function<void()>& handler);
+  HandlerGuard& guard() { return guard_; }
+
+  // Puts the window where it stood last time when that place is on a
+  // screen, else at the top-right corner of the screen's available area.
+  // Done again once the window manager has framed the window.
+  void PlaceAt(const std::optional<WindowPos>& saved);
 
   // The outer height in twips that the window state asks for.
   int OuterHeightTwips() const { return outerHeightTwips_; }
@@ -59,26 +70,30 @@ class QtMainWindow : public QWidget, public MainWindow {
   QPushButton* button(int index) { return buttons_[static_cast<std::size_t>(index)]; }
   QCheckBox* fitBox(int index) { return fitBoxes_[static_cast<std::size_t>(index)]; }
   QCheckBox* limitsBox() { return limits_; }
+  QLabel* valueLabel(int index) { return values_[static_cast<std::size_t>(index)]; }
+  QGroupBox* limitsFrame() { return frame_; }
 
   // Sends message texts here instead of showing boxes (tests, scripted runs).
   void RecordMessagesIn(std::vector<std::string>* recorder) { recorder_ = recorder; }
 
-  // Measures the frame once the window system has placed the window.
-  void MeasureFrame();
-
  protected:
+  bool event(QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QRect Twips(int left, int top, int width, int height) const;
-  void Place(QWidget* widget, int left, int top, int width, int height);
+  int PixelsX(int twips) const;
+  int PixelsY(int twips) const;
+  void Layout();
   void SetOuterHeight(int twips);
-  void Handle(const std::function<void()>& handler);
+  // Takes the frame the window manager gave the window; true when it changed.
+  bool MeasureFrame();
+  void ApplyPlacement();
 
   ScreenMeasures& measures_;
   MainController* controller_ = nullptr;
+  HandlerGuard guard_;
   WindowState state_ = WindowState::kCompact;
   int outerHeightTwips_ = kMinSize;
   std::array<QPushButton*, 3> buttons_{};
@@ -89,6 +104,8 @@ class QtMainWindow : public QWidget, public MainWindow {
   QLabel* credit_ = nullptr;
   QFrame* line1_ = nullptr;
   bool closing_ = false;
+  bool placing_ = false;  // placed by the program, not moved by the user yet
+  std::optional<WindowPos> saved_;
   std::vector<std::string>* recorder_ = nullptr;
 };
 

@@ -1,14 +1,16 @@
 #include "table_window.h"
 
 #include <QClipboard>
-#include <QFileDialog>
-#include <QtCharts/QChartView>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QtCharts/QChartView>
 
 #include "pk_chart.h"
 #include "tavrix/model/pk_table.h"
@@ -26,25 +28,36 @@ QFont TableFont() {
   return font;
 }
 
+constexpr int kPlotWidth = 640;
+constexpr int kPlotHeight = 420;
+constexpr int kMinPlotHeight = 160;
+
 }  // namespace
 
-TableWindow::TableWindow(const ScreenMeasures& measures, QWidget* parent)
-    : QDialog(parent), measures_(measures) {
+TableWindow::TableWindow(const ScreenMeasures& measures, HandlerGuard& guard, QWidget* parent)
+    : QDialog(parent), measures_(measures), guard_(guard) {
   setWindowTitle("Table");
   setFont(TableFont());
   const QFontMetrics metrics(font());
   charW_ = metrics.horizontalAdvance(' ');
   lineH_ = metrics.height();
+  area_ = new QScrollArea(this);
+  area_->setFrameShape(QFrame::NoFrame);
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  table_ = new QWidget();
   for (int i = 0; i < kLabels; ++i) {
-    auto* label = new QLabel(this);
+    auto* label = new QLabel(table_);
     label->setGeometry(0, i * lineH_, 100, lineH_);
     label->setTextFormat(Qt::PlainText);
     label->hide();
     rows_[static_cast<std::size_t>(i)] = label;
   }
+  area_->setWidget(table_);
   menu_ = new QMenu("Table", this);
-  connect(menu_->addAction("Copy for Excel  (Ctrl+Ins)"), &QAction::triggered, this, [this] { CopyData(true); });
-  connect(menu_->addAction("Copy for Word  (Ctrl+C)"), &QAction::triggered, this, [this] { CopyData(false); });
+  connect(menu_->addAction("Copy for Excel  (Ctrl+Ins)"), &QAction::triggered, this,
+          [this] { guard_.Run([this] { CopyData(true); }); });
+  connect(menu_->addAction("Copy for Word  (Ctrl+C)"), &QAction::triggered, this,
+          [this] { guard_.Run([this] { CopyData(false); }); });
 }
 
 int TableWindow::Properties(const std::string& title, int rows, int columns) {
@@ -57,32 +70,84 @@ int TableWindow::Properties(const std::string& title, int rows, int columns) {
     rows_[static_cast<std::size_t>(i)]->setGeometry(5, 4 + i * lineH_, pixels, lineH_);
     rows_[static_cast<std::size_t>(i)]->show();
   }
-  setFixedSize(pixels + 10, (rows + 4) * lineH_ + 8 + lineH_);
+  table_->setFixedSize(pixels + 10, (rows + 4) * lineH_ + 8 + lineH_);
+  area_->setMinimumHeight(std::min(table_->height(), 3 * lineH_));
+  resize(table_->size());
+  Arrange();
   return width;
 }
 
 void TableWindow::SetPlot(const PlotData& plot) {
-  constexpr int kPlotHeight = 420;
+  plot_ = plot;
   if (!chart_) {
     chart_ = new QChartView(this);
     chart_->setRenderHint(QPainter::Antialiasing);
-    connect(menu_->addAction("Save plot as..."), &QAction::triggered, this, [this] {
-      const QString file = QFileDialog::getSaveFileName(this, "Save plot", QString(), "PNG (*.png);;SVG (*.svg)");
-      if (!file.isEmpty() && !SavePlot(file.toStdString())) {
-        QMessageBox box(QMessageBox::Critical, kProgramName, "Could not save the plot", QMessageBox::Ok, this);
-        box.exec();
-      }
-    });
+    chart_->setMinimumHeight(kMinPlotHeight);
+    connect(menu_->addAction("Save plot as..."), &QAction::triggered, this,
+            [this] { guard_.Run([this] { SavePlotAs(); }); });
   }
-  chart_->setChart(MakePkChart(plot, title_));
-  const int tableHeight = height();
-  const int width = std::max(this->width(), 640);
-  setFixedSize(width, tableHeight + kPlotHeight);
-  chart_->setGeometry(0, tableHeight, width, kPlotHeight);
+  QChart* old = chart_->chart();
+  chart_->setChart(MakePkChart(plot_));
+  delete old;  // the view gives up the chart it held
+  const QScreen* screen = parentWidget() && parentWidget()->screen() ? parentWidget()->screen()
+                                                                    : QGuiApplication::primaryScreen();
+  FitInto(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800));
 }
 
-bool TableWindow::SavePlot(const std::string& path) {
-  return chart_ && SaveChart(chart_->chart(), path);
+void TableWindow::FitInto(const QRect& available) {
+  // The frame the window manager adds: this window's own once it is
+  // framed, else as measured on the main window.
+  const QSize frame = frameGeometry().size() - size();
+  const bool framed = isVisible() && !frame.isEmpty();
+  const int frameW = framed ? frame.width() : static_cast<int>(measures_.FrameDX / measures_.TwipsX + 0.5f);
+  const int frameH = framed ? frame.height() : static_cast<int>(measures_.FrameDY / measures_.TwipsY + 0.5f);
+  const int maxW = std::max(200, available.width() - frameW);
+  const int maxH = std::max(200, available.height() - frameH);
+  const int tableW = table_->width() + (area_->verticalScrollBar()->sizeHint().width());
+  const int wanted = chart_ ? table_->height() + kPlotHeight : table_->height();
+  const int width = std::min(maxW, std::max(tableW, chart_ ? kPlotWidth : tableW));
+  const int height = std::min(maxH, wanted);
+  setMinimumSize(std::min(width, 320), std::min(height, 3 * lineH_ + (chart_ ? kMinPlotHeight : 0)));
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  resize(width, height);
+  // Centred on the area, so that no edge leaves the screen.
+  move(available.left() + (available.width() - width - frameW) / 2,
+       available.top() + (available.height() - height - frameH) / 2);
+  Arrange();
+}
+
+void TableWindow::Arrange() {
+  // The table as high as it needs (or as the plot's least height leaves),
+  // the plot the rest.
+  const int plotMin = chart_ ? kMinPlotHeight : 0;
+  const int tableH = std::max(std::min(table_->height(), height() - plotMin), std::min(height(), 3 * lineH_));
+  area_->setGeometry(0, 0, width(), tableH);
+  if (chart_) chart_->setGeometry(0, tableH, width(), std::max(0, height() - tableH));
+}
+
+void TableWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  Arrange();
+}
+
+bool TableWindow::SavePlot(const std::string& path) { return chart_ && tavrix::SavePlot(plot_, path); }
+
+std::string TableWindow::AskPlotFile() {
+  QString filter;
+  const QString file = QFileDialog::getSaveFileName(this, "Save plot", QString(), "PNG (*.png);;SVG (*.svg)",
+                                                    &filter);
+  return PlotFileName(file.toStdString(), filter.toStdString());
+}
+
+void TableWindow::SavePlotAs() {
+  const std::string file = AskPlotFile();
+  if (!file.empty() && !SavePlot(file)) {
+    QMessageBox box(QMessageBox::Critical, kProgramName,
+                    "Could not save the plot\nTavrix could not write '" + QString::fromStdString(file) +
+                        "'. Choose a folder you may write to, and a name ending in .png or .svg.",
+                    QMessageBox::Ok, this);
+    box.exec();
+  }
 }
 
 void TableWindow::Fill(const std::string& title, const std::vector<std::string>& lines) {
@@ -127,9 +192,9 @@ void TableWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
     close();
   } else if (event->key() == Qt::Key_Insert && modifiers == Qt::ControlModifier) {
-    CopyData(true);
+    guard_.Run([this] { CopyData(true); });
   } else if (event->key() == Qt::Key_C && modifiers == Qt::ControlModifier) {
-    CopyData(false);
+    guard_.Run([this] { CopyData(false); });
   } else {
     QDialog::keyPressEvent(event);
   }

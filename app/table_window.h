@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollArea>
 #include <QtCharts/QChartView>
 #include <array>
 #include <string>
@@ -14,23 +15,28 @@
 namespace tavrix {
 
 // The pK table: lines of monospaced text, copied to the clipboard for a
-// spreadsheet (tabs) or a word processor (blank-padded).
+// spreadsheet (tabs) or a word processor (blank-padded); below it the plot
+// of the fit, which takes the room the screen leaves and follows the
+// window's size.
 class TableWindow : public QDialog {
   Q_OBJECT
 
  public:
   static constexpr int kLabels = 26;
 
-  TableWindow(const ScreenMeasures& measures, QWidget* parent);
+  TableWindow(const ScreenMeasures& measures, HandlerGuard& guard, QWidget* parent);
 
-  // Sizes the window for the title and a table of rows x columns; returns
+  // Sizes the table for the title and a table of rows x columns; returns
   // its width in characters.
   int Properties(const std::string& title, int rows, int columns);
   // Properties for the pK table, then the lines and the caption.
   void Fill(const std::string& title, const std::vector<std::string>& lines);
-  // The plot of the fit below the table.
+  // The plot of the fit below the table; the window then fits the screen.
   void SetPlot(const PlotData& plot);
   bool SavePlot(const std::string& path);
+  // Sizes the window for the table and the plot within the screen's area
+  // available to windows (its frame included).
+  void FitInto(const QRect& available);
 
   std::string TableText(bool forExcel) const;
   // Puts the text on the clipboard: 0 done, 2 it could not be emptied, 3 the
@@ -39,16 +45,29 @@ class TableWindow : public QDialog {
   void CopyData(bool forExcel);
 
   QLabel* row(int i) { return rows_[static_cast<std::size_t>(i)]; }
+  QChartView* chartView() { return chart_; }
+  QScrollArea* tableArea() { return area_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  // The file the user chooses for the plot ("" when cancelled), with the
+  // extension of the chosen type.
+  virtual std::string AskPlotFile();
 
  private:
+  void SavePlotAs();
+  void Arrange();
+
   const ScreenMeasures& measures_;
+  HandlerGuard& guard_;
+  QScrollArea* area_ = nullptr;
+  QWidget* table_ = nullptr;
   std::array<QLabel*, kLabels> rows_{};
   QMenu* menu_ = nullptr;
   QChartView* chart_ = nullptr;
+  PlotData plot_;
   std::string title_;
   int nRows_ = 0;
   int charW_ = 0;

@@ -9,8 +9,6 @@
 #include "pk_chart.h"
 #include "tavrix/app/plot_data.h"
 #include "tavrix/fit/fit_result.h"
-#include "tavrix/model/pk_table.h"
-#include "tavrix/sheet/layout.h"
 #include "tavrix/sheet/leftovers.h"
 
 namespace tavrix::cli {
@@ -85,12 +83,8 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
     err << "the sheet does not show fitted parameters; run tavrix fit first\n";
     return kExitNoResultShown;
   }
-  const std::string title =
-      PkTableTitle(book.sheet->CellText(layout::kComplexRow, layout::kColC));
-  QChart* chart = MakePkChart(BuildPlotData(book.problem), title);
-  const bool saved = SaveChart(chart, request.output);
-  delete chart;
-  if (!saved) {
+  // The same picture as the table window's plot.
+  if (!SavePlot(BuildPlotData(book.problem), request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;
   }

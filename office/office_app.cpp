@@ -1,22 +1,35 @@
 #include "office_app.h"
 
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XDocumentEventBroadcaster.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/document/XDocumentEventListener.hpp>
 #include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/io/IOException.hpp>
-#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XFramesSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/StartModule.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifyBroadcaster.hpp>
 #include <com/sun/star/util/XModifyListener.hpp>
 #include <cppuhelper/implbase1.hxx>
 #include <osl/file.hxx>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tavrix {
@@ -41,6 +54,38 @@ class ChangeListener : public cppu::WeakImplHelper1<css::util::XModifyListener> 
   std::shared_ptr<std::atomic<bool>> changed_;
 };
 
+// Keeps the order in which spreadsheet documents got the focus. Called on
+// the office's bridge thread.
+class FocusListener : public cppu::WeakImplHelper1<css::document::XDocumentEventListener> {
+ public:
+  explicit FocusListener(std::shared_ptr<RecentDocuments> recent) : recent_(std::move(recent)) {}
+  void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override {
+    if (event.EventName != "OnFocus" && event.EventName != "OnLoad" && event.EventName != "OnNew") return;
+    const Reference<css::sheet::XSpreadsheetDocument> document(event.Source, UNO_QUERY);
+    if (document.is()) recent_->Touch(Reference<css::lang::XComponent>(document, UNO_QUERY));
+  }
+  void SAL_CALL disposing(const css::lang::EventObject&) override {}
+
+ private:
+  std::shared_ptr<RecentDocuments> recent_;
+};
+
+// A worksheet of a workbook the office holds read-only: it reads as usual,
+// and every write fails as a write to a protected cell would.
+class ReadOnlySheet : public SheetHost {
+ public:
+  explicit ReadOnlySheet(SheetHost& sheet) : sheet_(sheet) {}
+  std::string CellText(int row, int col) override { return sheet_.CellText(row, col); }
+  void SetCell(int, int, const CellContent&) override { Refuse(); }
+  void SetNumberFormat(const CellRange&, const std::string&) override { Refuse(); }
+  void ClearCells(const CellRange&) override { Refuse(); }
+  void SetFontColor(const CellRange&, int) override { Refuse(); }
+
+ private:
+  [[noreturn]] static void Refuse() { throw HostError("the workbook is read-only"); }
+  SheetHost& sheet_;
+};
+
 std::string DocumentName(const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XStorable> storable(document, UNO_QUERY);
   if (storable.is() && storable->hasLocation()) {
@@ -53,7 +98,51 @@ std::string DocumentName(const Reference<css::lang::XComponent>& document) {
   return title.is() ? ToStd(title->getTitle()) : std::string();
 }
 
+// The office reads the file as a spreadsheet: the type it detects is
+// loaded by a filter that makes a spreadsheet document. Found without
+// loading, so that no other application's window (or a question of which
+// filter to use) comes up.
+bool IsSpreadsheetFile(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
+  const auto factory = context->getServiceManager();
+  const Reference<css::document::XTypeDetection> detection(
+      factory->createInstanceWithContext("com.sun.star.document.TypeDetection", context), UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> descriptor = Properties({{"URL", css::uno::Any(url)}});
+  const OUString type = detection->queryTypeByDescriptor(descriptor, true);
+  if (type.isEmpty()) return false;
+  const auto valueOf = [](const css::uno::Any& properties, const char* name) {
+    css::uno::Sequence<css::beans::PropertyValue> list;
+    properties >>= list;
+    OUString value;
+    for (const auto& property : list) {
+      if (property.Name.equalsAscii(name)) property.Value >>= value;
+    }
+    return value;
+  };
+  const OUString filter = valueOf(Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(type),
+                                  "PreferredFilter");
+  const Reference<css::container::XNameAccess> filters(
+      factory->createInstanceWithContext("com.sun.star.document.FilterFactory", context), UNO_QUERY_THROW);
+  if (filter.isEmpty() || !filters->hasByName(filter)) return false;
+  return valueOf(filters->getByName(filter), "DocumentService") == "com.sun.star.sheet.SpreadsheetDocument";
+}
+
+bool Contains(const std::vector<Reference<css::lang::XComponent>>& documents,
+              const Reference<css::lang::XComponent>& document) {
+  return std::find(documents.begin(), documents.end(), document) != documents.end();
+}
+
 }  // namespace
+
+void RecentDocuments::Touch(const Reference<css::lang::XComponent>& document) {
+  const std::lock_guard<std::mutex> lock(mutex);
+  documents.erase(std::remove(documents.begin(), documents.end(), document), documents.end());
+  documents.insert(documents.begin(), document);
+}
+
+std::vector<Reference<css::lang::XComponent>> RecentDocuments::List() {
+  const std::lock_guard<std::mutex> lock(mutex);
+  return documents;
+}
 
 Reference<css::sheet::XSpreadsheet> ActiveSheetOf(const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XModel> model(document, UNO_QUERY_THROW);
@@ -62,12 +151,46 @@ Reference<css::sheet::XSpreadsheet> ActiveSheetOf(const Reference<css::lang::XCo
   return view->getActiveSheet();
 }
 
-OfficeApp::OfficeApp(Reference<css::frame::XDesktop2> desktop, bool hidden)
-    : desktop_(std::move(desktop)), hidden_(hidden) {}
+void ShowStartCenter(const Reference<css::uno::XComponentContext>& context,
+                     const Reference<css::frame::XDesktop2>& desktop) {
+  Guarded([&] {
+    const Reference<css::frame::XFramesSupplier> frames(desktop, UNO_QUERY_THROW);
+    if (frames->getFrames()->getCount() > 0) return;
+    // A new frame holding the start module, as the office makes it itself.
+    const Reference<css::frame::XFrame> frame = desktop->findFrame("_blank", 0);
+    const Reference<css::awt::XWindow> window = frame->getContainerWindow();
+    const Reference<css::frame::XController> start = css::frame::StartModule::createWithParentWindow(context, window);
+    frame->setComponent(Reference<css::awt::XWindow>(start, UNO_QUERY), start);  // before attachFrame
+    start->attachFrame(frame);
+    window->setVisible(true);
+  });
+}
+
+OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context, Reference<css::frame::XDesktop2> desktop,
+                     bool hidden)
+    : context_(std::move(context)), desktop_(std::move(desktop)), hidden_(hidden) {
+  if (hidden_) return;
+  try {
+    Guarded([&] {
+      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
+      focusListener_ = static_cast<cppu::OWeakObject*>(new FocusListener(recent_));
+      Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
+          ->addDocumentEventListener(Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
+    });
+  } catch (const HostError&) {  // without focus events, the current document alone tells
+    focusListener_.clear();
+  }
+}
 
 OfficeApp::~OfficeApp() {
   try {
     StopWatching();
+    if (focusListener_.is()) {
+      const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
+      Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
+          ->removeDocumentEventListener(
+              Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
+    }
   } catch (...) {  // the office may be gone already
   }
 }
@@ -82,11 +205,20 @@ std::vector<Reference<css::lang::XComponent>> OfficeApp::Documents() {
   return documents;
 }
 
+Reference<css::lang::XComponent> OfficeApp::Document(int index) {
+  const auto documents = Documents();
+  if (index < 1 || index > static_cast<int>(documents.size())) {
+    throw HostError("no workbook " + std::to_string(index));
+  }
+  return documents[static_cast<std::size_t>(index - 1)];
+}
+
 bool OfficeApp::OpenWorkbook(const std::string& path, bool asTemplate) {
   return Guarded([&] {
     const Reference<css::frame::XComponentLoader> loader(desktop_, UNO_QUERY_THROW);
     Reference<css::lang::XComponent> component;
     try {
+      if (!IsSpreadsheetFile(context_, FileUrl(path))) return false;
       component = loader->loadComponentFromURL(
           FileUrl(path), "_blank", 0,
           Properties({{"Hidden", css::uno::Any(hidden_)}, {"AsTemplate", css::uno::Any(asTemplate)}}));
@@ -96,8 +228,14 @@ bool OfficeApp::OpenWorkbook(const std::string& path, bool asTemplate) {
       return false;
     }
     const Reference<css::sheet::XSpreadsheetDocument> document(component, UNO_QUERY);
-    if (!document.is()) return false;
+    if (!document.is()) {
+      // Loaded as something else (a text document): not left behind.
+      const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+      if (closeable.is()) closeable->close(true);
+      return false;
+    }
     active_ = Reference<css::lang::XComponent>(component, UNO_QUERY);
+    recent_->Touch(active_);
     return true;
   });
 }
@@ -107,52 +245,99 @@ int OfficeApp::WorkbookCount() {
 }
 
 std::string OfficeApp::WorkbookName(int index) {
-  return Guarded([&] {
-    const auto documents = Documents();
-    if (index < 1 || index > static_cast<int>(documents.size())) {
-      throw HostError("no workbook " + std::to_string(index));
-    }
-    return DocumentName(documents[static_cast<std::size_t>(index - 1)]);
-  });
+  return Guarded([&] { return DocumentName(Document(index)); });
 }
 
 void OfficeApp::ActivateWorkbook(int index) {
   Guarded([&] {
-    const auto documents = Documents();
-    if (index < 1 || index > static_cast<int>(documents.size())) {
-      throw HostError("no workbook " + std::to_string(index));
-    }
-    active_ = documents[static_cast<std::size_t>(index - 1)];
+    active_ = Document(index);
+    recent_->Touch(active_);
+    if (hidden_) return;
+    // Its window to the front and its frame the office's active one, as
+    // opening it would.
+    const Reference<css::frame::XFrame> frame =
+        Reference<css::frame::XModel>(active_, UNO_QUERY_THROW)->getCurrentController()->getFrame();
+    if (!frame.is()) return;
+    frame->activate();
+    const Reference<css::awt::XTopWindow> window(frame->getContainerWindow(), UNO_QUERY);
+    if (window.is()) window->toFront();
+    frame->getContainerWindow()->setFocus();
   });
+}
+
+void OfficeApp::CloseWorkbook(int index) {
+  Guarded([&] {
+    const auto document = Document(index);
+    sheets_.erase(std::remove_if(sheets_.begin(), sheets_.end(),
+                                 [&](const KnownSheet& known) {
+                                   if (known.document != document) return false;
+                                   if (watched_ == known.host->impl().sheet) StopWatching();
+                                   return true;
+                                 }),
+                  sheets_.end());
+    Reference<css::util::XCloseable>(document, UNO_QUERY_THROW)->close(true);
+  });
+}
+
+bool OfficeApp::FindActive() {
+  const auto documents = Documents();
+  if (!hidden_) {
+    const Reference<css::sheet::XSpreadsheetDocument> current(desktop_->getCurrentComponent(), UNO_QUERY);
+    if (current.is()) {
+      active_ = Reference<css::lang::XComponent>(current, UNO_QUERY);
+      recent_->Touch(active_);
+      return true;
+    }
+  }
+  if (active_.is() && Contains(documents, active_) && (hidden_ || !focusListener_.is())) return true;
+  for (const auto& document : recent_->List()) {
+    if (Contains(documents, document)) {
+      active_ = document;
+      return true;
+    }
+  }
+  if (documents.empty()) return false;
+  active_ = documents.back();  // none was seen active: the one opened last
+  return true;
 }
 
 std::optional<std::string> OfficeApp::ActiveWorkbookName() {
   return Guarded([&]() -> std::optional<std::string> {
-    if (!hidden_) {
-      const Reference<css::sheet::XSpreadsheetDocument> current(desktop_->getCurrentComponent(), UNO_QUERY);
-      if (current.is()) active_ = Reference<css::lang::XComponent>(current, UNO_QUERY);
-    }
-    for (const auto& document : Documents()) {
-      if (document == active_) return DocumentName(document);
-    }
-    return std::nullopt;  // closed meanwhile, or none opened
+    if (!FindActive()) return std::nullopt;
+    return DocumentName(active_);
   });
 }
 
-OfficeSheet* OfficeApp::SheetFor(const Reference<css::lang::XComponent>& document,
-                                 const Reference<css::sheet::XSpreadsheet>& sheet) {
+bool OfficeApp::ActiveWorkbookReadOnly() {
+  return Guarded([&] {
+    if (!FindActive()) return false;
+    const Reference<css::frame::XStorable> storable(active_, UNO_QUERY);
+    return storable.is() && storable->isReadonly();
+  });
+}
+
+SheetHost* OfficeApp::SheetFor(const Reference<css::lang::XComponent>& document,
+                               const Reference<css::sheet::XSpreadsheet>& sheet) {
   const std::string name = ToStd(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
-  for (const KnownSheet& known : sheets_) {
-    if (known.document == document && known.name == name) return known.host.get();
+  KnownSheet* known = nullptr;
+  for (KnownSheet& candidate : sheets_) {
+    if (candidate.document == document && candidate.name == name) known = &candidate;
   }
-  sheets_.push_back({document, name,
-                     MakeOfficeSheet(sheet, Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY), name)});
-  return sheets_.back().host.get();
+  if (!known) {
+    sheets_.push_back({document, name,
+                       MakeOfficeSheet(sheet, Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY), name),
+                       nullptr});
+    known = &sheets_.back();
+    known->readOnly = std::make_unique<ReadOnlySheet>(*known->host);
+  }
+  const Reference<css::frame::XStorable> storable(document, UNO_QUERY);
+  if (storable.is() && storable->isReadonly()) return known->readOnly.get();
+  return known->host.get();
 }
 
 SheetHost* OfficeApp::ActiveSheet() {
   return Guarded([&]() -> SheetHost* {
-    if (!ActiveWorkbookName()) return nullptr;
+    if (!FindActive()) return nullptr;
     const auto sheet = ActiveSheetOf(active_);
     return sheet.is() ? SheetFor(active_, sheet) : nullptr;
   });
@@ -160,14 +345,14 @@ SheetHost* OfficeApp::ActiveSheet() {
 
 std::string OfficeApp::ActiveSheetName() {
   return Guarded([&] {
-    if (!ActiveWorkbookName()) throw HostError("no workbook is open");
+    if (!FindActive()) throw HostError("no workbook is open");
     return ToStd(Reference<css::container::XNamed>(ActiveSheetOf(active_), UNO_QUERY_THROW)->getName());
   });
 }
 
 SheetHost* OfficeApp::FirstWorksheet() {
   return Guarded([&]() -> SheetHost* {
-    if (!ActiveWorkbookName()) return nullptr;
+    if (!FindActive()) return nullptr;
     const Reference<css::container::XIndexAccess> sheets(
         Reference<css::sheet::XSpreadsheetDocument>(active_, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
@@ -190,7 +375,7 @@ void OfficeApp::WatchSheet(SheetHost* host) {
   Guarded([&] {
     StopWatching();
     for (const KnownSheet& known : sheets_) {
-      if (known.host.get() != host) continue;
+      if (known.host.get() != host && known.readOnly.get() != host) continue;
       watched_ = known.host->impl().sheet;
       if (!listener_.is()) listener_ = static_cast<cppu::OWeakObject*>(new ChangeListener(delivery_, changed_));
       Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)
@@ -204,7 +389,15 @@ void OfficeApp::Synchronize() {
 }
 
 void OfficeApp::Quit() {
-  Guarded([&] { desktop_->terminate(); });
+  Guarded([&] {
+    // Only an office without any document: the user's text documents,
+    // presentations and the like stay.
+    const auto components = desktop_->getComponents()->createEnumeration();
+    while (components->hasMoreElements()) {
+      if (Reference<css::frame::XModel>(components->nextElement(), UNO_QUERY).is()) return;
+    }
+    desktop_->terminate();
+  });
 }
 
 }  // namespace tavrix

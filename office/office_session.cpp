@@ -62,8 +62,9 @@ Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
-Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice) {
-  const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
+Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice,
+                                               std::chrono::milliseconds patience = kStartPatience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
     try {
       return Resolve(pipe);
@@ -71,7 +72,7 @@ Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pi
       if (launcherIsOffice && !Running(pid)) throw HostError("LibreOffice ended before it could be reached");
       if (std::chrono::steady_clock::now() > deadline) {
         throw HostError("LibreOffice did not answer within " +
-                        std::to_string(kStartPatience.count()) + " s");
+                        std::to_string(patience.count() / 1000) + " s");
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -149,7 +150,7 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
     EndProcess(impl->pid, std::chrono::milliseconds(0));
     throw;
   }
-  impl->app = std::make_unique<OfficeApp>(impl->desktop, /*hidden=*/true);
+  impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, /*hidden=*/true);
   impl->watchdog = std::make_unique<Watchdog>(impl->pid);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }
@@ -161,17 +162,29 @@ void OfficeSession::SetCallPatience(std::chrono::milliseconds patience) {
 std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe, const Launch& launch,
                                                             bool hidden) {
   auto impl = std::make_unique<Impl>();
+  bool launched = false;
   Guarded([&] {
     try {
       impl->context = Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
       const pid_t launcher = LaunchOffice(pipe, launch.profileUrl, launch.headless);
-      impl->context = Connect(pipe, launcher, false);
+      try {
+        impl->context = Connect(pipe, launcher, false, launch.patience);
+      } catch (...) {
+        // Its session holds the launcher and any office it started (an
+        // error window of its own included); an office it handed over to is
+        // in another session and stays.
+        ::kill(-launcher, SIGKILL);
+        ::waitpid(launcher, nullptr, 0);
+        throw;
+      }
       ::waitpid(launcher, nullptr, WNOHANG);  // a launcher that only handed the pipe over has ended
+      launched = true;
     }
     impl->desktop = frame::Desktop::create(impl->context);
   });
-  impl->app = std::make_unique<OfficeApp>(impl->desktop, hidden);
+  if (launched && !launch.headless) ShowStartCenter(impl->context, impl->desktop);
+  impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, hidden);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
 }
 
@@ -224,7 +237,7 @@ std::string Quoted(const std::string& path) {
 }
 
 std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
-                                     const std::string& path, bool readOnly) {
+                                     const std::string& path, bool readOnly, bool asTemplate = false) {
   auto impl = std::make_unique<OfficeWorkbook::Impl>();
   impl->path = path;
   impl->readOnly = readOnly;
@@ -238,6 +251,7 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
             url, "_blank", 0,
             Properties({{"Hidden", css::uno::Any(true)},
                         {"ReadOnly", css::uno::Any(readOnly)},
+                        {"AsTemplate", css::uno::Any(asTemplate)},
                         {"InteractionHandler",
                          css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))}}));
       } catch (const css::io::IOException&) {  // the file is no document the office reads
@@ -271,6 +285,14 @@ std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path, Acc
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
   return Load(impl_->desktop, "private:factory/scalc", path, false);
+}
+
+std::unique_ptr<OfficeWorkbook> OfficeSession::CreateFromTemplate(const std::string& templatePath,
+                                                                  const std::string& path,
+                                                                  const std::string& sheetName) {
+  auto workbook = Load(impl_->desktop, FileUrl(templatePath), path, false, true);
+  workbook->RenameSheet(workbook->ActiveSheetName(), sheetName);
+  return workbook;
 }
 
 }  // namespace tavrix

@@ -49,6 +49,7 @@ class TestWindow : public MainWindow {
     plots.push_back(plot);
   }
   void Close() override { closed = true; }
+  std::optional<WindowPos> Position() const override { return position; }
 
   std::vector<std::pair<std::string, MessageIcon>> messages;
   WindowState state = WindowState::kCompact;
@@ -63,6 +64,7 @@ class TestWindow : public MainWindow {
   std::vector<std::string> tables;
   std::vector<PlotData> plots;
   bool closed = false;
+  std::optional<WindowPos> position;
 };
 
 class Controller : public testing_support::TempFolderTest {
@@ -101,7 +103,7 @@ class Controller : public testing_support::TempFolderTest {
 };
 
 TEST_F(Controller, StartUpFindsTheWorkingFolder) {
-  WriteWorkDirSetting(state.HomeDir + "Tavrix.ini", state.UserHome + "data/");
+  WriteSettings(state.HomeDir + "Tavrix.ini", state.UserHome + "data/", std::nullopt);
   ASSERT_TRUE(Start("/ie"));
   EXPECT_EQ(state.WorkDir, state.UserHome + "data/");
   EXPECT_EQ(fs::current_path().string() + "/", state.WorkDir);
@@ -113,7 +115,7 @@ TEST_F(Controller, StartUpFindsTheWorkingFolder) {
 
 TEST_F(Controller, UnusableWorkingFoldersFallBackToTheUsersHome) {
   for (const std::string& saved : {state.UserHome + "data", state.UserHome + "missing/", std::string()}) {
-    WriteWorkDirSetting(state.HomeDir + "Tavrix.ini", saved);
+    WriteSettings(state.HomeDir + "Tavrix.ini", saved, std::nullopt);
     state.WorkDir.clear();
     ASSERT_TRUE(Start());
     EXPECT_EQ(state.WorkDir, state.UserHome) << saved;
@@ -210,21 +212,71 @@ TEST_F(Controller, NoWorkbookLeftClosesTheProgram) {
   EXPECT_TRUE(window.closed);
 }
 
-TEST_F(Controller, AParameterWithoutValueCannotBeHeldFixed) {
+TEST_F(Controller, AParameterWithoutAnInitialNumberCannotBeHeldFixed) {
   SheetContents contents = Fittable();
-  contents.reference[0] = "?";
+  contents.reference[0] = "?";  // the label shows "?"
+  contents.initial[1] = "?";    // the label shows the optimized value, E holds none
+  contents.optimized[1] = "0.5";
   std::vector<std::pair<std::string, MemoryGrid>> sheets;
   sheets.emplace_back("Sheet1", BuildSheet(contents));
   app.AddFile(state.UserHome + "data/Data.xls", std::move(sheets));
   ASSERT_TRUE(Start());
   OpenData();
   ASSERT_EQ(window.labels[0], "?");
-  window.fit[0] = false;  // the box toggles before its handler runs
-  controller.FitBoxClicked(0);
-  EXPECT_TRUE(window.fit[0]);
-  window.fit[1] = false;  // A shows a number: it may be held
-  controller.FitBoxClicked(1);
-  EXPECT_FALSE(window.fit[1]);
+  ASSERT_EQ(window.labels[1], "   0.500");
+  for (int i = 0; i < 3; ++i) {
+    window.fit[static_cast<std::size_t>(i)] = false;  // the box toggles before its handler runs
+    controller.FitBoxClicked(i);
+  }
+  EXPECT_EQ(window.fit, (std::array<bool, 3>{true, true, false}));  // B's E is a number: it may be held
+}
+
+TEST_F(Controller, AFailedPassLeavesNothingToOptimize) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  controller.Deactivated();
+  app.UserEdit(state.xlSheet, 18, 1, CellContent::Number(20));  // a fourth point, without its pK
+  controller.Activated();
+  ASSERT_NE(problem.ErrCode, 0);
+  EXPECT_EQ(window.state, WindowState::kCompact);
+  controller.OptimizeClicked();  // the points of the pass before are not the sheet's
+  controller.KeyDown(kKeyF9, 0);
+  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
+  EXPECT_TRUE(window.tables.empty());
+}
+
+TEST_F(Controller, AFileThatIsNoWorkbookIsReportedAndNothingElseIsRead) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  window.messages.clear();
+  window.choices.push_back(MainWindow::Choice{state.UserHome, "notes.txt"});
+  controller.OpenExistingDataFile();
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].first, "Could not open the file");
+  EXPECT_EQ(window.state, WindowState::kCompact);
+  EXPECT_EQ(window.caption, "Tavrix");
+  controller.OptimizeClicked();
+  EXPECT_EQ(state.xlSheet, nullptr);
+}
+
+TEST_F(Controller, ASheetThatIsNoWorksheetIsSaidOnceAndAWorksheetIsReadAgain) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  window.messages.clear();
+  controller.Deactivated();
+  app.books()[0].sheets.push_back({"Chart1", nullptr});
+  app.books()[0].activeSheet = 1;
+  controller.Activated();
+  controller.Deactivated();
+  controller.Activated();
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].first, "Not a worksheet");
+  EXPECT_EQ(window.state, WindowState::kCompact);
+  controller.Deactivated();
+  app.books()[0].activeSheet = 0;
+  controller.Activated();
+  EXPECT_EQ(window.state, WindowState::kStandard);
+  EXPECT_EQ(window.caption, "Data: Sheet1");
 }
 
 TEST_F(Controller, FunctionKeysNeedAShownFitAndNoModifier) {
@@ -244,6 +296,7 @@ TEST_F(Controller, FunctionKeysNeedAShownFitAndNoModifier) {
   EXPECT_EQ(window.plots[0].points.size(), 3u);
   controller.KeyDown(kKeyF2, 0);
   EXPECT_EQ(Read(state.HomeDir + "data.txt").substr(0, 15), "Complex: NaCl\r\n");
+  EXPECT_EQ(window.messages.back().first, "Added to the file '" + state.HomeDir + "data.txt' ");
 
   window.state = WindowState::kCompact;
   controller.KeyDown(kKeyF9, 0);

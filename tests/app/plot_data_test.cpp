@@ -7,50 +7,88 @@
 namespace tavrix {
 namespace {
 
-Problem Fitted(bool noLimits) {
+// Points at saturation, at 900 bar (weight 0), at 1500 bar above the
+// table's 500 C ("<"), given by density, and at 5000 bar.
+Problem Fitted() {
   Problem p;
-  p.NoLimits = noLimits;
   p.OptPar = {-1.2, 0.55f, -120.0f};
   p.Species[1] = "Na+";
-  p.NPoints = 3;
-  p.PtT = {0, 100, 300, 450};
-  p.PtP = {0, SatPressure(KelvinOf(100)), 900, 1E35f};
-  p.PtD = {0, 0.95f, 0.8f, 0.6f};
-  p.PtW = {0, 1, 0, -1};
-  p.PtPK = {0, -0.6f, 0.5f, 1.0f};
+  p.NPoints = 5;
+  p.PtT = {0, 100, 300, 809, 450, 25};
+  p.PtP = {0, SatPressure(KelvinOf(100)), 900, 1500, 1E35f, 5000};
+  p.PtD = {0, 0.95f, 0.8f, 0.5f, 0.6f, 1.1f};
+  p.PtW = {0, 1, 0, -1, 1, 1};
+  p.PtPK = {0, -0.6f, 0.5f, 1.0f, 0.9f, -1.0f};
   return p;
 }
 
-TEST(PlotData, CurvesFollowTheTableColumns) {
-  const PlotData plot = BuildPlotData(Fitted(false));
-  double hottestSaturation = 0;
-  bool gap = false;
+TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
+  const PlotData plot = BuildPlotData(Fitted());
+  std::vector<std::string> names;
+  for (const PlotGroup& group : plot.groups) names.push_back(group.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Psat", "900 bar", "1500 bar", "5000 bar", "0.6 g/cm3"}));
+  const int expected[5] = {0, 1, 2, 4, 3};
+  ASSERT_EQ(plot.points.size(), 5u);
+  for (std::size_t k = 0; k < 5; ++k) EXPECT_EQ(plot.points[k].group, expected[k]) << k;
+  EXPECT_EQ(plot.points[1].kind, PlotPoint::Kind::kIgnored);
+  EXPECT_EQ(plot.points[2].kind, PlotPoint::Kind::kLimit);
+
+  std::vector<double> hottest(plot.groups.size(), 0);
+  bool dashedDense = false;
   for (const PlotCurve& curve : plot.curves) {
-    ASSERT_GE(curve.points.size(), 1u);
-    if (curve.column == 1) hottestSaturation = std::max(hottestSaturation, curve.points.back().first);
-    if (curve.column == 2) gap = gap || curve.points.back().first < 500;  // gas near 500 C
+    for (const auto& [t, pK] : curve.points) {
+      EXPECT_GE(t, 25 - 1e-9);
+      EXPECT_LE(t, 809 + 1e-9);
+      hottest[static_cast<std::size_t>(curve.group)] = std::max(hottest[static_cast<std::size_t>(curve.group)], t);
+    }
+    // A charged complex leaves its range above 1 g/cm3: dense water at 25 C, 5000 bar.
+    dashedDense = dashedDense || (curve.group == 3 && !curve.inRange && curve.points.front().first == 25);
   }
-  EXPECT_LT(hottestSaturation, 374.1);  // no saturation above the critical point
-  EXPECT_GT(hottestSaturation, 370);
-  EXPECT_TRUE(gap);
-  // A charged complex leaves its range above 1 g/cm3: dense water at 25 C, 5000 bar.
-  bool dashedAtHighPressure = false;
-  for (const PlotCurve& curve : plot.curves) {
-    if (curve.column == 5 && !curve.inRange && curve.points.front().first == 25) dashedAtHighPressure = true;
-  }
-  EXPECT_TRUE(dashedAtHighPressure);
+  EXPECT_GT(hottest[0], 370);  // the saturation curve up to the critical point, not beyond
+  EXPECT_LT(hottest[0], 374.1);
+  EXPECT_DOUBLE_EQ(hottest[2], 809);  // the 1500 bar curve as far as its hottest point
+  EXPECT_TRUE(dashedDense);
 }
 
-TEST(PlotData, PointsKeepTheirKindAndColumn) {
-  const PlotData plot = BuildPlotData(Fitted(false));
-  ASSERT_EQ(plot.points.size(), 3u);
-  EXPECT_EQ(plot.points[0].kind, PlotPoint::Kind::kWeighted);
-  EXPECT_EQ(plot.points[0].column, 1);  // at saturation
-  EXPECT_EQ(plot.points[1].kind, PlotPoint::Kind::kIgnored);
-  EXPECT_EQ(plot.points[1].column, 3);  // 900 bar is nearest 1000
-  EXPECT_EQ(plot.points[2].kind, PlotPoint::Kind::kLimit);
-  EXPECT_EQ(ColumnName(1), "Psat");
-  EXPECT_EQ(ColumnName(4), "2000 bar");
+TEST(PlotData, ManyPressuresShareCurvesNamedByTheirRange) {
+  Problem p = Fitted();
+  p.NPoints = 30;
+  p.PtT.assign(31, 200);
+  p.PtD.assign(31, 0.9f);
+  p.PtW.assign(31, 1);
+  p.PtPK.assign(31, 0.1f);
+  p.PtP.assign(31, 0);
+  for (int k = 1; k <= 30; ++k) p.PtP[static_cast<std::size_t>(k)] = 100.0f * static_cast<float>(k);
+  const PlotData plot = BuildPlotData(p);
+  ASSERT_EQ(plot.groups.size(), kMaxPlotGroups);
+  EXPECT_EQ(plot.groups.front().name, "100\u2013300 bar");
+  EXPECT_EQ(plot.groups.back().name, "2800\u20133000 bar");
+  EXPECT_EQ(plot.points[3].group, 1);  // 400 bar
+}
+
+TEST(PlotData, AxesTickAtRoundNumbers) {
+  struct Case {
+    double low, high;
+    int ticks;
+    double minStep;
+    PlotAxis axis;
+  };
+  const Case cases[] = {
+      {17, 809, 9, 10, {0, 900, 100}},      // the NaCl data: 0, 100, ... 900 C
+      {25, 500, 9, 10, {0, 500, 100}},
+      {20, 80, 9, 10, {20, 80, 10}},
+      {-1.3, 2.2, 8, 0.5, {-1.5, 2.5, 0.5}},  // half pK units
+      {0.1, 0.2, 8, 0.5, {0, 0.5, 0.5}},       // never finer than half a unit
+      {-4.2, 9.7, 8, 0.5, {-6, 10, 2}},
+      {3, 3, 8, 0.5, {2.5, 3.5, 0.5}},
+  };
+  for (const Case& c : cases) {
+    const PlotAxis axis = NiceAxis(c.low, c.high, c.ticks, c.minStep);
+    EXPECT_DOUBLE_EQ(axis.low, c.axis.low) << c.low << ".." << c.high;
+    EXPECT_DOUBLE_EQ(axis.high, c.axis.high) << c.low << ".." << c.high;
+    EXPECT_DOUBLE_EQ(axis.step, c.axis.step) << c.low << ".." << c.high;
+  }
+  EXPECT_DOUBLE_EQ(BuildPlotData(Fitted()).t.step, 100);
 }
 
 }  // namespace

@@ -29,12 +29,12 @@ class MemoryApp : public SpreadsheetApp {
   void AddFile(const std::string& path, std::vector<std::pair<std::string, MemoryGrid>> sheets);
   // A user's edit of a cell: raises the change flag as the application would.
   void UserEdit(SheetHost* sheet, int row, int col, const CellContent& value);
-  void CloseWorkbook(int index);
 
   bool OpenWorkbook(const std::string& path, bool asTemplate) override;
   int WorkbookCount() override { return static_cast<int>(books_.size()); }
   std::string WorkbookName(int index) override { return Book(index).name; }
   void ActivateWorkbook(int index) override;
+  void CloseWorkbook(int index) override;
   std::optional<std::string> ActiveWorkbookName() override;
   SheetHost* ActiveSheet() override;
   std::string ActiveSheetName() override;

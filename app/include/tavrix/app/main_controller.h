@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tavrix/app/plot_data.h"
+#include "tavrix/app/settings.h"
 #include "tavrix/sheet/problem.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 #include "tavrix/sheet/view.h"
@@ -30,6 +31,8 @@ class MainWindow : public View {
   virtual void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
                            const PlotData& plot) = 0;
   virtual void Close() = 0;
+  // Where the window stands now, to be found there at the next start.
+  virtual std::optional<WindowPos> Position() const = 0;
 };
 
 // The program's settings and flags.
@@ -37,9 +40,13 @@ struct AppState {
   std::string HomeDir;  // ends in "/"
   std::string WorkDir;  // ends in "/" or is empty
   std::string UserHome;  // the fall-back working folder, ends in "/"
+  std::string ProgramDir;  // the program's folder, where the template is looked for first
+  std::string TemplatePath;  // the template found at start-up, "" when none
   bool TemplateExists = false;
   bool Busy = false;
-  SheetHost* xlSheet = nullptr;  // the data sheet; none before a file is opened
+  bool DataFile = false;  // a data file was created or opened: activations read its sheet
+  SheetHost* xlSheet = nullptr;  // the data sheet; none when the active sheet is no worksheet
+  std::optional<WindowPos> WindowPosition;  // remembered in the settings file
 };
 
 inline constexpr char kTemplateName[] = "Tavrix.xls";
@@ -71,17 +78,31 @@ class MainController {
   void Activated();
   void Deactivated();
 
+  // A call to the spreadsheet application failed inside a handler: when the
+  // application no longer answers, the program says so and closes; else
+  // the failure is reported and the sheet is read again at the next
+  // activation.
+  void OfficeFailed();
+
   // The working folder is the home folder: warns and forgets it.
   bool CheckWorkDir();
 
  private:
+  void PassOnActiveSheet();
   void RunSheetPass();
   void Collapse();
+  void CloseForNoWorksheet();
+  // Sends the program's pending writes to the sheet while event delivery is
+  // off, so that they never count as the user's edits; then delivery
+  // follows the window again (on while it is inactive).
+  void FlushOwnWrites();
+  bool ResultReady() const;
 
   Problem& problem_;
   AppState& state_;
   SpreadsheetApp& app_;
   MainWindow& window_;
+  bool active_ = false;  // the window is the active one
 };
 
 }  // namespace tavrix

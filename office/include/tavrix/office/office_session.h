@@ -25,10 +25,14 @@ class OfficeSession {
   // launches soffice with that pipe and the given profile ("" for the
   // user's own): a LibreOffice already running with that profile then takes
   // the pipe over, else a new one starts. The office is the user's: it
-  // stays when the session ends. `hidden` opens documents invisibly.
+  // stays when the session ends. `hidden` opens documents invisibly. An
+  // office that does not answer within the patience is given up, and what
+  // was launched for it is ended. A visible office started here shows its
+  // Start Center.
   struct Launch {
     std::string profileUrl = "";
     bool headless = false;
+    std::chrono::milliseconds patience = std::chrono::seconds(60);
   };
   static std::unique_ptr<OfficeSession> AttachOrStart(const std::string& pipe, const Launch& launch,
                                                       bool hidden);
@@ -44,6 +48,10 @@ class OfficeSession {
   std::unique_ptr<OfficeWorkbook> Open(const std::string& path, Access access = Access::kEdit);
   // A new, empty workbook that Save stores at `path`.
   std::unique_ptr<OfficeWorkbook> Create(const std::string& path);
+  // A new workbook made from a template file (its sheet, column widths and
+  // number formats), with the sheet renamed; Save stores it at `path`.
+  std::unique_ptr<OfficeWorkbook> CreateFromTemplate(const std::string& templatePath, const std::string& path,
+                                                     const std::string& sheetName);
 
   // The application operations over this office's documents.
   SpreadsheetApp& App();
@@ -103,6 +111,9 @@ class OfficeWorkbook {
   ~OfficeWorkbook();
 
   std::string Name() const;  // the file name
+  // The widths of a sheet's first columns (1/100 mm), for inspection.
+  std::vector<int> ColumnWidths(const std::string& sheet, int columns);
+  void RenameSheet(const std::string& from, const std::string& to);
   std::vector<std::string> SheetNames();
   std::string ActiveSheetName();
   // The worksheet of that name, or the active one for "". Throws HostError

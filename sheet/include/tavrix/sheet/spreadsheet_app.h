@@ -24,7 +24,10 @@ class SpreadsheetApp {
   virtual std::string WorkbookName(
       int index) = 0;  // 1-based: a file name or a new document's title
   virtual void ActivateWorkbook(int index) = 0;
+  virtual void CloseWorkbook(int index) = 0;  // unsaved changes are dropped
   virtual std::optional<std::string> ActiveWorkbookName() = 0;  // none when no workbook is open
+  // The active workbook cannot be written (opened read-only).
+  virtual bool ActiveWorkbookReadOnly() { return false; }
 
   // The active sheet of the active workbook, when it is a worksheet.
   virtual SheetHost* ActiveSheet() = 0;
@@ -37,6 +40,7 @@ class SpreadsheetApp {
   virtual bool Changed() const = 0;
   virtual void ClearChanged() = 0;
 
+  // Ends the application, unless it still holds a document of any kind.
   virtual void Quit() = 0;
 
   // Brings the program's view of the sheets in line with the application:
