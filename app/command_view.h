@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "tavrix/sheet/view.h"
+#include "tavrix/app/view.h"
 
 namespace tavrix {
 

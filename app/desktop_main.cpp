@@ -10,7 +10,7 @@
 #include "desktop_start.h"
 #include "qt_main_window.h"
 #include "tavrix/app/main_controller.h"
-#include "tavrix/fit/fit_result.h"
+#include "tavrix/fit/export.h"
 
 namespace {
 

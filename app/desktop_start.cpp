@@ -5,7 +5,7 @@
 #include <future>
 #include <thread>
 
-#include "tavrix/sheet/view.h"
+#include "tavrix/app/view.h"
 
 namespace tavrix {
 

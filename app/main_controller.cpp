@@ -6,12 +6,11 @@
 
 #include "command_view.h"
 #include "tavrix/app/settings.h"
-#include "tavrix/fit/fit_result.h"
-#include "tavrix/fit/optimize.h"
+#include "tavrix/app/presenter.h"
+#include "tavrix/fit/export.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/layout.h"
-#include "tavrix/sheet/sheet_pass.h"
 
 namespace tavrix {
 namespace {
@@ -63,15 +62,6 @@ constexpr char kReadOnlyNote[] =
     "The workbook is open read-only, so Tavrix cannot write into it. Save an editable copy in "
     "LibreOffice Calc (File \u203A Save As) and open that copy.";
 
-// Names the file of a message by its full path: 'data.txt' becomes
-// '/home/me/.local/share/tavrix/data.txt'.
-std::string WithFullPath(std::string text, const std::string& path) {
-  const std::string name = "'" + fs::path(path).filename().string() + "'";
-  const auto at = text.find(name);
-  if (at != std::string::npos) text.replace(at, name.size(), "'" + path + "'");
-  return text;
-}
-
 }  // namespace
 
 MainController::MainController(Problem& problem, AppState& state, SpreadsheetApp& app,
@@ -98,7 +88,6 @@ bool MainController::StartUp(const std::string& commandLine) {
 
   window_.SetCredit(Unscramble(kCredit) + "10");
   problem_.NoLimits = NoLimitsFromCommandLine(commandLine);
-  problem_.ParFmt = {"####.###", "####.###", "#####.##"};
   return true;
 }
 
@@ -275,17 +264,10 @@ void MainController::KeyDown(int key, int shift) {
   if (!ResultIsShown(problem_, *state_.xlSheet, view)) return;
   FlushOwnWrites();
   if (key == kKeyF2) {
-    // The engine names the file; the window names where it is.
-    const std::string path = state_.HomeDir + "data.txt";
-    HeadlessView messages;
-    ExportToDataTxt(problem_, *state_.xlSheet, messages, path);
-    for (const auto& message : messages.messages) {
-      window_.ShowMessage(WithFullPath(message.text, path), message.icon, message.title);
-    }
+    ExportToDataTxt(problem_, window_, state_.HomeDir + "data.txt");
   } else {
-    const std::vector<std::string> lines = BuildPkTable(problem_, *state_.xlSheet);
-    window_.ShowPkTable(PkTableTitle(state_.xlSheet->CellText(layout::kComplexRow, layout::kColC)), lines,
-                        BuildPlotData(problem_));
+    window_.ShowPkTable(PkTableTitleOf(problem_), BuildPkTable(problem_),
+                        BuildPlotData(problem_.Sheet, problem_.OptPar, problem_.NoLimits));
   }
 }
 

@@ -10,9 +10,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
-#include <QtCharts/QChartView>
 
-#include "pk_chart.h"
+#include "tavrix/plot/plot_picture.h"
 #include "tavrix/model/pk_table.h"
 
 namespace tavrix {
@@ -78,17 +77,13 @@ int TableWindow::Properties(const std::string& title, int rows, int columns) {
 }
 
 void TableWindow::SetPlot(const PlotData& plot) {
-  plot_ = plot;
   if (!chart_) {
-    chart_ = new QChartView(this);
-    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_ = new PlotView(this);
     chart_->setMinimumHeight(kMinPlotHeight);
     connect(menu_->addAction("Save plot as..."), &QAction::triggered, this,
             [this] { guard_.Run([this] { SavePlotAs(); }); });
   }
-  QChart* old = chart_->chart();
-  chart_->setChart(MakePkChart(plot_));
-  delete old;  // the view gives up the chart it held
+  chart_->SetPlot(plot);
   const QScreen* screen = parentWidget() && parentWidget()->screen() ? parentWidget()->screen()
                                                                     : QGuiApplication::primaryScreen();
   FitInto(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800));
@@ -130,7 +125,7 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
   Arrange();
 }
 
-bool TableWindow::SavePlot(const std::string& path) { return chart_ && tavrix::SavePlot(plot_, path); }
+bool TableWindow::SavePlot(const std::string& path) { return chart_ && tavrix::SavePlot(chart_->plot(), path); }
 
 std::string TableWindow::AskPlotFile() {
   QString filter;

@@ -4,13 +4,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
-#include <QtCharts/QChartView>
 #include <array>
 #include <string>
 #include <vector>
 
 #include "qt_main_window.h"
-#include "tavrix/app/plot_data.h"
+#include "plot_view.h"
 
 namespace tavrix {
 
@@ -45,7 +44,7 @@ class TableWindow : public QDialog {
   void CopyData(bool forExcel);
 
   QLabel* row(int i) { return rows_[static_cast<std::size_t>(i)]; }
-  QChartView* chartView() { return chart_; }
+  PlotView* plotView() { return chart_; }
   QScrollArea* tableArea() { return area_; }
 
  protected:
@@ -66,8 +65,7 @@ class TableWindow : public QDialog {
   QWidget* table_ = nullptr;
   std::array<QLabel*, kLabels> rows_{};
   QMenu* menu_ = nullptr;
-  QChartView* chart_ = nullptr;
-  PlotData plot_;
+  PlotView* chart_ = nullptr;
   std::string title_;
   int nRows_ = 0;
   int charW_ = 0;

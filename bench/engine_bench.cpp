@@ -3,8 +3,8 @@
 
 
 #include "support/data_sheet.h"
-#include "tavrix/fit/optimize.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/fit.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -38,11 +38,9 @@ void BM_SheetPass10000Points(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     MemoryGrid grid = sheet;
-    Problem problem;
-    HeadlessView view;
     state.ResumeTiming();
-    SheetPass(problem, grid, view, "bench.xls", "Sheet1");
-    if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
+    const SheetPassResult pass = PassOverSheet(grid, {});
+    if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   }
 }
 BENCHMARK(BM_SheetPass10000Points)
@@ -52,21 +50,18 @@ BENCHMARK(BM_SheetPass10000Points)
 
 void BM_OptimizeWith60LimitsAmong1000Points(benchmark::State& state) {
   MemoryGrid sheet = testing_support::BuildSheet(ModelSheet(1000, 16));  // 62 limits
-  Problem passed;
-  HeadlessView view;
-  SheetPass(passed, sheet, view, "bench.xls", "Sheet1");
-  if (passed.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
-  view.fit = {true, true, true};
-  view.limits = true;
+  const SheetPassResult pass = PassOverSheet(sheet, {});
+  if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   int64_t solved = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    Problem problem = passed;
     MemoryGrid grid = sheet;
     state.ResumeTiming();
-    solved += Optimize(problem, grid, view) ? 1 : 0;
+    const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, true});
+    WriteFitOutcome(grid, outcome);
+    solved += outcome ? 1 : 0;
   }
-  state.counters["limits"] = passed.NRestr;
+  state.counters["limits"] = static_cast<double>(pass.evaluation.limits.size());
   state.counters["solved"] = static_cast<double>(solved) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_OptimizeWith60LimitsAmong1000Points)

@@ -6,7 +6,7 @@
 
 #include "support/data_sheet.h"
 #include "tavrix/office/office_session.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -59,12 +59,10 @@ void BM_OfficePassBlockRead(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     sheet.Refresh();
-    Problem problem;
-    HeadlessView view;
     state.ResumeTiming();
-    SheetPass(problem, sheet, view, "bench.ods", "Sheet1");
+    const SheetPassResult pass = PassOverSheet(sheet, {});
     sheet.Flush();
-    if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
+    if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   }
 }
 BENCHMARK(BM_OfficePassBlockRead)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -72,10 +70,8 @@ BENCHMARK(BM_OfficePassBlockRead)->Unit(benchmark::kMillisecond)->Repetitions(5)
 void BM_OfficePassCellByCell(benchmark::State& state) {
   const auto sheet = Shared().workbook->UnbatchedSheet("");
   for (auto _ : state) {
-    Problem problem;
-    HeadlessView view;
-    SheetPass(problem, *sheet, view, "bench.ods", "Sheet1");
-    if (problem.ErrCode != 0) state.SkipWithError(view.messages.back().text.c_str());
+    const SheetPassResult pass = PassOverSheet(*sheet, {});
+    if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   }
 }
 BENCHMARK(BM_OfficePassCellByCell)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);

@@ -6,7 +6,7 @@
 #include <QApplication>
 
 #include "table_window.h"
-#include "tavrix/app/plot_data.h"
+#include "tavrix/plot/plot_data.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/water/water.h"
 
@@ -15,22 +15,23 @@ namespace {
 
 // n points over 25-800 C and 30 pressures from saturation to 4000 bar, a
 // third of them weight 0 and a third "<" limits.
-Problem Fitted(int n) {
-  Problem p;
-  p.OptPar = {-1.2, 0.55f, -120.0f};
-  p.Species[1] = "Na+";
-  p.NPoints = n;
-  const auto size = static_cast<std::size_t>(n) + 1;
-  p.PtT.assign(size, 0);
-  p.PtP = p.PtD = p.PtW = p.PtPK = p.PtT;
-  for (std::size_t k = 1; k < size; ++k) {
-    p.PtT[k] = 25.0f + static_cast<float>((k * 4751) % 77500) / 100.0f;
-    p.PtP[k] = k % 30 == 0 ? SatPressure(KelvinOf(100)) : 500.0f + static_cast<float>(100 * (k % 30));
-    p.PtW[k] = static_cast<float>(k % 3) - 1.0f;
-    p.PtPK[k] = -1.0f + static_cast<float>((k * 7919) % 3000) / 1000.0f;
+DataSheet Measured(int n) {
+  DataSheet sheet;
+  sheet.species = {{1, "Na+"}};
+  for (int k = 1; k <= n; ++k) {
+    DataPoint point;
+    point.t = 25.0f + static_cast<float>((k * 4751) % 77500) / 100.0f;
+    point.pressure = k % 30 == 0 ? SatPressure(KelvinOf(100)) : 500.0f + static_cast<float>(100 * (k % 30));
+    point.density = 0.9f;
+    point.kind = k % 3 == 0 ? PointKind::kIgnored : (k % 3 == 1 ? PointKind::kWeighted : PointKind::kUpperLimit);
+    point.weight = point.kind == PointKind::kWeighted ? 1.0f : 0.0f;
+    point.pK = -1.0f + static_cast<float>((k * 7919) % 3000) / 1000.0f;
+    sheet.points.push_back(point);
   }
-  return p;
+  return sheet;
 }
+
+const RBPar kFit{-1.2, 0.55f, -120.0f};
 
 long PeakMegabytes() {
   rusage usage{};
@@ -41,17 +42,17 @@ long PeakMegabytes() {
 // From the fitted problem to the window on screen with table and plot
 // drawn, and closed again (Escape).
 void BM_TableWindowWithPlot(benchmark::State& state) {
-  const Problem problem = Fitted(static_cast<int>(state.range(0)));
+  const DataSheet sheet = Measured(static_cast<int>(state.range(0)));
   ScreenMeasures measures;
   HandlerGuard guard([] {}, [](const std::string&) {});
   PkTableInput input;
   input.title = PkTableTitle("NaCl");
-  input.par = problem.OptPar;
+  input.par = kFit;
   const std::vector<std::string> lines = PkTableLines(input);
   for (auto _ : state) {
     TableWindow table(measures, guard, nullptr);
     table.Fill(input.title, lines);
-    table.SetPlot(BuildPlotData(problem));
+    table.SetPlot(BuildPlotData(sheet, kFit, false));
     table.FitInto(QRect(0, 0, 1280, 1000));
     table.show();
     benchmark::DoNotOptimize(table.grab());

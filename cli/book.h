@@ -30,7 +30,7 @@ struct Book {
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* host = nullptr;
   ReadSettings settings;
-  SheetPass pass;
+  SheetPassResult pass;
   const DataSheet& data() const { return pass.read.sheet; }
 };
 

@@ -1,4 +1,4 @@
-#include <QApplication>
+#include <QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -6,9 +6,8 @@
 
 #include "book.h"
 #include "commands.h"
-#include "pk_chart.h"
-#include "tavrix/app/plot_data.h"
-#include "tavrix/fit/fit_result.h"
+#include "tavrix/fit/shown_fit.h"
+#include "tavrix/plot/plot_picture.h"
 #include "tavrix/sheet/leftovers.h"
 
 namespace tavrix::cli {
@@ -41,7 +40,7 @@ class Drawing {
     static int argc = 1;
     static char name[] = "tavrix";
     static char* argv[] = {name, nullptr};
-    application_ = std::make_unique<QApplication>(argc, argv);
+    application_ = std::make_unique<QGuiApplication>(argc, argv);
   }
   ~Drawing() {
     application_.reset();
@@ -52,7 +51,7 @@ class Drawing {
   }
 
  private:
-  std::unique_ptr<QApplication> application_;
+  std::unique_ptr<QGuiApplication> application_;
   std::string runtime_;
   Leftover leftover_;
 };
@@ -79,12 +78,13 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   if (const int code = books.OpenAndPass(book, request.books.noLimits, Books::Access::kRead, output);
       code != kExitOk)
     return code;
-  if (!ResultIsShown(book.problem, *book.sheet, book.view)) {
+  const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
+  if (!shown.shown) {
     err << "the sheet does not show fitted parameters; run tavrix fit first\n";
     return kExitNoResultShown;
   }
   // The same picture as the table window's plot.
-  if (!SavePlot(BuildPlotData(book.problem), request.output)) {
+  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits), request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;
   }

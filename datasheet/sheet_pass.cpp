@@ -8,8 +8,8 @@
 
 namespace tavrix {
 
-SheetPass PassOverSheet(SheetHost& host, const ReadSettings& settings) {
-  SheetPass pass;
+SheetPassResult PassOverSheet(SheetHost& host, const ReadSettings& settings) {
+  SheetPassResult pass;
   pass.read = ReadDataSheet(host, settings);
   if (!pass.clean()) return pass;
   pass.evaluation = Evaluate(pass.read.sheet);

@@ -200,13 +200,6 @@ std::optional<std::string> PlainFit(const DataSheet& sheet, const Evaluation& ev
   return std::nullopt;
 }
 
-// t(dof) sqrt(weighted / dof) S, where t approximates the two-sided 95 %
-// quantile of Student's t distribution; 0 without degrees of freedom.
-double CoverageFactor(int weighted, int dof, double S) {
-  if (dof <= 0) return 0;
-  return (0.91 * std::exp(2.55 / dof) + 1.05) * std::sqrt(static_cast<double>(weighted) / dof) * S;
-}
-
 FitOutcome Failure(const ParameterChoice& fitted, std::string reason) {
   FitOutcome outcome;
   outcome.fitted = fitted;
@@ -215,6 +208,11 @@ FitOutcome Failure(const ParameterChoice& fitted, std::string reason) {
 }
 
 }  // namespace
+
+double CoverageFactor(int weighted, int dof, double S) {
+  if (dof <= 0) return 0;
+  return (0.91 * std::exp(2.55 / dof) + 1.05) * std::sqrt(static_cast<double>(weighted) / dof) * S;
+}
 
 FitOutcome Fit(const DataSheet& sheet, const Evaluation& evaluation, const FitOptions& options) {
   const ParameterChoice& fitted = options.fitted;

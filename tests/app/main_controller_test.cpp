@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "support/data_sheet.h"
+#include "support/memory_app.h"
 #include "support/temp_folder.h"
 #include "tavrix/app/settings.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::BuildSheet;
+using testing_support::MemoryApp;
 using testing_support::SheetContents;
 
 // A window that keeps what it is told and answers dialogs from a script.
@@ -184,7 +186,7 @@ TEST_F(Controller, ActivationRunsThePassOnlyAfterAChange) {
   controller.Deactivated();
   app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.4));
   controller.Activated();
-  EXPECT_EQ(problem.PtPK[3], 0.4f);
+  EXPECT_EQ(problem.Sheet.points[2].pK, 0.4f);
   // While the window is active the program's own writes raise nothing.
   app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.3));
   EXPECT_FALSE(app.Changed());
@@ -197,7 +199,7 @@ TEST_F(Controller, ActivationWhileBusyDoesNothing) {
   app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.4));
   state.Busy = true;
   controller.Activated();
-  EXPECT_EQ(problem.PtPK[3], 0.5f);
+  EXPECT_EQ(problem.Sheet.points[2].pK, 0.5f);
   controller.OptimizeClicked();
   EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
 }

@@ -1,16 +1,20 @@
-// What a clean pass shows in the main window.
+// What a pass, a fit and the function keys show in the window.
+#include "tavrix/app/presenter.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <string>
 
 #include "support/data_sheet.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "support/headless_view.h"
+#include "support/temp_folder.h"
 
 namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
+using testing_support::HeadlessView;
 using testing_support::SheetContents;
 using testing_support::Type;
 
@@ -22,34 +26,46 @@ struct Pass {
   }
 };
 
-TEST(WindowRefresh, StateFollowsTheLimitPoints) {
-  SheetContents contents;
-  MemoryGrid grid = BuildSheet(contents);
+TEST(Presenter, AnErrorCollapsesTheWindowAndNamesItsCell) {
+  MemoryGrid grid = BuildSheet(SheetContents{});
+  Type(grid, 2, 4, "x");
   Pass pass;
+  pass.view.state = WindowState::kStandard;
   pass.Run(grid);
-  EXPECT_EQ(pass.view.state, WindowState::kStandard);
-  EXPECT_EQ(pass.view.pendingMessagesProcessed, 1);
-
-  Type(grid, 16, 4, "<");
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.state, WindowState::kWithRestrictions);
-  Type(grid, 16, 4, "1");
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.state, WindowState::kStandard);
+  EXPECT_EQ(pass.problem.ErrCode, kCellNotEmpty);
+  ASSERT_EQ(pass.view.messages.size(), 1u);
+  EXPECT_EQ(pass.view.messages[0].text, "Cell must be empty (row=2, col=4)");
+  EXPECT_EQ(pass.view.messages[0].icon, MessageIcon::kCritical);
+  EXPECT_EQ(pass.view.messages[0].title, "Tavrix");
+  EXPECT_EQ(pass.view.state, WindowState::kCompact);
+  EXPECT_EQ(pass.view.caption, "Tavrix");
 }
 
-TEST(WindowRefresh, CaptionDropsALowerCaseXlsOnly) {
-  EXPECT_EQ(WindowCaption("Results.xls", "Sheet1"), "Results: Sheet1");
-  EXPECT_EQ(WindowCaption("Results.XLS", "Sheet1"), "Results.XLS: Sheet1");
-  EXPECT_EQ(WindowCaption("Results.xlsx", "Sheet1"), "Results.xlsx: Sheet1");
-  EXPECT_EQ(WindowCaption(".xls", "S"), ": S");
+TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
   MemoryGrid grid = BuildSheet(SheetContents{});
   Pass pass;
+  pass.Run(grid);
+  EXPECT_EQ(pass.view.state, WindowState::kStandard);
+  EXPECT_EQ(pass.view.caption, "Results: Sheet1");
+  EXPECT_EQ(pass.view.pendingMessagesProcessed, 1);
+  ASSERT_EQ(pass.view.messages.size(), 1u);
+  EXPECT_EQ(pass.view.messages[0].text, "Number of experimental points: 2");
+  EXPECT_EQ(pass.view.messages[0].icon, MessageIcon::kInformation);
+
+  Type(grid, 16, 4, "<");
   pass.Run(grid, "nacl.ods");
+  EXPECT_EQ(pass.view.state, WindowState::kWithRestrictions);
   EXPECT_EQ(pass.view.caption, "nacl.ods: Sheet1");
+  EXPECT_EQ(pass.view.messages.size(), 1u);  // the count is said when it changes
+  Type(grid, 17, 1, "50"), Type(grid, 17, 2, "1"), Type(grid, 17, 5, "2");
+  pass.Run(grid);
+  EXPECT_EQ(pass.view.messages.back().text, "Number of experimental points: 3");
+
+  EXPECT_EQ(WindowCaption("Results.XLS", "S"), "Results.XLS: S");
+  EXPECT_EQ(WindowCaption(".xls", "S"), ": S");
 }
 
-TEST(WindowRefresh, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
+TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
   SheetContents contents;
   contents.uncertainty[1] = "0.25";
   contents.initial[2] = "?";
@@ -65,7 +81,7 @@ TEST(WindowRefresh, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
   EXPECT_TRUE(pass.view.fit[2]);
 }
 
-TEST(WindowRefresh, OptimizeNeedsAsManyPointsAsFittedParameters) {
+TEST(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
   SheetContents contents;
   contents.uncertainty[0] = "0.1";
   contents.uncertainty[1] = "0.1";
@@ -74,7 +90,6 @@ TEST(WindowRefresh, OptimizeNeedsAsManyPointsAsFittedParameters) {
   Pass pass;
   pass.Run(grid);
   EXPECT_FALSE(pass.view.optimizeEnabled);  // two boxes, one point
-
   pass.view.SetFitParameter(1, false);
   UpdateOptimizeButton(pass.problem, pass.view);
   EXPECT_TRUE(pass.view.optimizeEnabled);
@@ -83,7 +98,7 @@ TEST(WindowRefresh, OptimizeNeedsAsManyPointsAsFittedParameters) {
   EXPECT_FALSE(pass.view.optimizeEnabled);  // nothing to fit
 }
 
-TEST(WindowRefresh, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
+TEST(Presenter, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
   SheetContents contents;
   contents.reference[0] = "1.5";
   contents.initial[0] = "?";
@@ -99,49 +114,61 @@ TEST(WindowRefresh, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
   EXPECT_EQ(pass.view.labels[2], "?");
 }
 
-TEST(WindowRefresh, NoWeightedPointsLeaveNoNormalSums) {
+TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   SheetContents contents;
-  contents.points = {{"25", "1", "", "<", "1"}, {"50", "1", "", "0", "1"}};
+  contents.reference[1] = "0";
+  contents.reference[2] = "0";
+  contents.points = {{"25", "1", "", "1", "3.45678"}};
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   pass.Run(grid);
-  EXPECT_EQ(pass.problem.NormMat, (std::array<std::array<double, 4>, 4>{}));
-  EXPECT_EQ(grid.CellText(12, 5), "?");
+  pass.view.fit = {true, false, false};
+  ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
+  EXPECT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
+  EXPECT_EQ(pass.problem.OptPar.pK298, 3.4570000171661377);  // as shown
+  EXPECT_EQ(BuildPkTable(pass.problem)[4].substr(8, 12), "      3.457 ");  // 25 C, saturation
+  pass.view.state = WindowState::kCompact;
+  EXPECT_FALSE(ResultIsShown(pass.problem, grid, pass.view));
+
+  pass.view.fit = {true, true, true};  // three parameters, one point
+  EXPECT_FALSE(Optimize(pass.problem, grid, pass.view));
+  EXPECT_EQ(pass.view.messages.back().text, "Could not find solution");
+  EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kCritical);
+  EXPECT_EQ(grid.CellText(9, 6), "");
 }
 
-// Runs with the process's number format set to a decimal-comma locale.
-class DecimalCommaSystem : public testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale";
-  }
-  void TearDown() override { std::setlocale(LC_NUMERIC, saved_.c_str()); }
-  std::string saved_;
-};
+using PresenterExport = testing_support::TempFolderTest;
 
-TEST_F(DecimalCommaSystem, ParameterCellsHoldNumbersAndLabelsShowAComma) {
+TEST_F(PresenterExport, SaysWhereTheRecordWentOrWhyNot) {
+  Pass pass;
+  pass.problem.Sheet.complex = "NaCl";
+  pass.problem.Sheet.species = {{1, "Na+"}};
+  pass.problem.OptPar = {1, 2, 3};
+  const std::string path = PathOf("data.txt");
+  EXPECT_TRUE(ExportToDataTxt(pass.problem, pass.view, path));
+  EXPECT_EQ(pass.view.messages.back().text, "Added to the file '" + path + "' ");
+  EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kInformation);
+  const std::string missing = PathOf("missing/data.txt");
+  EXPECT_FALSE(ExportToDataTxt(pass.problem, pass.view, missing));
+  EXPECT_EQ(pass.view.messages.back().text, "Could not open file '" + missing + "' (is it busy?) ");
+}
+
+TEST(PresenterDecimalComma, ParameterCellsHoldNumbersAndLabelsShowAComma) {
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs de_DE.UTF-8";
   SheetContents contents;
   contents.reference[0] = "12.345";
   MemoryGrid grid = BuildSheet(contents, true);
   Pass pass;
   pass.Run(grid);
-  ASSERT_EQ(pass.problem.ErrCode, 0) << pass.view.messages.back().text;
   EXPECT_TRUE(pass.problem.DecComma);
-  // The masked text is written as the number it shows, so that the sheet
-  // shows it with a comma and the next pass reads it as a number.
   EXPECT_EQ(grid.At(9, 2).content, CellContent::Number(12.345));
   EXPECT_EQ(grid.CellText(9, 2), "12,345");
   EXPECT_EQ(pass.view.labels[0], "  12,345");
-  Pass again;
-  again.Run(grid);
-  EXPECT_EQ(again.problem.RefPar.pK298, 12.345);
-  EXPECT_EQ(again.view.labels[0], "  12,345");
-  // Numbers typed on this system read with their comma.
-  Type(grid, 15, 5, "");
-  grid.Put(15, 5, CellContent::Text("-0,75"));
-  again.Run(grid);
-  EXPECT_EQ(again.problem.PtPK[1], -0.75f);
+  grid.Put(15, 5, CellContent::Text("-0,75"));  // typed on this system
+  pass.Run(grid);
+  EXPECT_EQ(pass.problem.Sheet.points[0].pK, -0.75f);
+  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 }  // namespace

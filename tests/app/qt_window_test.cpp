@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
-#include <QtCharts/QChartView>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,16 +11,18 @@
 
 #include "qt_main_window.h"
 #include "support/data_sheet.h"
+#include "support/memory_app.h"
 #include "support/temp_folder.h"
-#include "pk_chart.h"
 #include "table_window.h"
 #include "tavrix/app/settings.h"
 #include "tavrix/model/pk_table.h"
+#include "tavrix/plot/plot_picture.h"
 
 namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
+using testing_support::MemoryApp;
 using testing_support::SheetContents;
 
 class QtWindow : public testing_support::TempFolderTest {
@@ -230,18 +231,13 @@ TEST_F(QtWindow, AnInitialValueThatIsNoNumberTicksItsBoxAgain) {
 }
 
 PlotData SamplePlot(int points) {
-  Problem p;
-  p.OptPar = {-1.2, 0.55f, -120.0f};
-  p.NPoints = points;
-  p.PtT.assign(static_cast<std::size_t>(points) + 1, 0);
-  p.PtP = p.PtD = p.PtW = p.PtPK = p.PtT;
-  for (std::size_t k = 1; k <= static_cast<std::size_t>(points); ++k) {
-    p.PtT[k] = static_cast<float>(25 + (k * 37) % 780);
-    p.PtP[k] = static_cast<float>(500 + 500 * (k % 8));
-    p.PtW[k] = static_cast<float>(k % 3) - 1;
-    p.PtPK[k] = static_cast<float>(k % 17) / 10.0f - 0.5f;
+  DataSheet sheet;
+  for (int k = 1; k <= points; ++k) {
+    const PointKind kind = k % 3 == 0 ? PointKind::kIgnored : (k % 3 == 1 ? PointKind::kWeighted : PointKind::kUpperLimit);
+    sheet.points.push_back({static_cast<float>(25 + (k * 37) % 780), static_cast<float>(500 + 500 * (k % 8)), 0.9f,
+                            kind, kind == PointKind::kWeighted ? 1.0f : 0.0f, static_cast<float>(k % 17) / 10.0f - 0.5f});
   }
-  return BuildPlotData(p);
+  return BuildPlotData(sheet, {-1.2, 0.55f, -120.0f}, false);
 }
 
 TEST(TableWindow, SavingThePlotLeavesItOnScreen) {
@@ -255,13 +251,10 @@ TEST(TableWindow, SavingThePlotLeavesItOnScreen) {
   ASSERT_TRUE(table.SavePlot(png));
   EXPECT_GT(std::filesystem::file_size(png), 1000u);
   std::filesystem::remove(png);
-  QChartView* view = table.chartView();
-  EXPECT_EQ(view->chart()->scene(), view->scene());
-  QTest::mouseClick(view->viewport(), Qt::LeftButton);  // once ended the program
-  EXPECT_EQ(PlotFileName("/tmp/fitplot", "PNG (*.png)"), "/tmp/fitplot.png");
-  EXPECT_EQ(PlotFileName("/tmp/fitplot", "SVG (*.svg)"), "/tmp/fitplot.svg");
-  EXPECT_EQ(PlotFileName("/tmp/fit.svg", "PNG (*.png)"), "/tmp/fit.svg");
-  EXPECT_EQ(PlotFileName("", "PNG (*.png)"), "");
+  PlotView* view = table.plotView();
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->plot().points.size(), 60u);
+  QTest::mouseClick(view, Qt::LeftButton);  // once ended the program
 }
 
 TEST(TableWindow, FitsTheScreenAndThePlotTakesTheRest) {
@@ -277,13 +270,13 @@ TEST(TableWindow, FitsTheScreenAndThePlotTakesTheRest) {
   for (const QRect& screen : {QRect(0, 0, 640, 500), QRect(0, 0, 500, 300), QRect(0, 0, 1280, 1000)}) {
     table.FitInto(screen);
     EXPECT_TRUE(screen.contains(table.frameGeometry())) << screen.width() << "x" << screen.height();
-    EXPECT_EQ(table.tableArea()->height() + table.chartView()->height(), table.height());
-    EXPECT_GE(table.chartView()->height(), 150);
+    EXPECT_EQ(table.tableArea()->height() + table.plotView()->height(), table.height());
+    EXPECT_GE(table.plotView()->height(), 150);
   }
-  const int before = table.chartView()->height();
+  const int before = table.plotView()->height();
   table.resize(table.width() + 100, table.height() + 200);
-  EXPECT_EQ(table.chartView()->height(), before + 200);
-  EXPECT_EQ(table.chartView()->width(), table.width());
+  EXPECT_EQ(table.plotView()->height(), before + 200);
+  EXPECT_EQ(table.plotView()->width(), table.width());
 }
 
 TEST(TableWindow, CopiesTheTableInBothForms) {

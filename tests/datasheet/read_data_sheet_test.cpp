@@ -162,7 +162,7 @@ TEST(ReadDataSheet, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
   MemoryGrid grid = BuildSheet(contents);
   Type(grid, 1, 5, "free text"), Type(grid, 9, 3, "free"), Type(grid, 9, 8, "comment");
   const MemoryGrid before = grid;
-  const SheetPass pass = PassOverSheet(grid, {});
+  const SheetPassResult pass = PassOverSheet(grid, {});
   ASSERT_TRUE(pass.clean());
 
   std::map<std::pair<int, int>, std::string> expected;

@@ -13,11 +13,12 @@
 #include <sstream>
 
 #include "support/random_sheets.h"
-#include "tavrix/fit/fit_result.h"
-#include "tavrix/fit/optimize.h"
-#include "tavrix/model/pk_table.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/export.h"
+#include "tavrix/fit/fit.h"
+#include "tavrix/fit/shown_fit.h"
+#include "tavrix/fit/table_of_fit.h"
 #include "tavrix/sheet/csv_sheet.h"
-#include "tavrix/sheet/sheet_pass.h"
 
 namespace tavrix {
 namespace {
@@ -51,22 +52,23 @@ std::string Cells(const MemoryGrid& grid) {
 // One line for one sheet: the pass, the fit and what they wrote and show.
 std::string Outcome(const testing_support::SheetContents& contents, int index, bool comma) {
   CsvSheet grid = testing_support::BuildSheet(contents, comma);
-  Problem problem;
-  HeadlessView view;
-  SheetPass(problem, grid, view, "golden.csv", "golden");
-  std::string line = "pass=" + (problem.ErrCode == 0 ? "ok" : view.messages.back().text);
-  if (problem.ErrCode == 0) {
+  const SheetPassResult pass = PassOverSheet(grid, {false, comma});
+  std::string line = "pass=" + (pass.clean() ? "ok" : pass.read.error->Message());
+  if (pass.clean()) {
     // A choice of parameters by the sheet's number, always with the unknown ones.
+    FitOptions options;
     for (int i = 0; i < 3; ++i) {
-      view.fit[static_cast<std::size_t>(i)] = (((1 + index % 7) >> i) & 1) || contents.reference[i] == "?";
+      options.fitted[static_cast<std::size_t>(i)] = (((1 + index % 7) >> i) & 1) || contents.reference[i] == "?";
     }
-    view.limits = (index / 7) % 2 == 1;
-    const OptimizeResult fit = Optimize(problem, grid, view);
+    options.enforceLimits = (index / 7) % 2 == 1;
+    const FitOutcome fit = Fit(pass.read.sheet, pass.evaluation, options);
+    WriteFitOutcome(grid, fit);
     line += " fit=" + (fit ? std::string("ok") : fit.reason);
-    if (fit && ResultIsShown(problem, grid, view)) {
-      const std::vector<std::string> table = BuildPkTable(problem, grid);
+    const ShownFit shownFit = CheckShownFit(grid, fit.parameters, comma);
+    if (fit && shownFit.shown) {
+      const std::vector<std::string> table = PkTableLines(TableOfFit(pass.read.sheet, shownFit.parameters, false, comma));
       line += " table=" + Digest(TableText(table, false)) + " excel=" + Digest(TableText(table, true)) +
-              " export=" + Digest(ExportRecord(problem, grid));
+              " export=" + Digest(RecordOf(pass.read.sheet, shownFit.parameters, comma).Text());
     }
   }
   return line + " cells=" + Digest(Cells(grid)) + " csv=" + Digest(grid.Text());

@@ -6,16 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
+#include <optional>
 
 #include "support/data_sheet.h"
 #include "support/random_sheets.h"
 #include "support/recording_sheet.h"
 #include "support/temp_folder.h"
-#include "tavrix/fit/fit_result.h"
-#include "tavrix/fit/optimize.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/fit.h"
+#include "tavrix/fit/shown_fit.h"
 #include "tavrix/sheet/csv_sheet.h"
-#include "tavrix/sheet/sheet_pass.h"
 
 namespace tavrix {
 namespace {
@@ -23,14 +23,6 @@ namespace {
 using testing_support::RandomSheets;
 using testing_support::RecordingSheet;
 using testing_support::SheetContents;
-
-// The cell a failed pass names, from its message "... (row=R, col=C)".
-std::pair<int, int> FailedCell(const HeadlessView& view) {
-  std::pair<int, int> cell{0, 0};
-  const std::string& text = view.messages.back().text;
-  std::sscanf(text.c_str() + text.rfind("(row="), "(row=%d, col=%d)", &cell.first, &cell.second);
-  return cell;
-}
 
 class WrittenSheets : public testing_support::TempFolderTest,
                       public testing::WithParamInterface<bool> {
@@ -50,7 +42,7 @@ class WrittenSheets : public testing_support::TempFolderTest,
   // One run of pass, fit and pass on a copy of the sheet; through a CSV
   // file between the steps when `csv`. The second pass, when it fails,
   // names a cell the program did not write.
-  void Check(const SheetContents& contents, std::array<bool, 3> fitted, bool limits, bool csv) {
+  void Check(const SheetContents& contents, ParameterChoice fitted, bool limits, bool csv) {
     const bool comma = GetParam();
     const std::string path = PathOf("sheet.csv");
     CsvSheet grid = testing_support::BuildSheet(contents, comma);
@@ -59,31 +51,26 @@ class WrittenSheets : public testing_support::TempFolderTest,
       grid = LoadCsvSheet(path, comma);
     }
     RecordingSheet sheet(grid);
-    Problem problem;
-    HeadlessView view;
-    SheetPass(problem, sheet, view, "sheet.csv", "sheet");
-    bool solved = false;
-    if (problem.ErrCode == kNoError) {
-      view.fit = fitted;
-      view.limits = limits;
-      solved = static_cast<bool>(Optimize(problem, sheet, view));
-      fits_ += solved ? 1 : 0;
+    const SheetPassResult pass = PassOverSheet(sheet, {false, comma});
+    std::optional<FitOutcome> fit;
+    if (pass.clean()) {
+      fit = Fit(pass.read.sheet, pass.evaluation, {fitted, limits});
+      if (*fit) WriteFitOutcome(sheet, *fit);
+      fits_ += *fit ? 1 : 0;
     }
     if (csv) {
       SaveCsvSheet(grid, path);
       grid = LoadCsvSheet(path, comma);
     }
-    Problem again;
-    HeadlessView seen;
-    SheetPass(again, grid, seen, "sheet.csv", "sheet");
-    if (again.ErrCode == kNoError) {
+    const SheetRead again = ReadDataSheet(grid, {false, comma});
+    if (!again.error) {
       // The fit it wrote is the fit it shows: the table and the export take it.
-      EXPECT_TRUE(!solved || ResultIsShown(again, grid, seen)) << "a fit that is not shown";
+      EXPECT_TRUE(!fit || !*fit || CheckShownFit(grid, again.sheet.optimized, comma).shown)
+          << "a fit that is not shown";
       return;
     }
-    const auto [row, col] = FailedCell(seen);
-    EXPECT_FALSE(sheet.Wrote(row, col))
-        << seen.messages.back().text << " in a cell the program wrote; fitted " << fitted[0]
+    EXPECT_FALSE(sheet.Wrote(again.error->row, again.error->col))
+        << again.error->Message() << " in a cell the program wrote; fitted " << fitted[0]
         << fitted[1] << fitted[2] << (limits ? " with limits" : "") << (csv ? " through CSV" : "");
   }
 

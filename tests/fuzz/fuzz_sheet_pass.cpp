@@ -1,18 +1,19 @@
-// The sheet pass, the fit and everything after it on sheets made by
-// editing a valid data sheet at random. Nothing may crash or hang, a sheet
-// the pass rejects always ends in one of the program's own messages, and
-// a sheet the program wrote reads back: a second pass never stops at a
-// cell the program wrote, and a fit it wrote stays shown.
+// The pass, the fit and everything after it on sheets made by editing a
+// valid data sheet at random. Nothing may crash or hang, a failed read
+// always ends in one of the program's own errors, and a sheet the program
+// wrote reads back: a second read never stops at a cell the program wrote,
+// and a fit it wrote stays shown.
 #include <clocale>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "support/data_sheet.h"
 #include "support/recording_sheet.h"
-#include "tavrix/fit/fit_result.h"
-#include "tavrix/fit/optimize.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/export.h"
+#include "tavrix/fit/fit.h"
+#include "tavrix/fit/shown_fit.h"
+#include "tavrix/fit/table_of_fit.h"
 
 using namespace tavrix;
 
@@ -22,7 +23,7 @@ namespace {
 const char* const kWords[] = {"",       "0",       "1",        "-1",   "<",     "?",   "2.5",
                               "1e40",   "0.31",    "0.3",      "5000", "5001",  "374", "380",
                               "1000",   "-273.15", "Complex:", "pK",   "32001", "1,5", " 7 ",
-                              "1E-300", "-0",      "NaN",      "inf"};
+                              "1E-300", "-0",      "NaN",      "inf",  "1e10",  "####.###"};
 
 class Input {
  public:
@@ -62,42 +63,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     testing_support::Type(grid, row, col, input.Text());
   }
 
+  const ReadSettings settings{input.Byte() % 2 == 1, comma};
   testing_support::RecordingSheet sheet(grid);
-  Problem problem;
-  problem.NoLimits = input.Byte() % 2 == 1;
-  HeadlessView view;
-  SheetPass(problem, sheet, view, "fuzz.xls", "Sheet1");
-  if (problem.ErrCode != kNoError) {
-    if (problem.ErrCode < 1 || problem.ErrCode > kNoDensity) __builtin_trap();
-    const std::string& shown = view.messages.back().text;
-    if (shown.rfind(ErrorMessage(problem.ErrCode) + " (row=", 0) != 0) __builtin_trap();
+  const SheetPassResult pass = PassOverSheet(sheet, settings);
+  if (!pass.clean()) {
+    const SheetError& error = *pass.read.error;
+    if (error.code < 1 || error.code > kNoDensity) __builtin_trap();
+    if (error.Message().rfind(ErrorMessage(error.code) + " (row=", 0) != 0) __builtin_trap();
     return 0;
   }
 
   const std::uint8_t boxes = input.Byte();
-  for (int i = 0; i < 3; ++i) view.SetFitParameter(i, (boxes >> i) & 1);
-  view.limits = (boxes >> 3) & 1;
-  UpdateOptimizeButton(problem, view);
-  if (!view.optimizeEnabled) return 0;
-  if (!Optimize(problem, sheet, view)) {
-    if (view.messages.back().text != "Could not find solution") __builtin_trap();
+  FitOptions options;
+  for (int i = 0; i < 3; ++i) options.fitted[static_cast<std::size_t>(i)] = (boxes >> i) & 1;
+  options.enforceLimits = (boxes >> 3) & 1;
+  const FitOutcome fit = Fit(pass.read.sheet, pass.evaluation, options);
+  WriteFitOutcome(sheet, fit);
+  if (!fit) {
+    if (fit.reason.empty()) __builtin_trap();
     return 0;
   }
-  ShowParams(problem, grid, view);
-  if (!ResultIsShown(problem, grid, view)) __builtin_trap();
-  (void)BuildPkTable(problem, grid);
-  (void)ExportRecord(problem, grid);
+  const ShownFit shown = CheckShownFit(grid, fit.parameters, comma);
+  if (!shown.shown) __builtin_trap();
+  (void)PkTableLines(TableOfFit(pass.read.sheet, shown.parameters, settings.noLimits, comma));
+  (void)RecordOf(pass.read.sheet, shown.parameters, comma);
 
-  Problem again;
-  again.NoLimits = problem.NoLimits;
-  HeadlessView seen;
-  SheetPass(again, grid, seen, "fuzz.xls", "Sheet1");
-  if (again.ErrCode != kNoError) {
-    int row = 0, col = 0;
-    const std::string& text = seen.messages.back().text;
-    std::sscanf(text.c_str() + text.rfind("(row="), "(row=%d, col=%d)", &row, &col);
-    if (sheet.Wrote(row, col)) __builtin_trap();
-  } else if (!ResultIsShown(again, grid, seen)) {
+  const SheetRead again = ReadDataSheet(grid, settings);
+  if (again.error) {
+    if (sheet.Wrote(again.error->row, again.error->col)) __builtin_trap();
+  } else if (!CheckShownFit(grid, again.sheet.optimized, comma).shown) {
     __builtin_trap();
   }
   return 0;

@@ -21,7 +21,7 @@
 #include "office_fixture.h"
 #include "support/data_sheet.h"
 #include "tavrix/sheet/csv_sheet.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/datasheet/sheet_pass.h"
 #include "uno.h"
 
 #include <com/sun/star/frame/XStorable.hpp>
@@ -111,10 +111,9 @@ TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
   for (const auto& c : cases) {
     const std::string path = Write(Fods(grid, {{c.cell, c.formula}}), "errors.fods");
     auto workbook = office->Open(path, OfficeSession::Access::kReadOnly);
-    Problem problem;
-    HeadlessView view;
-    SheetPass(problem, workbook->Sheet(""), view, "errors.fods", "Data");
-    EXPECT_EQ(view.messages.back().text, c.message);
+    const SheetRead read = ReadDataSheet(workbook->Sheet(""), {});
+    ASSERT_TRUE(read.error);
+    EXPECT_EQ(read.error->Message(), c.message);
   }
 }
 
@@ -168,9 +167,7 @@ TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
     auto own = OfficeSession::StartPrivate();
     profile = own->ProfileUrl().substr(7);
     auto workbook = own->Open(path);
-    Problem problem;
-    HeadlessView view;
-    SheetPass(problem, workbook->Sheet(""), view, "ended.ods", "Sheet1");
+    PassOverSheet(workbook->Sheet(""), {});
     ::kill(-own->ProcessId(), SIGKILL);
     try {
       workbook->Save();

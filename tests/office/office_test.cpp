@@ -10,9 +10,8 @@
 #include "book.h"
 #include "commands.h"
 #include "support/data_sheet.h"
-#include "tavrix/fit/optimize.h"
 #include "tavrix/office/office_session.h"
-#include "tavrix/sheet/sheet_pass.h"
+#include "tavrix/datasheet/sheet_pass.h"
 #include "office_fixture.h"
 
 namespace tavrix {
@@ -75,12 +74,6 @@ TEST_F(Office, CellOperationsRoundTrip) {
   EXPECT_EQ(sheet.FontColorAt(17, 6), kBlack);
 }
 
-// The pass over the same sheet in memory and in the office.
-struct Compared {
-  Problem memoryProblem, officeProblem;
-  HeadlessView memoryView, officeView;
-};
-
 TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
   SheetContents contents;
   contents.reference[0] = "1.23456";
@@ -91,16 +84,16 @@ TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
   auto workbook = office->Open(Workbook("pass.ods", grid));
   OfficeSheet& sheet = workbook->Sheet("");
 
-  Compared c;
-  SheetPass(c.memoryProblem, grid, c.memoryView, "pass.ods", "Sheet1");
-  SheetPass(c.officeProblem, sheet, c.officeView, "pass.ods", "Sheet1");
-  ASSERT_EQ(c.officeProblem.ErrCode, 0);
-  EXPECT_EQ(c.officeProblem.PtBasis, c.memoryProblem.PtBasis);
-  EXPECT_EQ(c.officeProblem.NormMat, c.memoryProblem.NormMat);
-  EXPECT_EQ(c.officeProblem.RefPar.pK298, c.memoryProblem.RefPar.pK298);
-  EXPECT_EQ(c.officeProblem.RestrList, c.memoryProblem.RestrList);
-  EXPECT_EQ(c.officeView.labels, c.memoryView.labels);
-  EXPECT_EQ(c.officeView.fit, c.memoryView.fit);
+  const SheetPassResult memory = PassOverSheet(grid, {});
+  const SheetPassResult inOffice = PassOverSheet(sheet, {});
+  ASSERT_TRUE(inOffice.clean());
+  EXPECT_EQ(inOffice.evaluation.normal.matrix, memory.evaluation.normal.matrix);
+  EXPECT_EQ(inOffice.evaluation.normal.rhs, memory.evaluation.normal.rhs);
+  EXPECT_EQ(inOffice.evaluation.limits, memory.evaluation.limits);
+  EXPECT_EQ(inOffice.read.sheet.reference.pK298, memory.read.sheet.reference.pK298);
+  EXPECT_EQ(inOffice.read.sheet.points[2].density, memory.read.sheet.points[2].density);
+  EXPECT_EQ(MarkedForFit(sheet, false), MarkedForFit(grid, false));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ShownParameter(sheet, i, false), ShownParameter(grid, i, false));
 
   sheet.Refresh();
   for (int row = 1; row <= 20; ++row) {
@@ -125,13 +118,11 @@ TEST_F(Office, BatchedWritesLeaveWhatCellByCellWritesLeave) {
     const MemoryGrid grid = BuildSheet(contents);
     auto batched = office->Open(Workbook("batched.ods", grid));
     auto plain = office->Open(Workbook("plain.ods", grid));
-    Problem p1, p2;
-    HeadlessView v1, v2;
-    SheetPass(p1, batched->Sheet(""), v1, "b", "s");
+    const SheetPassResult a1 = PassOverSheet(batched->Sheet(""), {});
     const auto unbatched = plain->UnbatchedSheet("");
-    SheetPass(p2, *unbatched, v2, "b", "s");
-    EXPECT_EQ(p1.ErrCode, fails ? kNegativeWeight : kNoError);
-    EXPECT_EQ(v1.messages.back().text, v2.messages.back().text);
+    const SheetPassResult b1 = PassOverSheet(*unbatched, {});
+    EXPECT_EQ(a1.read.error ? a1.read.error->code : kNoError, fails ? kNegativeWeight : kNoError);
+    EXPECT_EQ(a1.read.error.has_value(), b1.read.error.has_value());
     OfficeSheet& a = batched->Sheet("");
     OfficeSheet& b = plain->Sheet("");
     a.Refresh();
@@ -152,12 +143,10 @@ TEST_F(Office, ErrorsNameTheSameCells) {
     MemoryGrid grid = BuildSheet(SheetContents{});
     Type(grid, row, col, row == 16 ? "" : "x");
     auto workbook = office->Open(Workbook("error.ods", grid));
-    Problem memoryProblem, officeProblem;
-    HeadlessView memoryView, officeView;
-    SheetPass(memoryProblem, grid, memoryView, "e", "s");
-    SheetPass(officeProblem, workbook->Sheet(""), officeView, "e", "s");
-    ASSERT_NE(memoryProblem.ErrCode, 0);
-    EXPECT_EQ(officeView.messages.back().text, memoryView.messages.back().text);
+    const SheetRead memory = ReadDataSheet(grid, {});
+    const SheetRead inOffice = ReadDataSheet(workbook->Sheet(""), {});
+    ASSERT_TRUE(memory.error && inOffice.error);
+    EXPECT_EQ(inOffice.error->Message(), memory.error->Message());
   }
 }
 
@@ -185,9 +174,8 @@ TEST_F(Office, AnotherClientsEditRaisesTheFlagWhileEventsAreDelivered) {
   SpreadsheetApp& app = office->App();
   ASSERT_TRUE(app.OpenWorkbook(Workbook("watched.ods", BuildSheet(SheetContents{})), false));
   SheetHost* sheet = app.ActiveSheet();
-  Problem problem;
-  HeadlessView view;
-  SheetPassOnActive(problem, app, *sheet, view);
+  app.WatchSheet(sheet);
+  app.ClearChanged();
 
   // A second connection to the same office: launching soffice with the
   // office's profile hands it a second pipe.
@@ -273,11 +261,9 @@ TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
   EXPECT_EQ(sheet->CellText(15, 1), "");  // no points
   EXPECT_EQ(static_cast<OfficeSheet*>(sheet)->NumberFormatAt(11, 3), "0.00");
 
-  Problem problem;
-  HeadlessView view;
-  SheetPassOnActive(problem, app, *sheet, view);
-  EXPECT_EQ(problem.ErrCode, 0) << view.messages.back().text;
-  EXPECT_EQ(problem.NPoints, 0);
+  const SheetPassResult pass = PassOverSheet(*sheet, {});
+  ASSERT_TRUE(pass.clean()) << pass.read.error->Message();
+  EXPECT_EQ(pass.read.sheet.points.size(), 0u);
   static_cast<OfficeSheet*>(sheet)->Flush();
   EXPECT_EQ(std::filesystem::last_write_time(TAVRIX_TEMPLATE_PATH), modified);
 }
@@ -290,22 +276,22 @@ std::string PassAfter(Office& test, int signal, std::chrono::milliseconds patien
   auto workbook = own->Open(test.MakeWorkbook("broken.ods", BuildSheet(SheetContents{})));
   OfficeSheet& sheet = workbook->Sheet("");
   ::kill(-own->ProcessId(), signal);
-  Problem problem;
-  HeadlessView view;
   const auto start = std::chrono::steady_clock::now();
-  SheetPass(problem, sheet, view, "broken.ods", "Sheet1");
+  const SheetRead read = ReadDataSheet(sheet, {});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-  EXPECT_EQ(problem.ErrCode, kUnexpectedError);
-  return view.messages.back().text;  // the session ends without waiting for the office
+  EXPECT_EQ(read.error->code, kUnexpectedError);
+  return read.error->Message() + ": " + read.error->detail;  // the session ends without waiting
 }
 
 TEST_F(Office, AnOfficeThatDiesMidPassIsAnUnexpectedError) {
-  EXPECT_EQ(PassAfter(*this, SIGKILL, std::chrono::seconds(30)), "Unexpected error (row=1, col=1)");
+  EXPECT_EQ(PassAfter(*this, SIGKILL, std::chrono::seconds(30)),
+            "Unexpected error (row=1, col=1): LibreOffice ended unexpectedly");
 }
 
 TEST_F(Office, AnOfficeThatStopsAnsweringIsEndedAndTheCallFails) {
   // Alive but answering nothing: the watchdog ends it after 2 s.
-  EXPECT_EQ(PassAfter(*this, SIGSTOP, std::chrono::seconds(2)), "Unexpected error (row=1, col=1)");
+  EXPECT_EQ(PassAfter(*this, SIGSTOP, std::chrono::seconds(2)),
+            "Unexpected error (row=1, col=1): LibreOffice stopped answering and was ended");
 }
 
 }  // namespace

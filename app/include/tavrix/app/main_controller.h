@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "tavrix/app/plot_data.h"
+#include "tavrix/app/problem.h"
 #include "tavrix/app/settings.h"
-#include "tavrix/sheet/problem.h"
+#include "tavrix/app/view.h"
+#include "tavrix/plot/plot_data.h"
 #include "tavrix/sheet/spreadsheet_app.h"
-#include "tavrix/sheet/view.h"
 
 namespace tavrix {
 

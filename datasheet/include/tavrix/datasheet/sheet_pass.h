@@ -10,14 +10,14 @@ namespace tavrix {
 
 // A pass over a sheet: the read, and after a clean one the evaluation of
 // its points, with the fit error of the initial values written into E12.
-struct SheetPass {
+struct SheetPassResult {
   SheetRead read;
   Evaluation evaluation;  // after a clean read
   double initialError = kMissing;
   bool clean() const { return !read.error; }
 };
 
-SheetPass PassOverSheet(SheetHost& host, const ReadSettings& settings);
+SheetPassResult PassOverSheet(SheetHost& host, const ReadSettings& settings);
 
 // The parameters the sheet marks to fit: those with an uncertainty (column
 // G) and those whose initial value (E) is no number, which cannot be held.

@@ -39,6 +39,10 @@ struct FitOutcome {
   std::optional<double> Uncertainty(int index) const;
 };
 
+// t(dof) sqrt(weighted / dof) S, where t approximates the two-sided 95 %
+// quantile of Student's t distribution; 0 without degrees of freedom.
+double CoverageFactor(int weighted, int dof, double S);
+
 // Fits the chosen parameters by weighted linear least squares on the
 // normal equations, the others held at their initial values. With the
 // limits enforced and a "<" point violated, searches the sets of one, two,

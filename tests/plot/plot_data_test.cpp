@@ -1,4 +1,4 @@
-#include "tavrix/app/plot_data.h"
+#include "tavrix/plot/plot_data.h"
 
 #include <gtest/gtest.h>
 
@@ -9,21 +9,21 @@ namespace {
 
 // Points at saturation, at 900 bar (weight 0), at 1500 bar above the
 // table's 500 C ("<"), given by density, and at 5000 bar.
-Problem Fitted() {
-  Problem p;
-  p.OptPar = {-1.2, 0.55f, -120.0f};
-  p.Species[1] = "Na+";
-  p.NPoints = 5;
-  p.PtT = {0, 100, 300, 809, 450, 25};
-  p.PtP = {0, SatPressure(KelvinOf(100)), 900, 1500, 1E35f, 5000};
-  p.PtD = {0, 0.95f, 0.8f, 0.5f, 0.6f, 1.1f};
-  p.PtW = {0, 1, 0, -1, 1, 1};
-  p.PtPK = {0, -0.6f, 0.5f, 1.0f, 0.9f, -1.0f};
-  return p;
+DataSheet Measured() {
+  DataSheet sheet;
+  sheet.species = {{1, "Na+"}};
+  sheet.points = {{100, SatPressure(KelvinOf(100)), 0.95f, PointKind::kWeighted, 1, -0.6f},
+                  {300, 900.0f, 0.8f, PointKind::kIgnored, 0, 0.5f},
+                  {809, 1500.0f, 0.5f, PointKind::kUpperLimit, 0, 1.0f},
+                  {450, std::nullopt, 0.6f, PointKind::kWeighted, 1, 0.9f},
+                  {25, 5000.0f, 1.1f, PointKind::kWeighted, 1, -1.0f}};
+  return sheet;
 }
 
+const RBPar kFit{-1.2, 0.55f, -120.0f};
+
 TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
-  const PlotData plot = BuildPlotData(Fitted());
+  const PlotData plot = BuildPlotData(Measured(), kFit, false);
   std::vector<std::string> names;
   for (const PlotGroup& group : plot.groups) names.push_back(group.name);
   EXPECT_EQ(names, (std::vector<std::string>{"Psat", "900 bar", "1500 bar", "5000 bar", "0.6 g/cm3"}));
@@ -51,15 +51,11 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
 }
 
 TEST(PlotData, ManyPressuresShareCurvesNamedByTheirRange) {
-  Problem p = Fitted();
-  p.NPoints = 30;
-  p.PtT.assign(31, 200);
-  p.PtD.assign(31, 0.9f);
-  p.PtW.assign(31, 1);
-  p.PtPK.assign(31, 0.1f);
-  p.PtP.assign(31, 0);
-  for (int k = 1; k <= 30; ++k) p.PtP[static_cast<std::size_t>(k)] = 100.0f * static_cast<float>(k);
-  const PlotData plot = BuildPlotData(p);
+  DataSheet sheet;
+  for (int k = 1; k <= 30; ++k) {
+    sheet.points.push_back({200, 100.0f * static_cast<float>(k), 0.9f, PointKind::kWeighted, 1, 0.1f});
+  }
+  const PlotData plot = BuildPlotData(sheet, kFit, false);
   ASSERT_EQ(plot.groups.size(), kMaxPlotGroups);
   EXPECT_EQ(plot.groups.front().name, "100\u2013300 bar");
   EXPECT_EQ(plot.groups.back().name, "2800\u20133000 bar");
@@ -88,7 +84,7 @@ TEST(PlotData, AxesTickAtRoundNumbers) {
     EXPECT_DOUBLE_EQ(axis.high, c.axis.high) << c.low << ".." << c.high;
     EXPECT_DOUBLE_EQ(axis.step, c.axis.step) << c.low << ".." << c.high;
   }
-  EXPECT_DOUBLE_EQ(BuildPlotData(Fitted()).t.step, 100);
+  EXPECT_DOUBLE_EQ(BuildPlotData(Measured(), kFit, false).t.step, 100);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "tavrix/sheet/problem.h"
+#include "tavrix/datasheet/data_sheet.h"
 
 namespace tavrix {
 
@@ -50,11 +50,11 @@ struct PlotData {
 // pressures (or densities) share one, named by their range.
 inline constexpr std::size_t kMaxPlotGroups = 10;
 
-// The curves of the optimized parameters over the temperature range of the
-// data, one per measured condition (the table's pressures when the data
-// give none), split where they leave or enter the range of confidence; gas
-// left out unless the limits are lifted.
-PlotData BuildPlotData(const Problem& problem);
+// The curves of a fit over the temperature range of the sheet's data, one
+// per measured condition (the table's pressures when the data give none),
+// split where they leave or enter the range of confidence; gas left out
+// unless the limits are lifted.
+PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits);
 
 // A round tick interval (1, 2 or 5 times a power of ten) that gives at most
 // about `ticks` intervals over `span`.

@@ -1,4 +1,4 @@
-#include "tavrix/app/plot_data.h"
+#include "tavrix/plot/plot_data.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,12 +26,12 @@ std::string GroupName(PlotGroup::Kind kind, double low, double high) {
   return (low == high ? Number(low) : Number(low) + "\u2013" + Number(high)) + unit;
 }
 
-// The condition of point k: saturation, its pressure, or its density.
-std::pair<PlotGroup::Kind, float> ConditionOf(const Problem& p, std::size_t k) {
-  if (!(p.PtP[k] < kUndefinedFrom)) return {PlotGroup::Kind::kDensity, p.PtD[k]};
-  const auto saturation = SaturationPoint(KelvinOf(p.PtT[k]));
-  if (saturation && p.PtP[k] == *saturation) return {PlotGroup::Kind::kSaturation, 0.0f};
-  return {PlotGroup::Kind::kPressure, p.PtP[k]};
+// The condition of a point: saturation, its pressure, or its density.
+std::pair<PlotGroup::Kind, float> ConditionOf(const DataPoint& point) {
+  if (!point.pressure) return {PlotGroup::Kind::kDensity, point.density};
+  const auto saturation = SaturationPoint(KelvinOf(point.t));
+  if (saturation && *point.pressure == *saturation) return {PlotGroup::Kind::kSaturation, 0.0f};
+  return {PlotGroup::Kind::kPressure, *point.pressure};
 }
 
 // Groups for the distinct values of one kind of condition: one each, or
@@ -66,8 +66,9 @@ std::optional<float> DensityAt(const PlotGroup& group, float T) {
   return std::nullopt;
 }
 
-void AddCurves(const Problem& problem, int g, double tLow, double tHigh, PlotData& plot) {
-  SpeciesNames species = problem.Species;
+void AddCurves(const DataSheet& sheet, const RBPar& fitted, bool noLimits, int g, double tLow,
+               double tHigh, PlotData& plot) {
+  SpeciesNames species = SpeciesNamesOf(sheet);
   const bool charged = ComplexIsCharged(species);
   const PlotGroup& group = plot.groups[static_cast<std::size_t>(g)];
   PlotCurve* open = nullptr;
@@ -76,11 +77,11 @@ void AddCurves(const Problem& problem, int g, double tLow, double tHigh, PlotDat
     const float T = KelvinOf(static_cast<float>(t));
     const auto rho = DensityAt(group, T);
     if (!rho && group.kind == PlotGroup::Kind::kSaturation) break;
-    if (!rho || *rho <= 0 || (*rho <= kGasDensity && !problem.NoLimits)) {
+    if (!rho || *rho <= 0 || (*rho <= kGasDensity && !noLimits)) {
       open = nullptr;  // gas: a gap in the curve
       continue;
     }
-    const float pK = RBpKSingle(problem.OptPar, T, *rho);
+    const float pK = RBpKSingle(fitted, T, *rho);
     if (!std::isfinite(pK)) continue;
     const bool inRange = InRangeOfConfidence(*rho, charged);
     if (!open || open->inRange != inRange) {
@@ -111,19 +112,18 @@ PlotAxis NiceAxis(double low, double high, int ticks, double minStep) {
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
-PlotData BuildPlotData(const Problem& problem) {
+PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits) {
   PlotData plot;
-  const auto n = static_cast<std::size_t>(std::max(problem.NPoints, 0));
 
   // The conditions the data were measured at, each kind in order of value.
   std::map<PlotGroup::Kind, std::vector<float>> values;
   double tLow = 1e300;
   double tHigh = -1e300;
-  for (std::size_t k = 1; k <= n; ++k) {
-    const auto [kind, value] = ConditionOf(problem, k);
+  for (const DataPoint& point : sheet.points) {
+    const auto [kind, value] = ConditionOf(point);
     values[kind].push_back(value);
-    tLow = std::min<double>(tLow, problem.PtT[k]);
-    tHigh = std::max<double>(tHigh, problem.PtT[k]);
+    tLow = std::min<double>(tLow, point.t);
+    tHigh = std::max<double>(tHigh, point.t);
   }
   std::map<std::pair<PlotGroup::Kind, float>, int> index;
   std::size_t distinct = 0;
@@ -150,7 +150,9 @@ PlotData BuildPlotData(const Problem& problem) {
   }
 
   plot.t = NiceAxis(std::min(tLow, tHigh), std::max(tLow, tHigh), 9, 10);
-  for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) AddCurves(problem, g, tLow, tHigh, plot);
+  for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
+    AddCurves(sheet, fitted, noLimits, g, tLow, tHigh, plot);
+  }
 
   double low = 1e300;
   double high = -1e300;
@@ -160,13 +162,13 @@ PlotData BuildPlotData(const Problem& problem) {
   for (const PlotCurve& curve : plot.curves) {
     for (const auto& point : curve.points) extend(point.second);
   }
-  plot.points.reserve(n);
-  for (std::size_t k = 1; k <= n; ++k) {
-    const float w = problem.PtW[k];
-    const auto kind = w > 0 ? PlotPoint::Kind::kWeighted
-                            : (w == 0 ? PlotPoint::Kind::kIgnored : PlotPoint::Kind::kLimit);
-    plot.points.push_back({problem.PtT[k], problem.PtPK[k], kind, index.at(ConditionOf(problem, k))});
-    extend(problem.PtPK[k]);
+  plot.points.reserve(sheet.points.size());
+  for (const DataPoint& point : sheet.points) {
+    const auto kind = point.kind == PointKind::kWeighted
+                          ? PlotPoint::Kind::kWeighted
+                          : (point.kind == PointKind::kIgnored ? PlotPoint::Kind::kIgnored : PlotPoint::Kind::kLimit);
+    plot.points.push_back({point.t, point.pK, kind, index.at(ConditionOf(point))});
+    extend(point.pK);
   }
   if (low <= high) plot.pK = NiceAxis(low, high, 8, 0.5);
   return plot;

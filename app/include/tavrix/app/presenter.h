@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tavrix/app/problem.h"
+#include "tavrix/app/view.h"
+#include "tavrix/fit/fit.h"
+#include "tavrix/sheet/spreadsheet_app.h"
+
+namespace tavrix {
+
+// The window's side of the engine: runs the engine's steps on the data
+// sheet and shows their results in the window, in the window's order.
+
+// The pass over the sheet. An error collapses the window and names its
+// cell in a box. After a clean read: the point count when it changed, the
+// window's state and caption, the fit boxes as the sheet marks them, the
+// optimize button; pending events are let through; then E12 gets the error
+// of the initial values and the labels show the parameters.
+void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string& bookName,
+               const std::string& sheetName);
+
+// The pass on the active sheet: records the workbook and sheet names,
+// watches the sheet with a cleared change flag, then runs SheetPass.
+// Failures of the application here are not the pass's: they throw.
+void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, View& view);
+
+// Fits with the window's boxes and writes the result ("Could not find
+// solution" in a box when there is none).
+FitOutcome Optimize(Problem& problem, SheetHost& sheet, View& view);
+
+// The optimize button is enabled when 0 < ticked boxes <= points.
+void UpdateOptimizeButton(const Problem& problem, View& view);
+
+// The labels show what the sheet shows of each parameter.
+void ShowParams(const Problem& problem, SheetHost& sheet, View& view);
+
+// True when the window shows a valid sheet and the sheet shows the fit;
+// the fit's values become those shown.
+bool ResultIsShown(Problem& problem, SheetHost& sheet, const View& view);
+
+// Appends the fit to the file and says in a box how it went; true when
+// the whole record was written.
+bool ExportToDataTxt(const Problem& problem, View& view, const std::string& path);
+
+// The title and lines of the pK table of the fit.
+std::string PkTableTitleOf(const Problem& problem);
+std::vector<std::string> BuildPkTable(const Problem& problem);
+
+// "Book: Sheet", without a trailing ".xls" (lower case only) on the book.
+std::string WindowCaption(const std::string& bookName, const std::string& sheetName);
+
+}  // namespace tavrix

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+#include "tavrix/plot/plot_data.h"
+
+namespace tavrix {
+
+// The plot of a fit on screen: drawn afresh at the widget's size whenever
+// it is painted, as a file gets it.
+class PlotView : public QWidget {
+ public:
+  explicit PlotView(QWidget* parent);
+  void SetPlot(const PlotData& plot);
+  const PlotData& plot() const { return plot_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  PlotData plot_;
+};
+
+}  // namespace tavrix

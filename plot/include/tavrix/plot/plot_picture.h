@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPainter>
+#include <QRectF>
+#include <QSize>
+#include <string>
+
+#include "tavrix/plot/plot_data.h"
+
+namespace tavrix {
+
+// Draws the plot of a fit into the area: pK against t with round ticks, a
+// line per condition in its own colour (dashed outside the range of
+// confidence), the experimental points in their condition's colour
+// (weighted filled, weight 0 hollow, "<" as downward triangles), and a
+// legend of the conditions and the shapes. Needs a running Qt application
+// (QGuiApplication) for its fonts.
+void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area);
+
+// Draws the plot into a PNG or SVG file (by the extension); false when the
+// file cannot be written or the extension is neither.
+bool SavePlot(const PlotData& plot, const std::string& path, QSize size = QSize(900, 600));
+
+// The file name a save dialog returned, with the extension of the chosen
+// filter ("PNG (*.png)" or "SVG (*.svg)") when the name has none.
+std::string PlotFileName(const std::string& chosen, const std::string& filter);
+
+}  // namespace tavrix

@@ -1,0 +1,266 @@
+#include "tavrix/fit/fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/data_sheet.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::NumberText;
+using testing_support::SheetContents;
+using testing_support::TypedPoint;
+
+constexpr ParameterChoice kPK{true, false, false};
+constexpr ParameterChoice kPKAndA{true, true, false};
+constexpr ParameterChoice kAll{true, true, true};
+
+// pK of the model at t (C) and P (bar), as a pass evaluates it.
+double ModelPk(const RBPar& par, float t, float P) {
+  const float T = KelvinOf(t);
+  return RBpK(par, T, WaterDensity(T, P));
+}
+
+TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight, double shift = 0) {
+  return {NumberText(t), NumberText(P), "", weight, NumberText(ModelPk(par, t, P) + shift)};
+}
+
+// A sheet after its pass, fitted and written back as asked.
+struct Fitted {
+  explicit Fitted(const SheetContents& contents) : grid(BuildSheet(contents)), pass(PassOverSheet(grid, {})) {
+    EXPECT_TRUE(pass.clean()) << pass.read.error->Message();
+  }
+  const FitOutcome& Run(ParameterChoice fitted, bool limits) {
+    outcome = Fit(pass.read.sheet, pass.evaluation, {fitted, limits});
+    WriteFitOutcome(grid, outcome);
+    return outcome;
+  }
+  double Residual(int k) const {  // calculated minus experimental pK of point k (from 0)
+    const PointTerms& t = pass.evaluation.terms[static_cast<std::size_t>(k)];
+    const RBPar& p = outcome.parameters;
+    return p.pK298 * t.basis.tau + p.A * t.basis.Q + p.B * t.basis.QOverT - t.pK;
+  }
+  MemoryGrid grid;
+  SheetPassResult pass;
+  FitOutcome outcome;
+};
+
+SheetContents WithReference(const RBPar& par) {
+  SheetContents contents;
+  contents.reference[0] = NumberText(par.pK298);
+  contents.reference[1] = NumberText(par.A);
+  contents.reference[2] = NumberText(par.B);
+  contents.points.clear();
+  return contents;
+}
+
+TEST(Fit, DataOfTheModelGiveItsParametersBack) {
+  const RBPar truth{2.5, 1.25f, -300.0f};
+  SheetContents contents = WithReference({0, 0, 0});
+  for (float t : {25.0f, 100.0f, 200.0f, 300.0f, 400.0f}) {
+    for (float P : {500.0f, 1000.0f, 3000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
+  }
+  Fitted fit(contents);
+  ASSERT_TRUE(fit.Run(kAll, false));
+  EXPECT_NEAR(fit.outcome.parameters.pK298, 2.5, 2e-5);
+  EXPECT_NEAR(fit.outcome.parameters.A, 1.25f, 2e-5);
+  EXPECT_NEAR(fit.outcome.parameters.B, -300.0f, 5e-3);
+  EXPECT_EQ(fit.grid.CellText(9, 6), "2.5");
+  EXPECT_EQ(fit.grid.CellText(11, 6), "-300");
+  EXPECT_EQ(fit.grid.CellText(12, 6), "0");
+}
+
+TEST(Fit, OneParameterAt25CelsiusIsTheWeightedMean) {
+  SheetContents contents = WithReference({0, 0, 0});
+  contents.points = {{"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
+  Fitted fit(contents);
+  ASSERT_TRUE(fit.Run(kPK, false));
+  const double mean = (1 * 1 + 4 * 2 + 9 * 4) / 14.0;
+  EXPECT_NEAR(fit.outcome.parameters.pK298, mean, 1e-7);  // tau at 25 C is 1 + 2e-8
+  EXPECT_EQ(fit.outcome.parameters.A, 0.0f);
+}
+
+SheetContents LimitExample() {
+  SheetContents contents = WithReference({0, 0, 0});
+  contents.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
+  return contents;
+}
+
+TEST(Fit, LimitsAreHeldOnlyWhenEnforced) {
+  Fitted plain(LimitExample());
+  ASSERT_TRUE(plain.Run(kPK, false));
+  EXPECT_NEAR(plain.outcome.parameters.pK298, 6, 1e-6);
+  EXPECT_EQ(plain.grid.CellText(12, 6), "1");
+  EXPECT_EQ(plain.grid.At(17, 6).content, CellContent::Number(6));  // a limit point is shown too
+
+  Fitted limited(LimitExample());
+  ASSERT_TRUE(limited.Run(kPK, true));
+  EXPECT_NEAR(limited.outcome.parameters.pK298, 5.5, 1e-6);
+  EXPECT_EQ(limited.outcome.activeLimits, (std::vector<int>{2}));
+  EXPECT_EQ(limited.grid.CellText(12, 6), "1.118");
+  EXPECT_EQ(limited.grid.CellText(9, 6), "5.5");
+}
+
+TEST(Fit, HeldParametersKeepTheirInitialValuesExactly) {
+  SheetContents contents = LimitExample();
+  contents.reference[1] = "0.123";
+  contents.optimized[1] = "7";
+  contents.uncertainty[1] = "old";
+  Fitted fit(contents);
+  ASSERT_TRUE(fit.Run(kPK, false));
+  EXPECT_EQ(fit.outcome.parameters.A, fit.pass.read.sheet.initial.A);
+  EXPECT_EQ(fit.grid.CellText(10, 6), "0.123");
+  EXPECT_EQ(fit.grid.CellText(10, 7), "");  // no uncertainty for a parameter held
+}
+
+// Model data with pK(298) and A fitted, and "<" points below the model at
+// 25 C / 1 bar and 350 C / 500 bar.
+SheetContents TwoLimits(bool first, bool second) {
+  const RBPar truth{1.0, 1.0f, 0.0f};
+  SheetContents contents = WithReference(truth);
+  for (float t : {25.0f, 100.0f, 200.0f, 300.0f}) {
+    for (float P : {500.0f, 1000.0f, 2000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
+  }
+  if (first) contents.points.push_back(PointOf(truth, 25, 1, "<", -0.3));
+  if (second) contents.points.push_back(PointOf(truth, 350, 500, "<", -0.3));
+  return contents;
+}
+
+TEST(Fit, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
+  // Held alone, each limit leaves the other one violated...
+  Fitted onlyFirst(TwoLimits(true, false));
+  Fitted onlySecond(TwoLimits(false, true));
+  Fitted both(TwoLimits(true, true));
+  ASSERT_TRUE(onlyFirst.Run(kPKAndA, true));
+  ASSERT_TRUE(onlySecond.Run(kPKAndA, true));
+  both.outcome = onlyFirst.outcome;
+  EXPECT_GT(both.Residual(13), 0.0001);
+  both.outcome = onlySecond.outcome;
+  EXPECT_GT(both.Residual(12), 0.0001);
+
+  // ...so the fit holds both as equalities.
+  ASSERT_TRUE(both.Run(kPKAndA, true));
+  EXPECT_NEAR(both.Residual(12), 0, 1e-5);
+  EXPECT_NEAR(both.Residual(13), 0, 1e-5);
+  EXPECT_EQ(both.outcome.activeLimits, (std::vector<int>{12, 13}));
+
+  // The first limit measured twice: the pair of the two is singular, and
+  // passed over.
+  SheetContents repeated = TwoLimits(true, true);
+  repeated.points.insert(repeated.points.end() - 1, repeated.points[12]);
+  Fitted twice(repeated);
+  ASSERT_TRUE(twice.Run(kPKAndA, true)) << twice.outcome.reason;
+  EXPECT_EQ(twice.outcome.parameters.pK298, both.outcome.parameters.pK298);
+  EXPECT_EQ(twice.outcome.parameters.A, both.outcome.parameters.A);
+}
+
+TEST(Fit, TheOnlyAdmissibleSingleLimitMayBeTheLast) {
+  // Three "<" points at 25 C: only the lowest, the last, keeps the others.
+  SheetContents contents = LimitExample();
+  contents.points.push_back({"25", "1", "", "<", "5.8"});
+  contents.points.push_back({"25", "1", "", "<", "5.2"});
+  Fitted fit(contents);
+  ASSERT_TRUE(fit.Run(kPK, true));
+  EXPECT_EQ(fit.outcome.activeLimits, (std::vector<int>{4}));
+  EXPECT_NEAR(fit.outcome.parameters.pK298, 5.2, 1e-6);
+}
+
+// The text with a '*' in the pattern standing for any figure.
+bool Matches(const std::string& text, const std::string& pattern) {
+  const auto star = pattern.find('*');
+  if (star == std::string::npos) return text == pattern;
+  const std::string head = pattern.substr(0, star), tail = pattern.substr(star + 1);
+  return text.size() >= head.size() + tail.size() && text.compare(0, head.size(), head) == 0 &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(Fit, WhatFindsNoSolutionSaysWhy) {
+  const RBPar truth{1.0, 1.0f, -100.0f};
+  const auto sheetAt = [&](std::vector<std::pair<float, float>> conditions) {
+    SheetContents contents = WithReference(truth);
+    double shift = 0;
+    for (const auto& [t, P] : conditions) contents.points.push_back(PointOf(truth, t, P, "1", shift += 0.1));
+    return contents;
+  };
+  // With only A fitted, a limit where Q < 0 asks for a larger A and one
+  // where Q > 0 for a smaller one: no A keeps both.
+  SheetContents opposed = sheetAt({{25, 1000}, {150, 1000}, {300, 1000}});
+  opposed.points.push_back(PointOf(truth, 25, 5000, "<", -0.5));
+  opposed.points.push_back(PointOf(truth, 300, 500, "<", -0.5));
+  SheetContents huge = WithReference({0, 0, 0});
+  huge.points = {{"25", "1", "", "1", "1e10"}, {"50", "1", "", "1", "2"}};
+  SheetContents unweighted = WithReference({1, 0, 0});
+  unweighted.points = {{"25", "1", "", "0", "1"}, {"50", "1", "", "0", "2"}};
+  SheetContents unknown = WithReference(truth);
+  unknown.points = sheetAt({{25, 1}, {50, 1}}).points;
+  unknown.reference[2] = "?";
+
+  const struct {
+    SheetContents contents;
+    ParameterChoice fitted;
+    bool limits;
+    const char* reason;
+  } cases[] = {
+      {sheetAt({{25, 1}, {25, 1}, {25, 1}}), kAll, false, "the points do not determine A(zz/a) and B(zz/a)"},
+      // At one temperature Q/T is Q over a constant: A and B go together.
+      {sheetAt({{25, 1}, {25, 1000}, {25, 3000}}), kAll, false, "the points do not determine B(zz/a)"},
+      {unweighted, kPK, false, "the points do not determine pK(298)"},
+      {opposed, {false, true, false}, true, "no set of up to three \"<\" limits gives a fit that keeps them all"},
+      {huge, kPK, false, "the fit gives pK(298) = *, too large for its cell (####.###)"},
+      {unknown, kPKAndA, false, "B(zz/a) has no initial value and cannot be held fixed"},
+  };
+  for (const auto& c : cases) {
+    Fitted fit(c.contents);
+    fit.grid.Put(15, 6, CellContent::Text("old"));
+    const FitOutcome& outcome = fit.Run(c.fitted, c.limits);
+    EXPECT_FALSE(outcome);
+    EXPECT_TRUE(Matches(outcome.reason, c.reason)) << outcome.reason;
+    for (int row = 9; row <= 12; ++row) EXPECT_EQ(fit.grid.CellText(row, 6), "") << row;  // cleared
+    EXPECT_EQ(fit.grid.CellText(15, 6), "old");  // nothing else written
+  }
+}
+
+// The cells of a fit of four points with deviations of +-0.1 from pK298 = 1
+// (a fit error of 0.1), with the inverse's diagonal given.
+FitOutcome FourPoints(ParameterChoice fitted, std::array<double, 3> diagonal, int weighted = 4) {
+  FitOutcome outcome;
+  outcome.solved = true;
+  outcome.fitted = fitted;
+  outcome.parameters = {1.0, 2.5f, -100.0f};
+  for (int k = 1; k <= 3; ++k) outcome.inverse(k, k) = diagonal[static_cast<std::size_t>(k - 1)];
+  const int count = static_cast<int>(std::count(fitted.begin(), fitted.end(), true));
+  outcome.coverage = CoverageFactor(weighted, weighted - count, 0.1);
+  return outcome;
+}
+
+TEST(WriteFitOutcome, UncertaintiesFromTheCoverageFactor) {
+  // dof = 1, S = 0.1, 4 weighted points: u = 12.704 * 2 * 0.1 * sqrt(0.01).
+  const FitOutcome outcome = FourPoints(kAll, {0.01, 0.01, 0.01});
+  EXPECT_EQ(UncertaintyCell(0, outcome), CellContent::Number(0.254));
+  EXPECT_EQ(UncertaintyCell(2, outcome), CellContent::Number(0.25));  // B's mask has two decimals
+  EXPECT_EQ(OptimizedCell(2, outcome.parameters), CellContent::Number(-100));
+
+  // 0.003 for B shows as 0.00; 0.0004 is too small; a negative diagonal
+  // entry gives none; no degrees of freedom give none.
+  const double b = (0.003 / 2.5408) * (0.003 / 2.5408);
+  const double small = (0.0004 / 2.5408) * (0.0004 / 2.5408);
+  const FitOutcome tiny = FourPoints(kAll, {small, -0.01, b});
+  EXPECT_EQ(UncertaintyCell(0, tiny), CellContent::Text("optimized"));
+  EXPECT_EQ(UncertaintyCell(1, tiny), CellContent::Text("optimized"));
+  EXPECT_EQ(UncertaintyCell(2, tiny), CellContent::Number(0));
+  EXPECT_EQ(UncertaintyCell(0, FourPoints(kAll, {1, 1, 1}, 3)), CellContent::Text("optimized"));
+
+  // pK(298) and B fitted (dof = 2, t(2) = 4.307): their entries are the first two.
+  const FitOutcome held = FourPoints({true, false, true}, {0.01, 0.04, 99});
+  EXPECT_EQ(UncertaintyCell(0, held), CellContent::Number(0.061));
+  EXPECT_EQ(UncertaintyCell(1, held), CellContent::Text(""));
+  EXPECT_EQ(UncertaintyCell(2, held), CellContent::Number(0.12));
+}
+
+}  // namespace
+}  // namespace tavrix

@@ -1,0 +1,71 @@
+#include "tavrix/plot/plot_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+
+#include "support/temp_folder.h"
+
+namespace tavrix {
+namespace {
+
+// One curve from (0, 0) to (100, 10) and a weighted point at (50, 5), on
+// axes 0-100 by 0-10.
+PlotData Diagonal() {
+  PlotData plot;
+  plot.groups = {{PlotGroup::Kind::kPressure, 500, "500 bar"}};
+  plot.curves = {{0, true, {{0, 0}, {100, 10}}}};
+  plot.points = {{50, 5, PlotPoint::Kind::kWeighted, 0}};
+  plot.t = {0, 100, 20};
+  plot.pK = {0, 10, 2};
+  return plot;
+}
+
+using PlotPicture = testing_support::TempFolderTest;
+
+TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
+  const std::string png = PathOf("plot.png");
+  const std::string svg = PathOf("plot.svg");
+  ASSERT_TRUE(SavePlot(Diagonal(), png, QSize(600, 400)));
+  ASSERT_TRUE(SavePlot(Diagonal(), svg, QSize(600, 400)));
+  EXPECT_FALSE(SavePlot(Diagonal(), PathOf("plot.jpg")));
+
+  // The point lies on the curve, in the middle of the frame: its colour is
+  // there, and none of it in the frame's empty upper left.
+  const QImage image(QString::fromStdString(png));
+  ASSERT_EQ(image.size(), QSize(600, 400));
+  int blue = 0, blueTopLeft = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.blue() > 150 && c.red() < 100) {
+        ++blue;
+        if (x < 200 && y < 120) ++blueTopLeft;
+      }
+    }
+  }
+  EXPECT_GT(blue, 300);
+  EXPECT_EQ(blueTopLeft, 0);
+  const std::string text = Read(svg);
+  EXPECT_NE(text.find("500 bar"), std::string::npos);
+  EXPECT_NE(text.find("measured"), std::string::npos);
+}
+
+TEST(PlotFileName, TakesTheFiltersExtensionWhenTheNameHasNone) {
+  EXPECT_EQ(PlotFileName("/tmp/fit", "SVG (*.svg)"), "/tmp/fit.svg");
+  EXPECT_EQ(PlotFileName("/tmp/fit", "PNG (*.png)"), "/tmp/fit.png");
+  EXPECT_EQ(PlotFileName("/tmp/fit.png", "SVG (*.svg)"), "/tmp/fit.png");
+  EXPECT_EQ(PlotFileName("", "PNG (*.png)"), "");
+}
+
+}  // namespace
+}  // namespace tavrix
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
