@@ -28,7 +28,9 @@ class CommandView : public View {
   void SetFitParameter(int index, bool fitted) override { window_.SetFitParameter(index, fitted); }
   bool LimitsActive() const override { return window_.LimitsActive(); }
   void SetOptimizeEnabled(bool enabled) override { window_.SetOptimizeEnabled(enabled); }
-  void SetParameterLabel(int index, const std::string& text) override { window_.SetParameterLabel(index, text); }
+  void SetParameterLabel(int index, const std::string& text) override {
+    window_.SetParameterLabel(index, text);
+  }
   void ProcessPendingMessages() override { window_.ProcessPendingMessages(); }
 
  private:

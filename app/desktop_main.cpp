@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
   // The user's own LibreOffice, visible; started when it does not run.
   std::unique_ptr<tavrix::OfficeSession> office = tavrix::StartOffice(window, "tavrix", {});
   if (!office) {
-    window.ShowMessage("Could not run LibreOffice Calc\nStart LibreOffice Calc on its own to see what it reports, "
-                       "then start Tavrix again.",
-                       tavrix::MessageIcon::kCritical, tavrix::kProgramName);
+    window.ShowMessage(
+        "Could not run LibreOffice Calc\nStart LibreOffice Calc on its own to see what it reports, "
+        "then start Tavrix again.",
+        tavrix::MessageIcon::kCritical, tavrix::kProgramName);
     return 1;
   }
 

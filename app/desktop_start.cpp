@@ -9,7 +9,8 @@
 
 namespace tavrix {
 
-std::unique_ptr<OfficeSession> StartOffice(QWidget& window, const std::string& pipe, OfficeSession::Launch launch,
+std::unique_ptr<OfficeSession> StartOffice(QWidget& window, const std::string& pipe,
+                                           OfficeSession::Launch launch,
                                            std::chrono::milliseconds patience) {
   const QString caption = window.windowTitle();
   window.setWindowTitle(QString::fromUtf8("Starting LibreOffice\u2026"));
@@ -28,6 +29,8 @@ std::unique_ptr<OfficeSession> StartOffice(QWidget& window, const std::string& p
   }
 }
 
-void PrepareProcess() { std::signal(SIGPIPE, SIG_IGN); }
+void PrepareProcess() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
 
 }  // namespace tavrix

@@ -13,12 +13,16 @@ void HandlerGuard::Run(const std::function<void()>& handler) noexcept {
     try {
       officeFailed_();
     } catch (...) {
-      Report("Tavrix lost the connection to LibreOffice Calc. Save your work in Calc and start Tavrix again.");
+      Report(
+          "Tavrix lost the connection to LibreOffice Calc. Save your work in Calc and start Tavrix "
+          "again.");
     }
   } catch (const std::bad_alloc&) {
     Report("Tavrix ran out of memory and did not finish. Close other programs and try again.");
   } catch (...) {
-    Report("Tavrix could not finish what it was doing. Check the data sheet in LibreOffice Calc and try again.");
+    Report(
+        "Tavrix could not finish what it was doing. Check the data sheet in LibreOffice Calc and "
+        "try again.");
   }
 }
 

@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "command_view.h"
-#include "tavrix/app/settings.h"
 #include "tavrix/app/presenter.h"
+#include "tavrix/app/settings.h"
 #include "tavrix/fit/export.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/numeric/number_text.h"
@@ -118,7 +118,8 @@ void MainController::RunSheetPass() {
   app_.SetEventDelivery(false);
   app_.Synchronize();  // the user's edits in, before the pass reads
   const bool readOnly = app_.ActiveWorkbookReadOnly();
-  CommandView view(window_, [this] { FlushOwnWrites(); }, readOnly ? kReadOnlyNote : "");
+  CommandView view(
+      window_, [this] { FlushOwnWrites(); }, readOnly ? kReadOnlyNote : "");
   SheetPassOnActive(problem_, app_, *state_.xlSheet, view);
   FlushOwnWrites();  // the pass's writes out
 }
@@ -167,10 +168,12 @@ void MainController::OfficeFailed() {
   problem_.ErrCode = kUnexpectedError;
   problem_.SheetName.clear();  // read the sheet again at the next activation
   Collapse();
-  const std::string book = problem_.BookName.empty() ? "the workbook" : "'" + problem_.BookName + "'";
-  window_.ShowMessage("LibreOffice Calc did not carry out Tavrix's request on " + book +
-                          ". Check the workbook in Calc, then click this window to read the sheet again.",
-                      MessageIcon::kCritical);
+  const std::string book =
+      problem_.BookName.empty() ? "the workbook" : "'" + problem_.BookName + "'";
+  window_.ShowMessage(
+      "LibreOffice Calc did not carry out Tavrix's request on " + book +
+          ". Check the workbook in Calc, then click this window to read the sheet again.",
+      MessageIcon::kCritical);
 }
 
 void MainController::CreateNewDataFile() {
@@ -192,7 +195,8 @@ void MainController::OpenExistingDataFile() {
   if (!guard.entered()) return;
   FlushOwnWrites();  // the dialog takes the activation away
   for (;;) {
-    if (const auto choice = window_.ChooseFile("Choose data file", state_.WorkDir, problem_.BookName)) {
+    if (const auto choice =
+            window_.ChooseFile("Choose data file", state_.WorkDir, problem_.BookName)) {
       state_.WorkDir = choice->folder;
       problem_.BookName = choice->name;
     }
@@ -233,7 +237,8 @@ void MainController::OpenExistingDataFile() {
 
 bool MainController::ResultReady() const {
   // The points of the last pass, and only when it succeeded.
-  return state_.xlSheet && problem_.ErrCode == kNoError && window_.GetWindowState() != WindowState::kCompact;
+  return state_.xlSheet && problem_.ErrCode == kNoError &&
+         window_.GetWindowState() != WindowState::kCompact;
 }
 
 void MainController::OptimizeClicked() {

@@ -32,19 +32,23 @@ void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string
   const int points = static_cast<int>(read.sheet.points.size());
   if (points != problem.LastNPoints) {
     problem.LastNPoints = points;
-    view.ShowMessage("Number of experimental points: " + std::to_string(points), MessageIcon::kInformation);
+    view.ShowMessage("Number of experimental points: " + std::to_string(points),
+                     MessageIcon::kInformation);
   }
 
   problem.Sheet = std::move(read.sheet);
   problem.Eval = Evaluate(problem.Sheet);
   problem.OptPar = problem.Sheet.optimized;
-  view.SetWindowState(problem.Eval.limits.empty() ? WindowState::kStandard : WindowState::kWithRestrictions);
+  view.SetWindowState(problem.Eval.limits.empty() ? WindowState::kStandard
+                                                  : WindowState::kWithRestrictions);
   view.SetCaption(WindowCaption(problem.BookName, problem.SheetName));
   const ParameterChoice marked = MarkedForFit(sheet, problem.DecComma);
-  for (int i = 0; i < kParameterCount; ++i) view.SetFitParameter(i, marked[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < kParameterCount; ++i)
+    view.SetFitParameter(i, marked[static_cast<std::size_t>(i)]);
   UpdateOptimizeButton(problem, view);
   view.ProcessPendingMessages();
-  WriteFitError(sheet, FitErrorCell::kInitial, FitError(problem.Sheet, problem.Eval, problem.Sheet.initial));
+  WriteFitError(sheet, FitErrorCell::kInitial,
+                FitError(problem.Sheet, problem.Eval, problem.Sheet.initial));
   ShowParams(problem, sheet, view);
 }
 
@@ -59,7 +63,8 @@ void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, 
 
 FitOutcome Optimize(Problem& problem, SheetHost& sheet, View& view) {
   FitOptions options;
-  for (int i = 0; i < kParameterCount; ++i) options.fitted[static_cast<std::size_t>(i)] = view.FitParameter(i);
+  for (int i = 0; i < kParameterCount; ++i)
+    options.fitted[static_cast<std::size_t>(i)] = view.FitParameter(i);
   options.enforceLimits = view.LimitsActive();
   const FitOutcome outcome = Fit(problem.Sheet, problem.Eval, options);
   WriteFitOutcome(sheet, outcome);
@@ -92,13 +97,15 @@ bool ResultIsShown(Problem& problem, SheetHost& sheet, const View& view) {
 }
 
 bool ExportToDataTxt(const Problem& problem, View& view, const std::string& path) {
-  const AppendResult result = AppendRecord(path, RecordOf(problem.Sheet, problem.OptPar, problem.DecComma));
+  const AppendResult result =
+      AppendRecord(path, RecordOf(problem.Sheet, problem.OptPar, problem.DecComma));
   switch (result.failure) {
     case AppendResult::Failure::kOpen:
       view.ShowMessage("Could not open file '" + path + "' (is it busy?) ", MessageIcon::kCritical);
       return false;
     case AppendResult::Failure::kWrite:
-      view.ShowMessage("Could not write to file '" + path + "' (is it protected?) ", MessageIcon::kCritical);
+      view.ShowMessage("Could not write to file '" + path + "' (is it protected?) ",
+                       MessageIcon::kCritical);
       return false;
     case AppendResult::Failure::kNone:
       break;
@@ -112,7 +119,8 @@ std::string PkTableTitleOf(const Problem& problem) {
 }
 
 std::vector<std::string> BuildPkTable(const Problem& problem) {
-  return PkTableLines(TableOfFit(problem.Sheet, problem.OptPar, problem.NoLimits, problem.DecComma));
+  return PkTableLines(
+      TableOfFit(problem.Sheet, problem.OptPar, problem.NoLimits, problem.DecComma));
 }
 
 }  // namespace tavrix

@@ -16,20 +16,30 @@ namespace {
 
 constexpr int kClientWidth = 3120;  // twips
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 // The widest of a widget's design width and what its text needs.
-int WidthFor(QWidget* widget, int designWidth) { return std::max(designWidth, widget->sizeHint().width()); }
+int WidthFor(QWidget* widget, int designWidth) {
+  return std::max(designWidth, widget->sizeHint().width());
+}
 
 }  // namespace
 
 QtMainWindow::QtMainWindow(ScreenMeasures& measures)
     : measures_(measures),
-      guard_([this] { if (controller_) controller_->OfficeFailed(); },
-             [this](const std::string& text) { ShowMessage(text, MessageIcon::kCritical, kProgramName); }) {
+      guard_(
+          [this] {
+            if (controller_) controller_->OfficeFailed();
+          },
+          [this](const std::string& text) {
+            ShowMessage(text, MessageIcon::kCritical, kProgramName);
+          }) {
   // A window of fixed size: no maximize button.
-  setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowTitle(kProgramName);
 
@@ -44,7 +54,8 @@ QtMainWindow::QtMainWindow(ScreenMeasures& measures)
   const char* const valueNames[3] = {"pK", "A", "B"};
   for (int i = 0; i < 3; ++i) {
     auto* box = new QCheckBox(boxNames[i], this);
-    connect(box, &QCheckBox::clicked, this, [this, i] { Handle([this, i] { controller_->FitBoxClicked(i); }); });
+    connect(box, &QCheckBox::clicked, this,
+            [this, i] { Handle([this, i] { controller_->FitBoxClicked(i); }); });
     fitBoxes_[static_cast<std::size_t>(i)] = box;
 
     auto* value = new QLabel(valueNames[i], this);
@@ -57,10 +68,14 @@ QtMainWindow::QtMainWindow(ScreenMeasures& measures)
 
   const char* const buttonNames[3] = {"Create &new data file", "&Open existing data file",
                                       "Optimize RB parameters"};
-  for (int i = 0; i < 3; ++i) buttons_[static_cast<std::size_t>(i)] = new QPushButton(buttonNames[i], this);
-  connect(buttons_[0], &QPushButton::clicked, this, [this] { Handle([this] { controller_->CreateNewDataFile(); }); });
-  connect(buttons_[1], &QPushButton::clicked, this, [this] { Handle([this] { controller_->OpenExistingDataFile(); }); });
-  connect(buttons_[2], &QPushButton::clicked, this, [this] { Handle([this] { controller_->OptimizeClicked(); }); });
+  for (int i = 0; i < 3; ++i)
+    buttons_[static_cast<std::size_t>(i)] = new QPushButton(buttonNames[i], this);
+  connect(buttons_[0], &QPushButton::clicked, this,
+          [this] { Handle([this] { controller_->CreateNewDataFile(); }); });
+  connect(buttons_[1], &QPushButton::clicked, this,
+          [this] { Handle([this] { controller_->OpenExistingDataFile(); }); });
+  connect(buttons_[2], &QPushButton::clicked, this,
+          [this] { Handle([this] { controller_->OptimizeClicked(); }); });
 
   line1_ = new QFrame(this);
   line1_->setFrameShape(QFrame::HLine);
@@ -89,7 +104,8 @@ int QtMainWindow::PixelsY(int twips) const {
 // cut off; the window widens with them.
 void QtMainWindow::Layout() {
   const auto place = [this](QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(left, PixelsY(top), width, std::max(PixelsY(height), widget->sizeHint().height()));
+    widget->setGeometry(left, PixelsY(top), width,
+                        std::max(PixelsY(height), widget->sizeHint().height()));
   };
   int boxWidth = PixelsX(1095);
   for (QCheckBox* box : fitBoxes_) boxWidth = WidthFor(box, boxWidth);
@@ -97,9 +113,9 @@ void QtMainWindow::Layout() {
   const int valueWidth =
       std::max(PixelsX(855), values_[0]->fontMetrics().horizontalAdvance("-00000.000") + 2);
   const int limitsWidth = WidthFor(limits_, PixelsX(2550));
-  const int clientWidth =
-      std::max({PixelsX(kClientWidth), valueLeft + valueWidth + PixelsX(465),
-                PixelsX(120 + 240 + 225) + limitsWidth + 8, WidthFor(buttons_[1], 0) + PixelsX(225)});
+  const int clientWidth = std::max({PixelsX(kClientWidth), valueLeft + valueWidth + PixelsX(465),
+                                    PixelsX(120 + 240 + 225) + limitsWidth + 8,
+                                    WidthFor(buttons_[1], 0) + PixelsX(225)});
   const int innerWidth = clientWidth - PixelsX(225);  // buttons and frame, as 2895 of 3120
 
   for (int i = 0; i < 3; ++i) {
@@ -109,7 +125,8 @@ void QtMainWindow::Layout() {
   place(buttons_[0], PixelsX(120), 120, innerWidth, 375);
   place(buttons_[1], PixelsX(120), 600, innerWidth, 375);
   place(frame_, PixelsX(120), 2040, innerWidth, 645);
-  limits_->setGeometry(PixelsX(240), PixelsY(240), limitsWidth, std::max(PixelsY(255), limits_->sizeHint().height()));
+  limits_->setGeometry(PixelsX(240), PixelsY(240), limitsWidth,
+                       std::max(PixelsY(255), limits_->sizeHint().height()));
   const bool restrictions = state_ == WindowState::kWithRestrictions;
   place(buttons_[2], PixelsX(120), restrictions ? 2805 : 2040, innerWidth, 375);
   place(credit_, PixelsX(240), restrictions ? 3270 : 2490, clientWidth - 2 * PixelsX(240), 255);
@@ -124,7 +141,9 @@ void QtMainWindow::SetOuterHeight(int twips) {
   line1_->setVisible(SeparatorVisible());
 }
 
-bool QtMainWindow::SeparatorVisible() const { return outerHeightTwips_ > kMinSize; }
+bool QtMainWindow::SeparatorVisible() const {
+  return outerHeightTwips_ > kMinSize;
+}
 
 bool QtMainWindow::MeasureFrame() {
   const QRect frame = frameGeometry();
@@ -143,13 +162,14 @@ void QtMainWindow::Handle(const std::function<void()>& handler) {
   });
 }
 
-void QtMainWindow::ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) {
+void QtMainWindow::ShowMessage(const std::string& text, MessageIcon icon,
+                               const std::string& title) {
   if (recorder_) {
     recorder_->push_back(text);
     return;
   }
-  const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical, QMessageBox::Warning,
-                                     QMessageBox::Information};
+  const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                     QMessageBox::Warning, QMessageBox::Information};
   QMessageBox box(icons[static_cast<int>(icon)], Q(title), Q(text), QMessageBox::Ok, this);
   box.exec();
 }
@@ -167,32 +187,51 @@ void QtMainWindow::SetWindowState(WindowState state) {
   credit_->setVisible(data);
   frame_->setVisible(state == WindowState::kWithRestrictions);
   Layout();
-  SetOuterHeight(state == WindowState::kCompact ? kMinSize
+  SetOuterHeight(state == WindowState::kCompact    ? kMinSize
                  : state == WindowState::kStandard ? 3105
                                                    : 3900);
 }
 
-void QtMainWindow::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
-bool QtMainWindow::FitParameter(int index) const { return fitBoxes_[static_cast<std::size_t>(index)]->isChecked(); }
-void QtMainWindow::SetFitParameter(int index, bool fitted) { fitBoxes_[static_cast<std::size_t>(index)]->setChecked(fitted); }
-bool QtMainWindow::LimitsActive() const { return limits_->isChecked(); }
-void QtMainWindow::SetOptimizeEnabled(bool enabled) { buttons_[2]->setEnabled(enabled); }
+void QtMainWindow::SetCaption(const std::string& caption) {
+  setWindowTitle(Q(caption));
+}
+bool QtMainWindow::FitParameter(int index) const {
+  return fitBoxes_[static_cast<std::size_t>(index)]->isChecked();
+}
+void QtMainWindow::SetFitParameter(int index, bool fitted) {
+  fitBoxes_[static_cast<std::size_t>(index)]->setChecked(fitted);
+}
+bool QtMainWindow::LimitsActive() const {
+  return limits_->isChecked();
+}
+void QtMainWindow::SetOptimizeEnabled(bool enabled) {
+  buttons_[2]->setEnabled(enabled);
+}
 void QtMainWindow::SetParameterLabel(int index, const std::string& text) {
   values_[static_cast<std::size_t>(index)]->setText(Q(text));
 }
 std::string QtMainWindow::ParameterLabel(int index) const {
   return values_[static_cast<std::size_t>(index)]->text().toStdString();
 }
-void QtMainWindow::ProcessPendingMessages() { QApplication::processEvents(); }
-void QtMainWindow::SetCreateEnabled(bool enabled) { buttons_[0]->setEnabled(enabled); }
-bool QtMainWindow::CreateEnabled() const { return buttons_[0]->isEnabled(); }
-void QtMainWindow::SetCredit(const std::string& text) { credit_->setText(Q(text)); }
+void QtMainWindow::ProcessPendingMessages() {
+  QApplication::processEvents();
+}
+void QtMainWindow::SetCreateEnabled(bool enabled) {
+  buttons_[0]->setEnabled(enabled);
+}
+bool QtMainWindow::CreateEnabled() const {
+  return buttons_[0]->isEnabled();
+}
+void QtMainWindow::SetCredit(const std::string& text) {
+  credit_->setText(Q(text));
+}
 
-std::optional<MainWindow::Choice> QtMainWindow::ChooseFile(const std::string& title, const std::string& folder,
+std::optional<MainWindow::Choice> QtMainWindow::ChooseFile(const std::string& title,
+                                                           const std::string& folder,
                                                            const std::string& name) {
   const QString start = Q(folder.empty() ? std::string() : folder) + Q(name);
-  const QString chosen = QFileDialog::getOpenFileName(this, Q(title), start,
-                                                      "Data files (*.xls *.xlsx *.ods);;All files (*)");
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, Q(title), start, "Data files (*.xls *.xlsx *.ods);;All files (*)");
   if (chosen.isEmpty()) return std::nullopt;
   const QFileInfo file(chosen);
   return Choice{file.absolutePath().toStdString() + "/", file.fileName().toStdString()};
@@ -242,7 +281,8 @@ void QtMainWindow::ApplyPlacement() {
 bool QtMainWindow::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   // The window manager's frame is known only once it has framed the window.
-  if (event->type() == QEvent::Move || event->type() == QEvent::Show || event->type() == QEvent::Resize) {
+  if (event->type() == QEvent::Move || event->type() == QEvent::Show ||
+      event->type() == QEvent::Resize) {
     if (MeasureFrame() && placing_) ApplyPlacement();
   }
   return handled;

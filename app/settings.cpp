@@ -43,7 +43,8 @@ Settings ReadSettings(const std::string& path) {
     settings.workDir = std::string(TrimBlanks(std::string_view(line).substr(kWorkDirKey.size())));
   }
   if (ReadLine(file, line) && line.compare(0, kPositionKey.size(), kPositionKey) == 0) {
-    settings.position = ParsePosition(TrimBlanks(std::string_view(line).substr(kPositionKey.size())));
+    settings.position =
+        ParsePosition(TrimBlanks(std::string_view(line).substr(kPositionKey.size())));
   }
   return settings;
 }

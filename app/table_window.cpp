@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include "tavrix/plot/plot_picture.h"
 #include "tavrix/model/pk_table.h"
+#include "tavrix/plot/plot_picture.h"
 
 namespace tavrix {
 namespace {
@@ -64,7 +64,8 @@ int TableWindow::Properties(const std::string& title, int rows, int columns) {
   const int width = TableWidth(title, columns);
   // The width of so many characters as the font lays them out (advances
   // need not be whole pixels).
-  const int pixels = std::max(charW_ * width, QFontMetrics(font()).horizontalAdvance(QString(width, ' ')) + 1);
+  const int pixels =
+      std::max(charW_ * width, QFontMetrics(font()).horizontalAdvance(QString(width, ' ')) + 1);
   for (int i = 0; i <= rows + 4 && i < kLabels; ++i) {
     rows_[static_cast<std::size_t>(i)]->setGeometry(5, 4 + i * lineH_, pixels, lineH_);
     rows_[static_cast<std::size_t>(i)]->show();
@@ -84,8 +85,9 @@ void TableWindow::SetPlot(const PlotData& plot) {
             [this] { guard_.Run([this] { SavePlotAs(); }); });
   }
   chart_->SetPlot(plot);
-  const QScreen* screen = parentWidget() && parentWidget()->screen() ? parentWidget()->screen()
-                                                                    : QGuiApplication::primaryScreen();
+  const QScreen* screen = parentWidget() && parentWidget()->screen()
+                              ? parentWidget()->screen()
+                              : QGuiApplication::primaryScreen();
   FitInto(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800));
 }
 
@@ -94,15 +96,18 @@ void TableWindow::FitInto(const QRect& available) {
   // framed, else as measured on the main window.
   const QSize frame = frameGeometry().size() - size();
   const bool framed = isVisible() && !frame.isEmpty();
-  const int frameW = framed ? frame.width() : static_cast<int>(measures_.FrameDX / measures_.TwipsX + 0.5f);
-  const int frameH = framed ? frame.height() : static_cast<int>(measures_.FrameDY / measures_.TwipsY + 0.5f);
+  const int frameW =
+      framed ? frame.width() : static_cast<int>(measures_.FrameDX / measures_.TwipsX + 0.5f);
+  const int frameH =
+      framed ? frame.height() : static_cast<int>(measures_.FrameDY / measures_.TwipsY + 0.5f);
   const int maxW = std::max(200, available.width() - frameW);
   const int maxH = std::max(200, available.height() - frameH);
   const int tableW = table_->width() + (area_->verticalScrollBar()->sizeHint().width());
   const int wanted = chart_ ? table_->height() + kPlotHeight : table_->height();
   const int width = std::min(maxW, std::max(tableW, chart_ ? kPlotWidth : tableW));
   const int height = std::min(maxH, wanted);
-  setMinimumSize(std::min(width, 320), std::min(height, 3 * lineH_ + (chart_ ? kMinPlotHeight : 0)));
+  setMinimumSize(std::min(width, 320),
+                 std::min(height, 3 * lineH_ + (chart_ ? kMinPlotHeight : 0)));
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   resize(width, height);
   // Centred on the area, so that no edge leaves the screen.
@@ -115,7 +120,8 @@ void TableWindow::Arrange() {
   // The table as high as it needs (or as the plot's least height leaves),
   // the plot the rest.
   const int plotMin = chart_ ? kMinPlotHeight : 0;
-  const int tableH = std::max(std::min(table_->height(), height() - plotMin), std::min(height(), 3 * lineH_));
+  const int tableH =
+      std::max(std::min(table_->height(), height() - plotMin), std::min(height(), 3 * lineH_));
   area_->setGeometry(0, 0, width(), tableH);
   if (chart_) chart_->setGeometry(0, tableH, width(), std::max(0, height() - tableH));
 }
@@ -125,12 +131,14 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
   Arrange();
 }
 
-bool TableWindow::SavePlot(const std::string& path) { return chart_ && tavrix::SavePlot(chart_->plot(), path); }
+bool TableWindow::SavePlot(const std::string& path) {
+  return chart_ && tavrix::SavePlot(chart_->plot(), path);
+}
 
 std::string TableWindow::AskPlotFile() {
   QString filter;
-  const QString file = QFileDialog::getSaveFileName(this, "Save plot", QString(), "PNG (*.png);;SVG (*.svg)",
-                                                    &filter);
+  const QString file = QFileDialog::getSaveFileName(this, "Save plot", QString(),
+                                                    "PNG (*.png);;SVG (*.svg)", &filter);
   return PlotFileName(file.toStdString(), filter.toStdString());
 }
 
@@ -138,7 +146,8 @@ void TableWindow::SavePlotAs() {
   const std::string file = AskPlotFile();
   if (!file.empty() && !SavePlot(file)) {
     QMessageBox box(QMessageBox::Critical, kProgramName,
-                    "Could not save the plot\nTavrix could not write '" + QString::fromStdString(file) +
+                    "Could not save the plot\nTavrix could not write '" +
+                        QString::fromStdString(file) +
                         "'. Choose a folder you may write to, and a name ending in .png or .svg.",
                     QMessageBox::Ok, this);
     box.exec();
@@ -177,13 +186,15 @@ void TableWindow::CopyData(bool forExcel) {
   const int code = SetClipboardText(TableText(forExcel));
   if (code != 0) {
     QMessageBox box(QMessageBox::Critical, kProgramName,
-                    "Could not Copy the table. Error code " + QString::number(code), QMessageBox::Ok, this);
+                    "Could not Copy the table. Error code " + QString::number(code),
+                    QMessageBox::Ok, this);
     box.exec();
   }
 }
 
 void TableWindow::keyPressEvent(QKeyEvent* event) {
-  const auto modifiers = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  const auto modifiers =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
     close();
   } else if (event->key() == Qt::Key_Insert && modifiers == Qt::ControlModifier) {

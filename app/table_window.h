@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "qt_main_window.h"
 #include "plot_view.h"
+#include "qt_main_window.h"
 
 namespace tavrix {
 

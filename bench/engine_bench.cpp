@@ -1,7 +1,6 @@
 // Speed of the data-sheet engine. Run: build/bench/tavrix_bench
 #include <benchmark/benchmark.h>
 
-
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/fit/fit.h"
@@ -10,8 +9,8 @@
 namespace tavrix {
 namespace {
 
-using testing_support::SheetContents;
 using testing_support::NumberText;
+using testing_support::SheetContents;
 using testing_support::TypedPoint;
 
 // n points of the model, scattered by a few hundredths, over 25-500 C and
@@ -28,7 +27,8 @@ SheetContents ModelSheet(int n, int limitEvery) {
     double pK = RBpK(truth, T, WaterDensity(T, P)) + 0.01 * ((k * 7919) % 13 - 6);
     const bool limit = limitEvery > 0 && k % limitEvery == limitEvery - 1;
     if (limit) pK -= 0.05 + 0.002 * (k % 17);
-    contents.points.push_back({NumberText(t), NumberText(P), "", limit ? "<" : "1", NumberText(pK)});
+    contents.points.push_back(
+        {NumberText(t), NumberText(P), "", limit ? "<" : "1", NumberText(pK)});
   }
   return contents;
 }

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "support/data_sheet.h"
-#include "tavrix/office/office_session.h"
 #include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/office/office_session.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -33,7 +33,8 @@ struct Fixture {
     OfficeSheet& sheet = created->Sheet("");
     for (int row = 1; row <= grid.RowCount(); ++row) {
       for (int col = 1; col <= grid.ColumnCount(row); ++col) {
-        if (!grid.At(row, col).content.IsEmpty()) sheet.SetCell(row, col, grid.At(row, col).content);
+        if (!grid.At(row, col).content.IsEmpty())
+          sheet.SetCell(row, col, grid.At(row, col).content);
       }
     }
     created->Save();
@@ -65,7 +66,10 @@ void BM_OfficePassBlockRead(benchmark::State& state) {
     if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   }
 }
-BENCHMARK(BM_OfficePassBlockRead)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OfficePassBlockRead)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_OfficePassCellByCell(benchmark::State& state) {
   const auto sheet = Shared().workbook->UnbatchedSheet("");
@@ -74,7 +78,11 @@ void BM_OfficePassCellByCell(benchmark::State& state) {
     if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
   }
 }
-BENCHMARK(BM_OfficePassCellByCell)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OfficePassCellByCell)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tavrix

@@ -6,8 +6,8 @@
 #include <QApplication>
 
 #include "table_window.h"
-#include "tavrix/plot/plot_data.h"
 #include "tavrix/model/pk_table.h"
+#include "tavrix/plot/plot_data.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -21,9 +21,11 @@ DataSheet Measured(int n) {
   for (int k = 1; k <= n; ++k) {
     DataPoint point;
     point.t = 25.0f + static_cast<float>((k * 4751) % 77500) / 100.0f;
-    point.pressure = k % 30 == 0 ? SatPressure(KelvinOf(100)) : 500.0f + static_cast<float>(100 * (k % 30));
+    point.pressure =
+        k % 30 == 0 ? SatPressure(KelvinOf(100)) : 500.0f + static_cast<float>(100 * (k % 30));
     point.density = 0.9f;
-    point.kind = k % 3 == 0 ? PointKind::kIgnored : (k % 3 == 1 ? PointKind::kWeighted : PointKind::kUpperLimit);
+    point.kind = k % 3 == 0 ? PointKind::kIgnored
+                            : (k % 3 == 1 ? PointKind::kWeighted : PointKind::kUpperLimit);
     point.weight = point.kind == PointKind::kWeighted ? 1.0f : 0.0f;
     point.pK = -1.0f + static_cast<float>((k * 7919) % 3000) / 1000.0f;
     sheet.points.push_back(point);

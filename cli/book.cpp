@@ -65,9 +65,9 @@ int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& o
     } else {
 #ifdef TAVRIX_WITH_OFFICE
       if (!office_) office_ = OfficeSession::StartPrivate();
-      book.workbook = office_->Open(book.path, access == Access::kWrite
-                                                   ? OfficeSession::Access::kEdit
-                                                   : OfficeSession::Access::kReadOnly);
+      book.workbook =
+          office_->Open(book.path, access == Access::kWrite ? OfficeSession::Access::kEdit
+                                                            : OfficeSession::Access::kReadOnly);
       OfficeSheet& sheet = book.workbook->Sheet(book.sheetName);
       book.host = &sheet;
       book.sheetName = sheet.name();
@@ -82,8 +82,8 @@ int Books::OpenAndPass(Book& book, bool noLimits, Access access, const Output& o
 
   book.pass = PassOverSheet(*book.host, book.settings);
   if (const auto& error = book.pass.read.error) {
-    output.err << output.prefix << error->Message() << (error->detail.empty() ? "" : ": " + error->detail)
-               << "\n";
+    output.err << output.prefix << error->Message()
+               << (error->detail.empty() ? "" : ": " + error->detail) << "\n";
     return kExitSheetError;
   }
   return kExitOk;

@@ -11,7 +11,8 @@ namespace {
 CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
   command.add_option("--sheet", books.sheet,
                      "the worksheet to use (default: the one active when the workbook was saved)");
-  command.add_flag("--ie", books.noLimits, "lift the range limits of temperature, pressure and density");
+  command.add_flag("--ie", books.noLimits,
+                   "lift the range limits of temperature, pressure and density");
   return command.add_option(
       "books", books.books,
       "data sheets (.ods, .xlsx, .xls, .csv), handled in turn; put -- before a name that "
@@ -26,7 +27,8 @@ void AddCheck(CLI::App& app, Run& run) {
       "initial values and the parameters. Exit code 2 on a data-sheet error.");
   AddBooks(*command, request->books)->required();
   command->add_flag("--write", request->write, "save the pass's rewrites of the parameter cells");
-  command->callback([&run, request] { run = [request] { return RunCheck(*request, std::cout, std::cerr); }; });
+  command->callback(
+      [&run, request] { run = [request] { return RunCheck(*request, std::cout, std::cerr); }; });
 }
 
 void AddFit(CLI::App& app, Run& run) {
@@ -37,13 +39,15 @@ void AddFit(CLI::App& app, Run& run) {
       "Fit the RB parameters to the points of data sheets and save the result into "
       "them. Exit code 3 when no solution is found.");
   AddBooks(*command, request->books)->required();
-  CLI::Option* fit = command
-                         ->add_option("--fit", *names,
-                                      "the parameters to fit, e.g. pK298,A (default: as the sheet "
-                                      "says: those with an uncertainty or without an initial value)")
-                         ->delimiter(',');
+  CLI::Option* fit =
+      command
+          ->add_option("--fit", *names,
+                       "the parameters to fit, e.g. pK298,A (default: as the sheet "
+                       "says: those with an uncertainty or without an initial value)")
+          ->delimiter(',');
   command->add_flag("--limits", request->limits, "enforce the \"<\" points as upper limits");
-  command->add_flag("--dry-run", request->dryRun, "print the result but leave the files as they are");
+  command->add_flag("--dry-run", request->dryRun,
+                    "print the result but leave the files as they are");
   command->callback([&run, request, names, fit] {
     if (fit->count() > 0) request->fit = *names;
     run = [request] { return RunFit(*request, std::cout, std::cerr); };
@@ -58,18 +62,21 @@ void AddExport(CLI::App& app, Run& run) {
       "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
   AddBooks(*command, request->books)->required();
   command->add_option("--to", request->to, "append to this file instead");
-  command->callback([&run, request] { run = [request] { return RunExport(*request, std::cout, std::cerr); }; });
+  command->callback(
+      [&run, request] { run = [request] { return RunExport(*request, std::cout, std::cerr); }; });
 }
 
 #ifdef TAVRIX_WITH_PLOT
 void AddPlot(CLI::App& app, Run& run) {
   auto request = std::make_shared<PlotRequest>();
   CLI::App* command = app.add_subcommand(
-      "plot", "Draw pK against t for the fit shown in a data sheet, with its experimental points, "
-              "into a PNG or SVG file. Exit code 4 when the sheet shows no fitted parameters.");
+      "plot",
+      "Draw pK against t for the fit shown in a data sheet, with its experimental points, "
+      "into a PNG or SVG file. Exit code 4 when the sheet shows no fitted parameters.");
   AddBooks(*command, request->books)->required();
   command->add_option("-o,--output", request->output, "the picture, .png or .svg")->required();
-  command->callback([&run, request] { run = [request] { return RunPlot(*request, std::cout, std::cerr); }; });
+  command->callback(
+      [&run, request] { run = [request] { return RunPlot(*request, std::cout, std::cerr); }; });
 }
 #endif
 

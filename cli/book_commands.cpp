@@ -21,7 +21,8 @@ namespace {
 // Runs `command` on every book after a clean pass; the exit code is the
 // highest any book gave.
 int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& out,
-                std::ostream& err, const std::function<int(Books&, Book&, const Output&)>& command) {
+                std::ostream& err,
+                const std::function<int(Books&, Book&, const Output&)>& command) {
   int worst = kExitOk;
   Books books;
   for (const std::string& path : options.books) {
@@ -45,7 +46,8 @@ int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& 
 std::optional<RBPar> ShownFitOf(Book& book, const Output& output) {
   const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
   if (shown.shown) return shown.parameters;
-  output.err << output.prefix << "the sheet does not show fitted parameters; run tavrix fit first\n";
+  output.err << output.prefix
+             << "the sheet does not show fitted parameters; run tavrix fit first\n";
   return std::nullopt;
 }
 
@@ -80,14 +82,16 @@ std::string NothingToFit(const Book& book, const ParameterChoice& choice) {
 
 // The parameters --fit names, refusing to hold fixed one whose initial
 // value is no number (the window ticks such a box again).
-std::optional<ParameterChoice> ChosenParameters(const Book& book, const std::vector<std::string>& names,
+std::optional<ParameterChoice> ChosenParameters(const Book& book,
+                                                const std::vector<std::string>& names,
                                                 const Output& output) {
   ParameterChoice choice{};
   for (const std::string& name : names) {
     const auto known = std::find_if(kParameters.begin(), kParameters.end(),
                                     [&](const ParameterInfo& info) { return name == info.option; });
     if (known == kParameters.end()) {
-      output.err << output.prefix << "unknown parameter '" << name << "' in --fit (use pK298, A, B)\n";
+      output.err << output.prefix << "unknown parameter '" << name
+                 << "' in --fit (use pK298, A, B)\n";
       return std::nullopt;
     }
     choice[static_cast<std::size_t>(known - kParameters.begin())] = true;
@@ -95,8 +99,9 @@ std::optional<ParameterChoice> ChosenParameters(const Book& book, const std::vec
   for (int i = 0; i < kParameterCount; ++i) {
     const ParameterInfo& info = kParameters[static_cast<std::size_t>(i)];
     if (!choice[static_cast<std::size_t>(i)] && !HasValue(ParamValue(book.data().initial, i))) {
-      output.err << output.prefix << info.name << " has no initial value and cannot be held fixed; add "
-                 << info.option << " to --fit\n";
+      output.err << output.prefix << info.name
+                 << " has no initial value and cannot be held fixed; add " << info.option
+                 << " to --fit\n";
       return std::nullopt;
     }
   }
@@ -111,84 +116,88 @@ std::string Shown(const CellContent& cell, const Book& book) {
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
   const auto access = request.write ? Books::Access::kWrite : Books::Access::kRead;
-  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
-    WarnOfSteamPoints(book, o);
-    const Evaluation& e = book.pass.evaluation;
-    o.out << o.prefix << "complex: " << book.data().complex << "\n"
-          << o.prefix << "points: " << book.data().points.size() << " (weighted " << e.weighted
-          << ", weight 0 " << e.ignored << ", \"<\" " << e.limits.size() << ")\n"
-          << o.prefix << "error of the initial values (E12): "
-          << Shown(FitErrorContent(book.pass.initialError), book) << "\n";
-    for (int i = 0; i < kParameterCount; ++i) {
-      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
-            << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
-    }
-    if (request.write && !books.Save(book, o)) return kExitBadInput;
-    return kExitOk;
-  });
+  return ForEachBook(
+      request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
+        WarnOfSteamPoints(book, o);
+        const Evaluation& e = book.pass.evaluation;
+        o.out << o.prefix << "complex: " << book.data().complex << "\n"
+              << o.prefix << "points: " << book.data().points.size() << " (weighted " << e.weighted
+              << ", weight 0 " << e.ignored << ", \"<\" " << e.limits.size() << ")\n"
+              << o.prefix << "error of the initial values (E12): "
+              << Shown(FitErrorContent(book.pass.initialError), book) << "\n";
+        for (int i = 0; i < kParameterCount; ++i) {
+          o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+                << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
+        }
+        if (request.write && !books.Save(book, o)) return kExitBadInput;
+        return kExitOk;
+      });
 }
 
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
   const auto access = request.dryRun ? Books::Access::kRead : Books::Access::kWrite;
-  return ForEachBook(request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
-    WarnOfSteamPoints(book, o);
-    std::optional<ParameterChoice> choice = MarkedForFit(*book.host, book.settings.decComma);
-    if (request.fit) choice = ChosenParameters(book, *request.fit, o);
-    if (!choice) return kExitBadInput;
-    if (const std::string why = NothingToFit(book, *choice); !why.empty()) {
-      o.err << o.prefix << why << "\n";
-      return kExitBadInput;
-    }
-    const FitOutcome outcome = Fit(book.data(), book.pass.evaluation, {*choice, request.limits});
-    if (!outcome) {
-      o.err << o.prefix << "Could not find solution: " << outcome.reason << "\n";
-      return kExitNoSolution;  // the file is left as it was
-    }
-    WriteFitOutcome(*book.host, outcome);
+  return ForEachBook(
+      request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
+        WarnOfSteamPoints(book, o);
+        std::optional<ParameterChoice> choice = MarkedForFit(*book.host, book.settings.decComma);
+        if (request.fit) choice = ChosenParameters(book, *request.fit, o);
+        if (!choice) return kExitBadInput;
+        if (const std::string why = NothingToFit(book, *choice); !why.empty()) {
+          o.err << o.prefix << why << "\n";
+          return kExitBadInput;
+        }
+        const FitOutcome outcome =
+            Fit(book.data(), book.pass.evaluation, {*choice, request.limits});
+        if (!outcome) {
+          o.err << o.prefix << "Could not find solution: " << outcome.reason << "\n";
+          return kExitNoSolution;  // the file is left as it was
+        }
+        WriteFitOutcome(*book.host, outcome);
 
-    for (int i = 0; i < kParameterCount; ++i) {
-      const std::string uncertainty = Shown(UncertaintyCell(i, outcome), book);
-      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
-            << Shown(OptimizedCell(i, outcome.parameters), book)
-            << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
-    }
-    o.out << o.prefix << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
-    if (!request.dryRun && !books.Save(book, o)) return kExitBadInput;
-    return kExitOk;
-  });
+        for (int i = 0; i < kParameterCount; ++i) {
+          const std::string uncertainty = Shown(UncertaintyCell(i, outcome), book);
+          o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+                << Shown(OptimizedCell(i, outcome.parameters), book)
+                << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
+        }
+        o.out << o.prefix
+              << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
+        if (!request.dryRun && !books.Save(book, o)) return kExitBadInput;
+        return kExitOk;
+      });
 }
 
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {
-  return ForEachBook(request.books, Books::Access::kRead, out, err,
-                     [&](Books&, Book& book, const Output& o) {
-                       const std::optional<RBPar> fit = ShownFitOf(book, o);
-                       if (!fit) return kExitNoResultShown;
-                       const PkTableInput table =
-                           TableOfFit(book.data(), *fit, book.settings.noLimits, book.settings.decComma);
-                       for (const std::string& line : TableTextLines(PkTableLines(table), request.forExcel)) {
-                         o.out << o.prefix << line << "\n";
-                       }
-                       return kExitOk;
-                     });
+  return ForEachBook(
+      request.books, Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
+        const std::optional<RBPar> fit = ShownFitOf(book, o);
+        if (!fit) return kExitNoResultShown;
+        const PkTableInput table =
+            TableOfFit(book.data(), *fit, book.settings.noLimits, book.settings.decComma);
+        for (const std::string& line : TableTextLines(PkTableLines(table), request.forExcel)) {
+          o.out << o.prefix << line << "\n";
+        }
+        return kExitOk;
+      });
 }
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
   const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
-  return ForEachBook(request.books, Books::Access::kRead, out, err,
-                     [&](Books&, Book& book, const Output& o) {
-                       const std::optional<RBPar> fit = ShownFitOf(book, o);
-                       if (!fit) return kExitNoResultShown;
-                       const AppendResult result =
-                           AppendRecord(path, RecordOf(book.data(), *fit, book.settings.decComma));
-                       if (!result) {
-                         o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
-                               << "\n";
-                         return kExitBadInput;
-                       }
-                       o.out << o.prefix << "Added to the file '"
-                             << std::filesystem::path(path).filename().string() << "' (" << path << ")\n";
-                       return kExitOk;
-                     });
+  return ForEachBook(
+      request.books, Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
+        const std::optional<RBPar> fit = ShownFitOf(book, o);
+        if (!fit) return kExitNoResultShown;
+        const AppendResult result =
+            AppendRecord(path, RecordOf(book.data(), *fit, book.settings.decComma));
+        if (!result) {
+          o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
+                << "\n";
+          return kExitBadInput;
+        }
+        o.out << o.prefix << "Added to the file '"
+              << std::filesystem::path(path).filename().string() << "' (" << path << ")\n";
+        return kExitOk;
+      });
 }
 
 }  // namespace tavrix::cli

@@ -15,9 +15,8 @@ constexpr int kPkDigits = 10;
 
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto points = ReadPoints(request.values, in,
-                                 request.density ? SecondValue::kDensity : SecondValue::kPressure,
-                                 error);
+  const auto points = ReadPoints(
+      request.values, in, request.density ? SecondValue::kDensity : SecondValue::kPressure, error);
   if (!points) {
     err << "tavrix pk: " << error << "\n";
     return kExitBadInput;

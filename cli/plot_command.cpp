@@ -75,7 +75,8 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   book.path = request.books.books.front();
   book.sheetName = request.books.sheet;
   const Output output{out, err, ""};
-  if (const int code = books.OpenAndPass(book, request.books.noLimits, Books::Access::kRead, output);
+  if (const int code =
+          books.OpenAndPass(book, request.books.noLimits, Books::Access::kRead, output);
       code != kExitOk)
     return code;
   const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
@@ -84,7 +85,8 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
     return kExitNoResultShown;
   }
   // The same picture as the table window's plot.
-  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits), request.output)) {
+  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits),
+                request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;
   }

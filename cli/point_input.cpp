@@ -4,21 +4,20 @@
 #include <istream>
 #include <iterator>
 
+#include "tavrix/datasheet/data_sheet.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix::cli {
 namespace {
 
-constexpr float kAbsoluteZeroCelsius = -273.15f;
-
 // The reason a pair is refused, or "" when it is in range.
 std::string OutOfRange(const InputPoint& p, const std::string& t, const std::string& second,
                        SecondValue kind) {
-  if (!(p.t > kAbsoluteZeroCelsius && p.t <= kMaxCelsius)) {
+  if (!(p.t > kAbsoluteZeroCelsius && p.t <= kMaxCalculatorCelsius)) {
     return "a temperature must lie above -273.15 and at most 10000 degrees C: '" + t + "'";
   }
-  if (kind == SecondValue::kPressure && !(p.second >= 0 && p.second <= kMaxPressure)) {
+  if (kind == SecondValue::kPressure && !(p.second >= 0 && p.second <= kMaxCalculatorPressure)) {
     return "a pressure must lie from 0 (saturation) to 100000 bar: '" + second + "'";
   }
   if (kind == SecondValue::kDensity && !(p.second > 0 && p.second <= kMaxDensity)) {

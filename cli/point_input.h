@@ -19,10 +19,9 @@ enum class SecondValue { kPressure, kDensity };
 
 // The ranges the calculators accept: any temperature above absolute zero up
 // to 10 000 C, pressures from 0 (saturation) to 100 000 bar, densities above
-// 0 up to 2 g/cm3.
-inline constexpr float kMaxCelsius = 10000.0f;
-inline constexpr float kMaxPressure = 100000.0f;
-inline constexpr float kMaxDensity = 2.0f;
+// 0 up to the data sheet's 2 g/cm3.
+inline constexpr float kMaxCalculatorCelsius = 10000.0f;
+inline constexpr float kMaxCalculatorPressure = 100000.0f;
 
 // The pairs from the arguments, or from whitespace-separated text on `in`
 // when the only argument is "-". Numbers use '.' as the decimal point.

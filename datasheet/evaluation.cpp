@@ -24,9 +24,15 @@ Evaluation Evaluate(const DataSheet& sheet) {
     const DataPoint& point = sheet.points[k];
     e.terms.push_back({point.pK, RBBasis(KelvinOf(point.t), point.density)});
     switch (point.kind) {
-      case PointKind::kWeighted: ++e.weighted; break;
-      case PointKind::kIgnored: ++e.ignored; break;
-      case PointKind::kUpperLimit: e.limits.push_back(static_cast<int>(k)); break;
+      case PointKind::kWeighted:
+        ++e.weighted;
+        break;
+      case PointKind::kIgnored:
+        ++e.ignored;
+        break;
+      case PointKind::kUpperLimit:
+        e.limits.push_back(static_cast<int>(k));
+        break;
     }
   }
   for (int i = 1; i <= 3; ++i) {

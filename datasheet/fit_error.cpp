@@ -9,8 +9,6 @@
 namespace tavrix {
 namespace {
 
-constexpr char kMask[] = "####.###";
-
 // Adds a weighted point's deviation to the sums.
 struct Sums {
   double S = 0;
@@ -25,7 +23,7 @@ struct Sums {
 };
 
 CellContent MaskedOrUnknown(double x) {
-  if (x < kUndefinedFrom) return CellValue(FormatMasked(kMask, x));
+  if (x < kUndefinedFrom) return CellValue(FormatMasked(kPointMask, x));
   return CellContent::Text("?");
 }
 
@@ -70,13 +68,14 @@ void WritePointResults(SheetHost& host, const std::vector<PointResult>& points) 
   const int n = static_cast<int>(points.size());
   if (n > 0) {
     host.SetNumberFormat({layout::PointRow(1), layout::kColF, layout::PointRow(n), layout::kColG},
-                         NumberFormatOf(kMask));
+                         NumberFormatOf(kPointMask));
   }
   for (int k = 1; k <= n; ++k) {
     const PointResult& result = points[static_cast<std::size_t>(k - 1)];
-    host.SetCell(layout::PointRow(k), layout::kColF, MaskedOrUnknown(result.calculated.value_or(kMissing)));
+    host.SetCell(layout::PointRow(k), layout::kColF,
+                 MaskedOrUnknown(result.calculated.value_or(kMissing)));
     host.SetCell(layout::PointRow(k), layout::kColG,
-                 result.deviation ? CellValue(FormatMasked(kMask, *result.deviation))
+                 result.deviation ? CellValue(FormatMasked(kPointMask, *result.deviation))
                                   : CellContent::Text(""));
   }
 }

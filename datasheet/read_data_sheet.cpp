@@ -15,12 +15,6 @@ namespace {
 
 using namespace layout;
 
-constexpr int kMaxCoefficient = 32000;
-constexpr float kMaxCelsius = 1000.0f;
-constexpr float kMaxPressure = 5000.0f;
-constexpr float kMaxDensity = 2.0f;
-constexpr float kAbsoluteZeroCelsius = -273.15f;
-
 // Stops the reader with an error code at the cursor, and what the code
 // alone does not say.
 struct Stop {

@@ -37,7 +37,8 @@ std::string ShownParameter(SheetHost& host, int index, bool decComma) {
   for (const int col : {layout::kColF, layout::kColE, layout::kColB}) {
     const std::string text = host.CellText(row, col);
     if (IsNumericText(text, decComma)) {
-      shown = FormatMasked(kParameters[static_cast<std::size_t>(index)].mask, *TextToDouble(text, decComma));
+      shown = FormatMasked(kParameters[static_cast<std::size_t>(index)].mask,
+                           *TextToDouble(text, decComma));
       break;
     }
   }

@@ -15,7 +15,8 @@ std::vector<SteamPoint> SteamPoints(const DataSheet& sheet) {
     if (!(T < kCriticalT)) continue;
     const float saturation = SatPressure(T);
     if (*point.pressure < saturation) {
-      steam.push_back({layout::PointRow(static_cast<int>(k) + 1), point.t, *point.pressure, saturation});
+      steam.push_back(
+          {layout::PointRow(static_cast<int>(k) + 1), point.t, *point.pressure, saturation});
     }
   }
   return steam;

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     tavrix::OfficeSheet& sheet = workbook->Sheet(argv[4]);
     int width = 1;
     for (int row = 1; row <= csv.RowCount(); ++row) width = std::max(width, csv.ColumnCount(row));
-    sheet.ClearCells({1, 1, std::max(csv.RowCount(), 1), width});  // the template's texts; formats stay
+    sheet.ClearCells(
+        {1, 1, std::max(csv.RowCount(), 1), width});  // the template's texts; formats stay
     for (int row = 1; row <= csv.RowCount(); ++row) {
       for (int col = 1; col <= csv.ColumnCount(row); ++col) {
         const tavrix::CellContent& content = csv.At(row, col).content;

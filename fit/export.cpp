@@ -34,8 +34,8 @@ bool Write(std::FILE* file, const std::string& text) {
 
 ExportRecord RecordOf(const DataSheet& sheet, const RBPar& fitted, bool decComma) {
   ExportRecord record;
-  record.head = "Complex: " + ComplexText(sheet.complex, decComma) + kEnd + "Species: " +
-                std::to_string(sheet.species.size()) + kEnd;
+  record.head = "Complex: " + ComplexText(sheet.complex, decComma) + kEnd +
+                "Species: " + std::to_string(sheet.species.size()) + kEnd;
   for (const Species& species : sheet.species) {
     record.body += FormatMasked("###  ", species.coefficient) + Trimmed(species.name) + kEnd;
   }

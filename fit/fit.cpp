@@ -88,7 +88,8 @@ std::optional<std::string> TooLargeForItsCell(const RBPar& par) {
     const double value = ParamValue(par, index);
     if (FormatMasked(info.mask, value) == info.mask) {
       char text[32];
-      const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
+      const auto end =
+          std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
       return std::string("the fit gives ") + info.name + " = " + std::string(text, end) +
              ", too large for its cell (" + info.mask + ")";
     }
@@ -115,7 +116,8 @@ std::optional<RBPar> Parameters(const FitMat& fit, const DataSheet& sheet,
 // with A's first, as the limit test always has: results at the threshold
 // depend on the order.
 double Excess(const PointTerms& terms, const RBPar& par) {
-  return par.A * terms.basis.Q + par.pK298 * terms.basis.tau + par.B * terms.basis.QOverT - terms.pK;
+  return par.A * terms.basis.Q + par.pK298 * terms.basis.tau + par.B * terms.basis.QOverT -
+         terms.pK;
 }
 
 bool AnyViolated(const Evaluation& evaluation, const RBPar& par) {
@@ -130,7 +132,8 @@ FitMat BorderedSystem(const Evaluation& evaluation, const std::vector<int>& limi
   FitMat fit = NormalSystem(evaluation.normal);
   const int q = static_cast<int>(limits.size());
   for (int s = 1; s <= q; ++s) {
-    const PointTerms& terms = evaluation.terms[static_cast<std::size_t>(limits[static_cast<std::size_t>(s - 1)])];
+    const PointTerms& terms =
+        evaluation.terms[static_cast<std::size_t>(limits[static_cast<std::size_t>(s - 1)])];
     fit(3 + s, 0) = terms.pK;
     for (int l = 1; l <= 3; ++l) fit(3 + s, l) = fit(l, 3 + s) = terms.Term(l);
     for (int t = 1; t <= q; ++t) fit(3 + s, 3 + t) = 0;
@@ -178,7 +181,8 @@ void SearchPass(const DataSheet& sheet, const Evaluation& evaluation, const Para
     while (s >= 0 && position[static_cast<std::size_t>(s)] == n - q + s) --s;
     if (s < 0) break;
     ++position[static_cast<std::size_t>(s)];
-    for (int t = s + 1; t < q; ++t) position[static_cast<std::size_t>(t)] = position[static_cast<std::size_t>(t - 1)] + 1;
+    for (int t = s + 1; t < q; ++t)
+      position[static_cast<std::size_t>(t)] = position[static_cast<std::size_t>(t - 1)] + 1;
   }
 }
 
@@ -217,7 +221,8 @@ double CoverageFactor(int weighted, int dof, double S) {
 FitOutcome Fit(const DataSheet& sheet, const Evaluation& evaluation, const FitOptions& options) {
   const ParameterChoice& fitted = options.fitted;
   Candidate chosen;
-  if (const auto reason = PlainFit(sheet, evaluation, fitted, chosen)) return Failure(fitted, *reason);
+  if (const auto reason = PlainFit(sheet, evaluation, fitted, chosen))
+    return Failure(fitted, *reason);
   if (options.enforceLimits && AnyViolated(evaluation, chosen.par)) {
     Candidate best;
     for (int q = 1; q <= kMaxLimitsHeld && !(best.error < kUndefinedFrom); ++q) {

@@ -54,7 +54,7 @@ std::vector<int> UndeterminedUnknowns(const FitMat& fit, int m, double tolerance
   constexpr std::size_t kSize = FitMat::kMaxUnknowns + 1;
   std::array<double, kSize> scale{};
   std::array<std::array<double, kSize>, kSize> l{};  // unit lower triangle of the factors
-  std::array<double, kSize> d{};                      // pivots
+  std::array<double, kSize> d{};                     // pivots
   std::vector<int> undetermined;
   const auto at = [](auto& a, int i, int j) -> auto& {
     return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];

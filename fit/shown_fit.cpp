@@ -19,7 +19,9 @@ ShownFit CheckShownFit(SheetHost& host, const RBPar& fitted, bool decComma) {
     const char* const mask = kParameters[static_cast<std::size_t>(index)].mask;
     const double value = ParamValue(result.parameters, index);
     if (!HasValue(value)) return result;  // no value to show
-    const auto shown = [&](double x) { return static_cast<float>(LeadingNumber(FormatMasked(mask, x))); };
+    const auto shown = [&](double x) {
+      return static_cast<float>(LeadingNumber(FormatMasked(mask, x)));
+    };
     float v2 = shown(static_cast<float>(value));
     // The fit shows pK(298) from its double value: where that and its
     // single-precision value round to different last digits, the sheet

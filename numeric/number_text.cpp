@@ -199,8 +199,8 @@ std::string ShortNumber(float x) {
 
 std::string ShortNumber(float x, int digits) {
   char text[32];
-  return std::string(text,
-                     std::to_chars(text, text + sizeof text, x, std::chars_format::general, digits).ptr);
+  return std::string(
+      text, std::to_chars(text, text + sizeof text, x, std::chars_format::general, digits).ptr);
 }
 
 std::string GeneralText(double x, bool decComma) {

@@ -5,22 +5,22 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XDocumentEventBroadcaster.hpp>
-#include <com/sun/star/document/XTypeDetection.hpp>
-#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/document/XDocumentEventListener.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/frame/StartModule.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XFramesSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/frame/StartModule.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -42,7 +42,8 @@ namespace {
 // are delivered. Called on the office's bridge thread.
 class ChangeListener : public cppu::WeakImplHelper1<css::util::XModifyListener> {
  public:
-  ChangeListener(std::shared_ptr<std::atomic<bool>> delivery, std::shared_ptr<std::atomic<bool>> changed)
+  ChangeListener(std::shared_ptr<std::atomic<bool>> delivery,
+                 std::shared_ptr<std::atomic<bool>> changed)
       : delivery_(std::move(delivery)), changed_(std::move(changed)) {}
   void SAL_CALL modified(const css::lang::EventObject&) override {
     if (delivery_->load()) changed_->store(true);
@@ -60,7 +61,8 @@ class FocusListener : public cppu::WeakImplHelper1<css::document::XDocumentEvent
  public:
   explicit FocusListener(std::shared_ptr<RecentDocuments> recent) : recent_(std::move(recent)) {}
   void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override {
-    if (event.EventName != "OnFocus" && event.EventName != "OnLoad" && event.EventName != "OnNew") return;
+    if (event.EventName != "OnFocus" && event.EventName != "OnLoad" && event.EventName != "OnNew")
+      return;
     const Reference<css::sheet::XSpreadsheetDocument> document(event.Source, UNO_QUERY);
     if (document.is()) recent_->Touch(Reference<css::lang::XComponent>(document, UNO_QUERY));
   }
@@ -90,7 +92,8 @@ std::string DocumentName(const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XStorable> storable(document, UNO_QUERY);
   if (storable.is() && storable->hasLocation()) {
     OUString path;
-    if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) == osl::FileBase::E_None) {
+    if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) ==
+        osl::FileBase::E_None) {
       return std::filesystem::path(ToStd(path)).filename().string();
     }
   }
@@ -105,8 +108,10 @@ std::string DocumentName(const Reference<css::lang::XComponent>& document) {
 bool IsSpreadsheetFile(const Reference<css::uno::XComponentContext>& context, const OUString& url) {
   const auto factory = context->getServiceManager();
   const Reference<css::document::XTypeDetection> detection(
-      factory->createInstanceWithContext("com.sun.star.document.TypeDetection", context), UNO_QUERY_THROW);
-  css::uno::Sequence<css::beans::PropertyValue> descriptor = Properties({{"URL", css::uno::Any(url)}});
+      factory->createInstanceWithContext("com.sun.star.document.TypeDetection", context),
+      UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> descriptor =
+      Properties({{"URL", css::uno::Any(url)}});
   const OUString type = detection->queryTypeByDescriptor(descriptor, true);
   if (type.isEmpty()) return false;
   const auto valueOf = [](const css::uno::Any& properties, const char* name) {
@@ -118,12 +123,15 @@ bool IsSpreadsheetFile(const Reference<css::uno::XComponentContext>& context, co
     }
     return value;
   };
-  const OUString filter = valueOf(Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(type),
-                                  "PreferredFilter");
+  const OUString filter =
+      valueOf(Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(type),
+              "PreferredFilter");
   const Reference<css::container::XNameAccess> filters(
-      factory->createInstanceWithContext("com.sun.star.document.FilterFactory", context), UNO_QUERY_THROW);
+      factory->createInstanceWithContext("com.sun.star.document.FilterFactory", context),
+      UNO_QUERY_THROW);
   if (filter.isEmpty() || !filters->hasByName(filter)) return false;
-  return valueOf(filters->getByName(filter), "DocumentService") == "com.sun.star.sheet.SpreadsheetDocument";
+  return valueOf(filters->getByName(filter), "DocumentService") ==
+         "com.sun.star.sheet.SpreadsheetDocument";
 }
 
 bool Contains(const std::vector<Reference<css::lang::XComponent>>& documents,
@@ -144,7 +152,8 @@ std::vector<Reference<css::lang::XComponent>> RecentDocuments::List() {
   return documents;
 }
 
-Reference<css::sheet::XSpreadsheet> ActiveSheetOf(const Reference<css::lang::XComponent>& document) {
+Reference<css::sheet::XSpreadsheet> ActiveSheetOf(
+    const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XModel> model(document, UNO_QUERY_THROW);
   const Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
   if (!view.is()) throw HostError("the workbook has no view");
@@ -159,15 +168,17 @@ void ShowStartCenter(const Reference<css::uno::XComponentContext>& context,
     // A new frame holding the start module, as the office makes it itself.
     const Reference<css::frame::XFrame> frame = desktop->findFrame("_blank", 0);
     const Reference<css::awt::XWindow> window = frame->getContainerWindow();
-    const Reference<css::frame::XController> start = css::frame::StartModule::createWithParentWindow(context, window);
-    frame->setComponent(Reference<css::awt::XWindow>(start, UNO_QUERY), start);  // before attachFrame
+    const Reference<css::frame::XController> start =
+        css::frame::StartModule::createWithParentWindow(context, window);
+    frame->setComponent(Reference<css::awt::XWindow>(start, UNO_QUERY),
+                        start);  // before attachFrame
     start->attachFrame(frame);
     window->setVisible(true);
   });
 }
 
-OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context, Reference<css::frame::XDesktop2> desktop,
-                     bool hidden)
+OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context,
+                     Reference<css::frame::XDesktop2> desktop, bool hidden)
     : context_(std::move(context)), desktop_(std::move(desktop)), hidden_(hidden) {
   if (hidden_) return;
   try {
@@ -175,7 +186,8 @@ OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context, Reference<c
       const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
       focusListener_ = static_cast<cppu::OWeakObject*>(new FocusListener(recent_));
       Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
-          ->addDocumentEventListener(Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
+          ->addDocumentEventListener(
+              Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
     });
   } catch (const HostError&) {  // without focus events, the current document alone tells
     focusListener_.clear();
@@ -199,7 +211,8 @@ std::vector<Reference<css::lang::XComponent>> OfficeApp::Documents() {
   std::vector<Reference<css::lang::XComponent>> documents;
   const auto components = desktop_->getComponents()->createEnumeration();
   while (components->hasMoreElements()) {
-    const Reference<css::sheet::XSpreadsheetDocument> document(components->nextElement(), UNO_QUERY);
+    const Reference<css::sheet::XSpreadsheetDocument> document(components->nextElement(),
+                                                               UNO_QUERY);
     if (document.is()) documents.emplace_back(document, UNO_QUERY);
   }
   return documents;
@@ -219,9 +232,10 @@ bool OfficeApp::OpenWorkbook(const std::string& path, bool asTemplate) {
     Reference<css::lang::XComponent> component;
     try {
       if (!IsSpreadsheetFile(context_, FileUrl(path))) return false;
-      component = loader->loadComponentFromURL(
-          FileUrl(path), "_blank", 0,
-          Properties({{"Hidden", css::uno::Any(hidden_)}, {"AsTemplate", css::uno::Any(asTemplate)}}));
+      component =
+          loader->loadComponentFromURL(FileUrl(path), "_blank", 0,
+                                       Properties({{"Hidden", css::uno::Any(hidden_)},
+                                                   {"AsTemplate", css::uno::Any(asTemplate)}}));
     } catch (const css::lang::IllegalArgumentException&) {  // no such file, or no document
       return false;
     } catch (const css::io::IOException&) {
@@ -282,14 +296,16 @@ void OfficeApp::CloseWorkbook(int index) {
 bool OfficeApp::FindActive() {
   const auto documents = Documents();
   if (!hidden_) {
-    const Reference<css::sheet::XSpreadsheetDocument> current(desktop_->getCurrentComponent(), UNO_QUERY);
+    const Reference<css::sheet::XSpreadsheetDocument> current(desktop_->getCurrentComponent(),
+                                                              UNO_QUERY);
     if (current.is()) {
       active_ = Reference<css::lang::XComponent>(current, UNO_QUERY);
       recent_->Touch(active_);
       return true;
     }
   }
-  if (active_.is() && Contains(documents, active_) && (hidden_ || !focusListener_.is())) return true;
+  if (active_.is() && Contains(documents, active_) && (hidden_ || !focusListener_.is()))
+    return true;
   for (const auto& document : recent_->List()) {
     if (Contains(documents, document)) {
       active_ = document;
@@ -318,15 +334,18 @@ bool OfficeApp::ActiveWorkbookReadOnly() {
 
 SheetHost* OfficeApp::SheetFor(const Reference<css::lang::XComponent>& document,
                                const Reference<css::sheet::XSpreadsheet>& sheet) {
-  const std::string name = ToStd(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
+  const std::string name =
+      ToStd(Reference<css::container::XNamed>(sheet, UNO_QUERY_THROW)->getName());
   KnownSheet* known = nullptr;
   for (KnownSheet& candidate : sheets_) {
     if (candidate.document == document && candidate.name == name) known = &candidate;
   }
   if (!known) {
-    sheets_.push_back({document, name,
-                       MakeOfficeSheet(sheet, Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY), name),
-                       nullptr});
+    sheets_.push_back(
+        {document, name,
+         MakeOfficeSheet(sheet, Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY),
+                         name),
+         nullptr});
     known = &sheets_.back();
     known->readOnly = std::make_unique<ReadOnlySheet>(*known->host);
   }
@@ -346,7 +365,8 @@ SheetHost* OfficeApp::ActiveSheet() {
 std::string OfficeApp::ActiveSheetName() {
   return Guarded([&] {
     if (!FindActive()) throw HostError("no workbook is open");
-    return ToStd(Reference<css::container::XNamed>(ActiveSheetOf(active_), UNO_QUERY_THROW)->getName());
+    return ToStd(
+        Reference<css::container::XNamed>(ActiveSheetOf(active_), UNO_QUERY_THROW)->getName());
   });
 }
 
@@ -354,7 +374,8 @@ SheetHost* OfficeApp::FirstWorksheet() {
   return Guarded([&]() -> SheetHost* {
     if (!FindActive()) return nullptr;
     const Reference<css::container::XIndexAccess> sheets(
-        Reference<css::sheet::XSpreadsheetDocument>(active_, UNO_QUERY_THROW)->getSheets(), UNO_QUERY_THROW);
+        Reference<css::sheet::XSpreadsheetDocument>(active_, UNO_QUERY_THROW)->getSheets(),
+        UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
       const Reference<css::sheet::XSpreadsheet> sheet(sheets->getByIndex(i), UNO_QUERY);
       if (sheet.is()) return SheetFor(active_, sheet);
@@ -377,7 +398,8 @@ void OfficeApp::WatchSheet(SheetHost* host) {
     for (const KnownSheet& known : sheets_) {
       if (known.host.get() != host && known.readOnly.get() != host) continue;
       watched_ = known.host->impl().sheet;
-      if (!listener_.is()) listener_ = static_cast<cppu::OWeakObject*>(new ChangeListener(delivery_, changed_));
+      if (!listener_.is())
+        listener_ = static_cast<cppu::OWeakObject*>(new ChangeListener(delivery_, changed_));
       Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)
           ->addModifyListener(Reference<css::util::XModifyListener>(listener_, UNO_QUERY));
     }

@@ -9,8 +9,8 @@ namespace tavrix {
 
 using namespace uno;
 
-Reference<css::table::XCellRange> SheetRange(const Reference<css::sheet::XSpreadsheet>& sheet, int top,
-                                             int left, int bottom, int right) {
+Reference<css::table::XCellRange> SheetRange(const Reference<css::sheet::XSpreadsheet>& sheet,
+                                             int top, int left, int bottom, int right) {
   const Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
   return cells->getCellRangeByPosition(left - 1, top - 1, right - 1, bottom - 1);
 }

@@ -54,7 +54,9 @@ TemporaryProfile::~TemporaryProfile() {
   fs::remove_all(path_, ignored);
 }
 
-std::string TemporaryProfile::temporaryFolder() const { return (fs::path(path_) / "tmp").string(); }
+std::string TemporaryProfile::temporaryFolder() const {
+  return (fs::path(path_) / "tmp").string();
+}
 
 namespace {
 
@@ -112,7 +114,8 @@ namespace {
 std::vector<std::string> OfficeArguments(const std::string& pipeName, const std::string& profileUrl,
                                          bool headless) {
   std::vector<std::string> args = {TAVRIX_SOFFICE, "--accept=pipe,name=" + pipeName + ";urp;",
-                                   "--norestore", "--nologo", "--nodefault", "--nolockcheck"};
+                                   "--norestore",  "--nologo",
+                                   "--nodefault",  "--nolockcheck"};
   if (headless) {
     args.emplace_back("--headless");
     args.emplace_back("--invisible");
@@ -158,7 +161,8 @@ std::vector<std::string> PipeFilesOf(pid_t group) {
   std::error_code error;
   for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos || GroupOf(it->path()) != group) continue;
+    if (name.find_first_not_of("0123456789") != std::string::npos || GroupOf(it->path()) != group)
+      continue;
     std::error_code fdError;
     for (fs::directory_iterator fd(it->path() / "fd", fdError), last; !fdError && fd != last;
          fd.increment(fdError)) {

@@ -1,3 +1,5 @@
+#include <sys/wait.h>
+#include <unistd.h>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
@@ -10,10 +12,8 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
-#include <rtl/ref.hxx>
 #include <rtl/bootstrap.hxx>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <rtl/ref.hxx>
 
 #include <signal.h>
 
@@ -51,7 +51,9 @@ std::string NewPipeName() {
   return "tavrix-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
-bool Running(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
+bool Running(pid_t pid) {
+  return ::waitpid(pid, nullptr, WNOHANG) == 0;
+}
 
 Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
   const auto resolver = css::bridge::UnoUrlResolver::create(LocalContext());
@@ -62,14 +64,16 @@ Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
-Reference<css::uno::XComponentContext> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice,
-                                               std::chrono::milliseconds patience = kStartPatience) {
+Reference<css::uno::XComponentContext> Connect(
+    const std::string& pipe, pid_t pid, bool launcherIsOffice,
+    std::chrono::milliseconds patience = kStartPatience) {
   const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
     try {
       return Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
-      if (launcherIsOffice && !Running(pid)) throw HostError("LibreOffice ended before it could be reached");
+      if (launcherIsOffice && !Running(pid))
+        throw HostError("LibreOffice ended before it could be reached");
       if (std::chrono::steady_clock::now() > deadline) {
         throw HostError("LibreOffice did not answer within " +
                         std::to_string(patience.count() / 1000) + " s");
@@ -104,7 +108,8 @@ class Watchdog {
       if (started == 0) continue;
       const auto waited = std::chrono::steady_clock::now().time_since_epoch() -
                           std::chrono::steady_clock::duration(started);
-      if (std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() > patience_.load()) {
+      if (std::chrono::duration_cast<std::chrono::milliseconds>(waited).count() >
+          patience_.load()) {
         CallClock::officeEnded = true;
         const pid_t group = pid_;  // the bridge then fails the call
         EndProcessGroup(group, [group] { return PipeFilesOf(group); });
@@ -159,8 +164,8 @@ void OfficeSession::SetCallPatience(std::chrono::milliseconds patience) {
   if (impl_->watchdog) impl_->watchdog->SetPatience(patience);
 }
 
-std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe, const Launch& launch,
-                                                            bool hidden) {
+std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& pipe,
+                                                            const Launch& launch, bool hidden) {
   auto impl = std::make_unique<Impl>();
   bool launched = false;
   Guarded([&] {
@@ -202,11 +207,17 @@ OfficeSession::~OfficeSession() {
   if (impl_->pid != 0) EndProcess(impl_->pid, kEndPatience);
 }
 
-int OfficeSession::ProcessId() const { return impl_->pid; }
+int OfficeSession::ProcessId() const {
+  return impl_->pid;
+}
 
-std::string OfficeSession::ProfileUrl() const { return impl_->profile ? impl_->profile->url() : ""; }
+std::string OfficeSession::ProfileUrl() const {
+  return impl_->profile ? impl_->profile->url() : "";
+}
 
-SpreadsheetApp& OfficeSession::App() { return *impl_->app; }
+SpreadsheetApp& OfficeSession::App() {
+  return *impl_->app;
+}
 
 namespace {
 
@@ -236,8 +247,9 @@ std::string Quoted(const std::string& path) {
   return "'" + path + "'";
 }
 
-std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop, const OUString& url,
-                                     const std::string& path, bool readOnly, bool asTemplate = false) {
+std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
+                                     const OUString& url, const std::string& path, bool readOnly,
+                                     bool asTemplate = false) {
   auto impl = std::make_unique<OfficeWorkbook::Impl>();
   impl->path = path;
   impl->readOnly = readOnly;
@@ -249,11 +261,12 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
       try {
         component = loader->loadComponentFromURL(
             url, "_blank", 0,
-            Properties({{"Hidden", css::uno::Any(true)},
-                        {"ReadOnly", css::uno::Any(readOnly)},
-                        {"AsTemplate", css::uno::Any(asTemplate)},
-                        {"InteractionHandler",
-                         css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))}}));
+            Properties(
+                {{"Hidden", css::uno::Any(true)},
+                 {"ReadOnly", css::uno::Any(readOnly)},
+                 {"AsTemplate", css::uno::Any(asTemplate)},
+                 {"InteractionHandler",
+                  css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))}}));
       } catch (const css::io::IOException&) {  // the file is no document the office reads
       } catch (const css::lang::IllegalArgumentException&) {
       }

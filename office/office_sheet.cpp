@@ -1,9 +1,9 @@
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
-#include <com/sun/star/sheet/XCellRangesQuery.hpp>
-#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -15,9 +15,9 @@
 #include <map>
 #include <vector>
 
+#include "office_cells.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/layout.h"
-#include "office_cells.h"
 #include "uno.h"
 
 namespace tavrix {
@@ -48,8 +48,8 @@ std::vector<Block<Key>> Blocks(const std::map<Position, Key>& cells) {
     std::vector<Block<Key>> runs;
     while (it != cells.end() && it->first.first == row) {
       Block<Key> run{row, it->first.second, row, it->first.second, it->second};
-      for (++it; it != cells.end() && it->first.first == row &&
-                 it->first.second == run.right + 1 && it->second == run.key;
+      for (++it; it != cells.end() && it->first.first == row && it->first.second == run.right + 1 &&
+                 it->second == run.key;
            ++it) {
         ++run.right;
       }
@@ -95,11 +95,11 @@ struct OfficeSheet::Impl::State {
   int cols = 0;
   int usedRows = 0;  // of the used area
   int usedCols = 0;
-  std::vector<CellContent> block;              // the used area, row by row
-  std::map<Position, CellContent> written;     // the program's writes since the block read
-  std::map<Position, CellContent> contents;    // pending contents
-  std::map<Position, std::string> formats;     // pending number formats
-  std::map<Position, int> colors;              // pending font colours
+  std::vector<CellContent> block;            // the used area, row by row
+  std::map<Position, CellContent> written;   // the program's writes since the block read
+  std::map<Position, CellContent> contents;  // pending contents
+  std::map<Position, std::string> formats;   // pending number formats
+  std::map<Position, int> colors;            // pending font colours
   std::map<std::string, sal_Int32> formatKeys;
 };
 
@@ -108,8 +108,8 @@ OfficeSheet::Impl::~Impl() = default;
 
 namespace {
 
-Reference<css::table::XCellRange> Range(const OfficeSheet::Impl& impl, int top, int left, int bottom,
-                                       int right) {
+Reference<css::table::XCellRange> Range(const OfficeSheet::Impl& impl, int top, int left,
+                                        int bottom, int right) {
   return SheetRange(impl.sheet, top, left, bottom, right);
 }
 
@@ -123,7 +123,8 @@ void ReadErrorCells(OfficeSheet::Impl& impl, const Reference<css::table::XCellRa
   for (const auto& address : errors->getRangeAddresses()) {
     for (sal_Int32 r = address.StartRow; r <= address.EndRow; ++r) {
       for (sal_Int32 c = address.StartColumn; c <= address.EndColumn; ++c) {
-        const Reference<css::text::XText> cell(impl.sheet->getCellByPosition(c, r), UNO_QUERY_THROW);
+        const Reference<css::text::XText> cell(impl.sheet->getCellByPosition(c, r),
+                                               UNO_QUERY_THROW);
         put(r + 1, c + 1, CellContent::Text(ToStd(cell->getString())));
       }
     }
@@ -138,21 +139,24 @@ void LoadBlock(OfficeSheet::Impl& impl) {
   const Reference<css::sheet::XSheetCellCursor> cursor = impl.sheet->createCursor();
   const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
   used->gotoEndOfUsedArea(false);
-  const auto end = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+  const auto end =
+      Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
   s.usedRows = end.EndRow + 1;
   s.usedCols = end.EndColumn + 1;
   s.rows = std::min(s.usedRows, layout::kLastUsableRow);
   s.cols = std::min(s.usedCols, layout::kColH);
   const auto range = Range(impl, 1, 1, s.rows, s.cols);
   const auto array = Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
-  s.block.assign(static_cast<std::size_t>(s.rows) * static_cast<std::size_t>(s.cols), CellContent());
+  s.block.assign(static_cast<std::size_t>(s.rows) * static_cast<std::size_t>(s.cols),
+                 CellContent());
   const auto put = [&](int row, int col, CellContent content) {
     s.block[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(s.cols) +
             static_cast<std::size_t>(col - 1)] = std::move(content);
   };
   for (sal_Int32 r = 0; r < array.getLength() && r < s.rows; ++r) {
     const auto& row = array[r];
-    for (sal_Int32 c = 0; c < row.getLength() && c < s.cols; ++c) put(r + 1, c + 1, ContentOf(row[c]));
+    for (sal_Int32 c = 0; c < row.getLength() && c < s.cols; ++c)
+      put(r + 1, c + 1, ContentOf(row[c]));
   }
   ReadErrorCells(impl, range, put);
   s.written.clear();
@@ -233,7 +237,9 @@ std::unique_ptr<OfficeSheet> MakeOfficeSheet(Reference<css::sheet::XSpreadsheet>
 OfficeSheet::OfficeSheet(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 OfficeSheet::~OfficeSheet() = default;
 
-const std::string& OfficeSheet::name() const { return impl_->name; }
+const std::string& OfficeSheet::name() const {
+  return impl_->name;
+}
 
 std::string OfficeSheet::CellText(int row, int col) {
   if (row < 1 || col < 1) throw HostError("no cell before A1");
@@ -255,7 +261,8 @@ std::string OfficeSheet::CellText(int row, int col) {
     content = &outside;
   }
   if (content == nullptr || content->IsEmpty()) return "";
-  return content->IsNumber() ? GeneralText(content->number(), impl_->decimalComma) : content->text();
+  return content->IsNumber() ? GeneralText(content->number(), impl_->decimalComma)
+                             : content->text();
 }
 
 void OfficeSheet::SetCell(int row, int col, const CellContent& value) {
@@ -270,7 +277,9 @@ void OfficeSheet::SetNumberFormat(const CellRange& range, const std::string& for
 }
 
 void OfficeSheet::ClearCells(const CellRange& range) {
-  ForEachCell(range, [&](Position p) { impl_->state->contents[p] = impl_->state->written[p] = CellContent(); });
+  ForEachCell(range, [&](Position p) {
+    impl_->state->contents[p] = impl_->state->written[p] = CellContent();
+  });
 }
 
 void OfficeSheet::SetFontColor(const CellRange& range, int color) {
@@ -290,7 +299,7 @@ std::string OfficeSheet::NumberFormatAt(int row, int col) {
   return Guarded([&] {
     sal_Int32 key = 0;
     Reference<css::beans::XPropertySet>(Range(*impl_, row, col, row, col), UNO_QUERY_THROW)
-            ->getPropertyValue("NumberFormat") >>= key;
+        ->getPropertyValue("NumberFormat") >>= key;
     const Reference<css::util::XNumberFormatsSupplier> supplier(impl_->document, UNO_QUERY_THROW);
     OUString code;
     supplier->getNumberFormats()->getByKey(key)->getPropertyValue("FormatString") >>= code;
@@ -303,7 +312,7 @@ int OfficeSheet::FontColorAt(int row, int col) {
   return Guarded([&] {
     sal_Int32 rgb = 0;
     Reference<css::beans::XPropertySet>(Range(*impl_, row, col, row, col), UNO_QUERY_THROW)
-            ->getPropertyValue("CharColor") >>= rgb;
+        ->getPropertyValue("CharColor") >>= rgb;
     return SwapRedBlue(rgb);
   });
 }

@@ -45,12 +45,15 @@ OfficeWorkbook::~OfficeWorkbook() {
   }
 }
 
-std::string OfficeWorkbook::Name() const { return fs::path(impl_->path).filename().string(); }
+std::string OfficeWorkbook::Name() const {
+  return fs::path(impl_->path).filename().string();
+}
 
 std::vector<std::string> OfficeWorkbook::SheetNames() {
   return Guarded([&] {
     std::vector<std::string> names;
-    const auto sheets = Reference<css::sheet::XSpreadsheetDocument>(impl_->document, UNO_QUERY_THROW)->getSheets();
+    const auto sheets =
+        Reference<css::sheet::XSpreadsheetDocument>(impl_->document, UNO_QUERY_THROW)->getSheets();
     for (const OUString& name : sheets->getElementNames()) names.push_back(ToStd(name));
     return names;
   });

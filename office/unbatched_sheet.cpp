@@ -1,8 +1,8 @@
 // A worksheet host that makes one office call (or a few) per operation:
 // the plain way, kept to compare the block reads and batched writes with.
+#include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XCell.hpp>
-#include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 
 #include "office_cells.h"
@@ -19,7 +19,9 @@ class UnbatchedSheet : public SheetHost {
  public:
   UnbatchedSheet(Reference<css::sheet::XSpreadsheet> sheet,
                  Reference<css::sheet::XSpreadsheetDocument> document)
-      : sheet_(std::move(sheet)), document_(std::move(document)), decimalComma_(DetectDecimalComma()) {}
+      : sheet_(std::move(sheet)),
+        document_(std::move(document)),
+        decimalComma_(DetectDecimalComma()) {}
 
   std::string CellText(int row, int col) override {
     return Guarded([&] {
@@ -27,12 +29,14 @@ class UnbatchedSheet : public SheetHost {
       css::table::CellContentType type = cell->getType();
       if (type == css::table::CellContentType_FORMULA) {
         sal_Int32 result = 0;
-        Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("FormulaResultType2") >>= result;
+        Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)
+            ->getPropertyValue("FormulaResultType2") >>= result;
         type = result == css::sheet::FormulaResult::VALUE ? css::table::CellContentType_VALUE
                                                           : css::table::CellContentType_TEXT;
       }
       if (type == css::table::CellContentType_EMPTY) return std::string();
-      if (type == css::table::CellContentType_VALUE) return GeneralText(cell->getValue(), decimalComma_);
+      if (type == css::table::CellContentType_VALUE)
+        return GeneralText(cell->getValue(), decimalComma_);
       return ToStd(Reference<css::text::XTextRange>(cell, UNO_QUERY_THROW)->getString());
     });
   }
@@ -44,7 +48,8 @@ class UnbatchedSheet : public SheetHost {
       } else if (value.IsEmpty() || value.text().empty()) {
         ClearContents(SheetRange(sheet_, row, col, row, col));
       } else {
-        Reference<css::text::XTextRange>(Cell(row, col), UNO_QUERY_THROW)->setString(ToOUString(value.text()));
+        Reference<css::text::XTextRange>(Cell(row, col), UNO_QUERY_THROW)
+            ->setString(ToOUString(value.text()));
       }
     });
   }
@@ -70,7 +75,8 @@ class UnbatchedSheet : public SheetHost {
  private:
   Reference<css::table::XCell> Cell(int row, int col) {
     if (row < 1 || col < 1) throw HostError("no cell before A1");
-    return Reference<css::table::XCellRange>(sheet_, UNO_QUERY_THROW)->getCellByPosition(col - 1, row - 1);
+    return Reference<css::table::XCellRange>(sheet_, UNO_QUERY_THROW)
+        ->getCellByPosition(col - 1, row - 1);
   }
 
   Reference<css::sheet::XSpreadsheet> sheet_;

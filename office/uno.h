@@ -22,11 +22,11 @@
 namespace tavrix::uno {
 
 namespace css = com::sun::star;
-using rtl::OString;
-using rtl::OUString;
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
+using rtl::OString;
+using rtl::OUString;
 
 OUString ToOUString(const std::string& text);
 std::string ToStd(const OUString& text);

@@ -37,7 +37,8 @@ std::pair<PlotGroup::Kind, float> ConditionOf(const DataPoint& point) {
 // Groups for the distinct values of one kind of condition: one each, or
 // bands of neighbouring values when there are too many.
 void AddGroups(PlotGroup::Kind kind, const std::vector<float>& values, std::size_t room,
-               std::vector<PlotGroup>& groups, std::map<std::pair<PlotGroup::Kind, float>, int>& index) {
+               std::vector<PlotGroup>& groups,
+               std::map<std::pair<PlotGroup::Kind, float>, int>& index) {
   const std::size_t n = values.size();
   const std::size_t bands = std::min(n, std::max<std::size_t>(room, 1));
   for (std::size_t b = 0; b < bands; ++b) {
@@ -45,7 +46,8 @@ void AddGroups(PlotGroup::Kind kind, const std::vector<float>& values, std::size
     const std::size_t last = (b + 1) * n / bands - 1;
     const double middle = values[(first + last) / 2];
     groups.push_back({kind, middle, GroupName(kind, values[first], values[last])});
-    for (std::size_t i = first; i <= last; ++i) index[{kind, values[i]}] = static_cast<int>(groups.size()) - 1;
+    for (std::size_t i = first; i <= last; ++i)
+      index[{kind, values[i]}] = static_cast<int>(groups.size()) - 1;
   }
 }
 
@@ -136,7 +138,9 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
   for (const auto& [kind, list] : values) {
     // Each kind gets room in proportion to its distinct values, at least one.
     const std::size_t share =
-        distinct <= kMaxPlotGroups ? list.size() : std::max<std::size_t>(1, list.size() * kMaxPlotGroups / distinct);
+        distinct <= kMaxPlotGroups
+            ? list.size()
+            : std::max<std::size_t>(1, list.size() * kMaxPlotGroups / distinct);
     AddGroups(kind, list, std::min(share, room), plot.groups, index);
     room -= std::min(room, std::min(share, list.size()));
   }
@@ -166,7 +170,8 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
   for (const DataPoint& point : sheet.points) {
     const auto kind = point.kind == PointKind::kWeighted
                           ? PlotPoint::Kind::kWeighted
-                          : (point.kind == PointKind::kIgnored ? PlotPoint::Kind::kIgnored : PlotPoint::Kind::kLimit);
+                          : (point.kind == PointKind::kIgnored ? PlotPoint::Kind::kIgnored
+                                                               : PlotPoint::Kind::kLimit);
     plot.points.push_back({point.t, point.pK, kind, index.at(ConditionOf(point))});
     extend(point.pK);
   }

@@ -17,9 +17,10 @@ constexpr double kMarker = 11;  // pixels
 constexpr double kMargin = 12;
 
 QColor GroupColor(int group) {
-  static const QColor kColors[] = {QColor("#1f77b4"), QColor("#ff7f0e"), QColor("#2ca02c"), QColor("#d62728"),
-                                   QColor("#9467bd"), QColor("#8c564b"), QColor("#e377c2"), QColor("#7f7f7f"),
-                                   QColor("#bcbd22"), QColor("#17becf")};
+  static const QColor kColors[] = {QColor("#1f77b4"), QColor("#ff7f0e"), QColor("#2ca02c"),
+                                   QColor("#d62728"), QColor("#9467bd"), QColor("#8c564b"),
+                                   QColor("#e377c2"), QColor("#7f7f7f"), QColor("#bcbd22"),
+                                   QColor("#17becf")};
   return kColors[static_cast<std::size_t>(group) % std::size(kColors)];
 }
 
@@ -39,7 +40,8 @@ void DrawMarker(QPainter& painter, PlotPoint::Kind kind, const QColor& color, co
       break;
     case PlotPoint::Kind::kLimit: {
       painter.setBrush(color);
-      const QPointF corners[3] = {box.topLeft(), box.topRight(), QPointF(box.center().x(), box.bottom())};
+      const QPointF corners[3] = {box.topLeft(), box.topRight(),
+                                  QPointF(box.center().x(), box.bottom())};
       painter.drawPolygon(corners, 3);
       break;
     }
@@ -48,7 +50,8 @@ void DrawMarker(QPainter& painter, PlotPoint::Kind kind, const QColor& color, co
 
 // A marker drawn once: tens of thousands of points are copies of it.
 QImage MarkerImage(PlotPoint::Kind kind, const QColor& color) {
-  QImage image(static_cast<int>(kMarker), static_cast<int>(kMarker), QImage::Format_ARGB32_Premultiplied);
+  QImage image(static_cast<int>(kMarker), static_cast<int>(kMarker),
+               QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -58,9 +61,12 @@ QImage MarkerImage(PlotPoint::Kind kind, const QColor& color) {
 
 const char* KindName(PlotPoint::Kind kind) {
   switch (kind) {
-    case PlotPoint::Kind::kWeighted: return "measured";
-    case PlotPoint::Kind::kIgnored: return "weight 0 (not fitted)";
-    case PlotPoint::Kind::kLimit: return "\"<\" upper limit";
+    case PlotPoint::Kind::kWeighted:
+      return "measured";
+    case PlotPoint::Kind::kIgnored:
+      return "weight 0 (not fitted)";
+    case PlotPoint::Kind::kLimit:
+      return "\"<\" upper limit";
   }
   return "";
 }
@@ -75,7 +81,7 @@ QString TickText(double value, double step) {
 // the points there are.
 struct LegendEntry {
   QString text;
-  int group;            // a condition's colour, or -1 for a shape
+  int group;             // a condition's colour, or -1 for a shape
   PlotPoint::Kind kind;  // the shape, for group -1
 };
 
@@ -84,13 +90,15 @@ std::vector<LegendEntry> Legend(const PlotData& plot) {
   std::vector<bool> drawn(plot.groups.size(), false);
   for (const PlotCurve& curve : plot.curves) drawn[static_cast<std::size_t>(curve.group)] = true;
   for (std::size_t g = 0; g < plot.groups.size(); ++g) {
-    if (drawn[g]) entries.push_back({QString::fromStdString(plot.groups[g].name), static_cast<int>(g), {}});
+    if (drawn[g])
+      entries.push_back({QString::fromStdString(plot.groups[g].name), static_cast<int>(g), {}});
   }
   std::array<bool, 3> present{};
   for (const PlotPoint& point : plot.points) present[static_cast<std::size_t>(point.kind)] = true;
   for (std::size_t kind = 0; kind < present.size(); ++kind) {
-    if (present[kind]) entries.push_back({KindName(static_cast<PlotPoint::Kind>(kind)), -1,
-                                          static_cast<PlotPoint::Kind>(kind)});
+    if (present[kind])
+      entries.push_back(
+          {KindName(static_cast<PlotPoint::Kind>(kind)), -1, static_cast<PlotPoint::Kind>(kind)});
   }
   return entries;
 }
@@ -121,20 +129,24 @@ void DrawAxes(QPainter& painter, const Frame& frame, const QFontMetricsF& metric
     const QPointF at = frame.At(x, frame.pK.low);
     painter.drawLine(at, at + QPointF(0, 4));
     const QString text = TickText(x, frame.t.step);
-    painter.drawText(QPointF(at.x() - metrics.horizontalAdvance(text) / 2, at.y() + 6 + metrics.ascent()), text);
+    painter.drawText(
+        QPointF(at.x() - metrics.horizontalAdvance(text) / 2, at.y() + 6 + metrics.ascent()), text);
   }
   for (double y = frame.pK.low; y <= frame.pK.high + frame.pK.step / 2; y += frame.pK.step) {
     const QPointF at = frame.At(frame.t.low, y);
     painter.drawLine(at, at - QPointF(4, 0));
     const QString text = TickText(y, frame.pK.step);
-    painter.drawText(QPointF(at.x() - 7 - metrics.horizontalAdvance(text), at.y() + metrics.ascent() / 2 - 1), text);
+    painter.drawText(
+        QPointF(at.x() - 7 - metrics.horizontalAdvance(text), at.y() + metrics.ascent() / 2 - 1),
+        text);
   }
   const QString tTitle = QString::fromUtf8("t (\u00B0C)");
   painter.drawText(QPointF(frame.box.center().x() - metrics.horizontalAdvance(tTitle) / 2,
                            frame.box.bottom() + 10 + 2 * metrics.height()),
                    tTitle);
   painter.save();
-  painter.translate(frame.box.left() - 2 * kMargin - metrics.horizontalAdvance("-00.0"), frame.box.center().y());
+  painter.translate(frame.box.left() - 2 * kMargin - metrics.horizontalAdvance("-00.0"),
+                    frame.box.center().y());
   painter.rotate(-90);
   painter.drawText(QPointF(-metrics.horizontalAdvance("pK") / 2, 0), "pK");
   painter.restore();
@@ -158,8 +170,10 @@ void DrawPoints(QPainter& painter, const Frame& frame, const PlotData& plot) {
   for (const PlotPoint& point : plot.points) {
     const auto key = std::make_pair(point.group, point.kind);
     auto marker = markers.find(key);
-    if (marker == markers.end()) marker = markers.emplace(key, MarkerImage(point.kind, GroupColor(point.group))).first;
-    painter.drawImage(frame.At(point.t, point.pK) - QPointF(kMarker / 2, kMarker / 2), marker->second);
+    if (marker == markers.end())
+      marker = markers.emplace(key, MarkerImage(point.kind, GroupColor(point.group))).first;
+    painter.drawImage(frame.At(point.t, point.pK) - QPointF(kMarker / 2, kMarker / 2),
+                      marker->second);
   }
 }
 
@@ -189,14 +203,17 @@ void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area) {
   const QFontMetricsF metrics(painter.font());
   const std::vector<LegendEntry> legend = Legend(plot);
   double legendWidth = 0;
-  for (const LegendEntry& entry : legend) legendWidth = std::max(legendWidth, 32 + metrics.horizontalAdvance(entry.text));
+  for (const LegendEntry& entry : legend)
+    legendWidth = std::max(legendWidth, 32 + metrics.horizontalAdvance(entry.text));
   legendWidth = std::min(legendWidth, area.width() / 3);
 
-  const double left = area.left() + 3 * kMargin + metrics.horizontalAdvance("-00.0") + metrics.height();
+  const double left =
+      area.left() + 3 * kMargin + metrics.horizontalAdvance("-00.0") + metrics.height();
   const double bottom = area.bottom() - kMargin - 2.5 * metrics.height();
   const double right = area.right() - 2 * kMargin - legendWidth;
-  const Frame frame{QRectF(QPointF(left, area.top() + kMargin + metrics.height() / 2), QPointF(right, bottom)),
-                    plot.t, plot.pK};
+  const Frame frame{
+      QRectF(QPointF(left, area.top() + kMargin + metrics.height() / 2), QPointF(right, bottom)),
+      plot.t, plot.pK};
   if (frame.box.width() > 10 && frame.box.height() > 10) {
     DrawAxes(painter, frame, metrics);
     painter.save();
@@ -205,7 +222,8 @@ void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area) {
     DrawPoints(painter, frame, plot);
     painter.restore();
   }
-  DrawLegend(painter, legend, QRectF(QPointF(right + kMargin, frame.box.top()), area.bottomRight()), metrics);
+  DrawLegend(painter, legend, QRectF(QPointF(right + kMargin, frame.box.top()), area.bottomRight()),
+             metrics);
   painter.restore();
 }
 
@@ -231,7 +249,8 @@ bool SavePlot(const PlotData& plot, const std::string& path, QSize size) {
 }
 
 std::string PlotFileName(const std::string& chosen, const std::string& filter) {
-  if (chosen.empty() || !QFileInfo(QString::fromStdString(chosen)).suffix().isEmpty()) return chosen;
+  if (chosen.empty() || !QFileInfo(QString::fromStdString(chosen)).suffix().isEmpty())
+    return chosen;
   return chosen + (filter.rfind("SVG", 0) == 0 ? ".svg" : ".png");
 }
 

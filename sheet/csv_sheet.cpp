@@ -88,8 +88,8 @@ struct LoadState {
   std::size_t fieldStart = 0;  // where the current field began
   int lastEnd = 0;             // the character that ended the previous record
   bool fieldSinceEnd = false;
-  bool done = false;           // the row that ends what a data sheet can use is read
-  std::size_t restFrom = 0;    // where the unread rest begins
+  bool done = false;         // the row that ends what a data sheet can use is read
+  std::size_t restFrom = 0;  // where the unread rest begins
   struct Row {
     std::vector<std::string> fields;
     std::vector<CellContent> read;
@@ -138,7 +138,8 @@ void OnRecordEnd(int c, void* state) {
   // The point table ends at the first row without a temperature; nothing
   // below it, nor below the last row a data sheet can use, is read.
   const int row = static_cast<int>(s.rows.size());
-  const bool tableEnds = row >= layout::kFirstPointRow && s.grid->At(row, layout::kColA).content.IsEmpty();
+  const bool tableEnds =
+      row >= layout::kFirstPointRow && s.grid->At(row, layout::kColA).content.IsEmpty();
   if (c != -1 && (tableEnds || row >= layout::kLastUsableRow)) {
     s.done = true;
     s.restFrom = s.offset + end.size();
@@ -200,7 +201,8 @@ CsvSheet LoadCsvSheet(const std::string& path, bool decimalComma) {
 
 std::string CsvSheet::RenderLine(int row, const Line* line) const {
   const std::size_t known = line ? line->fields.size() : 0;
-  const std::size_t columns = std::max<std::size_t>(known, static_cast<std::size_t>(ColumnCount(row)));
+  const std::size_t columns =
+      std::max<std::size_t>(known, static_cast<std::size_t>(ColumnCount(row)));
   const auto readAs = [&](std::size_t c) {  // 0-based column
     return c < known ? line->read[c] : CellContent();
   };

@@ -81,7 +81,8 @@ void ReplaceFile(const std::string& path, const std::function<void(const std::st
     struct stat original {};
     if (::stat(real.c_str(), &original) == 0) {
       // The owner first: changing it may clear the set-id bits that the mode restores.
-      [[maybe_unused]] const int ignored = ::chown(temporary.c_str(), original.st_uid, original.st_gid);
+      [[maybe_unused]] const int ignored =
+          ::chown(temporary.c_str(), original.st_uid, original.st_gid);
       ::chmod(temporary.c_str(), original.st_mode & 07777);
     } else {
       ::chmod(temporary.c_str(), 0666 & ~CurrentUmask());  // as a new file would be made

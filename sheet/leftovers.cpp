@@ -72,7 +72,9 @@ Leftover::~Leftover() {
   r.entries.erase(id_);
 }
 
-Leftover::Leftover(Leftover&& other) noexcept : id_(other.id_) { other.id_ = 0; }
+Leftover::Leftover(Leftover&& other) noexcept : id_(other.id_) {
+  other.id_ = 0;
+}
 
 Leftover& Leftover::operator=(Leftover&& other) noexcept {
   if (this != &other) {

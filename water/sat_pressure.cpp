@@ -20,7 +20,7 @@ float SatPressure(float T) {
     return static_cast<float>(std::exp(6.357312 - 8858.843 / T + 607.5634 / std::pow(T, 0.6)));
   }
 
-  const double v = T / 647.25;
+  const double v = T / static_cast<double>(kCriticalT);
   const double w = 1 - v;
   if (w > 0) {
     const double x = std::sqrt(w);

@@ -34,7 +34,8 @@ void Screenshot(QWidget& widget, const char* name) {
   if (folder.isEmpty()) return;
   QTest::qWait(300);
   const QRect frame = widget.frameGeometry();
-  widget.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+  widget.screen()
+      ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
       .save(QString::fromUtf8(folder) + "/" + name + ".png", "PNG");
 }
 
@@ -73,7 +74,8 @@ bool WaitFor(Condition condition, std::chrono::milliseconds limit = std::chrono:
 class ScriptedWindow : public QtMainWindow {
  public:
   explicit ScriptedWindow(ScreenMeasures& measures) : QtMainWindow(measures), measures(measures) {}
-  std::optional<Choice> ChooseFile(const std::string&, const std::string&, const std::string&) override {
+  std::optional<Choice> ChooseFile(const std::string&, const std::string&,
+                                   const std::string&) override {
     return chosen;
   }
   void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override {
@@ -128,7 +130,8 @@ class Desktop : public testing::Test {
     root = folder;
     fs::create_directories(root / "home");
     fs::create_directories(root / "work");
-    for (const char* name : {"nacl.ods", "mynew.ods", "readonly.ods"}) fs::copy_file(TAVRIX_EXAMPLE, root / "work" / name);
+    for (const char* name : {"nacl.ods", "mynew.ods", "readonly.ods"})
+      fs::copy_file(TAVRIX_EXAMPLE, root / "work" / name);
     std::FILE* text = std::fopen((root / "work" / "notes.txt").c_str(), "w");
     std::fputs("Field notes, not a data sheet.\n", text);
     std::fclose(text);
@@ -139,7 +142,8 @@ class Desktop : public testing::Test {
     user.reset();
     office.reset();
     KillOffice();  // a visible office with unsaved changes would ask before quitting
-    std::system(("chattr -i '" + (root / "work" / "readonly.ods").string() + "' 2>/dev/null").c_str());
+    std::system(
+        ("chattr -i '" + (root / "work" / "readonly.ods").string() + "' 2>/dev/null").c_str());
     std::error_code ignored;
     fs::remove_all(root, ignored);
   }
@@ -181,8 +185,8 @@ class Desktop : public testing::Test {
   // The user clicks the Tavrix window's title bar.
   void Click() {
     const QRect frame = window->frameGeometry();
-    Output("xdotool mousemove " + std::to_string(frame.center().x()) + " " + std::to_string(frame.top() + 4) +
-           " sleep 0.1 click 1");
+    Output("xdotool mousemove " + std::to_string(frame.center().x()) + " " +
+           std::to_string(frame.top() + 4) + " sleep 0.1 click 1");
   }
   void ComeBack() {
     Click();
@@ -362,7 +366,8 @@ TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
   QObject::connect(&watch, &QTimer::timeout, [&] { captions.push_back(window->windowTitle()); });
   watch.start(200);
   const auto started = std::chrono::steady_clock::now();
-  const auto session = StartOffice(*window, broken, {"file:///dev/null/profile", false}, std::chrono::seconds(4));
+  const auto session =
+      StartOffice(*window, broken, {"file:///dev/null/profile", false}, std::chrono::seconds(4));
   const auto waited = std::chrono::steady_clock::now() - started;
   watch.stop();
   EXPECT_EQ(session, nullptr);
@@ -387,7 +392,8 @@ TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
   window->messages.clear();
   Click();
   ASSERT_TRUE(WaitFor([&] { return !window->isVisible(); }));
-  EXPECT_EQ(window->messages, std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
+  EXPECT_EQ(window->messages,
+            std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
   QTest::qWait(1000);
   EXPECT_TRUE(WindowShown("notes.txt"));  // the office and the text stay
   EXPECT_EQ(user->App().WorkbookCount(), 0);
@@ -403,7 +409,8 @@ TEST_F(Desktop, AnOfficeThatDiesClosesTavrixWithItsSettings) {
   window->messages.clear();
   Click();
   ASSERT_TRUE(WaitFor([&] { return !window->isVisible(); }));
-  EXPECT_EQ(window->messages, std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
+  EXPECT_EQ(window->messages,
+            std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
   EXPECT_TRUE(fs::exists(state.HomeDir + "Tavrix.ini"));
 }
 

@@ -16,7 +16,8 @@ TEST(ExampleWorkbook, HasTheTemplatesColumnsAndFormats) {
   EXPECT_EQ(example->ColumnWidths("nacl", 8), made->ColumnWidths(data, 8));
   for (int row = 9; row <= 12; ++row) {
     for (int col = 2; col <= 7; ++col) {
-      EXPECT_EQ(example->Sheet("nacl").NumberFormatAt(row, col), made->Sheet(data).NumberFormatAt(row, col))
+      EXPECT_EQ(example->Sheet("nacl").NumberFormatAt(row, col),
+                made->Sheet(data).NumberFormatAt(row, col))
           << row << "," << col;
     }
   }

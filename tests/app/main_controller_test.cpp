@@ -31,7 +31,9 @@ class TestWindow : public MainWindow {
   void SetFitParameter(int i, bool f) override { fit[static_cast<std::size_t>(i)] = f; }
   bool LimitsActive() const override { return false; }
   void SetOptimizeEnabled(bool e) override { optimizeEnabled = e; }
-  void SetParameterLabel(int i, const std::string& t) override { labels[static_cast<std::size_t>(i)] = t; }
+  void SetParameterLabel(int i, const std::string& t) override {
+    labels[static_cast<std::size_t>(i)] = t;
+  }
   std::string ParameterLabel(int i) const override { return labels[static_cast<std::size_t>(i)]; }
   void ProcessPendingMessages() override {}
   void SetCreateEnabled(bool e) override { createEnabled = e; }
@@ -88,7 +90,9 @@ class Controller : public testing_support::TempFolderTest {
     contents.reference[2] = "0";
     contents.uncertainty[0] = "1";
     contents.uncertainty[1] = "1";
-    contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+    contents.points = {{"25", "1", "", "1", "1"},
+                       {"100", "1000", "", "1", "0.8"},
+                       {"250", "1000", "", "1", "0.5"}};
     return contents;
   }
   bool Start(const std::string& commandLine = "") { return controller.StartUp(commandLine); }
@@ -116,7 +120,8 @@ TEST_F(Controller, StartUpFindsTheWorkingFolder) {
 }
 
 TEST_F(Controller, UnusableWorkingFoldersFallBackToTheUsersHome) {
-  for (const std::string& saved : {state.UserHome + "data", state.UserHome + "missing/", std::string()}) {
+  for (const std::string& saved :
+       {state.UserHome + "data", state.UserHome + "missing/", std::string()}) {
     WriteSettings(state.HomeDir + "Tavrix.ini", saved, std::nullopt);
     state.WorkDir.clear();
     ASSERT_TRUE(Start());
@@ -230,7 +235,8 @@ TEST_F(Controller, AParameterWithoutAnInitialNumberCannotBeHeldFixed) {
     window.fit[static_cast<std::size_t>(i)] = false;  // the box toggles before its handler runs
     controller.FitBoxClicked(i);
   }
-  EXPECT_EQ(window.fit, (std::array<bool, 3>{true, true, false}));  // B's E is a number: it may be held
+  EXPECT_EQ(window.fit,
+            (std::array<bool, 3>{true, true, false}));  // B's E is a number: it may be held
 }
 
 TEST_F(Controller, AFailedPassLeavesNothingToOptimize) {

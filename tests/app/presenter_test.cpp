@@ -125,7 +125,7 @@ TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   pass.view.fit = {true, false, false};
   ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
   EXPECT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
-  EXPECT_EQ(pass.problem.OptPar.pK298, 3.4570000171661377);  // as shown
+  EXPECT_EQ(pass.problem.OptPar.pK298, 3.4570000171661377);                // as shown
   EXPECT_EQ(BuildPkTable(pass.problem)[4].substr(8, 12), "      3.457 ");  // 25 C, saturation
   pass.view.state = WindowState::kCompact;
   EXPECT_FALSE(ResultIsShown(pass.problem, grid, pass.view));

@@ -14,7 +14,8 @@ namespace {
 struct Points {
   Points(std::initializer_list<std::pair<float, float>> pkAndWeight) {
     for (const auto& [pK, w] : pkAndWeight) {
-      const PointKind kind = w > 0 ? PointKind::kWeighted : (w == 0 ? PointKind::kIgnored : PointKind::kUpperLimit);
+      const PointKind kind =
+          w > 0 ? PointKind::kWeighted : (w == 0 ? PointKind::kIgnored : PointKind::kUpperLimit);
       sheet.points.push_back({25, 1.0f, 1, kind, w > 0 ? w : 0, pK});
       evaluation.terms.push_back({pK, {1, 0, 0}});
     }

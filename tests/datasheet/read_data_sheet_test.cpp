@@ -53,45 +53,61 @@ INSTANTIATE_TEST_SUITE_P(
     AllCodes, SheetErrors,
     testing::Values(
         ErrorCase{"WordAsParameter", Set(9, 2, "big"), false, 1, "Unexpected error (row=9, col=2)"},
-        ErrorCase{"WordAsInitialValue", Set(10, 5, "1,5"), false, 1, "Unexpected error (row=10, col=5)"},
+        ErrorCase{"WordAsInitialValue", Set(10, 5, "1,5"), false, 1,
+                  "Unexpected error (row=10, col=5)"},
         ErrorCase{"LowerCaseKeyword", Set(2, 2, "complex:"), false, 2,
                   "Format error or incorrect keyword (row=2, col=2)"},
         ErrorCase{"KeywordWithTrailingBlank", Set(2, 2, "Complex: "), false, 2,
                   "Format error or incorrect keyword (row=2, col=2)"},
         ErrorCase{"WrongHeaderKeyword", Set(14, 7, "err"), false, 2,
                   "Format error or incorrect keyword (row=14, col=7)"},
-        ErrorCase{"NoComplexName", Set(2, 3, ""), false, 3, "Missing mandatory data (row=2, col=3)"},
-        ErrorCase{"NoExperimentalPk", Set(16, 5, ""), false, 3, "Missing mandatory data (row=16, col=5)"},
-        ErrorCase{"TemperatureAbove1000", Set(15, 1, "1000.5"), false, 4, "T/P/D out of range (row=15, col=1)"},
-        ErrorCase{"NegativeTemperature", Set(15, 1, "-1"), false, 4, "T/P/D out of range (row=15, col=1)"},
+        ErrorCase{"NoComplexName", Set(2, 3, ""), false, 3,
+                  "Missing mandatory data (row=2, col=3)"},
+        ErrorCase{"NoExperimentalPk", Set(16, 5, ""), false, 3,
+                  "Missing mandatory data (row=16, col=5)"},
+        ErrorCase{"TemperatureAbove1000", Set(15, 1, "1000.5"), false, 4,
+                  "T/P/D out of range (row=15, col=1)"},
+        ErrorCase{"NegativeTemperature", Set(15, 1, "-1"), false, 4,
+                  "T/P/D out of range (row=15, col=1)"},
         ErrorCase{"NoKelvinTemperatureEvenWithoutLimits", Set(15, 1, "-273.15"), true, 4,
                   "T/P/D out of range (row=15, col=1)"},
-        ErrorCase{"PressureAbove5000", Set(15, 2, "5001"), false, 4, "T/P/D out of range (row=15, col=2)"},
+        ErrorCase{"PressureAbove5000", Set(15, 2, "5001"), false, 4,
+                  "T/P/D out of range (row=15, col=2)"},
         ErrorCase{"NegativePressureEvenWithoutLimits", Set(15, 2, "-1"), true, 4,
                   "T/P/D out of range (row=15, col=2)"},
-        ErrorCase{"GasDensity", SetPoint("", "0.3"), false, 4, "T/P/D out of range (row=15, col=3)"},
+        ErrorCase{"GasDensity", SetPoint("", "0.3"), false, 4,
+                  "T/P/D out of range (row=15, col=3)"},
         ErrorCase{"DensityAbove2EvenWithoutLimits", SetPoint("", "2.5"), true, 4,
                   "T/P/D out of range (row=15, col=3)"},
         ErrorCase{"DensityZeroEvenWithoutLimits", SetPoint("", "0"), true, 4,
                   "T/P/D out of range (row=15, col=3)"},
         ErrorCase{"NoSaturationAboveTheCriticalPoint", Set(16, 1, "380"), false, 5,
                   "P(sat) does not exist (row=16, col=2)"},
-        ErrorCase{"NegativeWeight", Set(15, 4, "-1"), false, 6, "Weight is negative (row=15, col=4)"},
-        ErrorCase{"FractionalCoefficient", Set(4, 2, "2.5"), false, 7, "Invalid data format (row=4, col=2)"},
-        ErrorCase{"CoefficientAbove32000", Set(5, 2, "32001"), false, 7, "Invalid data format (row=5, col=2)"},
-        ErrorCase{"TextTemperature", Set(16, 1, "hot"), false, 7, "Invalid data format (row=16, col=1)"},
+        ErrorCase{"NegativeWeight", Set(15, 4, "-1"), false, 6,
+                  "Weight is negative (row=15, col=4)"},
+        ErrorCase{"FractionalCoefficient", Set(4, 2, "2.5"), false, 7,
+                  "Invalid data format (row=4, col=2)"},
+        ErrorCase{"CoefficientAbove32000", Set(5, 2, "32001"), false, 7,
+                  "Invalid data format (row=5, col=2)"},
+        ErrorCase{"TextTemperature", Set(16, 1, "hot"), false, 7,
+                  "Invalid data format (row=16, col=1)"},
         ErrorCase{"CommaInPk", Set(15, 5, "1,5"), false, 7, "Invalid data format (row=15, col=5)"},
-        ErrorCase{"FilledCellThatMustBeEmpty", Set(2, 4, "x"), false, 8, "Cell must be empty (row=2, col=4)"},
+        ErrorCase{"FilledCellThatMustBeEmpty", Set(2, 4, "x"), false, 8,
+                  "Cell must be empty (row=2, col=4)"},
         ErrorCase{"FilledB8", Set(8, 2, "x"), false, 8, "Cell must be empty (row=8, col=2)"},
-        ErrorCase{"NameWithoutCoefficient", Set(4, 2, ""), false, 9, "Wrong complex composition (row=4, col=3)"},
-        ErrorCase{"NameWithCoefficientZero", Set(4, 2, "0"), false, 9, "Wrong complex composition (row=4, col=3)"},
-        ErrorCase{"CoefficientWithoutName", Set(6, 2, "3"), false, 9, "Wrong complex composition (row=6, col=3)"},
+        ErrorCase{"NameWithoutCoefficient", Set(4, 2, ""), false, 9,
+                  "Wrong complex composition (row=4, col=3)"},
+        ErrorCase{"NameWithCoefficientZero", Set(4, 2, "0"), false, 9,
+                  "Wrong complex composition (row=4, col=3)"},
+        ErrorCase{"CoefficientWithoutName", Set(6, 2, "3"), false, 9,
+                  "Wrong complex composition (row=6, col=3)"},
         ErrorCase{"NoComposition",
                   [](MemoryGrid& g) {
                     for (int r = 4; r <= 5; ++r) Type(g, r, 2, ""), Type(g, r, 3, "");
                   },
                   false, 10, "No complex composition (row=7, col=4)"},
-        ErrorCase{"PressureAndDensity", Set(15, 3, "1.0"), false, 11, "Define pressure or density (row=15, col=3)"},
+        ErrorCase{"PressureAndDensity", Set(15, 3, "1.0"), false, 11,
+                  "Define pressure or density (row=15, col=3)"},
         // The pressure is there before the density's text is looked at.
         ErrorCase{"PressureAndAWordAsDensity", Set(15, 3, "dense"), false, 11,
                   "Define pressure or density (row=15, col=3)"},
@@ -102,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Could not calculate density (row=15, col=3)"}));
 
 // Every cell position whose contents, format or colour differ.
-std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, const MemoryGrid& after) {
+std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before,
+                                                   const MemoryGrid& after) {
   std::map<std::pair<int, int>, std::string> changes;
   for (int row = 1; row <= std::max(before.RowCount(), after.RowCount()); ++row) {
     for (int col = 1; col <= std::max(before.ColumnCount(row), after.ColumnCount(row)); ++col) {
@@ -111,7 +128,8 @@ std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, con
       std::string what;
       if (!(a.content == b.content)) what += "content ";
       if (a.numberFormat != b.numberFormat) what += "format:" + b.numberFormat + " ";
-      if (a.fontColor != b.fontColor) what += "color:" + std::to_string(b.fontColor.value_or(-1)) + " ";
+      if (a.fontColor != b.fontColor)
+        what += "color:" + std::to_string(b.fontColor.value_or(-1)) + " ";
       if (!what.empty()) changes[{row, col}] = what;
     }
   }
@@ -120,7 +138,8 @@ std::map<std::pair<int, int>, std::string> Changes(const MemoryGrid& before, con
 
 TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
   SheetContents contents;
-  contents.species = {{"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}, {"32000", "X"}};
+  contents.species = {
+      {"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}, {"32000", "X"}};
   contents.points = {{"25", "1", "", "2", "-0.8"},
                      {"374", "0", "", "", "1.5"},      // saturation pressure
                      {"100", "", "0.31", "<", "0.5"},  // density given; a limit
@@ -170,7 +189,7 @@ TEST(ReadDataSheet, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
     for (int col = 2; col <= 7; ++col)
       expected[{row, col}] = std::string("format:") + (row == 11 ? "0.00 " : "0.000 ");
   }
-  expected[{9, 2}] = expected[{9, 5}] = "content format:0.000 ";  // rounded; empty E takes B
+  expected[{9, 2}] = expected[{9, 5}] = "content format:0.000 ";   // rounded; empty E takes B
   expected[{11, 2}] = expected[{11, 5}] = "content format:0.00 ";  // "?"
   expected[{11, 6}] = "content format:0.00 ";                      // -300.123 to -300.12
   expected[{12, 5}] = "content format:0.000 ";  // the error of the initial values
@@ -184,7 +203,7 @@ TEST(ReadDataSheet, WritesExactlyTheParameterCellsFormatsColoursAndE12) {
   EXPECT_EQ(grid.CellText(11, 5), "?");
   EXPECT_EQ(pass.read.sheet.initial.A, 1E35f);
   EXPECT_EQ(pass.read.sheet.optimized.pK298, 1E35);  // F9 empty
-  EXPECT_EQ(grid.CellText(12, 5), "?");               // no fit error without initial values
+  EXPECT_EQ(grid.CellText(12, 5), "?");              // no fit error without initial values
   EXPECT_EQ(ReadDataSheet(grid, {}).sheet.reference.pK298, 1.235);  // the next reads the rounded
 }
 
@@ -219,7 +238,8 @@ TEST(ReadDataSheet, RangesTableEndAndFreeCells) {
   EXPECT_EQ(read.sheet.points.size(), 4u);
 
   // The override lifts the temperature, pressure and gas limits.
-  contents.points = {{"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"}, {"-20", "1", "", "1", "1"}};
+  contents.points = {
+      {"1200", "6000", "", "1", "1"}, {"30", "", "0.1", "1", "1"}, {"-20", "1", "", "1", "1"}};
   MemoryGrid wide = BuildSheet(contents);
   EXPECT_FALSE(ReadDataSheet(wide, {true, false}).error);
   EXPECT_TRUE(ReadDataSheet(wide, {false, false}).error);

@@ -26,13 +26,15 @@ double ModelPk(const RBPar& par, float t, float P) {
   return RBpK(par, T, WaterDensity(T, P));
 }
 
-TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight, double shift = 0) {
+TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight,
+                   double shift = 0) {
   return {NumberText(t), NumberText(P), "", weight, NumberText(ModelPk(par, t, P) + shift)};
 }
 
 // A sheet after its pass, fitted and written back as asked.
 struct Fitted {
-  explicit Fitted(const SheetContents& contents) : grid(BuildSheet(contents)), pass(PassOverSheet(grid, {})) {
+  explicit Fitted(const SheetContents& contents)
+      : grid(BuildSheet(contents)), pass(PassOverSheet(grid, {})) {
     EXPECT_TRUE(pass.clean()) << pass.read.error->Message();
   }
   const FitOutcome& Run(ParameterChoice fitted, bool limits) {
@@ -77,7 +79,8 @@ TEST(Fit, DataOfTheModelGiveItsParametersBack) {
 
 TEST(Fit, OneParameterAt25CelsiusIsTheWeightedMean) {
   SheetContents contents = WithReference({0, 0, 0});
-  contents.points = {{"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
   Fitted fit(contents);
   ASSERT_TRUE(fit.Run(kPK, false));
   const double mean = (1 * 1 + 4 * 2 + 9 * 4) / 14.0;
@@ -87,7 +90,8 @@ TEST(Fit, OneParameterAt25CelsiusIsTheWeightedMean) {
 
 SheetContents LimitExample() {
   SheetContents contents = WithReference({0, 0, 0});
-  contents.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
+  contents.points = {
+      {"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}, {"25", "1", "", "<", "5.5"}};
   return contents;
 }
 
@@ -184,7 +188,8 @@ TEST(Fit, WhatFindsNoSolutionSaysWhy) {
   const auto sheetAt = [&](std::vector<std::pair<float, float>> conditions) {
     SheetContents contents = WithReference(truth);
     double shift = 0;
-    for (const auto& [t, P] : conditions) contents.points.push_back(PointOf(truth, t, P, "1", shift += 0.1));
+    for (const auto& [t, P] : conditions)
+      contents.points.push_back(PointOf(truth, t, P, "1", shift += 0.1));
     return contents;
   };
   // With only A fitted, a limit where Q < 0 asks for a larger A and one
@@ -206,11 +211,16 @@ TEST(Fit, WhatFindsNoSolutionSaysWhy) {
     bool limits;
     const char* reason;
   } cases[] = {
-      {sheetAt({{25, 1}, {25, 1}, {25, 1}}), kAll, false, "the points do not determine A(zz/a) and B(zz/a)"},
+      {sheetAt({{25, 1}, {25, 1}, {25, 1}}), kAll, false,
+       "the points do not determine A(zz/a) and B(zz/a)"},
       // At one temperature Q/T is Q over a constant: A and B go together.
-      {sheetAt({{25, 1}, {25, 1000}, {25, 3000}}), kAll, false, "the points do not determine B(zz/a)"},
+      {sheetAt({{25, 1}, {25, 1000}, {25, 3000}}), kAll, false,
+       "the points do not determine B(zz/a)"},
       {unweighted, kPK, false, "the points do not determine pK(298)"},
-      {opposed, {false, true, false}, true, "no set of up to three \"<\" limits gives a fit that keeps them all"},
+      {opposed,
+       {false, true, false},
+       true,
+       "no set of up to three \"<\" limits gives a fit that keeps them all"},
       {huge, kPK, false, "the fit gives pK(298) = *, too large for its cell (####.###)"},
       {unknown, kPKAndA, false, "B(zz/a) has no initial value and cannot be held fixed"},
   };

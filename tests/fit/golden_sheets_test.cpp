@@ -41,9 +41,11 @@ std::string Cells(const MemoryGrid& grid) {
     for (int col = 1; col <= grid.ColumnCount(row); ++col) {
       const GridCell& cell = grid.At(row, col);
       char number[32] = "";
-      if (cell.content.IsNumber()) std::snprintf(number, sizeof number, "%a", cell.content.number());
-      out << row << ',' << col << ':' << number << (cell.content.IsText() ? cell.content.text() : "")
-          << '|' << cell.numberFormat << '|' << (cell.fontColor ? *cell.fontColor : -1) << '\n';
+      if (cell.content.IsNumber())
+        std::snprintf(number, sizeof number, "%a", cell.content.number());
+      out << row << ',' << col << ':' << number
+          << (cell.content.IsText() ? cell.content.text() : "") << '|' << cell.numberFormat << '|'
+          << (cell.fontColor ? *cell.fontColor : -1) << '\n';
     }
   }
   return out.str();
@@ -58,7 +60,8 @@ std::string Outcome(const testing_support::SheetContents& contents, int index, b
     // A choice of parameters by the sheet's number, always with the unknown ones.
     FitOptions options;
     for (int i = 0; i < 3; ++i) {
-      options.fitted[static_cast<std::size_t>(i)] = (((1 + index % 7) >> i) & 1) || contents.reference[i] == "?";
+      options.fitted[static_cast<std::size_t>(i)] =
+          (((1 + index % 7) >> i) & 1) || contents.reference[i] == "?";
     }
     options.enforceLimits = (index / 7) % 2 == 1;
     const FitOutcome fit = Fit(pass.read.sheet, pass.evaluation, options);
@@ -66,8 +69,10 @@ std::string Outcome(const testing_support::SheetContents& contents, int index, b
     line += " fit=" + (fit ? std::string("ok") : fit.reason);
     const ShownFit shownFit = CheckShownFit(grid, fit.parameters, comma);
     if (fit && shownFit.shown) {
-      const std::vector<std::string> table = PkTableLines(TableOfFit(pass.read.sheet, shownFit.parameters, false, comma));
-      line += " table=" + Digest(TableText(table, false)) + " excel=" + Digest(TableText(table, true)) +
+      const std::vector<std::string> table =
+          PkTableLines(TableOfFit(pass.read.sheet, shownFit.parameters, false, comma));
+      line += " table=" + Digest(TableText(table, false)) +
+              " excel=" + Digest(TableText(table, true)) +
               " export=" + Digest(RecordOf(pass.read.sheet, shownFit.parameters, comma).Text());
     }
   }
@@ -78,7 +83,8 @@ TEST(GoldenSheets, EveryResultIsAsItWas) {
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   std::ostringstream results;
   for (const bool comma : {false, true}) {
-    ASSERT_NE(std::setlocale(LC_NUMERIC, comma ? "de_DE.UTF-8" : "C"), nullptr) << "needs de_DE.UTF-8";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, comma ? "de_DE.UTF-8" : "C"), nullptr)
+        << "needs de_DE.UTF-8";
     testing_support::RandomSheets sheets(4242);
     for (int i = 0; i < 200; ++i) {
       const auto contents = i % 2 == 0 ? sheets.Next() : sheets.Measured();

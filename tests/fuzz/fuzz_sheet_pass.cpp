@@ -20,9 +20,9 @@ using namespace tavrix;
 namespace {
 
 // Texts that reach the interesting branches, besides arbitrary bytes.
-const char* const kWords[] = {"",       "0",       "1",        "-1",   "<",     "?",   "2.5",
-                              "1e40",   "0.31",    "0.3",      "5000", "5001",  "374", "380",
-                              "1000",   "-273.15", "Complex:", "pK",   "32001", "1,5", " 7 ",
+const char* const kWords[] = {"",       "0",       "1",        "-1",   "<",     "?",       "2.5",
+                              "1e40",   "0.31",    "0.3",      "5000", "5001",  "374",     "380",
+                              "1000",   "-273.15", "Complex:", "pK",   "32001", "1,5",     " 7 ",
                               "1E-300", "-0",      "NaN",      "inf",  "1e10",  "####.###"};
 
 class Input {

@@ -20,8 +20,8 @@
 #include "commands.h"
 #include "office_fixture.h"
 #include "support/data_sheet.h"
-#include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/sheet/csv_sheet.h"
 #include "uno.h"
 
 #include <com/sun/star/frame/XStorable.hpp>
@@ -41,9 +41,8 @@ SheetContents Fittable() {
   contents.reference[0] = "?";
   contents.reference[1] = "?";
   contents.reference[2] = "0";
-  contents.points = {{"25", "1", "", "1", "1"},
-                     {"100", "1000", "", "1", "0.8"},
-                     {"250", "1000", "", "1", "0.5"}};
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
   return contents;
 }
 
@@ -67,7 +66,8 @@ cli::FitRequest FitOf(const std::string& path) {
 }
 
 // The sheet as flat XML, with formulas in some cells.
-std::string Fods(const MemoryGrid& grid, const std::map<std::pair<int, int>, std::string>& formulas) {
+std::string Fods(const MemoryGrid& grid,
+                 const std::map<std::pair<int, int>, std::string>& formulas) {
   std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
@@ -123,11 +123,12 @@ TEST_F(Office, APasswordProtectedWorkbookSaysSo) {
     auto workbook = office->Create(path);
     CopyInto(BuildSheet(Fittable()), workbook->Sheet(""));
     uno::Guarded([&] {
-      const uno::Reference<uno::css::frame::XStorable> storable(
-          workbook->Sheet("").impl().document, uno::UNO_QUERY_THROW);
-      storable->storeToURL(uno::FileUrl(path),
-                           uno::Properties({{"FilterName", uno::css::uno::Any(uno::OUString("calc8"))},
-                                            {"Password", uno::css::uno::Any(uno::OUString("x"))}}));
+      const uno::Reference<uno::css::frame::XStorable> storable(workbook->Sheet("").impl().document,
+                                                                uno::UNO_QUERY_THROW);
+      storable->storeToURL(
+          uno::FileUrl(path),
+          uno::Properties({{"FilterName", uno::css::uno::Any(uno::OUString("calc8"))},
+                           {"Password", uno::css::uno::Any(uno::OUString("x"))}}));
     });
   }
   const Outcome check = Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}}});
@@ -173,7 +174,8 @@ TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
       workbook->Save();
       ADD_FAILURE() << "saved without an office";
     } catch (const HostError& e) {
-      EXPECT_EQ(std::string(e.what()), "LibreOffice ended unexpectedly while saving '" + path + "'");
+      EXPECT_EQ(std::string(e.what()),
+                "LibreOffice ended unexpectedly while saving '" + path + "'");
     }
   }
   EXPECT_EQ(fs::last_write_time(path), before);
@@ -186,8 +188,9 @@ TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
 Outcome RunTavrix(const std::vector<std::string>& args, const fs::path& folder,
                   const char* hold = nullptr, int signal = 0, const char* user = nullptr) {
   std::vector<std::string> command;
-  if (user) command = {"/usr/bin/setpriv", std::string("--reuid=") + user, "--regid=nogroup",
-                       "--clear-groups", "--"};
+  if (user)
+    command = {"/usr/bin/setpriv", std::string("--reuid=") + user, "--regid=nogroup",
+               "--clear-groups", "--"};
   command.push_back(TAVRIX_CLI);
   command.insert(command.end(), args.begin(), args.end());
   std::vector<std::string> environment = {"TMPDIR=" + (folder / "tmp").string(),

@@ -15,7 +15,9 @@ void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet);
 
 class Office : public testing_support::TempFolderTest {
  public:
-  std::string MakeWorkbook(const std::string& name, const MemoryGrid& grid) { return Workbook(name, grid); }
+  std::string MakeWorkbook(const std::string& name, const MemoryGrid& grid) {
+    return Workbook(name, grid);
+  }
 
  protected:
   // A workbook file holding the grid's contents in its active sheet.

@@ -4,15 +4,15 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <sstream>
+#include <thread>
 
 #include "book.h"
 #include "commands.h"
-#include "support/data_sheet.h"
-#include "tavrix/office/office_session.h"
-#include "tavrix/datasheet/sheet_pass.h"
 #include "office_fixture.h"
+#include "support/data_sheet.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/office/office_session.h"
 
 namespace tavrix {
 
@@ -41,7 +41,6 @@ namespace {
 using testing_support::BuildSheet;
 using testing_support::SheetContents;
 using testing_support::Type;
-
 
 TEST_F(Office, CellOperationsRoundTrip) {
   auto workbook = office->Create(PathOf("cells.ods"));
@@ -93,7 +92,8 @@ TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
   EXPECT_EQ(inOffice.read.sheet.reference.pK298, memory.read.sheet.reference.pK298);
   EXPECT_EQ(inOffice.read.sheet.points[2].density, memory.read.sheet.points[2].density);
   EXPECT_EQ(MarkedForFit(sheet, false), MarkedForFit(grid, false));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ShownParameter(sheet, i, false), ShownParameter(grid, i, false));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(ShownParameter(sheet, i, false), ShownParameter(grid, i, false));
 
   sheet.Refresh();
   for (int row = 1; row <= 20; ++row) {
@@ -168,7 +168,6 @@ TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(app.ActiveSheetName(), "Sheet1");
   EXPECT_EQ(app.FirstWorksheet(), sheet);
-
 }
 TEST_F(Office, AnotherClientsEditRaisesTheFlagWhileEventsAreDelivered) {
   SpreadsheetApp& app = office->App();
@@ -217,7 +216,8 @@ TEST_F(Office, FormulaCellsGiveTheirResults) {
 <table:table-cell table:formula="of:=1+2.5" office:value-type="float" office:value="3.5"><text:p>3.5</text:p></table:table-cell>
 <table:table-cell table:formula="of:=CONCATENATE(&quot;Na&quot;;&quot;Cl&quot;)" office:value-type="string" office:string-value="NaCl"><text:p>NaCl</text:p></table:table-cell>
 </table:table-row></table:table></office:spreadsheet></office:body></office:document>
-)xml", "formulas.fods");
+)xml",
+                                 "formulas.fods");
   auto workbook = office->Open(path);
   EXPECT_EQ(workbook->Sheet("Formulas").CellText(1, 1), "3.5");
   EXPECT_EQ(workbook->Sheet("Formulas").CellText(1, 2), "NaCl");
@@ -230,8 +230,8 @@ TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {
   contents.reference[0] = "?";
   contents.reference[1] = "?";
   contents.reference[2] = "0";
-  contents.points = {{"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"},
-                     {"250", "1000", "", "1", "0.5"}};
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
   for (const std::string name : {"fit.ods", "fit.xlsx", "fit.xls"}) {
     const std::string path = Workbook(name, BuildSheet(contents));
     cli::FitRequest request{cli::BookOptions{{path}}};

@@ -26,7 +26,8 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
   const PlotData plot = BuildPlotData(Measured(), kFit, false);
   std::vector<std::string> names;
   for (const PlotGroup& group : plot.groups) names.push_back(group.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Psat", "900 bar", "1500 bar", "5000 bar", "0.6 g/cm3"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Psat", "900 bar", "1500 bar", "5000 bar", "0.6 g/cm3"}));
   const int expected[5] = {0, 1, 2, 4, 3};
   ASSERT_EQ(plot.points.size(), 5u);
   for (std::size_t k = 0; k < 5; ++k) EXPECT_EQ(plot.points[k].group, expected[k]) << k;
@@ -39,10 +40,12 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
     for (const auto& [t, pK] : curve.points) {
       EXPECT_GE(t, 25 - 1e-9);
       EXPECT_LE(t, 809 + 1e-9);
-      hottest[static_cast<std::size_t>(curve.group)] = std::max(hottest[static_cast<std::size_t>(curve.group)], t);
+      hottest[static_cast<std::size_t>(curve.group)] =
+          std::max(hottest[static_cast<std::size_t>(curve.group)], t);
     }
     // A charged complex leaves its range above 1 g/cm3: dense water at 25 C, 5000 bar.
-    dashedDense = dashedDense || (curve.group == 3 && !curve.inRange && curve.points.front().first == 25);
+    dashedDense =
+        dashedDense || (curve.group == 3 && !curve.inRange && curve.points.front().first == 25);
   }
   EXPECT_GT(hottest[0], 370);  // the saturation curve up to the critical point, not beyond
   EXPECT_LT(hottest[0], 374.1);
@@ -53,7 +56,8 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
 TEST(PlotData, ManyPressuresShareCurvesNamedByTheirRange) {
   DataSheet sheet;
   for (int k = 1; k <= 30; ++k) {
-    sheet.points.push_back({200, 100.0f * static_cast<float>(k), 0.9f, PointKind::kWeighted, 1, 0.1f});
+    sheet.points.push_back(
+        {200, 100.0f * static_cast<float>(k), 0.9f, PointKind::kWeighted, 1, 0.1f});
   }
   const PlotData plot = BuildPlotData(sheet, kFit, false);
   ASSERT_EQ(plot.groups.size(), kMaxPlotGroups);
@@ -70,13 +74,11 @@ TEST(PlotData, AxesTickAtRoundNumbers) {
     PlotAxis axis;
   };
   const Case cases[] = {
-      {17, 809, 9, 10, {0, 900, 100}},      // the NaCl data: 0, 100, ... 900 C
-      {25, 500, 9, 10, {0, 500, 100}},
-      {20, 80, 9, 10, {20, 80, 10}},
+      {17, 809, 9, 10, {0, 900, 100}},  // the NaCl data: 0, 100, ... 900 C
+      {25, 500, 9, 10, {0, 500, 100}},       {20, 80, 9, 10, {20, 80, 10}},
       {-1.3, 2.2, 8, 0.5, {-1.5, 2.5, 0.5}},  // half pK units
-      {0.1, 0.2, 8, 0.5, {0, 0.5, 0.5}},       // never finer than half a unit
-      {-4.2, 9.7, 8, 0.5, {-6, 10, 2}},
-      {3, 3, 8, 0.5, {2.5, 3.5, 0.5}},
+      {0.1, 0.2, 8, 0.5, {0, 0.5, 0.5}},      // never finer than half a unit
+      {-4.2, 9.7, 8, 0.5, {-6, 10, 2}},      {3, 3, 8, 0.5, {2.5, 3.5, 0.5}},
   };
   for (const Case& c : cases) {
     const PlotAxis axis = NiceAxis(c.low, c.high, c.ticks, c.minStep);

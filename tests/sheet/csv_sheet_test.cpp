@@ -105,8 +105,9 @@ TEST_F(CsvSheet, TextThatIsNoCsvNamesItsLine) {
       // A later quote closes the field, with text after it: the same slip.
       {"a\nb\n25,1,,1,5,,,\"comment\n30,1,,1,5,,,\"other\"\n",
        "bad.csv: line 3: unterminated quoted field"},
-      {"a\nsay \"hi\"\n", "bad.csv: line 2: a quote inside a field that does not begin with one "
-                          "(quote the whole field)"},
+      {"a\nsay \"hi\"\n",
+       "bad.csv: line 2: a quote inside a field that does not begin with one "
+       "(quote the whole field)"},
   };
   for (const auto& c : cases) {
     try {

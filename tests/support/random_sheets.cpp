@@ -5,7 +5,9 @@
 
 namespace tavrix::testing_support {
 
-int RandomSheets::Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+int RandomSheets::Pick(int n) {
+  return std::uniform_int_distribution<int>(0, n - 1)(random_);
+}
 
 double RandomSheets::Uniform(double low, double high) {
   return std::uniform_real_distribution<double>(low, high)(random_);
@@ -17,9 +19,12 @@ std::string RandomSheets::Choose(std::initializer_list<std::string> texts) {
 
 std::string RandomSheets::Parameter() {
   switch (Pick(8)) {
-    case 0: return Choose({"?", "", "0"});
-    case 1: return Choose({"1e10", "-1e10", "99999.996", "9999.9996", "-999.9996", "1e-30"});
-    default: return NumberText(Uniform(-500, 500));
+    case 0:
+      return Choose({"?", "", "0"});
+    case 1:
+      return Choose({"1e10", "-1e10", "99999.996", "9999.9996", "-999.9996", "1e-30"});
+    default:
+      return NumberText(Uniform(-500, 500));
   }
 }
 
@@ -33,7 +38,8 @@ TypedPoint RandomSheets::Point() {
     p.P = Pick(3) == 0 && t < 370 ? "0" : NumberText(Uniform(0.001, 5000));
   }
   p.weight = Choose({"1", "1", "2", "0", "<", "0.5"});
-  p.pK = Pick(10) == 0 ? Choose({"1e10", "-1e10", "1e-30", "12345.678"}) : NumberText(Uniform(-5, 10));
+  p.pK =
+      Pick(10) == 0 ? Choose({"1e10", "-1e10", "1e-30", "12345.678"}) : NumberText(Uniform(-5, 10));
   return p;
 }
 
@@ -73,7 +79,8 @@ SheetContents RandomSheets::Measured() {
     const float rho = WaterDensity(T, saturated ? *SaturationPoint(T) : P);
     const std::string weight = Pick(8) == 0 ? "<" : (Pick(10) == 0 ? "0" : "1");
     const double shift = weight == "<" ? -Uniform(0, 0.3) : Uniform(-0.05, 0.05);
-    contents.points.push_back({NumberText(t), NumberText(P), "", weight, NumberText(RBpK(truth, T, rho) + shift)});
+    contents.points.push_back(
+        {NumberText(t), NumberText(P), "", weight, NumberText(RBpK(truth, T, rho) + shift)});
   }
   return contents;
 }

@@ -27,7 +27,9 @@ class RecordingSheet : public SheetHost {
     }
     inner_.ClearCells(range);
   }
-  void SetFontColor(const CellRange& range, int color) override { inner_.SetFontColor(range, color); }
+  void SetFontColor(const CellRange& range, int color) override {
+    inner_.SetFontColor(range, color);
+  }
 
   bool Wrote(int row, int col) const { return written_.count({row, col}) > 0; }
 

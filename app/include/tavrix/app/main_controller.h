@@ -37,14 +37,14 @@ class MainWindow : public View {
 
 // The program's settings and flags.
 struct AppState {
-  std::string HomeDir;  // ends in "/"
-  std::string WorkDir;  // ends in "/" or is empty
-  std::string UserHome;  // the fall-back working folder, ends in "/"
-  std::string ProgramDir;  // the program's folder, where the template is looked for first
+  std::string HomeDir;       // ends in "/"
+  std::string WorkDir;       // ends in "/" or is empty
+  std::string UserHome;      // the fall-back working folder, ends in "/"
+  std::string ProgramDir;    // the program's folder, where the template is looked for first
   std::string TemplatePath;  // the template found at start-up, "" when none
   bool TemplateExists = false;
   bool Busy = false;
-  bool DataFile = false;  // a data file was created or opened: activations read its sheet
+  bool DataFile = false;         // a data file was created or opened: activations read its sheet
   SheetHost* xlSheet = nullptr;  // the data sheet; none when the active sheet is no worksheet
   std::optional<WindowPos> WindowPosition;  // remembered in the settings file
 };

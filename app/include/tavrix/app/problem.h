@@ -13,7 +13,7 @@ struct Problem {
   bool NoLimits = false;  // "/ie": lifts some range limits
   std::string BookName;   // the workbook and sheet the last pass read
   std::string SheetName;
-  bool DecComma = false;  // the system writes a decimal comma
+  bool DecComma = false;   // the system writes a decimal comma
   int ErrCode = kNoError;  // of the last pass
   DataSheet Sheet;         // of the last clean pass
   Evaluation Eval;         // of the last clean pass

@@ -33,11 +33,11 @@ struct Species {
 
 // A data sheet as values.
 struct DataSheet {
-  std::string complex;           // the text of C2
-  std::vector<Species> species;  // one to four
-  RBPar reference;               // column B
-  RBPar initial;                 // column E: where the fit starts, the value of a parameter held
-  RBPar optimized;               // column F: the fit the sheet shows
+  std::string complex;            // the text of C2
+  std::vector<Species> species;   // one to four
+  RBPar reference;                // column B
+  RBPar initial;                  // column E: where the fit starts, the value of a parameter held
+  RBPar optimized;                // column F: the fit the sheet shows
   std::vector<DataPoint> points;  // point k (from 0) stands in row 15 + k
 };
 
@@ -76,6 +76,15 @@ struct SheetError {
 
 // What an "Unexpected error" at the row after the last point means.
 inline constexpr char kTooManyPoints[] = "a data sheet holds at most 32 767 points";
+
+// The ranges a data sheet's points must keep: temperatures from 0 to 1000
+// C, pressures up to 5000 bar and densities from the gas threshold
+// (kGasDensity) up to 2 g/cm3; "/ie" lifts all but the last bound and
+// absolute zero.
+inline constexpr float kMaxCelsius = 1000.0f;
+inline constexpr float kMaxPressure = 5000.0f;
+inline constexpr float kMaxDensity = 2.0f;
+inline constexpr int kMaxCoefficient = 32000;
 
 struct ReadSettings {
   bool noLimits = false;  // "/ie": lifts the limits of temperature, pressure and density

@@ -14,10 +14,14 @@ struct PointTerms {
   RBBasisTerms basis{0, 0, 0};
   double Term(int i) const {
     switch (i) {
-      case 0: return pK;
-      case 1: return basis.tau;
-      case 2: return basis.Q;
-      default: return basis.QOverT;
+      case 0:
+        return pK;
+      case 1:
+        return basis.tau;
+      case 2:
+        return basis.Q;
+      default:
+        return basis.QOverT;
     }
   }
 };

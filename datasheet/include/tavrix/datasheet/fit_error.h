@@ -8,6 +8,9 @@
 
 namespace tavrix {
 
+// The mask of calculated pK, deviations and fit errors in the sheet.
+inline constexpr char kPointMask[] = "####.###";
+
 // The weighted RMS deviation sqrt(sum (w d)^2 / sum w^2) of the model with
 // `par` from the experimental pK, over the weighted points whose
 // calculated pK is defined; kMissing when there is none.

@@ -30,7 +30,7 @@ struct FitOutcome {
   // t(dof) sqrt(weighted / dof) times the fit error: the uncertainty of a
   // fitted parameter is this times the square root of its diagonal entry.
   double coverage = 0;
-  FitErrors errors;           // the fit error (F12) and the result at every point
+  FitErrors errors;               // the fit error (F12) and the result at every point
   std::vector<int> activeLimits;  // the "<" points held as equalities, in sheet order
   explicit operator bool() const { return solved; }
 

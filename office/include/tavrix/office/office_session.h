@@ -50,7 +50,8 @@ class OfficeSession {
   std::unique_ptr<OfficeWorkbook> Create(const std::string& path);
   // A new workbook made from a template file (its sheet, column widths and
   // number formats), with the sheet renamed; Save stores it at `path`.
-  std::unique_ptr<OfficeWorkbook> CreateFromTemplate(const std::string& templatePath, const std::string& path,
+  std::unique_ptr<OfficeWorkbook> CreateFromTemplate(const std::string& templatePath,
+                                                     const std::string& path,
                                                      const std::string& sheetName);
 
   // The application operations over this office's documents.
@@ -60,7 +61,7 @@ class OfficeSession {
   // taken as hung and ended (the call then fails). Default 30 s.
   void SetCallPatience(std::chrono::milliseconds patience);
 
-  int ProcessId() const;          // of an office this session started itself, else 0
+  int ProcessId() const;           // of an office this session started itself, else 0
   std::string ProfileUrl() const;  // of a private office, else ""
 
   struct Impl;

@@ -19,8 +19,8 @@ struct PlotGroup {
 };
 
 struct PlotCurve {
-  int group;     // index into PlotData::groups
-  bool inRange;  // inside the model's range of confidence
+  int group;                                      // index into PlotData::groups
+  bool inRange;                                   // inside the model's range of confidence
   std::vector<std::pair<double, double>> points;  // (t in C, pK)
 };
 

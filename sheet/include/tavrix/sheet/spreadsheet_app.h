@@ -24,7 +24,7 @@ class SpreadsheetApp {
   virtual std::string WorkbookName(
       int index) = 0;  // 1-based: a file name or a new document's title
   virtual void ActivateWorkbook(int index) = 0;
-  virtual void CloseWorkbook(int index) = 0;  // unsaved changes are dropped
+  virtual void CloseWorkbook(int index) = 0;                    // unsaved changes are dropped
   virtual std::optional<std::string> ActiveWorkbookName() = 0;  // none when no workbook is open
   // The active workbook cannot be written (opened read-only).
   virtual bool ActiveWorkbookReadOnly() { return false; }

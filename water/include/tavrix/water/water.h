@@ -26,10 +26,14 @@ double WaterPressure(float T, double rho);
 // temperature, where no saturation pressure exists.
 std::optional<float> SaturationPoint(float T);
 
+// 0 degrees C in kelvin, and absolute zero in degrees C.
+inline constexpr double kZeroCelsius = 273.15;
+inline constexpr float kAbsoluteZeroCelsius = -static_cast<float>(kZeroCelsius);
+
 // The temperature in kelvin, held in single precision as the program holds
 // it, of a temperature in degrees Celsius.
 inline float KelvinOf(float celsius) {
-  return static_cast<float>(celsius + 273.15);
+  return static_cast<float>(celsius + kZeroCelsius);
 }
 
 // The critical temperature that separates the saturation curve from its
