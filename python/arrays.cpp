@@ -59,6 +59,12 @@ py::array_t<double> NumericArray(py::handle value, const char* name) {
                        wrong);
 }
 
+double NumericScalar(py::handle value, const char* name) {
+  const py::array_t<double> array = NumericArray(value, name);
+  if (array.ndim() != 0) throw py::type_error(std::string(name) + " must be one number");
+  return *array.data();
+}
+
 Broadcast BroadcastArrays(const std::vector<py::array_t<double>>& arguments) {
   const py::module_ numpy = py::module_::import("numpy");
   Broadcast b;

@@ -18,6 +18,9 @@ namespace py = pybind11;
 // argument, for anything else (text, None, booleans, complex numbers).
 py::array_t<double> NumericArray(py::handle value, const char* name);
 
+// A numeric argument that must be one number. TypeError otherwise.
+double NumericScalar(py::handle value, const char* name);
+
 // Arguments broadcast against each other as NumPy's ufuncs do: contiguous
 // arrays of the one shape (ValueError when the shapes do not fit).
 struct Broadcast {

@@ -73,8 +73,12 @@ SheetPtr ReadSheet(const py::object& pathObject, const std::optional<std::string
 
 // --- from_arrays -----------------------------------------------------------
 
+// The values of an array in its order, whatever its layout in memory (a
+// column of a structured array has gaps between its values).
 std::vector<double> Values(const py::array_t<double>& array) {
-  return std::vector<double>(array.data(), array.data() + array.size());
+  using Contiguous = py::array_t<double, py::array::c_style | py::array::forcecast>;
+  const Contiguous values = Contiguous::ensure(array);
+  return std::vector<double>(values.data(), values.data() + values.size());
 }
 
 // A column of n values: the argument broadcast to n, or `absent` for each
@@ -129,7 +133,7 @@ std::vector<CellContent> WeightCells(const py::object& value, const py::object& 
           const std::string text = item.cast<std::string>();
           cells[k] = TrimBlanks(text).empty() ? CellContent() : CellContent::Text(text);
         } else {
-          cells[k] = number(IsMissing(item) ? kNaN : NumericArray(item, "weight").cast<double>());
+          cells[k] = number(IsMissing(item) ? kNaN : NumericScalar(item, "weight"));
         }
       }
     } else {
@@ -181,8 +185,11 @@ std::vector<std::pair<double, std::string>> SpeciesOf(const py::object& value) {
     if (py::isinstance<py::str>(item)) {
       species.emplace_back(1.0, item.cast<std::string>());
     } else {
-      const auto pair = item.cast<std::pair<double, std::string>>();
-      species.push_back(pair);
+      try {
+        species.push_back(item.cast<std::pair<double, std::string>>());
+      } catch (const py::cast_error&) {
+        throw py::type_error("species must be names or (coefficient, name) pairs");
+      }
     }
   }
   if (species.empty() || species.size() > kMaxSpecies) {
@@ -220,7 +227,7 @@ std::array<std::optional<double>, 3> ParameterValues(const py::object& value, co
   }
   for (std::size_t i = 0; i < 3; ++i) {
     if (IsMissing(items[i])) continue;
-    const double x = NumericArray(items[i], name).cast<double>();
+    const double x = NumericScalar(items[i], name);
     if (!std::isfinite(x)) throw py::value_error(std::string(name) + " must hold finite numbers");
     values[i] = x;
   }

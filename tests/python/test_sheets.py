@@ -196,6 +196,17 @@ def test_from_arrays_fits_as_the_sheet(source, limits):
     assert str(a) == str(s)
 
 
+def test_from_arrays_takes_back_the_points_of_a_sheet():
+    sheet = tavrix.read_sheet(LIMITS)
+    points = sheet.points  # its columns are views with gaps between their values
+    given = np.where(np.isnan(points["p"]), points["density"], np.nan)
+    again = tavrix.DataSheet.from_arrays(
+        points["t"], points["pK"], p=points["p"], density=given,
+        weight=points["weight"], upper_limit=points["kind"] == "limit",
+        comment=points["comment"], complex=sheet.complex, species=sheet.species)
+    assert again.points.tolist() == points.tolist()
+
+
 @pytest.mark.parametrize("arguments, error, text", [
     (dict(t=[25, 2000]), tavrix.SheetError, "T/P/D out of range (row=16, col=1): t[1]"),
     (dict(weight=[1, -1]), tavrix.SheetError, "Weight is negative (row=16, col=4): weight[1]"),
