@@ -36,15 +36,18 @@ const char* MarkOf(PkTableCell::Kind kind) {
   return "*error*";
 }
 
-py::array_t<double> Values(const PkTableObject& table) {
+// The pK of every cell that shows one, NaN elsewhere; with `marked` also
+// those shown with a "?".
+py::array_t<double> Values(const PkTableObject& table, bool marked) {
   py::array_t<double> values({kTableRows, kTableColumns});
   auto v = values.mutable_unchecked<2>();
   for (int i = 0; i < kTableRows; ++i) {
     for (int j = 0; j < kTableColumns; ++j) {
       const PkTableCell& cell =
           table.cells[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
-      v(i, j) = cell.kind == PkTableCell::Kind::kValue ? cell.pK
-                                                       : std::numeric_limits<double>::quiet_NaN();
+      const bool shown = cell.kind == PkTableCell::Kind::kValue ||
+                         (marked && cell.kind == PkTableCell::Kind::kOutsideRange);
+      v(i, j) = shown ? cell.pK : std::numeric_limits<double>::quiet_NaN();
     }
   }
   return values;
@@ -105,6 +108,7 @@ void AddPkTable(py::module_& m) {
 single precision).
 
 values       11 x 5 float64 array of pK, NaN where the table shows a mark
+computed     the same, with the pK of the cells marked "?" too
 marks        11 x 5 array of str: "" where the table shows a value alone,
              "?" for a pK outside the model's range of confidence, "---"
              at saturation above the critical temperature, "gas" where the
@@ -113,7 +117,8 @@ marks        11 x 5 array of str: "" where the table shows a value alone,
 temperatures the 11 temperatures, C
 pressures    the 5 pressures, bar (0: at saturation)
 text()       the table as the program prints it)")
-      .def_property_readonly("values", &Values)
+      .def_property_readonly("values", [](const PkTableObject& t) { return Values(t, false); })
+      .def_property_readonly("computed", [](const PkTableObject& t) { return Values(t, true); })
       .def_property_readonly("marks", &Marks)
       .def_property_readonly("temperatures",
                              [](const PkTableObject&) {

@@ -111,19 +111,23 @@ def test_pk_table_equals_the_programs_table(tavrix_cli, case):
         assert out.returncode == 0, out.stderr
         assert table.text(excel=excel) == out.stdout
     # The values and marks are what the text shows: a number where it shows
-    # one alone, NaN where it shows a mark.
+    # one alone (computed also where it shows one with "?"), NaN where it
+    # shows a mark.
     lines = table.text().splitlines()[4:15]
     for i, line in enumerate(lines):
         for j in range(5):
             cell = line[8 + 12 * j:20 + 12 * j].strip()
-            mark = table.marks[i, j]
+            mark, value, computed = table.marks[i, j], table.values[i, j], table.computed[i, j]
             assert cell.endswith(mark)
-            if mark:
-                assert np.isnan(table.values[i, j])
-            elif cell.startswith("#"):  # too large for the table's mask
-                assert abs(table.values[i, j]) >= 1e7
+            assert np.isnan(value) == bool(mark)
+            number = cell.removesuffix("?")
+            if mark not in ("", "?"):
+                assert np.isnan(computed)
+            elif number.startswith("#"):  # too large for the table's mask
+                assert abs(computed) >= 1e7
             else:
-                assert abs(table.values[i, j] - float(cell)) <= 0.0005
+                assert abs(computed - float(number)) <= 0.0005
+            assert value == computed or np.isnan(value)
 
 
 def test_pk_table_refuses_what_the_program_refuses(tavrix_cli):
