@@ -32,7 +32,7 @@ int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& 
     book.sheetName = options.sheet;
     int code = kExitBadInput;
     try {
-      code = books.OpenAndPass(book, options.noLimits, access, output);
+      code = OpenAndPass(books, book, options.noLimits, access, output);
       if (code == kExitOk) code = command(books, book, output);
     } catch (const std::exception& e) {  // a failing host after the sheet was read
       output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
@@ -129,7 +129,7 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) 
           o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
                 << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
         }
-        if (request.write && !books.Save(book, o)) return kExitBadInput;
+        if (request.write && !Save(books, book, o)) return kExitBadInput;
         return kExitOk;
       });
 }
@@ -162,7 +162,7 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
         }
         o.out << o.prefix
               << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
-        if (!request.dryRun && !books.Save(book, o)) return kExitBadInput;
+        if (!request.dryRun && !Save(books, book, o)) return kExitBadInput;
         return kExitOk;
       });
 }

@@ -76,7 +76,7 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   book.sheetName = request.books.sheet;
   const Output output{out, err, ""};
   if (const int code =
-          books.OpenAndPass(book, request.books.noLimits, Books::Access::kRead, output);
+          OpenAndPass(books, book, request.books.noLimits, Books::Access::kRead, output);
       code != kExitOk)
     return code;
   const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);

@@ -4,29 +4,9 @@
 #include <istream>
 #include <iterator>
 
-#include "tavrix/datasheet/data_sheet.h"
 #include "tavrix/numeric/number_text.h"
-#include "tavrix/water/water.h"
 
 namespace tavrix::cli {
-namespace {
-
-// The reason a pair is refused, or "" when it is in range.
-std::string OutOfRange(const InputPoint& p, const std::string& t, const std::string& second,
-                       SecondValue kind) {
-  if (!(p.t > kAbsoluteZeroCelsius && p.t <= kMaxCalculatorCelsius)) {
-    return "a temperature must lie above -273.15 and at most 10000 degrees C: '" + t + "'";
-  }
-  if (kind == SecondValue::kPressure && !(p.second >= 0 && p.second <= kMaxCalculatorPressure)) {
-    return "a pressure must lie from 0 (saturation) to 100000 bar: '" + second + "'";
-  }
-  if (kind == SecondValue::kDensity && !(p.second > 0 && p.second <= kMaxDensity)) {
-    return "a density must lie above 0 and at most 2 g/cm3: '" + second + "'";
-  }
-  return "";
-}
-
-}  // namespace
 
 std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>& args,
                                                   std::istream& in, SecondValue second,
@@ -53,7 +33,7 @@ std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>
       return std::nullopt;
     }
     const InputPoint point{*t, *value};
-    error = OutOfRange(point, words[i], words[i + 1], second);
+    error = CalculatorRangeError(point.t, point.second, second, words[i], words[i + 1]);
     if (!error.empty()) return std::nullopt;
     points.push_back(point);
   }

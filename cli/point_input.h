@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tavrix/datasheet/calculator_range.h"
+
 namespace tavrix::cli {
 
 // One point given on the command line: a temperature in degrees C and a
@@ -13,15 +15,6 @@ struct InputPoint {
   float t;
   float second;
 };
-
-// What the second number of each pair is.
-enum class SecondValue { kPressure, kDensity };
-
-// The ranges the calculators accept: any temperature above absolute zero up
-// to 10 000 C, pressures from 0 (saturation) to 100 000 bar, densities above
-// 0 up to the data sheet's 2 g/cm3.
-inline constexpr float kMaxCalculatorCelsius = 10000.0f;
-inline constexpr float kMaxCalculatorPressure = 100000.0f;
 
 // The pairs from the arguments, or from whitespace-separated text on `in`
 // when the only argument is "-". Numbers use '.' as the decimal point.

@@ -31,6 +31,8 @@ endif()
 function(tavrix_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
+  # Position-independent, so that the Python module links them too.
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   target_include_directories(${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}/include")
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE tavrix_options)
 endfunction()

@@ -25,9 +25,13 @@ fs::path ExecutableFolder() {
 }  // namespace
 
 std::string HomeDir() {
+  return HomeDir(ExecutableFolder().string());
+}
+
+std::string HomeDir(const std::string& programFolder) {
   if (const char* home = std::getenv("TAVRIX_HOME"); home && *home) return WithSlash(home);
 
-  const fs::path program = ExecutableFolder();
+  const fs::path program = programFolder;
   if (!program.empty() && ::access(program.c_str(), W_OK) == 0) return WithSlash(program.string());
 
   fs::path data;

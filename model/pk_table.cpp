@@ -50,12 +50,13 @@ std::string HeaderLine() {
   return line;
 }
 
-// The text of one table cell at T (kelvin) in pressure column j.
-std::string CellText(const PkTableInput& input, bool charged, float T, int j) {
+// The cell at T (kelvin) in pressure column j.
+PkTableCell CellAt(const PkTableInput& input, bool charged, float T, int j) {
+  using Kind = PkTableCell::Kind;
   float p = TablePressure(j);
   if (p == 0) {
     const auto saturation = SaturationPoint(T);
-    if (!saturation) return "---   ";
+    if (!saturation) return {Kind::kNoSaturation};
     p = *saturation;
   }
 
@@ -64,25 +65,38 @@ std::string CellText(const PkTableInput& input, bool charged, float T, int j) {
   if (rho <= kGasDensity && !input.noLimits) {
     pK = static_cast<float>(-kMissing);
   } else if (rho <= 0) {
-    return "*error* ";  // no density to evaluate the model with
+    return {Kind::kError};  // no density to evaluate the model with
   } else {
     pK = RBpKSingle(input.par, T, rho);
   }
 
   if (std::fabs(pK) < kUndefinedFrom) {
-    const char mark = InRangeOfConfidence(rho, charged) ? ' ' : '?';
-    return WithCommaAt(FormatMasked(kPkMask, pK) + mark, kPkPoint, input.decComma);
+    return {InRangeOfConfidence(rho, charged) ? Kind::kValue : Kind::kOutsideRange, pK};
   }
-  return pK < 0 ? "gas   " : "*error* ";
+  return {pK < 0 ? Kind::kGas : Kind::kError};
 }
 
-std::string DataLine(const PkTableInput& input, bool charged, int i) {
+std::string CellText(const PkTableCell& cell, bool decComma) {
+  switch (cell.kind) {
+    case PkTableCell::Kind::kValue:
+      return WithCommaAt(FormatMasked(kPkMask, cell.pK) + ' ', kPkPoint, decComma);
+    case PkTableCell::Kind::kOutsideRange:
+      return WithCommaAt(FormatMasked(kPkMask, cell.pK) + '?', kPkPoint, decComma);
+    case PkTableCell::Kind::kNoSaturation:
+      return "---   ";
+    case PkTableCell::Kind::kGas:
+      return "gas   ";
+    default:
+      return "*error* ";
+  }
+}
+
+std::string DataLine(const PkTableInput& input, const std::vector<PkTableCell>& cells, int i) {
   const float t = TableTemperature(i);
-  const float T = KelvinOf(t);
   std::string line =
       WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
-  for (int j = 1; j <= kTableColumns; ++j)
-    line += LeftPadded(CellText(input, charged, T, j), kCellWidth);
+  for (const PkTableCell& cell : cells)
+    line += LeftPadded(CellText(cell, input.decComma), kCellWidth);
   return line;
 }
 
@@ -105,16 +119,28 @@ int TableWidth(std::string_view title, int columns) {
   return std::max(static_cast<int>(CharCount(title)), kCellWidth * columns + 8);
 }
 
-std::vector<std::string> PkTableLines(const PkTableInput& input) {
+PkTableCells PkTableCellsOf(const PkTableInput& input) {
   SpeciesNames species = input.species;
   const bool charged = ComplexIsCharged(species);
+  PkTableCells cells(kTableRows);
+  for (int i = 1; i <= kTableRows; ++i) {
+    const float T = KelvinOf(TableTemperature(i));
+    for (int j = 1; j <= kTableColumns; ++j) {
+      cells[static_cast<std::size_t>(i) - 1].push_back(CellAt(input, charged, T, j));
+    }
+  }
+  return cells;
+}
 
+std::vector<std::string> PkTableLines(const PkTableInput& input) {
+  const PkTableCells cells = PkTableCellsOf(input);
   std::vector<std::string> lines(kTableRows + 5);
   lines[0] = CenteredTitle(input.title);
   lines[2] = PressureLine();
   lines[3] = HeaderLine();
   for (int i = 1; i <= kTableRows; ++i)
-    lines[static_cast<std::size_t>(i) + 3] = DataLine(input, charged, i);
+    lines[static_cast<std::size_t>(i) + 3] =
+        DataLine(input, cells[static_cast<std::size_t>(i) - 1], i);
   return lines;
 }
 

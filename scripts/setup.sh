@@ -12,7 +12,8 @@ shift || true
 "$root/scripts/install-packages.sh" g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev \
   libcli11-dev libcsv-dev locales libreoffice-calc libreoffice-dev libreoffice-dev-common \
   qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev clang-format \
-  xvfb xauth openbox xdotool x11-utils e2fsprogs libreoffice-writer
+  xvfb xauth openbox xdotool x11-utils e2fsprogs libreoffice-writer \
+  python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-pandas
 
 # A decimal-comma locale, so that the tests can run the program under one.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

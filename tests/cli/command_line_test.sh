@@ -46,7 +46,8 @@ expect 0 0 "$tavrix" water 500 1
 cp "$examples/nacl.csv" "$work/-nacl.csv"
 (cd "$work" && "$tavrix" check -- -nacl.csv >/dev/null) || { echo "FAILED: check -- -nacl.csv"; failures=$((failures + 1)); }
 
-# The plot: no toolkit diagnostics, and no runtime folder left behind.
+# The plot, in a build that has it (elsewhere "tavrix plot --help" shows the
+# main help): no toolkit diagnostics, and no runtime folder left behind.
 if "$tavrix" --help | grep -qE "^ +plot( |$)"; then
   mkdir "$work/tmp"
   cp "$examples/nacl.csv" "$work/fit.csv"

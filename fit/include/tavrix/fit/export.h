@@ -30,8 +30,11 @@ struct AppendResult {
 AppendResult AppendRecord(const std::string& path, const ExportRecord& record);
 
 // The program's home folder (for data.txt), ending in "/": TAVRIX_HOME when
-// set; else the executable's folder when it is writable; else
+// set; else the program's folder when it is writable; else
 // $XDG_DATA_HOME/tavrix (default ~/.local/share/tavrix), made when missing.
+// The program's folder is the executable's, or the one given ("" for none:
+// the Python module gives the folder of the tavrix program it finds).
 std::string HomeDir();
+std::string HomeDir(const std::string& programFolder);
 
 }  // namespace tavrix

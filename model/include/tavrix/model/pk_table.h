@@ -30,6 +30,22 @@ struct PkTableInput {
   bool decComma = false;
 };
 
+// One cell of the table: the pK (single precision) it shows, or why it
+// shows none. kOutsideRange is a pK outside the model's range of confidence
+// (shown with a "?" after it); kNoSaturation a saturation column above the
+// critical temperature ("---"); kGas water too thin for the model ("gas");
+// kError no density, or a parameter undefined ("*error*").
+struct PkTableCell {
+  enum class Kind { kValue, kOutsideRange, kNoSaturation, kGas, kError };
+  Kind kind = Kind::kError;
+  float pK = 0;  // for kValue and kOutsideRange
+};
+
+// The cells of the table, [i - 1][j - 1] at TableTemperature(i) and
+// TablePressure(j).
+using PkTableCells = std::vector<std::vector<PkTableCell>>;
+PkTableCells PkTableCellsOf(const PkTableInput& input);
+
 // The 16 lines of the pK table (lines 1 and 15 empty): centered title, the
 // spaced "Pressure (bar)" line, the column header and one line per
 // temperature.

@@ -1,0 +1,37 @@
+"""What the tests of the Python module share: the program `tavrix` built
+beside the module, whose own output every result is compared with, and the
+example sheets."""
+
+import os
+import pathlib
+import subprocess
+
+import pytest
+
+EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
+
+
+def pytest_configure(config):
+    config.addinivalue_line("markers", "office: needs a real LibreOffice")
+
+
+@pytest.fixture(scope="session")
+def tavrix_cli(tmp_path_factory):
+    """Runs the program: tavrix_cli(*args, stdin=None) -> CompletedProcess,
+    in the C locale, with its home folder (data.txt) in a folder of its own."""
+    program = os.environ.get("TAVRIX_PROGRAM")
+    if not program:
+        pytest.fail("TAVRIX_PROGRAM must name the tavrix program (ctest sets it)")
+    home = tmp_path_factory.mktemp("cli-home")
+
+    def run(*args, stdin=None):
+        env = dict(os.environ, LC_ALL="C.UTF-8", TAVRIX_HOME=str(home))
+        return subprocess.run([program, *map(str, args)], input=stdin, capture_output=True,
+                              text=True, env=env, check=False)
+
+    return run
+
+
+def numbers_text(values, digits):
+    """Numbers as the program prints them ("%.9g" and the like)."""
+    return [f"%.{digits}g" % v for v in values]

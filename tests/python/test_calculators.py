@@ -1,0 +1,138 @@
+"""sat_pressure, water_density, rb_pk and pk_table against the program's
+calculators (tavrix water, pk, table) on the same inputs: every printed
+digit equal, and the same messages."""
+
+import numpy as np
+import pytest
+
+import tavrix
+
+# Temperatures (C) and pressures (bar; 0 = saturation) as the program holds
+# them, in single precision: edges of the saturation curve, the critical
+# point and the ranges, then random pairs.
+EDGES = [(25, 1), (100, 0), (0.01, 0), (-50, 1), (373.9, 0), (374.5, 0), (500, 1),
+         (1000, 5000), (25, 100000), (10000, 100000), (300, 1), (374.1, 220)]
+
+
+def pairs(seed, n=300):
+    rng = np.random.default_rng(seed)
+    t = rng.uniform(-30, 1100, n)
+    p = np.where(rng.random(n) < 0.3, 0.0, rng.uniform(0.5, 6000, n))
+    t = np.concatenate([[e[0] for e in EDGES], t]).astype(np.float32)
+    p = np.concatenate([[e[1] for e in EDGES], p]).astype(np.float32)
+    return t.astype(float), p.astype(float)
+
+
+def stdin_of(t, second):
+    return "\n".join(f"{a!r} {b!r}" for a, b in zip(t, second)) + "\n"
+
+
+def g(x, digits):
+    return "?" if np.isnan(x) else f"%.{digits}g" % x
+
+
+def test_water_equals_the_programs_water(tavrix_cli):
+    t, p = pairs(1)
+    out = tavrix_cli("water", "-", stdin=stdin_of(t, p))
+    assert out.returncode == 0, out.stderr
+    lines = out.stdout.splitlines()
+    saturation = tavrix.sat_pressure(t)
+    density = tavrix.water_density(t, p)
+    for k, line in enumerate(lines):
+        fields = line.split("\t")
+        if fields[1] == "P(sat) does not exist":
+            assert np.isnan(density[k]) and np.isnan(saturation[k]), line
+            continue
+        sat = "-" if np.isnan(saturation[k]) else g(saturation[k], 9)
+        assert [fields[2], fields[3]] == [sat, g(density[k], 9)], line
+    assert len(lines) == len(t)
+
+
+@pytest.mark.parametrize("parameters", [(-1.229, 0.566, -129.21), (4.123456789012345, -3.25, 1e4)])
+def test_pk_equals_the_programs_pk(tavrix_cli, parameters):
+    pK298, A, B = parameters
+    options = ["--pk298", repr(pK298), "--A", repr(A), "--B", repr(B)]
+    t, p = pairs(2)
+    rho = np.random.default_rng(3).uniform(0.05, 2, len(t)).astype(np.float32).astype(float)
+    for second, by_density in ((p, False), (rho, True)):
+        flags = ["--density"] if by_density else []
+        out = tavrix_cli("pk", *options, *flags, "-", stdin=stdin_of(t, second))
+        assert out.returncode == 0, out.stderr
+        kwargs = {"density": second} if by_density else {"p_bar": second}
+        pK = tavrix.rb_pk(pK298, A, B, t, **kwargs)
+        for k, line in enumerate(out.stdout.splitlines()):
+            fields = line.split("\t")
+            if fields[1] == "P(sat) does not exist":
+                assert np.isnan(pK[k]), line
+            else:
+                assert fields[3] == g(pK[k], 10), line
+
+
+@pytest.mark.parametrize("command, values, call", [
+    ("water", ["1e+30", "1"], lambda: tavrix.water_density(1e30, 1)),
+    ("water", ["25", "-1"], lambda: tavrix.water_density(25, -1)),
+    ("water", ["-300", "0"], lambda: tavrix.sat_pressure(-300)),
+    ("water", ["25", "2e+05"], lambda: tavrix.water_density([25, 25], [1, 2e5])),
+    ("pk --density", ["25", "3"], lambda: tavrix.rb_pk(-1, 1, 1, 25, density=3)),
+    ("pk --density", ["25", "0"], lambda: tavrix.rb_pk(-1, 1, 1, 25, density=[0.5, 0])),
+])
+def test_out_of_range_is_the_programs_message(tavrix_cli, command, values, call):
+    name, *flags = command.split()
+    parameters = ["--pk298", "-1", "--A", "1", "--B", "1"] if name == "pk" else []
+    out = tavrix_cli(name, *parameters, *flags, *values)
+    assert out.returncode == 1
+    with pytest.raises(ValueError) as error:
+        call()
+    assert out.stderr == f"tavrix {name}: {error.value}\n"
+
+
+TABLES = [
+    dict(pk298=-1.229, A=0.566, B=-129.21, species=["Na+", "Cl-"], complex="NaCl"),
+    dict(pk298=1.987654, A=-2.5, B=845.5, species=["H+", "SO4-2"], complex="HSO4-"),
+    dict(pk298=-0.2, A=1.25, B=-310.0, species=["Ca+2", "SO4-2"], complex="CaSO4°",
+         no_limits=True),
+    dict(pk298=0.5, A=1e35, B=0.0, species=["Na+"], complex="x"),
+]
+
+
+def table_args(case, excel):
+    args = ["table", "--pk298", repr(case["pk298"]), "--A", repr(case["A"]), "--B",
+            repr(case["B"]), "--complex", case["complex"]]
+    for s in case["species"]:
+        args += ["--species", s]
+    return args + (["--ie"] if case.get("no_limits") else []) + (["--excel"] if excel else [])
+
+
+@pytest.mark.parametrize("case", TABLES, ids=[c["complex"] for c in TABLES])
+def test_pk_table_equals_the_programs_table(tavrix_cli, case):
+    table = tavrix.pk_table(**case)
+    for excel in (False, True):
+        out = tavrix_cli(*table_args(case, excel))
+        assert out.returncode == 0, out.stderr
+        assert table.text(excel=excel) == out.stdout
+    # The values and marks are what the text shows: a number where it shows
+    # one alone (computed also where it shows one with "?"), NaN where it
+    # shows a mark.
+    lines = table.text().splitlines()[4:15]
+    for i, line in enumerate(lines):
+        for j in range(5):
+            cell = line[8 + 12 * j:20 + 12 * j].strip()
+            mark, value, computed = table.marks[i, j], table.values[i, j], table.computed[i, j]
+            assert cell.endswith(mark)
+            assert np.isnan(value) == bool(mark)
+            number = cell.removesuffix("?")
+            if mark not in ("", "?"):
+                assert np.isnan(computed)
+            elif number.startswith("#"):  # too large for the table's mask
+                assert abs(computed) >= 1e7
+            else:
+                assert abs(computed - float(number)) <= 0.0005
+            assert value == computed or np.isnan(value)
+
+
+def test_pk_table_refuses_what_the_program_refuses(tavrix_cli):
+    species = ["A", "B", "C", "D", "E"]
+    out = tavrix_cli(*table_args(dict(TABLES[0], species=species), False))
+    with pytest.raises(ValueError) as error:
+        tavrix.pk_table(1, 1, 1, species=species)
+    assert out.stderr == f"tavrix table: {error.value}\n"

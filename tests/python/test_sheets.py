@@ -1,0 +1,228 @@
+"""Data sheets and fits against the program on the same files: the fit as
+`tavrix fit` prints it, the file it writes, the table, the export and the
+calculated pK to the last printed digit, and the same messages."""
+
+import csv
+import os
+import shutil
+import warnings
+
+import numpy as np
+import pandas
+import pytest
+
+import tavrix
+from conftest import EXAMPLES
+
+NACL = EXAMPLES / "nacl.csv"
+LIMITS = EXAMPLES / "nacl-limits.csv"
+
+
+def variant(source, folder, edits, name="sheet.csv"):
+    """A copy of a CSV sheet with cells changed: {(row, col): text}, 1-based."""
+    with open(source, newline="", encoding="utf-8") as f:
+        rows = list(csv.reader(f))
+    for (row, col), text in edits.items():
+        while len(rows) < row:
+            rows.append([])
+        cells = rows[row - 1]
+        cells += [""] * (col - len(cells))
+        cells[col - 1] = text
+    path = folder / name
+    with open(path, "w", newline="", encoding="utf-8") as f:
+        csv.writer(f).writerows(rows)
+    return path
+
+
+def copy(source, folder, name):
+    return shutil.copy(source, folder / name)
+
+
+FITS = [(NACL, {}), (LIMITS, {}), (LIMITS, {"limits": True}),
+        (NACL, {"fit": ("pK298", "A")}, {(11, 5): "-129.21"})]
+
+
+@pytest.mark.parametrize("case", FITS, ids=["nacl", "limits", "limits-enforced", "held-B"])
+def test_fit_writes_what_the_program_writes(tavrix_cli, tmp_path, monkeypatch, case):
+    source, options, *edits = case
+    mine = variant(source, tmp_path, edits[0] if edits else {}, "mine.csv")
+    theirs = copy(mine, tmp_path, "theirs.csv")
+    flags = (["--limits"] if options.get("limits") else []) + (
+        ["--fit", ",".join(options["fit"])] if "fit" in options else [])
+
+    out = tavrix_cli("fit", *flags, theirs)
+    assert out.returncode == 0, out.stderr
+    result = tavrix.fit(tavrix.read_sheet(mine), **options)
+    assert str(result) == out.stdout
+
+    tavrix.write_back(mine, result)
+    assert open(mine, "rb").read() == open(theirs, "rb").read()
+
+    assert result.table().text() == tavrix_cli("table", theirs).stdout
+
+    monkeypatch.setenv("TAVRIX_HOME", str(tmp_path))
+    assert tavrix.export(result) == str(tmp_path / "data.txt")
+    tavrix_cli("export", "--to", tmp_path / "theirs.txt", theirs)
+    assert open(tmp_path / "data.txt", "rb").read() == open(tmp_path / "theirs.txt", "rb").read()
+
+    # The calculated pK to the ten digits `tavrix pk` prints, from the
+    # parameters as the fit holds them.
+    pK298, A, B = result.params
+    points = result.sheet.points
+    pairs = "".join(f"{t!r} {p!r}\n" for t, p in zip(points["t"], points["p"]))
+    out = tavrix_cli("pk", "--pk298", repr(pK298), "--A", repr(A), "--B", repr(B), "-",
+                     stdin=pairs)
+    assert [line.split("\t")[3] for line in out.stdout.splitlines()] == [
+        "%.10g" % x for x in result.calculated]
+    assert np.array_equal(result.deviations, result.calculated - points["pK"])
+
+
+def test_fit_result_holds_what_the_program_shows():
+    result = tavrix.fit(tavrix.read_sheet(LIMITS), limits=True)
+    assert result.fitted == ("pK298", "A", "B") and result.limits
+    assert len(result.active_limits) > 0
+    assert set(result.active_limits) <= set(np.flatnonzero(result.sheet.points["kind"] == "limit"))
+    # The +- of each parameter is t(dof) times the root of its variance.
+    dof = int((result.sheet.points["kind"] == "weighted").sum()) - 3
+    t = 0.91 * np.exp(2.55 / dof) + 1.05
+    assert np.allclose(t * np.sqrt(np.diag(result.covariance)), result.uncertainties, rtol=1e-12)
+
+
+FAULTS = [
+    {(2, 4): "x"},                 # Cell must be empty
+    {(3, 3): "Basic"},             # Format error
+    {(15, 1): "abc"},              # Invalid number
+    {(16, 4): "-1"},               # Negative weight
+    {(17, 2): "6000"},             # Out of range
+    {(15, 3): "0.9"},              # a pressure and a density
+    {(18, 1): "900", (18, 2): "0"},  # no saturation pressure
+    {(4, 2): ""},                  # a species without coefficient
+]
+
+
+@pytest.mark.parametrize("edits", FAULTS)
+def test_sheet_errors_are_the_programs(tavrix_cli, tmp_path, edits):
+    path = variant(NACL, tmp_path, edits)
+    out = tavrix_cli("check", path)
+    assert out.returncode == 2
+    with pytest.raises(tavrix.SheetError) as error:
+        tavrix.read_sheet(path)
+    e = error.value
+    assert out.stderr == f"{e.message}\n" == f"{e}\n"
+    assert f"(row={e.row}, col={e.col})" in e.message and e.code > 0
+
+
+def test_file_errors_are_the_programs(tavrix_cli, tmp_path):
+    broken = tmp_path / "broken.csv"
+    broken.write_text('a,"b\n')
+    locked = copy(NACL, tmp_path, "locked.csv")
+    os.chmod(locked, 0o444)
+    cases = [(tmp_path / "none.csv", FileNotFoundError, tavrix.read_sheet, "check"),
+             (tmp_path, IsADirectoryError, tavrix.read_sheet, "check"),
+             (broken, tavrix.BookError, tavrix.read_sheet, "check"),
+             (locked, tavrix.BookError,
+              lambda p: tavrix.write_back(p, tavrix.fit(tavrix.read_sheet(NACL))), "fit")]
+    for path, error, call, command in cases:
+        out = tavrix_cli(command, path)
+        with pytest.raises(error) as raised:
+            call(path)
+        assert out.stderr == f"{raised.value}\n", path
+    assert open(locked, "rb").read() == open(NACL, "rb").read()
+
+    fitted = copy(NACL, tmp_path, "fitted.csv")
+    tavrix_cli("fit", fitted)
+    result = tavrix.fit(tavrix.read_sheet(fitted))
+    missing = tmp_path / "missing" / "data.txt"
+    out = tavrix_cli("export", "--to", missing, fitted)
+    with pytest.raises(FileNotFoundError) as raised:
+        tavrix.export(result, to=missing)
+    assert out.stderr == f"{raised.value}\n"
+
+
+def test_fit_failures_are_the_programs(tavrix_cli, tmp_path):
+    same = {(15 + k, c): v for k in range(3) for c, v in ((1, "25"), (2, "0"), (4, "1"))}
+    path = variant(NACL, tmp_path, {**same, (18, 1): ""})
+    out = tavrix_cli("fit", "--dry-run", path)
+    assert out.returncode == 3
+    with pytest.raises(tavrix.FitError) as raised:
+        tavrix.fit(tavrix.read_sheet(path))
+    assert out.stderr == f"{raised.value}\n"
+    assert raised.value.message == "Could not find solution" and raised.value.reason
+
+    sheet = tavrix.read_sheet(NACL)
+    for fit, flag in (("pK298,A", "pK298,A"), (("pK298", "C"), "pK298,C")):
+        out = tavrix_cli("fit", "--dry-run", "--fit", flag, NACL)
+        with pytest.raises(ValueError) as raised:
+            tavrix.fit(sheet, fit=fit)
+        assert out.stderr.replace("--fit", "fit") == f"{raised.value}\n"
+
+
+def test_steam_points_are_warned_of_as_the_program_does(tavrix_cli, tmp_path):
+    path = variant(NACL, tmp_path, {(15, 1): "300", (15, 2): "1", (20, 2): "10"})
+    out = tavrix_cli("fit", "--dry-run", path)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        tavrix.fit(tavrix.read_sheet(path))
+    assert [str(w.message) + "\n" for w in caught
+            if w.category is tavrix.SteamPointWarning] == out.stderr.splitlines(keepends=True)
+    assert len(caught) == 2
+
+
+def test_write_back_refuses_other_data(tmp_path):
+    other = variant(NACL, tmp_path, {(20, 5): "-0.5"})
+    before = open(other, "rb").read()
+    with pytest.raises(ValueError, match="does not hold the points"):
+        tavrix.write_back(other, tavrix.fit(tavrix.read_sheet(NACL)))
+    assert open(other, "rb").read() == before
+
+
+def point_table(path):
+    """The point table of a sheet as pandas reads it."""
+    return pandas.read_csv(path, skiprows=13)
+
+
+@pytest.mark.parametrize("source, limits", [(NACL, False), (LIMITS, True)])
+def test_from_arrays_fits_as_the_sheet(source, limits):
+    df = point_table(source)
+    arrays = tavrix.DataSheet.from_arrays(
+        df["T, C"], df["exper."], p=df["P, bar"], density=df["D, g/cm3"], weight=df["weight"],
+        comment=df["Comment"], complex="NaCl", species=["Na+", "Cl-"])
+    sheet = tavrix.read_sheet(source)
+    assert arrays.points.tolist() == sheet.points.tolist()
+    a, s = tavrix.fit(arrays, limits=limits), tavrix.fit(sheet, limits=limits)
+    assert (a.params, a.uncertainties, a.f12) == (s.params, s.uncertainties, s.f12)
+    assert np.array_equal(a.covariance, s.covariance)
+    assert np.array_equal(a.calculated, s.calculated)
+    assert str(a) == str(s)
+
+
+def test_from_arrays_takes_back_the_points_of_a_sheet():
+    sheet = tavrix.read_sheet(LIMITS)
+    points = sheet.points  # its columns are views with gaps between their values
+    given = np.where(np.isnan(points["p"]), points["density"], np.nan)
+    again = tavrix.DataSheet.from_arrays(
+        points["t"], points["pK"], p=points["p"], density=given,
+        weight=points["weight"], upper_limit=points["kind"] == "limit",
+        comment=points["comment"], complex=sheet.complex, species=sheet.species)
+    assert again.points.tolist() == points.tolist()
+
+
+@pytest.mark.parametrize("arguments, error, text", [
+    (dict(t=[25, 2000]), tavrix.SheetError, "T/P/D out of range (row=16, col=1): t[1]"),
+    (dict(weight=[1, -1]), tavrix.SheetError, "Weight is negative (row=16, col=4): weight[1]"),
+    (dict(p=[0, 1], density=[0.9, None]), tavrix.SheetError,
+     "(row=15, col=3): density[0]"),
+    (dict(species=["Na+"] * 5), ValueError, "one to four basic species"),
+    (dict(initial={"C": 1}), ValueError, "unknown parameter 'C'"),
+    (dict(t=[25, np.nan]), ValueError, "t[1] is missing"),
+    (dict(pK=[1.0]), ValueError, "pK has 1 values, t has 2"),
+    (dict(p=["1", "2"]), TypeError, "p must be a number or an array of numbers, not text"),
+    (dict(weight=[1, "x"]), tavrix.SheetError, "Invalid data format (row=16, col=4): weight[1]"),
+    (dict(weight=[2, 1], upper_limit=[True, False]), ValueError, "has a weight"),
+    (dict(p=[1, np.inf]), ValueError, "p[1] is no finite number"),
+])
+def test_from_arrays_names_the_offending_value(arguments, error, text):
+    given = dict(t=[25, 50], pK=[-1.0, -0.9], p=[0, 0], complex="NaCl", species=["Na+", "Cl-"])
+    with pytest.raises(error) as raised:
+        tavrix.DataSheet.from_arrays(**{**given, **arguments})
+    assert text in str(raised.value)
