@@ -56,7 +56,6 @@ TableWindow::TableWindow(const ScreenMeasures& measures, HandlerGuard& guard, QW
     auto* label = new QLabel(table_);
     label->setGeometry(0, i * lineH_, 100, lineH_);
     label->setTextFormat(Qt::PlainText);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);  // the area shows the cells' tips
     label->hide();
     rows_[static_cast<std::size_t>(i)] = label;
   }
