@@ -40,8 +40,8 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
                     ": the range must lie from 0 C to below the critical temperature"};
   }
   const exports::Reaction& r = reaction.reaction;
-  // The deviation as stated never understates it.
-  double deviation = std::ceil(analytic->deviation / kDeviationUnit) * kDeviationUnit;
+  // The deviation as stated, rounded up: it never understates it.
+  double deviation = std::floor(analytic->deviation / kDeviationUnit) * kDeviationUnit;
   if (deviation < analytic->deviation) deviation += kDeviationUnit;
   const std::string deviationText = exports::Fixed(deviation, 4);
 

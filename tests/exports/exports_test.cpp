@@ -231,6 +231,32 @@ void PrintTo(const Complex& c, std::ostream* out) {
 
 INSTANTIATE_TEST_SUITE_P(ChargedAndNeutral, Records, testing::Values(kCobalt, kSodium));
 
+TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
+  DataSheet sheet;
+  sheet.title = "title";
+  sheet.complex = "NaCl";
+  sheet.species = {{1, "Na+"}, {1, "Cl-"}};
+  sheet.points = {{25, 1.0f, 0.997f, PointKind::kWeighted, 1, 1},
+                  {500, 2000.0f, 0.8f, PointKind::kIgnored, 0, 1},
+                  {300, std::nullopt, 0.8f, PointKind::kWeighted, 2, 1},
+                  {10, 5000.0f, 1.1f, PointKind::kUpperLimit, 0, 1}};
+  const ExportedFit fit = ExportedFitOf(sheet, {1, 2, 3}, std::nullopt);
+  EXPECT_EQ(fit.title, "title");
+  EXPECT_EQ(fit.parameters.B, 3.0f);
+  ASSERT_TRUE(fit.range);
+  EXPECT_EQ(fit.range->tLow, 25);
+  EXPECT_EQ(fit.range->tHigh, 300);
+  EXPECT_EQ(fit.range->pLow, 1);
+  // Where the density was given, the pressure of water there.
+  EXPECT_NEAR(fit.range->pHigh, WaterPressure(KelvinOf(300), 0.8), 1e-3);
+  EXPECT_GT(fit.range->pHigh, 100);
+  sheet.points = {sheet.points[1]};
+  EXPECT_FALSE(ExportedFitOf(sheet, {1, 2, 3}, std::nullopt).range);
+  EXPECT_EQ(json::parse(ThermoFunRecords({ExportedFitOf(sheet, {1, 2, 3}, std::nullopt)}).text)
+                .count("limitsTP"),
+            0u);
+}
+
 TEST(Exports, AModelOfOneTermGetsOneTerm) {
   // pK = pK298 * 298.15 / T exactly: A3 alone.
   const std::optional<AnalyticFit> fit = FitAnalytic({1.5, 0, 0}, 0, 350);
