@@ -77,8 +77,8 @@ void AddExport(CLI::App& app, Run& run) {
                       "file (replaced) instead of standard output");
   command
       ->add_option("--t", request->t,
-                   "grid: temperatures (C), e.g. 25:350:25 or 0.01,25,60 (default: the eight "
-                   "of EQ3/6 grids); phreeqc: the range of -analytic (default 0,350)")
+                   "grid: temperatures (C, from 0), e.g. 25:350:25 or 0.01,25,60 (default: the "
+                   "eight of EQ3/6 grids); phreeqc: the range of -analytic (default 0,350)")
       ->delimiter(',');
   command
       ->add_option("--p", request->p,

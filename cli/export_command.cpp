@@ -78,7 +78,7 @@ bool ReadConditions(const ExportRequest& request, Conditions& conditions, std::o
   std::string error;
   std::optional<std::vector<float>> t, p;
   if (!request.t.empty() &&
-      !(t = ReadList(request.t, kAbsoluteZeroCelsius, kMaxCalculatorCelsius, error))) {
+      !(t = ReadList(request.t, 0, kMaxCalculatorCelsius, error))) {
     err << "tavrix export: --t: " << error << "\n";
     return false;
   }
