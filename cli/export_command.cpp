@@ -77,8 +77,7 @@ bool ReadConditions(const ExportRequest& request, Conditions& conditions, std::o
   }
   std::string error;
   std::optional<std::vector<float>> t, p;
-  if (!request.t.empty() &&
-      !(t = ReadList(request.t, 0, kMaxCalculatorCelsius, error))) {
+  if (!request.t.empty() && !(t = ReadList(request.t, 0, kMaxCalculatorCelsius, error))) {
     err << "tavrix export: --t: " << error << "\n";
     return false;
   }
