@@ -183,6 +183,10 @@ PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet) {
   const ExportedFit fit = ExportedFitOf(problem.Sheet, problem.OptPar, covariance);
   view.thermoFun = ThermoFunRecords({fit});
   view.phreeqc = PhreeqcBlock(fit);
+  view.grid = covariance ? LogKGrid(fit, Eq36Grid(), GridFormat::kTsv)
+                         : ExportResult{"",
+                                        "u(logK) needs the fit the sheet shows, but its points "
+                                        "no longer give it; optimize again"};
   return view;
 }
 

@@ -105,22 +105,25 @@ void TableWindow::SetCellTips(std::vector<std::string> tips) {
   tips_ = std::move(tips);
 }
 
-void TableWindow::SetExports(ExportResult thermoFun, ExportResult phreeqc) {
+void TableWindow::SetExports(ExportResult thermoFun, ExportResult phreeqc, ExportResult grid) {
   if (!copyThermoFun_) {
     copyThermoFun_ = menu_->addAction("Copy as ThermoFun record");
     connect(copyThermoFun_, &QAction::triggered, this,
             [this] { guard_.Run([this] { CopyExport(thermoFun_); }); });
     connect(menu_->addAction("Copy as PHREEQC block"), &QAction::triggered, this,
             [this] { guard_.Run([this] { CopyExport(phreeqc_); }); });
+    connect(menu_->addAction("Copy as logK grid"), &QAction::triggered, this,
+            [this] { guard_.Run([this] { CopyExport(grid_); }); });
   }
   thermoFun_ = std::move(thermoFun);
   phreeqc_ = std::move(phreeqc);
+  grid_ = std::move(grid);
 }
 
 void TableWindow::Show(const PkTableView& view) {
   Fill(view.title, view.lines);
   SetCellTips(view.cellTips);
-  SetExports(view.thermoFun, view.phreeqc);
+  SetExports(view.thermoFun, view.phreeqc, view.grid);
   SetPlot(view.plot);
 }
 

@@ -18,7 +18,7 @@ namespace tavrix {
 // spreadsheet (tabs) or a word processor (blank-padded), each cell with a
 // tip of its pK and u(pK); below it the plot of the fit, which takes the
 // room the screen leaves and follows the window's size. Its menu also
-// copies the fit as a ThermoFun record and as a PHREEQC block.
+// copies the fit as a ThermoFun record, a PHREEQC block and a logK grid.
 class TableWindow : public QDialog {
   Q_OBJECT
 
@@ -37,7 +37,7 @@ class TableWindow : public QDialog {
   // The tips of the table's cells, row by row; "" for none.
   void SetCellTips(std::vector<std::string> tips);
   // The exports the menu copies.
-  void SetExports(ExportResult thermoFun, ExportResult phreeqc);
+  void SetExports(ExportResult thermoFun, ExportResult phreeqc, ExportResult grid);
   // All of a fit's view: table, tips, exports and plot.
   void Show(const PkTableView& view);
   // The tip of the cell at a point of the table's area ("" for none).
@@ -87,6 +87,7 @@ class TableWindow : public QDialog {
   std::vector<std::string> tips_;
   ExportResult thermoFun_;
   ExportResult phreeqc_;
+  ExportResult grid_;
   QAction* copyThermoFun_ = nullptr;  // the menu's copies, once there are exports
   int nRows_ = 0;
   int charW_ = 0;

@@ -167,6 +167,7 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   EXPECT_FALSE(view.plot.curves.front().band.empty());
   EXPECT_NE(view.thermoFun.text.find("\"NaCl@ = Na+ + Cl-\""), std::string::npos);
   EXPECT_NE(view.phreeqc.text.find("\nNa+ + Cl- = NaCl\n"), std::string::npos);
+  EXPECT_NE(view.grid.text.find("\n0.01\t1.01325\t"), std::string::npos);
 
   Type(grid, 16, 5, "0.7");  // a point edited after the fit
   pass.Run(grid);
@@ -175,6 +176,7 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   EXPECT_NE(stale.cellTips[0].find("its uncertainty is not known"), std::string::npos);
   EXPECT_TRUE(stale.plot.curves.front().band.empty());
   EXPECT_TRUE(stale.thermoFun);
+  EXPECT_FALSE(stale.grid);
 }
 
 using PresenterExport = testing_support::TempFolderTest;

@@ -350,6 +350,7 @@ TEST(TableWindow, CellsShowTheirTipsAndTheMenuCopiesTheExports) {
   view.plot = SamplePlot(5);
   view.thermoFun = {"{ \"symbol\": \"NaCl@\" }\n"};
   view.phreeqc = {"", "the complex 'NaCl+' (C2) has the charge 1"};
+  view.grid = {"t_C\tP_bar\n", "", "a note"};
   table.Show(view);
   table.show();
 
@@ -374,6 +375,9 @@ TEST(TableWindow, CellsShowTheirTipsAndTheMenuCopiesTheExports) {
   Trigger(table.menu(), "Copy as PHREEQC block");
   EXPECT_EQ(table.boxes, std::vector<std::string>{"Could not copy the fit: " + view.phreeqc.error});
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.thermoFun.text);
+  Trigger(table.menu(), "Copy as logK grid");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.grid.text);
+  EXPECT_EQ(table.boxes.back(), "Copied. Note: a note.");
 }
 
 }  // namespace

@@ -52,8 +52,9 @@ std::vector<std::string> BuildPkTable(const Problem& problem);
 
 // What the table window shows of the fit the sheet shows: the pK table, a
 // tip for each of its cells (pK with its uncertainty there), the plot with
-// the band of +/- u(pK), and the fit as a ThermoFun record and a PHREEQC
-// block to copy. The uncertainty comes from the fit run again from the
+// the band of +/- u(pK), and the fit as a ThermoFun record, a PHREEQC
+// block and a logK grid (the eight EQ3/6 temperatures, tab-separated) to
+// copy. The uncertainty comes from the fit run again from the
 // sheet's points; where they no longer give it, the tips say so and the
 // plot has no band.
 struct PkTableView {
@@ -63,6 +64,7 @@ struct PkTableView {
   PlotData plot;
   ExportResult thermoFun;
   ExportResult phreeqc;
+  ExportResult grid;
 };
 PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet);
 
