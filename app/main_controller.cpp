@@ -271,8 +271,7 @@ void MainController::KeyDown(int key, int shift) {
   if (key == kKeyF2) {
     ExportToDataTxt(problem_, window_, state_.HomeDir + "data.txt");
   } else {
-    window_.ShowPkTable(PkTableTitleOf(problem_), BuildPkTable(problem_),
-                        BuildPlotData(problem_.Sheet, problem_.OptPar, problem_.NoLimits));
+    window_.ShowPkTable(BuildPkTableView(problem_, *state_.xlSheet));
   }
 }
 

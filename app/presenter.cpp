@@ -1,13 +1,59 @@
 #include "tavrix/app/presenter.h"
 
+#include <charconv>
+
 #include "tavrix/datasheet/fit_error.h"
 #include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/covariance.h"
 #include "tavrix/fit/export.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/fit/table_of_fit.h"
 #include "tavrix/numeric/number_text.h"
+#include "tavrix/water/water.h"
 
 namespace tavrix {
+namespace {
+
+// A number as the table shows it: with so many decimals, or (decimals < 0)
+// to two significant digits; the user's decimal separator.
+std::string Decimal(double x, int decimals, bool decComma) {
+  char text[400];
+  const auto end =
+      decimals >= 0 ? std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, decimals)
+                    : std::to_chars(text, text + sizeof text, x, std::chars_format::general, 2);
+  std::string shown(text, end.ptr);
+  for (char& c : shown) {
+    if (c == '.' && decComma) c = ',';
+  }
+  return shown;
+}
+
+// The tip of table cell (i, j): "t = 150 °C, P = 500 bar: pK = -0.234 ±
+// 0.012 (about 95 %)", or "" where the cell shows no pK.
+std::string CellTip(const Problem& problem, const std::optional<ParameterCovariance>& covariance,
+                    int i, int j) {
+  const float t = TableTemperature(i);
+  const float T = KelvinOf(t);
+  const bool saturation = TablePressure(j) == 0;
+  const std::optional<float> P = saturation ? SaturationPoint(T) : TablePressure(j);
+  if (!P) return "";
+  const float rho = WaterDensity(T, *P);
+  if (rho <= 0 || (rho <= kGasDensity && !problem.NoLimits)) return "";
+  const bool comma = problem.DecComma;
+  std::string tip = "t = " + Decimal(t, 0, comma) +
+                    " \u00B0C, P = " + Decimal(*P, saturation ? 2 : 0, comma) + " bar" +
+                    (saturation ? " (saturation)" : "") +
+                    ": pK = " + Decimal(RBpKSingle(problem.OptPar, T, rho), 3, comma);
+  if (!covariance) {
+    return tip +
+           "; its uncertainty is not known: the sheet's points no longer give the fit "
+           "it shows (optimize again)";
+  }
+  const double u = PkUncertainty(*covariance, RBBasis(T, rho));
+  return tip + " \u00B1 " + Decimal(u, u >= 0.001 ? 3 : -1, comma) + " (about 95 %)";
+}
+
+}  // namespace
 
 std::string WindowCaption(const std::string& bookName, const std::string& sheetName) {
   const bool xls = bookName.size() >= 4 && bookName.compare(bookName.size() - 4, 4, ".xls") == 0;
@@ -121,6 +167,27 @@ std::string PkTableTitleOf(const Problem& problem) {
 std::vector<std::string> BuildPkTable(const Problem& problem) {
   return PkTableLines(
       TableOfFit(problem.Sheet, problem.OptPar, problem.NoLimits, problem.DecComma));
+}
+
+PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet) {
+  const std::optional<ParameterCovariance> covariance =
+      ShownFitCovariance(sheet, problem.Sheet, problem.Eval, problem.DecComma);
+  PkTableView view;
+  view.title = PkTableTitleOf(problem);
+  view.lines = BuildPkTable(problem);
+  for (int i = 1; i <= kTableRows; ++i) {
+    for (int j = 1; j <= kTableColumns; ++j)
+      view.cellTips.push_back(CellTip(problem, covariance, i, j));
+  }
+  view.plot = BuildPlotData(problem.Sheet, problem.OptPar, problem.NoLimits, covariance);
+  const ExportedFit fit = ExportedFitOf(problem.Sheet, problem.OptPar, covariance);
+  view.thermoFun = ThermoFunRecords({fit});
+  view.phreeqc = PhreeqcBlock(fit);
+  view.grid = covariance ? LogKGrid(fit, Eq36Grid(), GridFormat::kTsv)
+                         : ExportResult{"",
+                                        "u(logK) needs the fit the sheet shows, but its points "
+                                        "no longer give it; optimize again"};
+  return view;
 }
 
 }  // namespace tavrix

@@ -237,11 +237,9 @@ std::optional<MainWindow::Choice> QtMainWindow::ChooseFile(const std::string& ti
   return Choice{file.absolutePath().toStdString() + "/", file.fileName().toStdString()};
 }
 
-void QtMainWindow::ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
-                               const PlotData& plot) {
+void QtMainWindow::ShowPkTable(const PkTableView& view) {
   TableWindow table(measures_, guard_, this);
-  table.Fill(title, lines);
-  table.SetPlot(plot);
+  table.Show(view);
   table.exec();
 }
 

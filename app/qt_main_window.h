@@ -50,8 +50,7 @@ class QtMainWindow : public QWidget, public MainWindow {
   void SetCredit(const std::string& text) override;
   std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
                                    const std::string& name) override;
-  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
-                   const PlotData& plot) override;
+  void ShowPkTable(const PkTableView& view) override;
   void Close() override;
   std::optional<WindowPos> Position() const override;
 

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include "tavrix/model/pk_table.h"
 #include "tavrix/plot/plot_picture.h"
@@ -28,6 +29,13 @@ QFont TableFont() {
 }
 
 constexpr int kPlotWidth = 640;
+// Where the table's text stands in its area, and its layout in characters:
+// the temperature column, then the cells; the first data line.
+constexpr int kTextLeft = 5;
+constexpr int kTextTop = 4;
+constexpr int kTemperatureChars = 8;
+constexpr int kCellChars = 12;
+constexpr int kFirstDataLine = 4;
 constexpr int kPlotHeight = 420;
 constexpr int kMinPlotHeight = 160;
 
@@ -52,6 +60,7 @@ TableWindow::TableWindow(const ScreenMeasures& measures, HandlerGuard& guard, QW
     rows_[static_cast<std::size_t>(i)] = label;
   }
   area_->setWidget(table_);
+  table_->installEventFilter(this);
   menu_ = new QMenu("Table", this);
   connect(menu_->addAction("Copy for Excel  (Ctrl+Ins)"), &QAction::triggered, this,
           [this] { guard_.Run([this] { CopyData(true); }); });
@@ -67,7 +76,8 @@ int TableWindow::Properties(const std::string& title, int rows, int columns) {
   const int pixels =
       std::max(charW_ * width, QFontMetrics(font()).horizontalAdvance(QString(width, ' ')) + 1);
   for (int i = 0; i <= rows + 4 && i < kLabels; ++i) {
-    rows_[static_cast<std::size_t>(i)]->setGeometry(5, 4 + i * lineH_, pixels, lineH_);
+    rows_[static_cast<std::size_t>(i)]->setGeometry(kTextLeft, kTextTop + i * lineH_, pixels,
+                                                    lineH_);
     rows_[static_cast<std::size_t>(i)]->show();
   }
   table_->setFixedSize(pixels + 10, (rows + 4) * lineH_ + 8 + lineH_);
@@ -89,6 +99,59 @@ void TableWindow::SetPlot(const PlotData& plot) {
                               ? parentWidget()->screen()
                               : QGuiApplication::primaryScreen();
   FitInto(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800));
+}
+
+void TableWindow::SetCellTips(std::vector<std::string> tips) {
+  tips_ = std::move(tips);
+}
+
+void TableWindow::SetExports(ExportResult thermoFun, ExportResult phreeqc, ExportResult grid) {
+  if (!copyThermoFun_) {
+    copyThermoFun_ = menu_->addAction("Copy as ThermoFun record");
+    connect(copyThermoFun_, &QAction::triggered, this,
+            [this] { guard_.Run([this] { CopyExport(thermoFun_); }); });
+    connect(menu_->addAction("Copy as PHREEQC block"), &QAction::triggered, this,
+            [this] { guard_.Run([this] { CopyExport(phreeqc_); }); });
+    connect(menu_->addAction("Copy as logK grid"), &QAction::triggered, this,
+            [this] { guard_.Run([this] { CopyExport(grid_); }); });
+  }
+  thermoFun_ = std::move(thermoFun);
+  phreeqc_ = std::move(phreeqc);
+  grid_ = std::move(grid);
+}
+
+void TableWindow::Show(const PkTableView& view) {
+  Fill(view.title, view.lines);
+  SetCellTips(view.cellTips);
+  SetExports(view.thermoFun, view.phreeqc, view.grid);
+  SetPlot(view.plot);
+}
+
+std::string TableWindow::CellTipAt(const QPoint& position) const {
+  const int line = (position.y() - kTextTop) / lineH_;
+  const double advance = QFontMetricsF(font()).horizontalAdvance(' ');
+  const double column = (position.x() - kTextLeft) / advance - kTemperatureChars;
+  const int i = line - kFirstDataLine + 1;
+  const int j = column < 0 ? 0 : static_cast<int>(column) / kCellChars + 1;
+  if (position.y() < kTextTop || i < 1 || i > kTableRows || j < 1 || j > kTableColumns) return "";
+  const std::size_t index = static_cast<std::size_t>((i - 1) * kTableColumns + (j - 1));
+  return index < tips_.size() ? tips_[index] : "";
+}
+
+bool TableWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != table_ || event->type() != QEvent::ToolTip) {
+    return QDialog::eventFilter(watched, event);
+  }
+  guard_.Run([this, event] {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const std::string tip = CellTipAt(help->pos());
+    if (tip.empty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), QString::fromStdString(tip), table_);
+    }
+  });
+  return true;
 }
 
 void TableWindow::FitInto(const QRect& available) {
@@ -142,15 +205,33 @@ std::string TableWindow::AskPlotFile() {
   return PlotFileName(file.toStdString(), filter.toStdString());
 }
 
+void TableWindow::ShowBox(QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, kProgramName, text, QMessageBox::Ok, this);
+  box.exec();
+}
+
 void TableWindow::SavePlotAs() {
   const std::string file = AskPlotFile();
   if (!file.empty() && !SavePlot(file)) {
-    QMessageBox box(QMessageBox::Critical, kProgramName,
-                    "Could not save the plot\nTavrix could not write '" +
-                        QString::fromStdString(file) +
-                        "'. Choose a folder you may write to, and a name ending in .png or .svg.",
-                    QMessageBox::Ok, this);
-    box.exec();
+    ShowBox(QMessageBox::Critical,
+            "Could not save the plot\nTavrix could not write '" + QString::fromStdString(file) +
+                "'. Choose a folder you may write to, and a name ending in .png or .svg.");
+  }
+}
+
+void TableWindow::CopyExport(const ExportResult& result) {
+  if (!result) {
+    ShowBox(QMessageBox::Critical,
+            "Could not copy the fit: " + QString::fromStdString(result.error));
+    return;
+  }
+  if (const int code = SetClipboardText(result.text); code != 0) {
+    ShowBox(QMessageBox::Critical, "Could not Copy the fit. Error code " + QString::number(code));
+    return;
+  }
+  if (!result.warning.empty()) {
+    ShowBox(QMessageBox::Information,
+            "Copied. Note: " + QString::fromStdString(result.warning) + ".");
   }
 }
 
@@ -185,10 +266,7 @@ int TableWindow::SetClipboardText(const std::string& text) {
 void TableWindow::CopyData(bool forExcel) {
   const int code = SetClipboardText(TableText(forExcel));
   if (code != 0) {
-    QMessageBox box(QMessageBox::Critical, kProgramName,
-                    "Could not Copy the table. Error code " + QString::number(code),
-                    QMessageBox::Ok, this);
-    box.exec();
+    ShowBox(QMessageBox::Critical, "Could not Copy the table. Error code " + QString::number(code));
   }
 }
 

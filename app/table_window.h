@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <array>
 #include <string>
@@ -14,9 +15,10 @@
 namespace tavrix {
 
 // The pK table: lines of monospaced text, copied to the clipboard for a
-// spreadsheet (tabs) or a word processor (blank-padded); below it the plot
-// of the fit, which takes the room the screen leaves and follows the
-// window's size.
+// spreadsheet (tabs) or a word processor (blank-padded), each cell with a
+// tip of its pK and u(pK); below it the plot of the fit, which takes the
+// room the screen leaves and follows the window's size. Its menu also
+// copies the fit as a ThermoFun record, a PHREEQC block and a logK grid.
 class TableWindow : public QDialog {
   Q_OBJECT
 
@@ -32,12 +34,22 @@ class TableWindow : public QDialog {
   void Fill(const std::string& title, const std::vector<std::string>& lines);
   // The plot of the fit below the table; the window then fits the screen.
   void SetPlot(const PlotData& plot);
+  // The tips of the table's cells, row by row; "" for none.
+  void SetCellTips(std::vector<std::string> tips);
+  // The exports the menu copies.
+  void SetExports(ExportResult thermoFun, ExportResult phreeqc, ExportResult grid);
+  // All of a fit's view: table, tips, exports and plot.
+  void Show(const PkTableView& view);
+  // The tip of the cell at a point of the table's area ("" for none).
+  std::string CellTipAt(const QPoint& position) const;
   bool SavePlot(const std::string& path);
   // Sizes the window for the table and the plot within the screen's area
   // available to windows (its frame included).
   void FitInto(const QRect& available);
 
   std::string TableText(bool forExcel) const;
+  // Puts an export on the clipboard, or says why it cannot.
+  void CopyExport(const ExportResult& result);
   // Puts the text on the clipboard: 0 done, 2 it could not be emptied, 3 the
   // text could not be placed (it is not there afterwards).
   static int SetClipboardText(const std::string& text);
@@ -46,14 +58,19 @@ class TableWindow : public QDialog {
   QLabel* row(int i) { return rows_[static_cast<std::size_t>(i)]; }
   PlotView* plotView() { return chart_; }
   QScrollArea* tableArea() { return area_; }
+  QWidget* table() { return table_; }
+  QMenu* menu() { return menu_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // The file the user chooses for the plot ("" when cancelled), with the
   // extension of the chosen type.
   virtual std::string AskPlotFile();
+  // A message box over the window.
+  virtual void ShowBox(QMessageBox::Icon icon, const QString& text);
 
  private:
   void SavePlotAs();
@@ -67,6 +84,11 @@ class TableWindow : public QDialog {
   QMenu* menu_ = nullptr;
   PlotView* chart_ = nullptr;
   std::string title_;
+  std::vector<std::string> tips_;
+  ExportResult thermoFun_;
+  ExportResult phreeqc_;
+  ExportResult grid_;
+  QAction* copyThermoFun_ = nullptr;  // the menu's copies, once there are exports
   int nRows_ = 0;
   int charW_ = 0;
   int lineH_ = 0;

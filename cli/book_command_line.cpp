@@ -1,4 +1,5 @@
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include "command_line.h"
@@ -58,10 +59,34 @@ void AddExport(CLI::App& app, Run& run) {
   auto request = std::make_shared<ExportRequest>();
   CLI::App* command = app.add_subcommand(
       "export",
-      "Append the complex and its fitted parameters to data.txt in the home folder "
-      "(TAVRIX_HOME). Exit code 4 when the sheet shows no fitted parameters.");
+      "Export the fitted parameters: append them to data.txt in the home folder "
+      "(TAVRIX_HOME), or write the fit as a ThermoFun reaction record, a PHREEQC "
+      "SOLUTION_SPECIES block or a logK grid. Exit code 4 when the sheet shows no fitted "
+      "parameters (or, for a grid, no longer gives them).");
   AddBooks(*command, request->books)->required();
-  command->add_option("--to", request->to, "append to this file instead");
+  const std::map<std::string, ExportFormat> formats = {{"data.txt", ExportFormat::kDataTxt},
+                                                       {"thermofun", ExportFormat::kThermoFun},
+                                                       {"phreeqc", ExportFormat::kPhreeqc},
+                                                       {"grid", ExportFormat::kGrid}};
+  command
+      ->add_option("--format", request->format,
+                   "data.txt (default), thermofun (JSON), phreeqc, or grid (logK and u(logK))")
+      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+  command->add_option("--to", request->to,
+                      "data.txt: append to this file instead; the other formats: write this "
+                      "file (replaced) instead of standard output");
+  command
+      ->add_option("--t", request->t,
+                   "grid: temperatures (C, from 0), e.g. 25:350:25 or 0.01,25,60 (default: the "
+                   "eight of EQ3/6 grids); phreeqc: the range of -analytic (default 0,350)")
+      ->delimiter(',');
+  command
+      ->add_option("--p", request->p,
+                   "grid: pressures (bar; 0 along saturation, 1.01325 bar below 100 C), e.g. "
+                   "0,500 (default: 0)")
+      ->delimiter(',');
+  command->add_flag("--csv", request->csv,
+                    "grid: comma-separated (also for a --to file ending in .csv; default: tabs)");
   command->callback(
       [&run, request] { run = [request] { return RunExport(*request, std::cout, std::cerr); }; });
 }

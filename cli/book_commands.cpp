@@ -1,14 +1,10 @@
 #include <algorithm>
-#include <cstring>
-#include <exception>
-#include <filesystem>
-#include <functional>
 #include <ostream>
 
 #include "book.h"
 #include "commands.h"
+#include "for_each_book.h"
 #include "tavrix/datasheet/steam_points.h"
-#include "tavrix/fit/export.h"
 #include "tavrix/fit/fit.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/fit/table_of_fit.h"
@@ -17,39 +13,6 @@
 
 namespace tavrix::cli {
 namespace {
-
-// Runs `command` on every book after a clean pass; the exit code is the
-// highest any book gave.
-int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& out,
-                std::ostream& err,
-                const std::function<int(Books&, Book&, const Output&)>& command) {
-  int worst = kExitOk;
-  Books books;
-  for (const std::string& path : options.books) {
-    Output output{out, err, options.books.size() > 1 ? path + ": " : ""};
-    Book book;
-    book.path = path;
-    book.sheetName = options.sheet;
-    int code = kExitBadInput;
-    try {
-      code = OpenAndPass(books, book, options.noLimits, access, output);
-      if (code == kExitOk) code = command(books, book, output);
-    } catch (const std::exception& e) {  // a failing host after the sheet was read
-      output.err << output.prefix << "Unexpected error: " << e.what() << "\n";
-    }
-    worst = std::max(worst, code);
-  }
-  return worst;
-}
-
-// The fit the sheet shows, or nothing with the message why not.
-std::optional<RBPar> ShownFitOf(Book& book, const Output& output) {
-  const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
-  if (shown.shown) return shown.parameters;
-  output.err << output.prefix
-             << "the sheet does not show fitted parameters; run tavrix fit first\n";
-  return std::nullopt;
-}
 
 // One line on standard error for every point that the equation of state
 // takes as steam; the fit keeps such points as they are.
@@ -177,25 +140,6 @@ int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostr
         for (const std::string& line : TableTextLines(PkTableLines(table), request.forExcel)) {
           o.out << o.prefix << line << "\n";
         }
-        return kExitOk;
-      });
-}
-
-int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
-  const std::string path = request.to.empty() ? HomeDir() + "data.txt" : request.to;
-  return ForEachBook(
-      request.books, Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
-        const std::optional<RBPar> fit = ShownFitOf(book, o);
-        if (!fit) return kExitNoResultShown;
-        const AppendResult result =
-            AppendRecord(path, RecordOf(book.data(), *fit, book.settings.decComma));
-        if (!result) {
-          o.err << o.prefix << "cannot write '" << path << "': " << std::strerror(result.error)
-                << "\n";
-          return kExitBadInput;
-        }
-        o.out << o.prefix << "Added to the file '"
-              << std::filesystem::path(path).filename().string() << "' (" << path << ")\n";
         return kExitOk;
       });
 }

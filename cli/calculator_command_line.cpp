@@ -27,17 +27,33 @@ void AddWater(CLI::App& app, Run& run) {
 
 void AddPk(CLI::App& app, Run& run) {
   auto request = std::make_shared<PkRequest>();
+  auto fromBook = std::make_shared<PkFromBookRequest>();
   auto parameters = std::make_shared<ParameterOptions>();
   CLI::App* command = app.add_subcommand(
-      "pk", "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated.");
+      "pk",
+      "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated; with "
+      "--from, of the fit a data sheet shows, and u(pK) after them (exit code 4 when the sheet "
+      "shows no fit, or its points no longer give it).");
   AddParameterOptions(*command, *parameters);
+  command->add_option("--from", fromBook->book,
+                      "the data sheet whose fit to use, instead of --pk298, --A and --B");
+  command->add_option("--sheet", fromBook->sheet, "with --from: the worksheet to use");
   command->add_flag("--density", request->density,
                     "the second number of each pair is the water density in g/cm3");
   AddPointValues(*command, request->values,
                  "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
                  "standard input");
-  command->callback([&run, request, parameters] {
-    run = [request, parameters] {
+  command->callback([&run, request, fromBook, parameters] {
+    run = [request, fromBook, parameters] {
+      if (!fromBook->book.empty()) {
+        if (parameters->AnyGiven()) {
+          std::cerr << "tavrix pk: give either --from or --pk298, --A and --B, not both\n";
+          return kExitBadInput;
+        }
+        fromBook->density = request->density;
+        fromBook->values = request->values;
+        return RunPkFromBook(*fromBook, std::cin, std::cout, std::cerr);
+      }
       if (!TakeParameters(*parameters, *request, "tavrix pk")) return kExitBadInput;
       return RunPk(*request, std::cin, std::cout, std::cerr);
     };

@@ -23,6 +23,14 @@ struct PkRequest {
   std::vector<std::string> values;  // t P (or t rho) pairs, or "-"
 };
 
+// pK with its uncertainty from the fit a data sheet shows.
+struct PkFromBookRequest {
+  std::string book;
+  std::string sheet = "";
+  bool density = false;
+  std::vector<std::string> values;
+};
+
 struct TableRequest {
   double pK298 = 0;
   double A = 0;
@@ -60,9 +68,17 @@ struct SheetTableRequest {
   bool forExcel = false;
 };
 
+// What an export writes: the data.txt record (appended), or the text of a
+// code (to standard output, or replacing the file --to names).
+enum class ExportFormat { kDataTxt, kThermoFun, kPhreeqc, kGrid };
+
 struct ExportRequest {
   BookOptions books;
-  std::string to = "";  // "" for data.txt in the home folder
+  std::string to = "";  // "" for data.txt in the home folder, or standard output
+  ExportFormat format = ExportFormat::kDataTxt;
+  std::vector<std::string> t = {};  // --t: temperatures of a grid, range of -analytic
+  std::vector<std::string> p = {};  // --p: pressures of a grid
+  bool csv = false;                 // a comma-separated grid
 };
 
 struct PlotRequest {
@@ -79,6 +95,8 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err);
 
 int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
+int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostream& out,
+                  std::ostream& err);
 int RunTable(const TableRequest& request, std::ostream& out, std::ostream& err);
 
 }  // namespace tavrix::cli

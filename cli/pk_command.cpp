@@ -1,7 +1,10 @@
+#include <functional>
 #include <ostream>
 
 #include "commands.h"
+#include "for_each_book.h"
 #include "point_input.h"
+#include "tavrix/exports/exports.h"
 #include "tavrix/model/rb_model.h"
 #include "tavrix/water/water.h"
 
@@ -11,26 +14,21 @@ namespace {
 constexpr int kDigits = 9;
 constexpr int kPkDigits = 10;
 
-}  // namespace
+// The columns after the density at t (degrees C, T in kelvin) and rho: pK,
+// and u(pK) where the calculator has it.
+using PkColumns = std::function<std::string(float t, float T, float rho)>;
 
-int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
-  std::string error;
-  const auto points = ReadPoints(
-      request.values, in, request.density ? SecondValue::kDensity : SecondValue::kPressure, error);
-  if (!points) {
-    err << "tavrix pk: " << error << "\n";
-    return kExitBadInput;
-  }
-
-  // A and B are held in single precision, as the data sheet holds them.
-  const RBPar par{request.pK298, static_cast<float>(request.A), static_cast<float>(request.B)};
-
-  for (const InputPoint& point : *points) {
+// One line per point: t, the pressure used ("-" for a density given), the
+// density and the columns; the points read first, so that a mistake in
+// them prints nothing.
+int PrintPoints(const std::vector<InputPoint>& points, bool density, const PkColumns& columns,
+                std::ostream& out) {
+  for (const InputPoint& point : points) {
     const float T = KelvinOf(point.t);
     out << FormatG(point.t, kDigits) << '\t';
 
     float rho = point.second;
-    if (request.density) {
+    if (density) {
       out << "-\t";
     } else {
       const auto P = point.second == 0 ? SaturationPoint(T) : point.second;
@@ -46,9 +44,51 @@ int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::os
       out << "?\t?\n";
       continue;
     }
-    out << FormatG(rho, kDigits) << '\t' << FormatG(RBpK(par, T, rho), kPkDigits) << '\n';
+    out << FormatG(rho, kDigits) << '\t' << columns(point.t, T, rho) << '\n';
   }
   return kExitOk;
+}
+
+std::optional<std::vector<InputPoint>> Points(const std::vector<std::string>& values, bool density,
+                                              std::istream& in, std::ostream& err) {
+  std::string error;
+  auto points =
+      ReadPoints(values, in, density ? SecondValue::kDensity : SecondValue::kPressure, error);
+  if (!points) err << "tavrix pk: " << error << "\n";
+  return points;
+}
+
+}  // namespace
+
+int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
+  const auto points = Points(request.values, request.density, in, err);
+  if (!points) return kExitBadInput;
+  // A and B are held in single precision, as the data sheet holds them.
+  const RBPar par{request.pK298, static_cast<float>(request.A), static_cast<float>(request.B)};
+  return PrintPoints(
+      *points, request.density,
+      [&](float, float T, float rho) { return FormatG(RBpK(par, T, rho), kPkDigits); }, out);
+}
+
+int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostream& out,
+                  std::ostream& err) {
+  const auto points = Points(request.values, request.density, in, err);
+  if (!points) return kExitBadInput;
+  return ForEachBook(BookOptions{{request.book}, false, request.sheet}, Books::Access::kRead, out,
+                     err, [&](Books&, Book& book, const Output& o) {
+                       const std::optional<RBPar> shown = ShownFitOf(book, o);
+                       if (!shown) return kExitNoResultShown;
+                       const auto covariance = ShownCovarianceOf(book, o, "u(pK)");
+                       if (!covariance) return kExitNoResultShown;
+                       const ExportedFit fit = ExportedFitOf(book.data(), *shown, covariance);
+                       return PrintPoints(
+                           *points, request.density,
+                           [&](float t, float, float rho) {
+                             const PkAtPoint pK = PkAtDensity(fit, t, rho);
+                             return FormatG(pK.pK, kPkDigits) + '\t' + FormatG(*pK.u, kPkDigits);
+                           },
+                           out);
+                     });
 }
 
 }  // namespace tavrix::cli

@@ -6,6 +6,7 @@
 
 #include "book.h"
 #include "commands.h"
+#include "tavrix/fit/covariance.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/plot/plot_picture.h"
 #include "tavrix/sheet/leftovers.h"
@@ -84,8 +85,15 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
     err << "the sheet does not show fitted parameters; run tavrix fit first\n";
     return kExitNoResultShown;
   }
-  // The same picture as the table window's plot.
-  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits),
+  // The same picture as the table window's plot, with the band of +/- u(pK)
+  // where the sheet's points still give the fit it shows.
+  const auto covariance =
+      ShownFitCovariance(*book.host, book.data(), book.pass.evaluation, book.settings.decComma);
+  if (!covariance) {
+    err << "note: no band of \u00B1u(pK): the sheet's points and fitted parameters no longer "
+           "give F9:F11; run tavrix fit again for it\n";
+  }
+  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits, covariance),
                 request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;

@@ -87,6 +87,7 @@ class Reader {
   void ReadTitleRow() {
     NextRow();
     if (s_.empty()) NextCell();
+    sheet_.title = s_;
   }
 
   void ReadComplexRows() {

@@ -68,7 +68,8 @@ std::optional<float> DensityAt(const PlotGroup& group, float T) {
   return std::nullopt;
 }
 
-void AddCurves(const DataSheet& sheet, const RBPar& fitted, bool noLimits, int g, double tLow,
+void AddCurves(const DataSheet& sheet, const RBPar& fitted, bool noLimits,
+               const std::optional<ParameterCovariance>& covariance, int g, double tLow,
                double tHigh, PlotData& plot) {
   SpeciesNames species = SpeciesNamesOf(sheet);
   const bool charged = ComplexIsCharged(species);
@@ -88,11 +89,15 @@ void AddCurves(const DataSheet& sheet, const RBPar& fitted, bool noLimits, int g
     const bool inRange = InRangeOfConfidence(*rho, charged);
     if (!open || open->inRange != inRange) {
       PlotCurve next{g, inRange, {}};
-      if (open) next.points.push_back(open->points.back());  // no gap where the style changes
+      if (open) {  // no gap where the style changes
+        next.points.push_back(open->points.back());
+        if (covariance) next.band.push_back(open->band.back());
+      }
       plot.curves.push_back(std::move(next));
       open = &plot.curves.back();
     }
     open->points.emplace_back(t, pK);
+    if (covariance) open->band.push_back(PkUncertainty(*covariance, RBBasis(T, *rho)));
   }
 }
 
@@ -114,7 +119,8 @@ PlotAxis NiceAxis(double low, double high, int ticks, double minStep) {
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
-PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits) {
+PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits,
+                       const std::optional<ParameterCovariance>& covariance) {
   PlotData plot;
 
   // The conditions the data were measured at, each kind in order of value.
@@ -155,7 +161,7 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
 
   plot.t = NiceAxis(std::min(tLow, tHigh), std::max(tLow, tHigh), 9, 10);
   for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
-    AddCurves(sheet, fitted, noLimits, g, tLow, tHigh, plot);
+    AddCurves(sheet, fitted, noLimits, covariance, g, tLow, tHigh, plot);
   }
 
   double low = 1e300;

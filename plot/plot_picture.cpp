@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QSvgGenerator>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <iterator>
@@ -77,13 +78,22 @@ QString TickText(double value, double step) {
   return QString::number(std::fabs(value) < step * 1e-6 ? 0.0 : value, 'f', decimals);
 }
 
-// The legend's entries: the conditions with a curve, then the shapes of
-// the points there are.
+constexpr int kBandAlpha = 45;  // of the band's fill, out of 255
+
+QColor BandColor(int group) {
+  QColor color = GroupColor(group);
+  color.setAlpha(kBandAlpha);
+  return color;
+}
+
+// The legend's entries: the conditions with a curve, the band, then the
+// shapes of the points there are.
 struct LegendEntry {
   QString text;
-  int group;             // a condition's colour, or -1 for a shape
+  int group;             // a condition's colour, -1 for a shape, -2 for the band
   PlotPoint::Kind kind;  // the shape, for group -1
 };
+constexpr int kBandEntry = -2;
 
 std::vector<LegendEntry> Legend(const PlotData& plot) {
   std::vector<LegendEntry> entries;
@@ -93,6 +103,9 @@ std::vector<LegendEntry> Legend(const PlotData& plot) {
     if (drawn[g])
       entries.push_back({QString::fromStdString(plot.groups[g].name), static_cast<int>(g), {}});
   }
+  const bool band = std::any_of(plot.curves.begin(), plot.curves.end(),
+                                [](const PlotCurve& curve) { return !curve.band.empty(); });
+  if (band) entries.push_back({QString::fromUtf8("\u00B1u(pK), about 95 %"), kBandEntry, {}});
   std::array<bool, 3> present{};
   for (const PlotPoint& point : plot.points) present[static_cast<std::size_t>(point.kind)] = true;
   for (std::size_t kind = 0; kind < present.size(); ++kind) {
@@ -152,6 +165,24 @@ void DrawAxes(QPainter& painter, const Frame& frame, const QFontMetricsF& metric
   painter.restore();
 }
 
+// The band pK +/- u(pK) of every curve that has one, under the lines.
+void DrawBands(QPainter& painter, const Frame& frame, const PlotData& plot) {
+  painter.setPen(Qt::NoPen);
+  for (const PlotCurve& curve : plot.curves) {
+    if (curve.band.size() != curve.points.size()) continue;
+    QPolygonF area;
+    area.reserve(2 * static_cast<qsizetype>(curve.points.size()));
+    for (std::size_t i = 0; i < curve.points.size(); ++i) {
+      area.append(frame.At(curve.points[i].first, curve.points[i].second + curve.band[i]));
+    }
+    for (std::size_t i = curve.points.size(); i-- > 0;) {
+      area.append(frame.At(curve.points[i].first, curve.points[i].second - curve.band[i]));
+    }
+    painter.setBrush(BandColor(curve.group));
+    painter.drawPolygon(area);
+  }
+}
+
 void DrawCurves(QPainter& painter, const Frame& frame, const PlotData& plot) {
   painter.setBrush(Qt::NoBrush);
   for (const PlotCurve& curve : plot.curves) {
@@ -185,6 +216,10 @@ void DrawLegend(QPainter& painter, const std::vector<LegendEntry>& entries, cons
     if (entry.group >= 0) {
       painter.setPen(QPen(GroupColor(entry.group), 2));
       painter.drawLine(QPointF(area.left(), middle), QPointF(area.left() + 24, middle));
+    } else if (entry.group == kBandEntry) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(QColor(0, 0, 0, kBandAlpha));
+      painter.drawRect(QRectF(area.left(), middle - kMarker / 2, 24, kMarker));
     } else {
       DrawMarker(painter, entry.kind, Qt::black, QPointF(area.left() + 12, middle));
     }
@@ -218,6 +253,7 @@ void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area) {
     DrawAxes(painter, frame, metrics);
     painter.save();
     painter.setClipRect(frame.box.adjusted(-kMarker, -kMarker, kMarker, kMarker));
+    DrawBands(painter, frame, plot);
     DrawCurves(painter, frame, plot);
     DrawPoints(painter, frame, plot);
     painter.restore();

@@ -10,7 +10,7 @@ build="${1:-$root/build}"
 shift || true
 
 "$root/scripts/install-packages.sh" g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev \
-  libcli11-dev libcsv-dev locales libreoffice-calc libreoffice-dev libreoffice-dev-common \
+  libcli11-dev libcsv-dev nlohmann-json3-dev locales libreoffice-calc libreoffice-dev libreoffice-dev-common \
   qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev clang-format \
   xvfb xauth openbox xdotool x11-utils e2fsprogs libreoffice-writer \
   python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-pandas

@@ -10,7 +10,7 @@ fuzz_seconds="${TAVRIX_FUZZ_SECONDS:-60}"
 "$root/scripts/setup.sh" "$root/build" -DTAVRIX_WERROR=ON
 
 # Every source in the project's style (.clang-format).
-(cd "$root" && find numeric water model sheet datasheet fit books plot office app cli python tests bench examples \
+(cd "$root" && find numeric water model sheet datasheet fit exports books plot office app cli python tests bench examples \
    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror) || {
   echo "Style: run clang-format -i on the files above"
   exit 1

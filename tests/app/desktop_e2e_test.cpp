@@ -90,11 +90,9 @@ class ScriptedWindow : public QtMainWindow {
     answer.start(400);
     QtMainWindow::ShowMessage(text, icon, title);
   }
-  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
-                   const PlotData& plot) override {
+  void ShowPkTable(const PkTableView& view) override {
     TableWindow table(measures, guard(), this);
-    table.Fill(title, lines);
-    table.SetPlot(plot);
+    table.Show(view);
     table.show();
     (void)QTest::qWaitForWindowExposed(&table);
     tableFits = screen()->availableGeometry().contains(table.frameGeometry());
@@ -105,7 +103,7 @@ class ScriptedWindow : public QtMainWindow {
     plotShown = table.plotView()->isVisible() && !table.plotView()->plot().curves.empty();
     QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
     copied = QGuiApplication::clipboard()->text().toStdString();
-    expected = TableText(lines, false);
+    expected = TableText(view.lines, false);
     table.close();
   }
   ScreenMeasures& measures;

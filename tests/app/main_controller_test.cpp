@@ -47,10 +47,9 @@ class TestWindow : public MainWindow {
     choices.erase(choices.begin());
     return choice;
   }
-  void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
-                   const PlotData& plot) override {
-    tables.push_back(title + "\n" + lines.at(4));
-    plots.push_back(plot);
+  void ShowPkTable(const PkTableView& view) override {
+    tables.push_back(view.title + "\n" + view.lines.at(4));
+    plots.push_back(view.plot);
   }
   void Close() override { closed = true; }
   std::optional<WindowPos> Position() const override { return position; }

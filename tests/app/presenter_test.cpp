@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <sstream>
 #include <string>
 
 #include "support/data_sheet.h"
 #include "support/headless_view.h"
 #include "support/temp_folder.h"
+#include "tavrix/model/pk_table.h"
 
 namespace tavrix {
 namespace {
@@ -135,6 +137,46 @@ TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   EXPECT_EQ(pass.view.messages.back().text, "Could not find solution");
   EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kCritical);
   EXPECT_EQ(grid.CellText(9, 6), "");
+}
+
+TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
+  SheetContents contents;
+  contents.reference[2] = "0";  // pK(298) and A fitted to three points, B held
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+  MemoryGrid grid = BuildSheet(contents);
+  Pass pass;
+  pass.Run(grid);
+  pass.view.fit = {true, true, false};
+  ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
+  ASSERT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
+
+  const PkTableView view = BuildPkTableView(pass.problem, grid);
+  ASSERT_EQ(view.cellTips.size(), static_cast<std::size_t>(kTableRows * kTableColumns));
+  // 25 C at saturation: pK(298) as the table shows it, and its ± (Q is 2e-5 there).
+  const std::string first = view.cellTips[0];
+  std::istringstream cell(view.lines[4].substr(8, 12));
+  std::string shown;
+  cell >> shown;
+  EXPECT_EQ(first.substr(0, first.find(" \u00B1")),
+            "t = 25 \u00B0C, P = 1.00 bar (saturation): pK = " + shown);
+  const std::size_t pm = first.find("\u00B1 ");
+  ASSERT_NE(pm, std::string::npos) << first;
+  EXPECT_NEAR(std::stod(first.substr(pm + 3)), std::stod(grid.CellText(9, 7)), 6e-4);
+  EXPECT_EQ(view.cellTips[10 * kTableColumns], "");  // 500 C: no saturation
+  EXPECT_FALSE(view.plot.curves.front().band.empty());
+  EXPECT_NE(view.thermoFun.text.find("\"NaCl@ = Na+ + Cl-\""), std::string::npos);
+  EXPECT_NE(view.phreeqc.text.find("\nNa+ + Cl- = NaCl\n"), std::string::npos);
+  EXPECT_NE(view.grid.text.find("\n0.01\t1.01325\t"), std::string::npos);
+
+  Type(grid, 16, 5, "0.7");  // a point edited after the fit
+  pass.Run(grid);
+  ASSERT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
+  const PkTableView stale = BuildPkTableView(pass.problem, grid);
+  EXPECT_NE(stale.cellTips[0].find("its uncertainty is not known"), std::string::npos);
+  EXPECT_TRUE(stale.plot.curves.front().band.empty());
+  EXPECT_TRUE(stale.thermoFun);
+  EXPECT_FALSE(stale.grid);
 }
 
 using PresenterExport = testing_support::TempFolderTest;

@@ -4,7 +4,9 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include <filesystem>
 #include <fstream>
@@ -311,6 +313,71 @@ TEST(TableWindow, CopiesTheTableInBothForms) {
   QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);  // does nothing
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), TableText(lines, true));
   EXPECT_EQ(TableWindow::SetClipboardText("x"), 0);
+}
+
+// A table window that records its message boxes instead of showing them.
+class QuietTableWindow : public TableWindow {
+ public:
+  using TableWindow::TableWindow;
+  std::vector<std::string> boxes;
+
+ protected:
+  void ShowBox(QMessageBox::Icon, const QString& text) override {
+    boxes.push_back(text.toStdString());
+  }
+};
+
+void Trigger(QMenu* menu, const QString& text) {
+  for (QAction* action : menu->actions()) {
+    if (action->text() == text) action->trigger();
+  }
+}
+
+TEST(TableWindow, CellsShowTheirTipsAndTheMenuCopiesTheExports) {
+  ScreenMeasures measures;
+  HandlerGuard guard([] {}, [](const std::string&) {});
+  QuietTableWindow table(measures, guard, nullptr);
+  PkTableView view;
+  PkTableInput input;
+  input.title = view.title = PkTableTitle("NaCl");
+  input.par = {-1.2, 0.5f, -100.0f};
+  view.lines = PkTableLines(input);
+  for (int i = 1; i <= kTableRows; ++i) {
+    for (int j = 1; j <= kTableColumns; ++j) {
+      view.cellTips.push_back("tip " + std::to_string(i) + "," + std::to_string(j));
+    }
+  }
+  view.plot = SamplePlot(5);
+  view.thermoFun = {"{ \"symbol\": \"NaCl@\" }\n"};
+  view.phreeqc = {"", "the complex 'NaCl+' (C2) has the charge 1"};
+  view.grid = {"t_C\tP_bar\n", "", "a note"};
+  table.Show(view);
+  table.show();
+
+  // Halfway into the second pressure column of the third temperature's line.
+  const QLabel* line = table.row(3 + 3);
+  const double advance = QFontMetricsF(table.font()).horizontalAdvance(' ');
+  const QPoint middle(line->x() + static_cast<int>(advance * (8 + 12 + 6)),
+                      line->geometry().center().y());
+  // As the toolkit delivers it: to the line's label under the pointer.
+  QWidget* under = table.table()->childAt(middle);
+  ASSERT_EQ(under, line);
+  QHelpEvent help(QEvent::ToolTip, under->mapFrom(table.table(), middle),
+                  table.table()->mapToGlobal(middle));
+  QApplication::sendEvent(under, &help);
+  EXPECT_EQ(QToolTip::text().toStdString(), "tip 3,2");
+  EXPECT_EQ(table.CellTipAt(QPoint(line->x() + 2, middle.y())), "");  // the temperature
+  EXPECT_EQ(table.CellTipAt(QPoint(middle.x(), table.row(2)->geometry().center().y())), "");
+
+  Trigger(table.menu(), "Copy as ThermoFun record");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.thermoFun.text);
+  EXPECT_TRUE(table.boxes.empty());
+  Trigger(table.menu(), "Copy as PHREEQC block");
+  EXPECT_EQ(table.boxes, std::vector<std::string>{"Could not copy the fit: " + view.phreeqc.error});
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.thermoFun.text);
+  Trigger(table.menu(), "Copy as logK grid");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.grid.text);
+  EXPECT_EQ(table.boxes.back(), "Copied. Note: a note.");
 }
 
 }  // namespace

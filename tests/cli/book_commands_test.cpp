@@ -3,7 +3,9 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
+#include <tuple>
 
 #include "book.h"
 #include "commands.h"
@@ -266,6 +268,93 @@ TEST_F(BookCommands, TableAndExportNeedAShownFit) {
   EXPECT_EQ(exported.code, kExitOk) << exported.err;
   EXPECT_EQ(exported.out, "Added to the file 'data.txt' (" + target + ")\n");
   EXPECT_EQ(Read(target).substr(0, 15), "Complex: NaCl\r\n");
+}
+
+// The export of a fitted sheet in a code's format.
+Outcome Export(const std::string& path, ExportFormat format, const std::string& to,
+               std::vector<std::string> t = {}, std::vector<std::string> p = {}) {
+  ExportRequest request{Of(path), to, format, std::move(t), std::move(p)};
+  return Call(RunExport, request);
+}
+
+TEST_F(BookCommands, ExportsForCodesWriteWholeFilesOrLeaveThemAsTheyWere) {
+  const std::string path = Sheet("e.csv");
+  EXPECT_EQ(Export(path, ExportFormat::kThermoFun, "").code, kExitNoResultShown);
+  FitRequest fit{Of(path)};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  ASSERT_EQ(Call(RunFit, fit).code, kExitOk);
+
+  const Outcome printed = Export(path, ExportFormat::kThermoFun, "");
+  ASSERT_EQ(printed.code, kExitOk) << printed.err;
+  EXPECT_NE(printed.out.find("\"equation\": \"NaCl@ = Na+ + Cl-\""), std::string::npos);
+  const std::string json = Write("old", "nacl.json");
+  EXPECT_EQ(Export(path, ExportFormat::kThermoFun, json).out,
+            "Wrote the ThermoFun record of 1 sheet to 'nacl.json' (" + json + ")\n");
+  EXPECT_EQ(Read(json), printed.out);
+
+  const Outcome grid = Export(path, ExportFormat::kGrid, "", {"25:100:25"}, {"0", "500"});
+  ASSERT_EQ(grid.code, kExitOk) << grid.err;
+  EXPECT_EQ(std::count(grid.out.begin(), grid.out.end(), '\n'), 3 + 4 * 2);
+  const std::string csv = (dir_ / "grid.csv").string();
+  ASSERT_EQ(Export(path, ExportFormat::kGrid, csv).code, kExitOk);
+  EXPECT_NE(Read(csv).find("t_C,P_bar,density_g_cm3,logK,u_logK\n0.01,1.01325,"),
+            std::string::npos);
+  EXPECT_NE(Export(path, ExportFormat::kPhreeqc, "", {"0", "250"}).out.find("from 0 to 250 C"),
+            std::string::npos);
+
+  // Mistakes leave the files as they were.
+  fs::permissions(json, fs::perms::owner_read);
+  const Outcome readOnly = Export(path, ExportFormat::kPhreeqc, json);
+  EXPECT_EQ(readOnly.code, kExitBadInput);
+  EXPECT_EQ(readOnly.err, "tavrix export: '" + json + "' is read-only\n");
+  EXPECT_EQ(Read(json), printed.out);
+  for (const auto& [format, t, p] : {std::tuple{ExportFormat::kThermoFun, "", "500"},
+                                     {ExportFormat::kDataTxt, "25", ""},
+                                     {ExportFormat::kGrid, "25:20:5", ""},
+                                     {ExportFormat::kGrid, "", "-1"},
+                                     {ExportFormat::kPhreeqc, "0,400", ""},
+                                     {ExportFormat::kPhreeqc, "25", ""}}) {
+    const auto list = [](const std::string& text) {
+      return text.empty() ? std::vector<std::string>{} : std::vector<std::string>{text};
+    };
+    const Outcome wrong = Export(path, format, csv, list(t), list(p));
+    EXPECT_EQ(wrong.code, kExitBadInput) << t << " " << p;
+    EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
+  }
+  EXPECT_NE(Read(csv).find("t_C,P_bar"), std::string::npos);
+}
+
+TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
+  const std::string path = Sheet("u.csv");
+  FitRequest fit{Of(path)};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  ASSERT_EQ(Call(RunFit, fit).code, kExitOk);
+  const auto Pk = [&](std::vector<std::string> values) {
+    return Call([](const PkFromBookRequest& r, std::ostream& out,
+                   std::ostream& err) { return RunPkFromBook(r, std::cin, out, err); },
+                PkFromBookRequest{path, "", false, std::move(values)});
+  };
+  // At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its ±.
+  const Outcome pK = Pk({"25", "1", "300", "0"});
+  ASSERT_EQ(pK.code, kExitOk) << pK.err;
+  std::istringstream lines(pK.out);
+  std::string line;
+  std::getline(lines, line);
+  std::vector<std::string> fields;
+  std::istringstream columns(line);
+  for (std::string field; std::getline(columns, field, '\t');) fields.push_back(field);
+  ASSERT_EQ(fields.size(), 5u) << line;
+  CsvSheet sheet = LoadCsvSheet(path, false);
+  EXPECT_NEAR(std::stod(fields[3]), std::stod(sheet.CellText(9, 6)), 1e-4);
+  EXPECT_NEAR(std::stod(fields[4]), std::stod(sheet.CellText(9, 7)), 6e-4);
+
+  testing_support::Type(sheet, 16, 5, "0.9");  // a pK changed after the fit
+  SaveCsvSheet(sheet, path);
+  const Outcome stale = Pk({"25", "1"});
+  EXPECT_EQ(stale.code, kExitNoResultShown);
+  EXPECT_NE(stale.err.find("run tavrix fit again"), std::string::npos);
+  EXPECT_EQ(Export(path, ExportFormat::kGrid, "").code, kExitNoResultShown);
+  EXPECT_EQ(Export(path, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
 }
 
 TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {

@@ -42,6 +42,13 @@ expect 1 1 "$tavrix" water 25 1e30
 expect 0 0 "$tavrix" water 500 1
 [ "$(cut -f3 "$work/out")" = "-" ] || { echo "FAILED: a saturation pressure above the critical point"; failures=$((failures + 1)); }
 
+# Exports and pk --from: formats, exclusive options, a sheet without a fit.
+expect 1 1 "$tavrix" export --format xml "$examples/nacl.csv"
+expect 1 1 "$tavrix" export --format grid --t 25:20:5 "$examples/nacl.csv"
+expect 4 1 "$tavrix" export --format thermofun "$examples/nacl.csv"
+expect 4 1 "$tavrix" pk --from "$examples/nacl.csv" 25 1
+expect 1 1 "$tavrix" pk --from "$examples/nacl.csv" --pk298 1 25 1
+
 # A file name that begins with '-' after --.
 cp "$examples/nacl.csv" "$work/-nacl.csv"
 (cd "$work" && "$tavrix" check -- -nacl.csv >/dev/null) || { echo "FAILED: check -- -nacl.csv"; failures=$((failures + 1)); }

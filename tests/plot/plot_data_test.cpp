@@ -53,6 +53,22 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
   EXPECT_TRUE(dashedDense);
 }
 
+TEST(PlotData, EachCurvesBandIsTheUncertaintyOfItsPk) {
+  for (const PlotCurve& curve : BuildPlotData(Measured(), kFit, false).curves) {
+    EXPECT_TRUE(curve.band.empty());
+  }
+  ParameterCovariance covariance{};
+  covariance[0][0] = 0.04;  // pK(298) alone, +/- 0.2: u(pK) = 0.2 tau
+  const PlotData plot = BuildPlotData(Measured(), kFit, false, covariance);
+  for (const PlotCurve& curve : plot.curves) {
+    ASSERT_EQ(curve.band.size(), curve.points.size());
+    for (std::size_t i = 0; i < curve.points.size(); ++i) {
+      const float T = KelvinOf(static_cast<float>(curve.points[i].first));
+      EXPECT_NEAR(curve.band[i], 0.2 * 298.15 / T, 1e-12);
+    }
+  }
+}
+
 TEST(PlotData, ManyPressuresShareCurvesNamedByTheirRange) {
   DataSheet sheet;
   for (int k = 1; k <= 30; ++k) {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include "support/temp_folder.h"
 
@@ -51,6 +52,30 @@ TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
   const std::string text = Read(svg);
   EXPECT_NE(text.find("500 bar"), std::string::npos);
   EXPECT_NE(text.find("measured"), std::string::npos);
+}
+
+// Pixels of a light tint of blue: the band's fill on white.
+int BandPixels(const PlotData& plot) {
+  QImage image(600, 400, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintPlot(painter, plot, QRectF(0, 0, 600, 400));
+  painter.end();
+  int tinted = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      tinted += c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10 ? 1 : 0;
+    }
+  }
+  return tinted;
+}
+
+TEST(PlotBand, IsShadedAroundTheCurve) {
+  PlotData plot = Diagonal();
+  const int without = BandPixels(plot);
+  plot.curves[0].band = {1, 1};  // pK +/- 1 all along: a tenth of the frame's height
+  EXPECT_GT(BandPixels(plot), without + 5000);
 }
 
 TEST(PlotFileName, TakesTheFiltersExtensionWhenTheNameHasNone) {

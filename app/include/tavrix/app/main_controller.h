@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tavrix/app/presenter.h"
 #include "tavrix/app/problem.h"
 #include "tavrix/app/settings.h"
 #include "tavrix/app/view.h"
@@ -28,8 +29,7 @@ class MainWindow : public View {
   virtual std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
                                            const std::string& name) = 0;
   // Shows the pK table and the plot of the fit modally.
-  virtual void ShowPkTable(const std::string& title, const std::vector<std::string>& lines,
-                           const PlotData& plot) = 0;
+  virtual void ShowPkTable(const PkTableView& table) = 0;
   virtual void Close() = 0;
   // Where the window stands now, to be found there at the next start.
   virtual std::optional<WindowPos> Position() const = 0;

@@ -5,7 +5,9 @@
 
 #include "tavrix/app/problem.h"
 #include "tavrix/app/view.h"
+#include "tavrix/exports/exports.h"
 #include "tavrix/fit/fit.h"
+#include "tavrix/plot/plot_data.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 
 namespace tavrix {
@@ -47,6 +49,24 @@ bool ExportToDataTxt(const Problem& problem, View& view, const std::string& path
 // The title and lines of the pK table of the fit.
 std::string PkTableTitleOf(const Problem& problem);
 std::vector<std::string> BuildPkTable(const Problem& problem);
+
+// What the table window shows of the fit the sheet shows: the pK table, a
+// tip for each of its cells (pK with its uncertainty there), the plot with
+// the band of +/- u(pK), and the fit as a ThermoFun record, a PHREEQC
+// block and a logK grid (the eight EQ3/6 temperatures, tab-separated) to
+// copy. The uncertainty comes from the fit run again from the
+// sheet's points; where they no longer give it, the tips say so and the
+// plot has no band.
+struct PkTableView {
+  std::string title;
+  std::vector<std::string> lines;
+  std::vector<std::string> cellTips;  // kTableRows x kTableColumns, row by row; "" for no pK
+  PlotData plot;
+  ExportResult thermoFun;
+  ExportResult phreeqc;
+  ExportResult grid;
+};
+PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet);
 
 // "Book: Sheet", without a trailing ".xls" (lower case only) on the book.
 std::string WindowCaption(const std::string& bookName, const std::string& sheetName);

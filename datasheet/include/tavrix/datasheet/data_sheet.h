@@ -33,6 +33,7 @@ struct Species {
 
 // A data sheet as values.
 struct DataSheet {
+  std::string title;              // the text of A1 (of B1 when A1 is empty)
   std::string complex;            // the text of C2
   std::vector<Species> species;   // one to four
   RBPar reference;                // column B

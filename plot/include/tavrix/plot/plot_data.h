@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tavrix/datasheet/data_sheet.h"
+#include "tavrix/model/pk_uncertainty.h"
 
 namespace tavrix {
 
@@ -22,6 +24,7 @@ struct PlotCurve {
   int group;                                      // index into PlotData::groups
   bool inRange;                                   // inside the model's range of confidence
   std::vector<std::pair<double, double>> points;  // (t in C, pK)
+  std::vector<double> band = {};  // u(pK) at each point: the band pK +/- u; empty when unknown
 };
 
 struct PlotPoint {
@@ -53,8 +56,10 @@ inline constexpr std::size_t kMaxPlotGroups = 10;
 // The curves of a fit over the temperature range of the sheet's data, one
 // per measured condition (the table's pressures when the data give none),
 // split where they leave or enter the range of confidence; gas left out
-// unless the limits are lifted.
-PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits);
+// unless the limits are lifted. With the fit's covariance, each curve has
+// its band of +/- u(pK).
+PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits,
+                       const std::optional<ParameterCovariance>& covariance = std::nullopt);
 
 // A round tick interval (1, 2 or 5 times a power of ten) that gives at most
 // about `ticks` intervals over `span`.

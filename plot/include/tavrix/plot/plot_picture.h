@@ -11,7 +11,8 @@ namespace tavrix {
 
 // Draws the plot of a fit into the area: pK against t with round ticks, a
 // line per condition in its own colour (dashed outside the range of
-// confidence), the experimental points in their condition's colour
+// confidence) over its shaded band of +/- u(pK) where it has one, the
+// experimental points in their condition's colour
 // (weighted filled, weight 0 hollow, "<" as downward triangles), and a
 // legend of the conditions and the shapes. Needs a running Qt application
 // (QGuiApplication) for its fonts.

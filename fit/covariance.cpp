@@ -1,0 +1,42 @@
+#include "tavrix/fit/covariance.h"
+
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/shown_fit.h"
+
+namespace tavrix {
+
+ParameterCovariance CovarianceOf(const FitOutcome& outcome) {
+  ParameterCovariance covariance{};
+  if (!outcome) return covariance;
+  // The fitted parameters are the unknowns 1..count, in their order.
+  std::array<int, kParameterCount> unknown{};
+  int next = 0;
+  for (int index = 0; index < kParameterCount; ++index) {
+    unknown[static_cast<std::size_t>(index)] =
+        outcome.fitted[static_cast<std::size_t>(index)] ? ++next : 0;
+  }
+  const double scale = outcome.coverage * outcome.coverage;
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    for (std::size_t j = 0; j < kParameterCount; ++j) {
+      if (unknown[i] > 0 && unknown[j] > 0) {
+        covariance[i][j] = outcome.inverse(unknown[i], unknown[j]) * scale;
+      }
+    }
+  }
+  return covariance;
+}
+
+std::optional<ParameterCovariance> ShownFitCovariance(SheetHost& host, const DataSheet& sheet,
+                                                      const Evaluation& evaluation, bool decComma) {
+  const ParameterChoice fitted = MarkedForFit(host, decComma);
+  for (const bool limits : {false, true}) {
+    if (limits && evaluation.limits.empty()) break;
+    const FitOutcome outcome = Fit(sheet, evaluation, {fitted, limits});
+    if (outcome && CheckShownFit(host, outcome.parameters, decComma).shown) {
+      return CovarianceOf(outcome);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace tavrix

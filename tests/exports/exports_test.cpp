@@ -1,0 +1,295 @@
+// Each export read back and checked against the RB model evaluated here:
+// the ThermoFun record parsed as JSON, the PHREEQC block's numbers, the
+// logK grid's columns.
+#include "tavrix/exports/exports.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using nlohmann::json;
+
+// pK of dissociation at t (C) and P (bar) by the model, from coefficients
+// as a code reads them.
+double ModelPk(double pK298, double A, double B, double t, double P) {
+  const float T = KelvinOf(static_cast<float>(t));
+  const RBBasisTerms g = RBBasis(T, WaterDensity(T, static_cast<float>(P)));
+  return pK298 * g.tau + A * g.Q + B * g.QOverT;
+}
+double ModelPk(const RBPar& p, double t, double P) {
+  return ModelPk(p.pK298, p.A, p.B, t, P);
+}
+
+// Saturation as speciation codes tabulate it.
+double SaturationBar(double t) {
+  return t < 100 ? 1.01325 : SatPressure(KelvinOf(static_cast<float>(t)));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<double> Numbers(const std::string& text, char separator) {
+  std::vector<double> numbers;
+  std::istringstream stream(text);
+  for (std::string field; std::getline(stream, field, separator);) {
+    numbers.push_back(std::stod(field));
+  }
+  return numbers;
+}
+
+struct Complex {
+  const char* complex;
+  std::vector<Species> species;
+  std::array<double, 3> parameters;  // pK298, A, B as the sheet shows them
+  // As the codes name things:
+  const char* symbol;        // ThermoFun's
+  const char* dissociation;  // ThermoFun's equation
+  std::vector<std::pair<std::string, int>> reactants;
+  const char* formation;  // PHREEQC's
+};
+
+const Complex kCobalt{"CoCl4-2",
+                      {{1, "Co+2"}, {4, "Cl-"}},
+                      {2.426, 2.899, -662.33},
+                      "CoCl4-2",
+                      "CoCl4-2 = Co+2 + 4Cl-",
+                      {{"Co+2", 1}, {"Cl-", 4}, {"CoCl4-2", -1}},
+                      "Co+2 + 4Cl- = CoCl4-2"};
+const Complex kSodium{"NaCl",
+                      {{1, "Na+, aq"}, {1, "Cl-"}},
+                      {-1.229, 0.566, -129.21},
+                      "NaCl@",
+                      "NaCl@ = Na+ + Cl-",
+                      {{"Na+", 1}, {"Cl-", 1}, {"NaCl@", -1}},
+                      "Na+ + Cl- = NaCl"};
+
+// A fit as the sheet shows it: pK(298) and A with their ± (their
+// variances 0.01 and 0.0004 and a covariance), B held; fitted data from 25
+// C at saturation to 300 C and 500 bar.
+ExportedFit FitOf(const Complex& c) {
+  ExportedFit fit;
+  fit.title = "Cobalt and sodium chloride, tests";
+  fit.complex = c.complex;
+  fit.species = c.species;
+  fit.parameters = {static_cast<float>(c.parameters[0]), static_cast<float>(c.parameters[1]),
+                    static_cast<float>(c.parameters[2])};
+  fit.covariance = ParameterCovariance{{{0.01, 0.001, 0}, {0.001, 0.0004, 0}, {0, 0, 0}}};
+  fit.range = ExportedFit::Range{25, 300, 1, 500};
+  return fit;
+}
+
+class Records : public testing::TestWithParam<Complex> {};
+
+TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
+  const Complex& c = GetParam();
+  const ExportResult result = ThermoFunRecords({FitOf(c)});
+  ASSERT_TRUE(result) << result.error;
+  const json record = json::parse(result.text);
+  EXPECT_EQ(record["symbol"], c.symbol);
+  EXPECT_EQ(record["equation"], c.dissociation);
+  std::vector<std::pair<std::string, int>> reactants;
+  for (const json& r : record["reactants"]) reactants.emplace_back(r["symbol"], r["coefficient"]);
+  EXPECT_EQ(reactants, c.reactants);
+  EXPECT_EQ(record["Tst"], 298.15);
+  EXPECT_EQ(record["Pst"], 1e5);
+  ASSERT_EQ(record["TPMethods"].size(), 1u);
+  const json& method = record["TPMethods"][0];
+  EXPECT_EQ(method["method"], json({{"10", "solute_eos_ryzhenko_gems"}}));
+  EXPECT_EQ(method["dr_ryzhenko_coeffs"]["values"].get<std::vector<double>>(),
+            std::vector<double>(c.parameters.begin(), c.parameters.end()));
+  EXPECT_EQ(record["datasources"], "Cobalt and sodium chloride, tests");
+  const json& limits = record["limitsTP"];
+  EXPECT_EQ(limits,
+            json({{"lowerT", 298.15}, {"upperT", 573.15}, {"lowerP", 1e5}, {"upperP", 5e7}}));
+
+  // ThermoFun's logK of the equation as written is -pK: at the record's
+  // upper limits, from its coefficients, it is the grid's logK there.
+  const auto& v = method["dr_ryzhenko_coeffs"]["values"];
+  const double t = limits["upperT"].get<double>() - 273.15;
+  const double P = limits["upperP"].get<double>() / 1e5;
+  const ExportResult grid =
+      LogKGrid(FitOf(c), {{static_cast<float>(t), static_cast<float>(P)}}, GridFormat::kTsv);
+  const std::vector<double> row = Numbers(Lines(grid.text).back(), '\t');
+  EXPECT_NEAR(row[3], -ModelPk(v[0], v[1], v[2], t, P), 1e-6);
+
+  // Several records make an array.
+  const json both = json::parse(ThermoFunRecords({FitOf(c), FitOf(c)}).text);
+  ASSERT_TRUE(both.is_array());
+  EXPECT_EQ(both[1], record);
+}
+
+// The block's lines: the comments, then the keyword and the species.
+struct Block {
+  std::string comments;
+  std::vector<std::string> species;
+};
+Block BlockOf(const std::string& text) {
+  Block block;
+  for (const std::string& line : Lines(text)) {
+    if (line[0] == '#' && block.species.empty()) {
+      block.comments += line + "\n";
+    } else {
+      block.species.push_back(line);
+    }
+  }
+  return block;
+}
+
+TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDeviation) {
+  const Complex& c = GetParam();
+  const RBPar p = FitOf(c).parameters;  // as the program holds them
+  for (const float tHigh : {350.0f, 200.0f}) {
+    const ExportResult result = PhreeqcBlock(FitOf(c), 0, tHigh);
+    ASSERT_TRUE(result) << result.error;
+    const Block block = BlockOf(result.text);
+    ASSERT_EQ(block.species.size(), 4u) << result.text;
+    EXPECT_EQ(block.species[0], "SOLUTION_SPECIES");
+    EXPECT_EQ(block.species[1], c.formation);
+
+    std::istringstream logK(block.species[2]), analytic(block.species[3]);
+    std::string word;
+    double log_k = 0;
+    std::array<double, 6> A{};
+    logK >> word >> log_k;
+    EXPECT_EQ(word, "log_k");
+    analytic >> word >> A[0] >> A[1] >> A[2] >> A[3] >> A[4] >> A[5];
+    EXPECT_EQ(word, "-analytic");
+    EXPECT_EQ(log_k, ModelPk(p, 25, 1.01325));  // +pK: the formation's
+    EXPECT_NE(block.comments.find("u(log K) 0.1 (about 95 %)"), std::string::npos);  // sqrt(0.01)
+    EXPECT_NE(block.comments.find("-Vm, e.g. phreeqc.dat"), std::string::npos);
+
+    // The stated deviation holds at every tenth of a degree, and as many
+    // terms are used as the comment says.
+    const std::size_t at = block.comments.find("largest deviation ");
+    ASSERT_NE(at, std::string::npos);
+    const double stated = std::stod(block.comments.substr(at + 18));
+    double largest = 0;
+    for (int i = 0; i <= static_cast<int>(tHigh) * 10; ++i) {
+      const double t = i / 10.0, T = t + 273.15;
+      const double expression =
+          A[0] + A[1] * T + A[2] / T + A[3] * std::log10(T) + A[4] / (T * T) + A[5] * T * T;
+      largest = std::max(largest, std::fabs(expression - ModelPk(p, t, SaturationBar(t))));
+    }
+    EXPECT_LE(largest, stated);
+    EXPECT_GT(largest, stated - 1e-4);
+    // Beyond the tolerance only with all six terms, and then said so.
+    const bool beyond = stated > kAnalyticTolerance;
+    EXPECT_EQ(block.comments.find("more than 0.005 even with all six") != std::string::npos,
+              beyond);
+    EXPECT_EQ(!result.warning.empty(), beyond);
+    if (tHigh == 200) {
+      EXPECT_FALSE(beyond);
+    }
+    const long used = std::count_if(A.begin(), A.end(), [](double a) { return a != 0; });
+    EXPECT_TRUE(!beyond || used == 6);
+    EXPECT_NE(block.comments.find(std::to_string(used) + " of its 6 terms"), std::string::npos);
+  }
+}
+
+TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
+  const Complex& c = GetParam();
+  for (const GridFormat format : {GridFormat::kTsv, GridFormat::kCsv}) {
+    const ExportResult result = LogKGrid(FitOf(c), Eq36Grid(), format);
+    ASSERT_TRUE(result) << result.error;
+    const std::vector<std::string> lines = Lines(result.text);
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_NE(lines[0].find(std::string("dissociation ") + c.complex + " = "), std::string::npos);
+    EXPECT_NE(lines[0].find("logK = -pK"), std::string::npos);
+    const char separator = format == GridFormat::kCsv ? ',' : '\t';
+    EXPECT_EQ(lines[2].substr(0, 4), std::string("t_C") + separator);
+    const double temperatures[] = {0.01, 25, 60, 100, 150, 200, 250, 300};
+    for (int k = 0; k < 8; ++k) {
+      const std::vector<double> row = Numbers(lines[3 + static_cast<std::size_t>(k)], separator);
+      const double t = temperatures[k];
+      EXPECT_EQ(row[0], t);
+      EXPECT_NEAR(row[1], SaturationBar(t), 1e-6 * row[1]);
+      EXPECT_NEAR(row[3], -ModelPk(FitOf(c).parameters, t, SaturationBar(t)), 1e-8);
+      // u = sqrt(g' C g) with g = (tau, Q): the covariance has no B row.
+      const float T = KelvinOf(static_cast<float>(t));
+      const RBBasisTerms g = RBBasis(T, WaterDensity(T, static_cast<float>(SaturationBar(t))));
+      const double u =
+          std::sqrt(0.01 * g.tau * g.tau + 2 * 0.001 * g.tau * g.Q + 0.0004 * g.Q * g.Q);
+      EXPECT_NEAR(row[4], u, 1e-9);
+    }
+  }
+}
+
+void PrintTo(const Complex& c, std::ostream* out) {
+  *out << c.complex;
+}
+
+INSTANTIATE_TEST_SUITE_P(ChargedAndNeutral, Records, testing::Values(kCobalt, kSodium));
+
+TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
+  DataSheet sheet;
+  sheet.title = "title";
+  sheet.complex = "NaCl";
+  sheet.species = {{1, "Na+"}, {1, "Cl-"}};
+  sheet.points = {{25, 1.0f, 0.997f, PointKind::kWeighted, 1, 1},
+                  {500, 2000.0f, 0.8f, PointKind::kIgnored, 0, 1},
+                  {300, std::nullopt, 0.8f, PointKind::kWeighted, 2, 1},
+                  {10, 5000.0f, 1.1f, PointKind::kUpperLimit, 0, 1}};
+  const ExportedFit fit = ExportedFitOf(sheet, {1, 2, 3}, std::nullopt);
+  EXPECT_EQ(fit.title, "title");
+  EXPECT_EQ(fit.parameters.B, 3.0f);
+  ASSERT_TRUE(fit.range);
+  EXPECT_EQ(fit.range->tLow, 25);
+  EXPECT_EQ(fit.range->tHigh, 300);
+  EXPECT_EQ(fit.range->pLow, 1);
+  // Where the density was given, the pressure of water there.
+  EXPECT_NEAR(fit.range->pHigh, WaterPressure(KelvinOf(300), 0.8), 1e-3);
+  EXPECT_GT(fit.range->pHigh, 100);
+  sheet.points = {sheet.points[1]};
+  EXPECT_FALSE(ExportedFitOf(sheet, {1, 2, 3}, std::nullopt).range);
+  EXPECT_EQ(json::parse(ThermoFunRecords({ExportedFitOf(sheet, {1, 2, 3}, std::nullopt)}).text)
+                .count("limitsTP"),
+            0u);
+}
+
+TEST(Exports, AModelOfOneTermGetsOneTerm) {
+  // pK = pK298 * 298.15 / T exactly: A3 alone.
+  const std::optional<AnalyticFit> fit = FitAnalytic({1.5, 0, 0}, 0, 350);
+  ASSERT_TRUE(fit);
+  EXPECT_EQ(fit->terms, 1);
+  EXPECT_NEAR(fit->A[2], 1.5 * 298.15, 1e-4);
+  EXPECT_LT(fit->deviation, 1e-6);
+  EXPECT_FALSE(FitAnalytic({1.5, 0, 0}, 0, 380));  // no saturation up there
+}
+
+TEST(Exports, NamesMakeBalancedReactionsOrAreRefused) {
+  struct Case {
+    const char* complex;
+    std::vector<Species> species;
+    const char* equation;  // ThermoFun's, or a part of the error
+  };
+  const Case cases[] = {
+      {"CaOH+", {{1, "Ca+2"}, {1, "H2O"}, {-1, "H+"}}, "CaOH+ + H+ = Ca+2 + H2O@"},
+      {"Fe(SO4)2-", {{1, "Fe+++"}, {2, "SO4--"}}, "Fe(SO4)2- = Fe+++ + 2SO4--"},
+      {"CoCl4", {{1, "Co+2"}, {4, "Cl-"}}, "write the name with that charge (CoCl4-2)"},
+      {"NaCl+", {{1, "Na+"}, {1, "Cl-"}}, "has the charge 1, but its species give 0"},
+  };
+  for (const Case& c : cases) {
+    ExportedFit fit = FitOf(kSodium);
+    fit.complex = c.complex;
+    fit.species = c.species;
+    const ExportResult record = ThermoFunRecords({fit});
+    const std::string got =
+        record ? json::parse(record.text)["equation"].get<std::string>() : record.error;
+    EXPECT_NE(got.find(c.equation), std::string::npos) << got;
+    EXPECT_EQ(bool(PhreeqcBlock(fit)), bool(record)) << c.complex;
+  }
+}
+
+}  // namespace
+}  // namespace tavrix

@@ -1,0 +1,187 @@
+// u(pK) from the fit's covariance, against the spread of refits of
+// perturbed data and against the least squares of three points worked out
+// here.
+#include "tavrix/fit/covariance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/data_sheet.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::NumberText;
+using testing_support::SheetContents;
+
+// Where u(pK) is looked at: t (C), P (bar).
+const std::pair<float, float> kTargets[] = {{25, 1}, {200, 500}, {450, 1000}};
+
+RBBasisTerms BasisAt(float t, float P) {
+  const float T = KelvinOf(t);
+  return RBBasis(T, WaterDensity(T, P));
+}
+
+// The fit's parameters in double precision (the unknowns' solution), the
+// held ones as held.
+std::array<double, 3> Solution(const FitOutcome& outcome, const DataSheet& sheet) {
+  std::array<double, 3> p{};
+  int unknown = 0;
+  for (int i = 0; i < 3; ++i) {
+    p[static_cast<std::size_t>(i)] = outcome.fitted[static_cast<std::size_t>(i)]
+                                         ? outcome.inverse(0, ++unknown)
+                                         : ParamValue(sheet.initial, i);
+  }
+  return p;
+}
+
+double PkOf(const std::array<double, 3>& p, const RBBasisTerms& g) {
+  return p[0] * g.tau + p[1] * g.Q + p[2] * g.QOverT;
+}
+
+struct Case {
+  const char* name;
+  ParameterChoice fitted;
+  bool limits;
+};
+
+class RefitsOfPerturbedData : public testing::TestWithParam<Case> {};
+
+// Var(pK_k) = s^2 / w_k^2 makes the covariance of least squares
+// s^2 N^-1: u(pK) at a point is the coverage times the root of the sum
+// over the weighted points of (d pK / d pK_k / w_k)^2, the derivatives
+// taken from refits with one pK moved.
+TEST_P(RefitsOfPerturbedData, SpreadAsTheCovarianceSays) {
+  const Case& c = GetParam();
+  SheetContents contents;
+  contents.reference[2] = "-150";
+  contents.initial[2] = "-150";
+  contents.points = {{"25", "1", "", "1", "0.91"},       {"75", "500", "", "2", "0.64"},
+                     {"150", "0", "", "0.5", "0.38"},    {"200", "1000", "", "1", "0.17"},
+                     {"300", "2000", "", "1.5", "0.02"}, {"350", "500", "", "1", "0.71"},
+                     {"400", "3000", "", "1", "-0.21"},  {"500", "4000", "", "1", "-0.36"},
+                     {"300", "0", "", "<", "-0.5"}};
+  MemoryGrid grid = BuildSheet(contents);
+  const SheetPassResult pass = PassOverSheet(grid, {});
+  ASSERT_TRUE(pass.clean());
+  const DataSheet& sheet = pass.read.sheet;
+  const FitOptions options{c.fitted, c.limits};
+  const FitOutcome outcome = Fit(sheet, pass.evaluation, options);
+  ASSERT_TRUE(outcome) << outcome.reason;
+  EXPECT_EQ(outcome.activeLimits.empty(), !c.limits);  // the limit is violated without the search
+  const ParameterCovariance covariance = CovarianceOf(outcome);
+  const std::array<double, 3> p = Solution(outcome, sheet);
+
+  for (const auto& [t, P] : kTargets) {
+    const RBBasisTerms g = BasisAt(t, P);
+    double sum = 0;
+    for (std::size_t k = 0; k < sheet.points.size(); ++k) {
+      const DataPoint& point = sheet.points[k];
+      if (point.kind != PointKind::kWeighted) continue;
+      DataSheet moved = sheet;
+      moved.points[k].pK += 0.01f;
+      const double dy = static_cast<double>(moved.points[k].pK) - point.pK;
+      const FitOutcome refit = Fit(moved, Evaluate(moved), options);
+      ASSERT_EQ(refit.activeLimits, outcome.activeLimits);
+      const double derivative = (PkOf(Solution(refit, moved), g) - PkOf(p, g)) / dy;
+      sum += derivative * derivative / (point.weight * point.weight);
+    }
+    const double spread = outcome.coverage * std::sqrt(sum);
+    EXPECT_NEAR(PkUncertainty(covariance, g), spread, 1e-7 * spread) << c.name << " at " << t;
+  }
+  for (int i = 0; i < 3; ++i) {  // the parameters' ± are the diagonal's roots
+    const auto u = outcome.Uncertainty(i);
+    const double variance = covariance[static_cast<std::size_t>(i)][static_cast<std::size_t>(i)];
+    EXPECT_DOUBLE_EQ(u ? *u * *u : 0.0, variance) << c.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fits, RefitsOfPerturbedData,
+                         testing::Values(Case{"all three", {true, true, true}, false},
+                                         Case{"B held", {true, true, false}, false},
+                                         Case{"a limit held", {true, true, true}, true}),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name) ch = ch == ' ' ? '_' : ch;
+                           return name;
+                         });
+
+TEST(Covariance, ThreePointsWorkedOutByHand) {
+  // pK(298) and A fitted to three points, B held at -100: a 2 x 2 system.
+  struct Point {
+    float t, P, w, pK;
+  };
+  const Point points[] = {{25, 1, 1, 0.9f}, {150, 500, 2, 0.35f}, {300, 1000, 1, -0.12f}};
+  SheetContents contents;
+  contents.reference[2] = "-100";
+  contents.initial[2] = "-100";
+  contents.points.clear();
+  for (const Point& p : points) {
+    contents.points.push_back(
+        {NumberText(p.t), NumberText(p.P), "", NumberText(p.w), NumberText(p.pK)});
+  }
+  MemoryGrid grid = BuildSheet(contents);
+  const SheetPassResult pass = PassOverSheet(grid, {});
+  const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, false}, false});
+  ASSERT_TRUE(outcome);
+
+  double n11 = 0, n12 = 0, n22 = 0, b1 = 0, b2 = 0;
+  RBBasisTerms g[3];
+  for (int i = 0; i < 3; ++i) {
+    const Point& p = points[i];
+    g[i] = BasisAt(p.t, p.P);
+    const double w2 = p.w * p.w, y = p.pK + 100 * g[i].QOverT;
+    n11 += w2 * g[i].tau * g[i].tau, n12 += w2 * g[i].tau * g[i].Q, n22 += w2 * g[i].Q * g[i].Q;
+    b1 += w2 * g[i].tau * y, b2 += w2 * g[i].Q * y;
+  }
+  const double det = n11 * n22 - n12 * n12;
+  const double i11 = n22 / det, i12 = -n12 / det, i22 = n11 / det;
+  const double pK298 = i11 * b1 + i12 * b2, A = i12 * b1 + i22 * b2;
+  double squares = 0, weights = 0;
+  for (int i = 0; i < 3; ++i) {
+    const double r = points[i].pK - (pK298 * g[i].tau + A * g[i].Q - 100 * g[i].QOverT);
+    squares += points[i].w * points[i].w * r * r, weights += points[i].w * points[i].w;
+  }
+  // One degree of freedom: t(1) as the program approximates it, sqrt(3 / 1).
+  const double coverage =
+      (0.91 * std::exp(2.55) + 1.05) * std::sqrt(3.0) * std::sqrt(squares / weights);
+
+  const ParameterCovariance covariance = CovarianceOf(outcome);
+  for (const auto& [t, P] : kTargets) {
+    const RBBasisTerms h = BasisAt(t, P);
+    const double u =
+        coverage * std::sqrt(i11 * h.tau * h.tau + 2 * i12 * h.tau * h.Q + i22 * h.Q * h.Q);
+    EXPECT_NEAR(PkUncertainty(covariance, h), u, 1e-6 * u) << t;
+  }
+}
+
+TEST(Covariance, TheFitASheetShowsIsFoundAgainUntilItsPointsChange) {
+  SheetContents contents;
+  contents.points = {{"25", "1", "", "1", "5"},
+                     {"100", "500", "", "1", "4.2"},
+                     {"200", "0", "", "1", "3.6"},
+                     {"300", "1000", "", "1", "3.3"},
+                     {"25", "1", "", "<", "4.5"}};
+  for (const bool limits : {false, true}) {
+    MemoryGrid grid = BuildSheet(contents);
+    const SheetPassResult pass = PassOverSheet(grid, {});
+    const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, limits});
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome.activeLimits.empty(), !limits);
+    WriteFitOutcome(grid, outcome);
+    const SheetPassResult shown = PassOverSheet(grid, {});
+    EXPECT_EQ(ShownFitCovariance(grid, shown.read.sheet, shown.evaluation, false),
+              CovarianceOf(outcome));
+
+    testing_support::Type(grid, 16, 5, "4.4");  // a pK edited after the fit
+    const SheetPassResult edited = PassOverSheet(grid, {});
+    EXPECT_FALSE(ShownFitCovariance(grid, edited.read.sheet, edited.evaluation, false));
+  }
+}
+
+}  // namespace
+}  // namespace tavrix
