@@ -11,6 +11,7 @@
 #include "bindings.h"
 #include "data_sheet_object.h"
 #include "errors.h"
+#include "fit_result_object.h"
 #include "pk_table_object.h"
 #include "process_books.h"
 #include "tavrix/datasheet/steam_points.h"
@@ -28,17 +29,6 @@ using namespace pybind11::literals;
 using SheetPtr = std::shared_ptr<SheetObject>;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// What Python's FitResult holds. Further results of a fit (its exports to
-// other programs) are methods on this.
-struct FitResultObject {
-  SheetPtr sheet;
-  FitOptions options;
-  FitOutcome outcome;
-  // The fitted parameters as the sheet shows them once the fit is written:
-  // what the program's table, plot and export take.
-  RBPar shown;
-};
 
 int Count(const ParameterChoice& choice) {
   return static_cast<int>(std::count(choice.begin(), choice.end(), true));
@@ -300,7 +290,7 @@ std::string Export(const FitResultObject& result, const py::object& to) {
 }  // namespace
 
 void AddFit(py::module_& m) {
-  py::class_<FitResultObject>(m, "FitResult", R"(The result of a fit.
+  py::class_<FitResultObject> fitResult(m, "FitResult", R"(The result of a fit.
 
 params        Parameters: the fitted ones from the fit, the others as held
 fitted        the names of the fitted parameters, e.g. ("pK298", "A", "B")
@@ -317,7 +307,11 @@ deviations    calculated minus experimental pK of every point
 active_limits the "<" points held as equalities (point indices, 0-based)
 sheet         the DataSheet that was fitted
 limits        whether the "<" points were enforced
-str(result)   the lines `tavrix fit` prints)")
+str(result)   the lines `tavrix fit` prints
+
+pk(), to_thermofun(), to_phreeqc() and logk_grid() carry the fit to other
+codes.)");
+  fitResult
       .def_property_readonly(
           "params", [](const FitResultObject& r) { return ParametersObject(r.outcome.parameters); })
       .def_property_readonly("fitted",
@@ -371,6 +365,8 @@ group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
         return "<FitResult of '" + r.sheet->data.complex +
                "': " + py::repr(ParametersObject(r.outcome.parameters)).cast<std::string>() + ">";
       });
+
+  AddFitExports(fitResult);
 
   m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false,
         R"(fit(sheet, fit=None, limits=False)

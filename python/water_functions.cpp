@@ -5,6 +5,7 @@
 
 #include "arrays.h"
 #include "bindings.h"
+#include "conditions.h"
 #include "tavrix/datasheet/calculator_range.h"
 #include "tavrix/model/rb_model.h"
 #include "tavrix/water/water.h"
@@ -14,56 +15,23 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// x in single precision; beyond its range, an infinity (where a plain
-// conversion would be undefined).
-float Single(double x) {
-  constexpr double kMax = std::numeric_limits<float>::max();
-  if (x > kMax) return std::numeric_limits<float>::infinity();
-  if (x < -kMax) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(x);
-}
-
-// Checks a pair as the calculators do; false with the message when it is
-// out of range.
-bool InRange(double t, double second, SecondValue kind, std::string& error) {
-  error = CalculatorRangeError(Single(t), Single(second), kind, NumberText(t), NumberText(second));
-  return error.empty();
-}
-
-// The pressure at which the equation of state is solved: P, or for 0 the
-// saturation pressure (none above the critical temperature).
-std::optional<float> PressureUsed(float T, float P) {
-  return P == 0 ? SaturationPoint(T) : std::optional<float>(P);
-}
-
-// The density at T and P used, NaN where there is none.
-double DensityAt(float T, std::optional<float> P) {
-  if (!P) return kNaN;
-  const float rho = WaterDensity(T, *P);
-  return rho > 0 ? rho : kNaN;
-}
-
 py::object SatPressureOf(const py::object& t) {
-  return ElementWise<1>({NumericArray(t, "t_c")},
-                        [](const std::array<double, 1>& x, double& out, std::string& error) {
-                          out = kNaN;
-                          if (std::isnan(x[0])) return true;
-                          if (!InRange(x[0], 0, SecondValue::kPressure, error)) return false;
-                          const float T = KelvinOf(Single(x[0]));
-                          if (T < kCriticalT) out = SatPressure(T);
-                          return true;
-                        });
+  return ElementWise<1>({NumericArray(t, "t_c")}, [](const std::array<double, 1>& x, double& out,
+                                                     std::string& error) {
+    out = kNaN;
+    if (std::isnan(x[0])) return true;
+    error = CalculatorRangeError(Single(x[0]), 0, SecondValue::kPressure, NumberText(x[0]), "0");
+    if (!error.empty()) return false;
+    const float T = KelvinOf(Single(x[0]));
+    if (T < kCriticalT) out = SatPressure(T);
+    return true;
+  });
 }
 
 py::object WaterDensityOf(const py::object& t, const py::object& p) {
   return ElementWise<2>({NumericArray(t, "t_c"), NumericArray(p, "p_bar")},
                         [](const std::array<double, 2>& x, double& out, std::string& error) {
-                          out = kNaN;
-                          if (std::isnan(x[0]) || std::isnan(x[1])) return true;
-                          if (!InRange(x[0], x[1], SecondValue::kPressure, error)) return false;
-                          const float T = KelvinOf(Single(x[0]));
-                          out = DensityAt(T, PressureUsed(T, Single(x[1])));
-                          return true;
+                          return DensityAtPoint(x[0], x[1], false, out, error);
                         });
 }
 
@@ -97,13 +65,11 @@ py::object RBpKOf(const py::object& pK298, const py::object& A, const py::object
             !ParameterInRange(x[2], "B", true, error)) {
           return false;
         }
-        const auto kind = byDensity ? SecondValue::kDensity : SecondValue::kPressure;
-        if (!InRange(x[3], x[4], kind, error)) return false;
+        double rho;
+        if (!DensityAtPoint(x[3], x[4], byDensity, rho, error)) return false;
         // A and B are held in single precision, as the data sheet holds them.
         const RBPar par{x[0], Single(x[1]), Single(x[2])};
-        const float T = KelvinOf(Single(x[3]));
-        const double rho = byDensity ? Single(x[4]) : DensityAt(T, PressureUsed(T, Single(x[4])));
-        if (!std::isnan(rho)) out = RBpK(par, T, rho);
+        if (!std::isnan(rho)) out = RBpK(par, KelvinOf(Single(x[3])), rho);
         return true;
       });
 }

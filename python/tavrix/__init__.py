@@ -25,6 +25,12 @@ Data sheets and fits:
     write_back(path, result)               the fit into the file, as tavrix fit
     export(result, to=None)                the record of tavrix export (data.txt)
 
+A fit for the codes that use it (methods of FitResult):
+    result.pk(t_c, p_bar=None, density=None)   -> (pK, u(pK)), as tavrix pk --from
+    result.to_thermofun()                  the ThermoFun reaction record (JSON)
+    result.to_phreeqc(t_range=(0, 350))    the PHREEQC SOLUTION_SPECIES block
+    result.logk_grid(t=None, p=None, csv=False)   logK and u(logK) on a grid
+
 Workbooks are read in a private, headless LibreOffice, started by the first
 workbook and ended when Python exits (CSV files need none); WORKBOOKS is
 False in a build without LibreOffice, which reads CSV files only.

@@ -76,6 +76,24 @@ def test_fit_writes_what_the_program_writes(tavrix_cli, tmp_path, monkeypatch, c
         "%.10g" % x for x in result.calculated]
     assert np.array_equal(result.deviations, result.calculated - points["pK"])
 
+    # pK with u(pK), and the exports, as the program gives them for the
+    # file the fit was written into.
+    out = tavrix_cli("pk", "--from", theirs, "-", stdin=pairs)
+    pK, u = result.pk(points["t"], points["p"])
+    assert out.stdout.splitlines() == [
+        "\t".join(line.split("\t")[:3] + ["%.10g" % a, "%.10g" % b])
+        for line, a, b in zip(out.stdout.splitlines(), pK, u)]
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # the -analytic fit's deviation over 0-350 C
+        exports = [(result.to_thermofun(), ["--format", "thermofun"]),
+                   (result.to_phreeqc(), ["--format", "phreeqc"]),
+                   (result.to_phreeqc((10, 200)), ["--format", "phreeqc", "--t", "10,200"]),
+                   (result.logk_grid(), ["--format", "grid"]),
+                   (result.logk_grid(t=np.arange(25, 351, 25), p=[0, 500], csv=True),
+                    ["--format", "grid", "--t", "25:350:25", "--p", "0,500", "--csv"])]
+    for text, flags in exports:
+        assert text == tavrix_cli("export", *flags, theirs).stdout, flags
+
 
 def test_fit_result_holds_what_the_program_shows():
     result = tavrix.fit(tavrix.read_sheet(LIMITS), limits=True)
@@ -86,6 +104,28 @@ def test_fit_result_holds_what_the_program_shows():
     dof = int((result.sheet.points["kind"] == "weighted").sum()) - 3
     t = 0.91 * np.exp(2.55 / dof) + 1.05
     assert np.allclose(t * np.sqrt(np.diag(result.covariance)), result.uncertainties, rtol=1e-12)
+
+
+def test_exports_refuse_what_the_program_refuses():
+    result = tavrix.fit(tavrix.read_sheet(NACL))
+    with pytest.warns(UserWarning, match="deviates up to"):
+        result.to_phreeqc()
+    for call, error, text in [
+            (lambda: result.pk(25), TypeError, "either p_bar or density"),
+            (lambda: result.pk(25, 1, density=1), TypeError, "either p_bar or density"),
+            (lambda: result.pk([25, 1e30], 1), ValueError, r"at most 10000 degrees C: .1e\+30"),
+            (lambda: result.to_phreeqc((0, 400)), ValueError, "below 374 C"),
+            (lambda: result.to_phreeqc((100, 50)), ValueError, "below 374 C"),
+            (lambda: result.logk_grid(t=[-5]), ValueError, "'-5' leaves the range"),
+            (lambda: result.logk_grid(p=[]), ValueError, "no values"),
+            (lambda: result.logk_grid(t="25"), TypeError, "t")]:
+        with pytest.raises(error, match=text):
+            call()
+    # The names must balance, as the program requires.
+    unbalanced = tavrix.DataSheet.from_arrays([25, 50, 100], [1, 2, 3], p=0, complex="CoCl4",
+                                              species=[(1, "Co+2"), (4, "Cl-")])
+    with pytest.raises(ValueError, match="CoCl4-2"):
+        tavrix.fit(unbalanced).to_thermofun()
 
 
 FAULTS = [
