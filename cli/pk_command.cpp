@@ -6,6 +6,7 @@
 #include "point_input.h"
 #include "tavrix/exports/exports.h"
 #include "tavrix/model/rb_model.h"
+#include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix::cli {
@@ -25,7 +26,7 @@ int PrintPoints(const std::vector<InputPoint>& points, bool density, const PkCol
                 std::ostream& out) {
   for (const InputPoint& point : points) {
     const float T = KelvinOf(point.t);
-    out << FormatG(point.t, kDigits) << '\t';
+    out << SignificantText(point.t, kDigits) << '\t';
 
     float rho = point.second;
     if (density) {
@@ -36,7 +37,7 @@ int PrintPoints(const std::vector<InputPoint>& points, bool density, const PkCol
         out << "P(sat) does not exist\n";
         continue;
       }
-      out << FormatG(*P, kDigits) << '\t';
+      out << SignificantText(*P, kDigits) << '\t';
       rho = WaterDensity(T, *P);
     }
 
@@ -44,7 +45,7 @@ int PrintPoints(const std::vector<InputPoint>& points, bool density, const PkCol
       out << "?\t?\n";
       continue;
     }
-    out << FormatG(rho, kDigits) << '\t' << columns(point.t, T, rho) << '\n';
+    out << SignificantText(rho, kDigits) << '\t' << columns(point.t, T, rho) << '\n';
   }
   return kExitOk;
 }
@@ -67,7 +68,8 @@ int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::os
   const RBPar par{request.pK298, static_cast<float>(request.A), static_cast<float>(request.B)};
   return PrintPoints(
       *points, request.density,
-      [&](float, float T, float rho) { return FormatG(RBpK(par, T, rho), kPkDigits); }, out);
+      [&](float, float T, float rho) { return SignificantText(RBpK(par, T, rho), kPkDigits); },
+      out);
 }
 
 int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostream& out,
@@ -85,7 +87,8 @@ int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostre
                            *points, request.density,
                            [&](float t, float, float rho) {
                              const PkAtPoint pK = PkAtDensity(fit, t, rho);
-                             return FormatG(pK.pK, kPkDigits) + '\t' + FormatG(*pK.u, kPkDigits);
+                             return SignificantText(pK.pK, kPkDigits) + '\t' +
+                                    SignificantText(*pK.u, kPkDigits);
                            },
                            out);
                      });

@@ -1,6 +1,5 @@
 #include "point_input.h"
 
-#include <charconv>
 #include <istream>
 #include <iterator>
 
@@ -45,13 +44,6 @@ std::optional<double> ReadParameter(const std::string& text, bool single, std::s
       single ? std::optional<double>(TextToFloat(text, false)) : TextToDouble(text, false);
   if (!value) error = "not a number: '" + text + "'";
   return value;
-}
-
-std::string FormatG(double x, int significantDigits) {
-  char text[64];
-  const auto result =
-      std::to_chars(text, text + sizeof text, x, std::chars_format::general, significantDigits);
-  return std::string(text, result.ptr);
 }
 
 }  // namespace tavrix::cli

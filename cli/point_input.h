@@ -29,7 +29,4 @@ std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>
 // with the reason in `error`.
 std::optional<double> ReadParameter(const std::string& text, bool single, std::string& error);
 
-// Numbers for output: "%.9g" or "%.10g" alike, always with '.'.
-std::string FormatG(double x, int significantDigits);
-
 }  // namespace tavrix::cli

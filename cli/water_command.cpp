@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "point_input.h"
+#include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix::cli {
@@ -21,17 +22,17 @@ int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, s
 
   for (const InputPoint& point : *points) {
     const float T = KelvinOf(point.t);
-    out << FormatG(point.t, kDigits) << '\t';
+    out << SignificantText(point.t, kDigits) << '\t';
     const auto P = point.second == 0 ? SaturationPoint(T) : point.second;
     if (!P) {
       out << "P(sat) does not exist\n";
       continue;
     }
     // Above the critical temperature there is no saturation pressure.
-    const std::string saturation = T < kCriticalT ? FormatG(SatPressure(T), kDigits) : "-";
+    const std::string saturation = T < kCriticalT ? SignificantText(SatPressure(T), kDigits) : "-";
     const float rho = WaterDensity(T, *P);
-    out << FormatG(*P, kDigits) << '\t' << saturation << '\t'
-        << (rho > 0 ? FormatG(rho, kDigits) : "?") << '\n';
+    out << SignificantText(*P, kDigits) << '\t' << saturation << '\t'
+        << (rho > 0 ? SignificantText(rho, kDigits) : "?") << '\n';
   }
   return kExitOk;
 }

@@ -41,11 +41,4 @@ std::string Fixed(double x, int decimals) {
   return std::string(text, result.ptr);
 }
 
-std::string Significant(double x, int digits) {
-  char text[64];
-  const auto result =
-      std::to_chars(text, text + sizeof text, x, std::chars_format::general, digits);
-  return std::string(text, result.ptr);
-}
-
 }  // namespace tavrix::exports

@@ -22,7 +22,4 @@ double Written(double x);
 // The value with so many decimals ("%.4f"), '.' as the point.
 std::string Fixed(double x, int decimals);
 
-// The value to so many significant digits ("%.10g"), '.' as the point.
-std::string Significant(double x, int digits);
-
 }  // namespace tavrix::exports

@@ -4,6 +4,7 @@
 #include "decimal.h"
 #include "reaction.h"
 #include "tavrix/exports/exports.h"
+#include "tavrix/numeric/number_text.h"
 
 namespace tavrix {
 namespace {
@@ -44,8 +45,8 @@ ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& poin
                       exports::Shortest(point.t) + " C and " + exports::Shortest(*P) + " bar"};
     }
     text += exports::Shortest(point.t) + sep + exports::Shortest(*P) + sep +
-            exports::Shortest(pK->density) + sep + exports::Significant(-pK->pK, kLogKDigits) +
-            sep + exports::Significant(*pK->u, kLogKDigits) + "\n";
+            exports::Shortest(pK->density) + sep + SignificantText(-pK->pK, kLogKDigits) + sep +
+            SignificantText(*pK->u, kLogKDigits) + "\n";
   }
   return {text, ""};
 }

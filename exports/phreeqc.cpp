@@ -6,6 +6,7 @@
 #include "decimal.h"
 #include "reaction.h"
 #include "tavrix/exports/exports.h"
+#include "tavrix/numeric/number_text.h"
 
 namespace tavrix {
 namespace {
@@ -50,12 +51,12 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   text += "# log K of the formation below is +pK of the dissociation " +
           r.Dissociation(Naming::kPhreeqc) + "\n";
   text += "# log_k at 25 C and 1.01325 bar";
-  if (standard->u) text += ", u(log K) " + exports::Significant(*standard->u, 3) + " (about 95 %)";
+  if (standard->u) text += ", u(log K) " + SignificantText(*standard->u, 3) + " (about 95 %)";
   text += "\n# -analytic: " + std::to_string(analytic->terms) +
           " of its 6 terms fitted to +pK along saturation (1.01325 bar below 100 C) from " +
           RangeText(tLow, tHigh) + "; largest deviation " + deviationText + " log units";
   if (analytic->deviation > kAnalyticTolerance) {
-    text += ", more than " + exports::Significant(kAnalyticTolerance, 1) + " even with all six";
+    text += ", more than " + SignificantText(kAnalyticTolerance, 1) + " even with all six";
   }
   text += "\n# Databases with molar volumes (-Vm, e.g. phreeqc.dat) add their own pressure term\n";
   text += "# above 100 C, which the RB fit does not know about.\n";

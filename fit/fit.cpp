@@ -1,6 +1,5 @@
 #include "tavrix/fit/fit.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "tavrix/numeric/format_masked.h"
@@ -87,10 +86,7 @@ std::optional<std::string> TooLargeForItsCell(const RBPar& par) {
     const ParameterInfo& info = kParameters[static_cast<std::size_t>(index)];
     const double value = ParamValue(par, index);
     if (FormatMasked(info.mask, value) == info.mask) {
-      char text[32];
-      const auto end =
-          std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
-      return std::string("the fit gives ") + info.name + " = " + std::string(text, end) +
+      return std::string("the fit gives ") + info.name + " = " + SignificantText(value, 4) +
              ", too large for its cell (" + info.mask + ")";
     }
   }

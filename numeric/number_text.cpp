@@ -198,7 +198,11 @@ std::string ShortNumber(float x) {
 }
 
 std::string ShortNumber(float x, int digits) {
-  char text[32];
+  return SignificantText(x, digits);
+}
+
+std::string SignificantText(double x, int digits) {
+  char text[64];
   return std::string(
       text, std::to_chars(text, text + sizeof text, x, std::chars_format::general, digits).ptr);
 }

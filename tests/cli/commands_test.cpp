@@ -7,6 +7,7 @@
 
 #include "point_input.h"
 #include "tavrix/model/rb_model.h"
+#include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix::cli {
@@ -95,15 +96,15 @@ TEST(PkCommand, HoldsAAndBInSinglePrecision) {
   const double Q = RBBasis(KelvinOf(25), 0.5f).Q;
   const std::string out = Pk(request).out;
   const std::string pK = out.substr(out.rfind('\t') + 1);
-  EXPECT_EQ(pK, FormatG(0.1f * Q, 10) + "\n");
-  EXPECT_NE(pK, FormatG(0.1 * Q, 10) + "\n");
+  EXPECT_EQ(pK, SignificantText(0.1f * Q, 10) + "\n");
+  EXPECT_NE(pK, SignificantText(0.1 * Q, 10) + "\n");
 }
 
 TEST(PkCommand, DensityGivenDirectlyHasNoGasThreshold) {
   PkRequest request{1.0, 1.0, 0.0, true, {"25", "0.1"}};
   const RBPar par{1.0, 1.0f, 0.0f};
   EXPECT_EQ(Pk(request).out,
-            "25\t-\t0.100000001\t" + FormatG(RBpK(par, KelvinOf(25), 0.1f), 10) + "\n");
+            "25\t-\t0.100000001\t" + SignificantText(RBpK(par, KelvinOf(25), 0.1f), 10) + "\n");
   request.values = {"25", "0"};
   EXPECT_EQ(Pk(request).code, kExitBadInput);
 }

@@ -53,6 +53,10 @@ std::string ShownText(const CellContent& cell, bool decComma);
 std::string ShortNumber(float x);
 std::string ShortNumber(float x, int digits);
 
+// x to so many significant digits, as "%.*g" writes it in the C locale:
+// '.' as the decimal point whatever the locale.
+std::string SignificantText(double x, int digits);
+
 // A number as a spreadsheet's General format shows its stored value: at
 // most 15 significant digits, exponent form ("1E+35", "1.5E-05") for very
 // large and very small magnitudes, the system decimal separator.
