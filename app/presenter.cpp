@@ -29,9 +29,10 @@ std::string Decimal(double x, int decimals, bool decComma) {
 }
 
 // The tip of table cell (i, j): "t = 150 °C, P = 500 bar: pK = -0.234 ±
-// 0.012 (about 95 %)", or "" where the cell shows no pK.
+// 0.012 (about 95 %)", or "" where the cell shows no pK; without the
+// covariance, why the uncertainty is not known.
 std::string CellTip(const Problem& problem, const std::optional<ParameterCovariance>& covariance,
-                    int i, int j) {
+                    const std::string& whyUnknown, int i, int j) {
   const float t = TableTemperature(i);
   const float T = KelvinOf(t);
   const bool saturation = TablePressure(j) == 0;
@@ -44,11 +45,7 @@ std::string CellTip(const Problem& problem, const std::optional<ParameterCovaria
                     " \u00B0C, P = " + Decimal(*P, saturation ? 2 : 0, comma) + " bar" +
                     (saturation ? " (saturation)" : "") +
                     ": pK = " + Decimal(RBpKSingle(problem.OptPar, T, rho), 3, comma);
-  if (!covariance) {
-    return tip +
-           "; its uncertainty is not known: the sheet's points no longer give the fit "
-           "it shows (optimize again)";
-  }
+  if (!covariance) return tip + "; its uncertainty is not known: " + whyUnknown;
   const double u = PkUncertainty(*covariance, RBBasis(T, rho));
   return tip + " \u00B1 " + Decimal(u, u >= 0.001 ? 3 : -1, comma) + " (about 95 %)";
 }
@@ -172,12 +169,16 @@ std::vector<std::string> BuildPkTable(const Problem& problem) {
 PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet) {
   const std::optional<ParameterCovariance> covariance =
       ShownFitCovariance(sheet, problem.Sheet, problem.Eval, problem.DecComma);
+  const std::string whyUnknown =
+      ShownFitHasDegreesOfFreedom(sheet, problem.Eval, problem.DecComma)
+          ? "the sheet's points no longer give the fit it shows (optimize again)"
+          : "the fit has as many parameters as weighted points";
   PkTableView view;
   view.title = PkTableTitleOf(problem);
   view.lines = BuildPkTable(problem);
   for (int i = 1; i <= kTableRows; ++i) {
     for (int j = 1; j <= kTableColumns; ++j)
-      view.cellTips.push_back(CellTip(problem, covariance, i, j));
+      view.cellTips.push_back(CellTip(problem, covariance, whyUnknown, i, j));
   }
   view.plot = BuildPlotData(problem.Sheet, problem.OptPar, problem.NoLimits, covariance);
   const ExportedFit fit = ExportedFitOf(problem.Sheet, problem.OptPar, covariance);

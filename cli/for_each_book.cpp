@@ -44,6 +44,12 @@ std::optional<ParameterCovariance> ShownCovarianceOf(Book& book, const Output& o
   const auto covariance =
       ShownFitCovariance(*book.host, book.data(), book.pass.evaluation, book.settings.decComma);
   if (covariance) return covariance;
+  if (!ShownFitHasDegreesOfFreedom(*book.host, book.pass.evaluation, book.settings.decComma)) {
+    output.err << output.prefix << what
+               << " is not known: the fit the sheet shows has as many parameters as weighted "
+                  "points; it needs more points, or fewer parameters fitted\n";
+    return std::nullopt;
+  }
   output.err << output.prefix << what
              << " needs the fit the sheet shows, but its points and fitted parameters (the "
                 "\u00B1 in G9:G11) no longer give F9:F11; run tavrix fit again\n";

@@ -1,13 +1,15 @@
 #include "tavrix/fit/covariance.h"
 
+#include <algorithm>
+
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/fit/shown_fit.h"
 
 namespace tavrix {
 
-ParameterCovariance CovarianceOf(const FitOutcome& outcome) {
+std::optional<ParameterCovariance> CovarianceOf(const FitOutcome& outcome) {
+  if (!outcome || outcome.dof <= 0) return std::nullopt;
   ParameterCovariance covariance{};
-  if (!outcome) return covariance;
   // The fitted parameters are the unknowns 1..count, in their order.
   std::array<int, kParameterCount> unknown{};
   int next = 0;
@@ -24,6 +26,11 @@ ParameterCovariance CovarianceOf(const FitOutcome& outcome) {
     }
   }
   return covariance;
+}
+
+bool ShownFitHasDegreesOfFreedom(SheetHost& host, const Evaluation& evaluation, bool decComma) {
+  const ParameterChoice fitted = MarkedForFit(host, decComma);
+  return evaluation.weighted > std::count(fitted.begin(), fitted.end(), true);
 }
 
 std::optional<ParameterCovariance> ShownFitCovariance(SheetHost& host, const DataSheet& sheet,

@@ -1,6 +1,7 @@
 #include "tavrix/fit/fit.h"
 
 #include <cmath>
+#include <limits>
 
 #include "tavrix/numeric/format_masked.h"
 #include "tavrix/numeric/number_text.h"
@@ -238,13 +239,14 @@ FitOutcome Fit(const DataSheet& sheet, const Evaluation& evaluation, const FitOp
   outcome.inverse = chosen.inverse;
   outcome.activeLimits = chosen.limits;
   outcome.errors = FitErrorAtPoints(sheet, evaluation, chosen.par);
-  outcome.coverage = CoverageFactor(evaluation.weighted, evaluation.weighted - FittedCount(fitted),
-                                    outcome.errors.total);
+  outcome.dof = evaluation.weighted - FittedCount(fitted);
+  outcome.coverage = CoverageFactor(evaluation.weighted, outcome.dof, outcome.errors.total);
   return outcome;
 }
 
 std::optional<double> FitOutcome::Uncertainty(int index) const {
   if (!fitted[static_cast<std::size_t>(index)]) return std::nullopt;
+  if (dof <= 0) return std::numeric_limits<double>::quiet_NaN();
   int k = 0;
   for (int i = 0; i <= index; ++i) k += fitted[static_cast<std::size_t>(i)] ? 1 : 0;
   const double v = inverse(k, k);

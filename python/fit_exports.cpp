@@ -54,7 +54,7 @@ py::tuple PkOf(const FitResultObject& r, const py::object& t, const py::object& 
           if (!DensityAtPoint(x[0], x[1], byDensity, rho, error)) return false;
           if (std::isnan(rho)) return true;
           const PkAtPoint point = PkAtDensity(fit, Single(x[0]), static_cast<float>(rho));
-          out = uncertainty ? *point.u : point.pK;
+          out = uncertainty ? point.u.value_or(kNaN) : point.pK;
           return true;
         });
   };
@@ -91,6 +91,11 @@ std::vector<float> AxisValues(const py::object& values, const char* name, float 
 }
 
 std::string GridOf(const FitResultObject& r, const py::object& t, const py::object& p, bool csv) {
+  if (r.outcome.dof <= 0) {
+    throw py::value_error(
+        "u(logK) is not known: the fit has as many parameters as weighted points; it needs more "
+        "points, or fewer parameters fitted");
+  }
   std::vector<GridPoint> grid = Eq36Grid();
   if (!t.is_none() || !p.is_none()) {
     std::vector<float> temperatures;
@@ -120,8 +125,9 @@ of the broadcast shape. pK is the model's with the parameters as the sheet
 shows them; u(pK) = sqrt(g' C g), with g the model's basis terms at the
 point and C the covariance scaled as the parameters' +- values are (about
 95 %), so that u at 25 C and 1 bar is the +- of pK298. Held parameters
-contribute nothing. NaN where there is no density; the same TypeError and
-ValueError as rb_pk.)")
+contribute nothing. NaN where there is no density, and u NaN for a fit
+without degrees of freedom (as many parameters as weighted points); the
+same TypeError and ValueError as rb_pk.)")
       .def(
           "to_thermofun",
           [](const FitResultObject& r) { return TextOf(ThermoFunRecords({ExportedFitOf(r)})); },

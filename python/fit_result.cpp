@@ -295,7 +295,8 @@ void AddFit(py::module_& m) {
 params        Parameters: the fitted ones from the fit, the others as held
 fitted        the names of the fitted parameters, e.g. ("pK298", "A", "B")
 uncertainties Parameters of the program's +- values (about 95 %), None
-              for a parameter held
+              for a parameter held, NaN without degrees of freedom
+              (where the sheet says "optimized" for want of points)
 covariance    3 x 3 array in the order pK298, A, B: (weighted / dof) * f12^2
               times the inverse of the normal equations, so that the +- of
               a parameter is t(dof) times the square root of its diagonal

@@ -173,10 +173,20 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   pass.Run(grid);
   ASSERT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
   const PkTableView stale = BuildPkTableView(pass.problem, grid);
-  EXPECT_NE(stale.cellTips[0].find("its uncertainty is not known"), std::string::npos);
+  EXPECT_NE(stale.cellTips[0].find("not known: the sheet's points no longer give"),
+            std::string::npos);
   EXPECT_TRUE(stale.plot.curves.front().band.empty());
   EXPECT_TRUE(stale.thermoFun);
   EXPECT_FALSE(stale.grid);
+
+  pass.view.fit = {true, true, true};  // three parameters, three points: no ± at all
+  ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
+  ASSERT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
+  const PkTableView exact = BuildPkTableView(pass.problem, grid);
+  EXPECT_NE(exact.cellTips[0].find("not known: the fit has as many parameters as weighted points"),
+            std::string::npos)
+      << exact.cellTips[0];
+  EXPECT_TRUE(exact.plot.curves.front().band.empty());
 }
 
 using PresenterExport = testing_support::TempFolderTest;

@@ -329,13 +329,13 @@ TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
   FitRequest fit{Of(path)};
   fit.fit = std::vector<std::string>{"pK298", "A"};
   ASSERT_EQ(Call(RunFit, fit).code, kExitOk);
-  const auto Pk = [&](std::vector<std::string> values) {
+  const auto Pk = [&](const std::string& book, std::vector<std::string> values) {
     return Call([](const PkFromBookRequest& r, std::ostream& out,
                    std::ostream& err) { return RunPkFromBook(r, std::cin, out, err); },
-                PkFromBookRequest{path, "", false, std::move(values)});
+                PkFromBookRequest{book, "", false, std::move(values)});
   };
   // At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its ±.
-  const Outcome pK = Pk({"25", "1", "300", "0"});
+  const Outcome pK = Pk(path, {"25", "1", "300", "0"});
   ASSERT_EQ(pK.code, kExitOk) << pK.err;
   std::istringstream lines(pK.out);
   std::string line;
@@ -350,11 +350,21 @@ TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
 
   testing_support::Type(sheet, 16, 5, "0.9");  // a pK changed after the fit
   SaveCsvSheet(sheet, path);
-  const Outcome stale = Pk({"25", "1"});
+  const Outcome stale = Pk(path, {"25", "1"});
   EXPECT_EQ(stale.code, kExitNoResultShown);
   EXPECT_NE(stale.err.find("run tavrix fit again"), std::string::npos);
   EXPECT_EQ(Export(path, ExportFormat::kGrid, "").code, kExitNoResultShown);
   EXPECT_EQ(Export(path, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
+
+  // Three parameters fitted to the three points: no degrees of freedom, no u.
+  const std::string exact = Sheet("exact.csv");
+  FitRequest all{Of(exact)};
+  all.fit = std::vector<std::string>{"pK298", "A", "B"};
+  ASSERT_EQ(Call(RunFit, all).code, kExitOk);
+  const Outcome unknown = Pk(exact, {"25", "1"});
+  EXPECT_EQ(unknown.code, kExitNoResultShown);
+  EXPECT_NE(unknown.err.find("u(pK) is not known"), std::string::npos) << unknown.err;
+  EXPECT_EQ(Export(exact, ExportFormat::kGrid, "").code, kExitNoResultShown);
 }
 
 TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {

@@ -73,7 +73,7 @@ TEST_P(RefitsOfPerturbedData, SpreadAsTheCovarianceSays) {
   const FitOutcome outcome = Fit(sheet, pass.evaluation, options);
   ASSERT_TRUE(outcome) << outcome.reason;
   EXPECT_EQ(outcome.activeLimits.empty(), !c.limits);  // the limit is violated without the search
-  const ParameterCovariance covariance = CovarianceOf(outcome);
+  const ParameterCovariance covariance = *CovarianceOf(outcome);
   const std::array<double, 3> p = Solution(outcome, sheet);
 
   for (const auto& [t, P] : kTargets) {
@@ -150,13 +150,21 @@ TEST(Covariance, ThreePointsWorkedOutByHand) {
   const double coverage =
       (0.91 * std::exp(2.55) + 1.05) * std::sqrt(3.0) * std::sqrt(squares / weights);
 
-  const ParameterCovariance covariance = CovarianceOf(outcome);
+  const ParameterCovariance covariance = *CovarianceOf(outcome);
   for (const auto& [t, P] : kTargets) {
     const RBBasisTerms h = BasisAt(t, P);
     const double u =
         coverage * std::sqrt(i11 * h.tau * h.tau + 2 * i12 * h.tau * h.Q + i22 * h.Q * h.Q);
     EXPECT_NEAR(PkUncertainty(covariance, h), u, 1e-6 * u) << t;
   }
+
+  // All three fitted to the three points: no degrees of freedom, so no
+  // covariance and no ± (the sheet says "optimized", not 0).
+  const FitOutcome exact = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
+  ASSERT_TRUE(exact);
+  EXPECT_FALSE(CovarianceOf(exact));
+  EXPECT_TRUE(std::isnan(*exact.Uncertainty(0)));
+  EXPECT_EQ(UncertaintyCell(0, exact), CellContent::Text("optimized"));
 }
 
 TEST(Covariance, TheFitASheetShowsIsFoundAgainUntilItsPointsChange) {

@@ -244,7 +244,8 @@ FitOutcome FourPoints(ParameterChoice fitted, std::array<double, 3> diagonal, in
   outcome.parameters = {1.0, 2.5f, -100.0f};
   for (int k = 1; k <= 3; ++k) outcome.inverse(k, k) = diagonal[static_cast<std::size_t>(k - 1)];
   const int count = static_cast<int>(std::count(fitted.begin(), fitted.end(), true));
-  outcome.coverage = CoverageFactor(weighted, weighted - count, 0.1);
+  outcome.dof = weighted - count;
+  outcome.coverage = CoverageFactor(weighted, outcome.dof, 0.1);
   return outcome;
 }
 

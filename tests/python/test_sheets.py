@@ -126,6 +126,11 @@ def test_exports_refuse_what_the_program_refuses():
                                               species=[(1, "Co+2"), (4, "Cl-")])
     with pytest.raises(ValueError, match="CoCl4-2"):
         tavrix.fit(unbalanced).to_thermofun()
+    # Three parameters fitted to three points: the uncertainties are not known.
+    exact = tavrix.fit(unbalanced, fit=("pK298", "A", "B"))
+    assert np.isnan(exact.uncertainties).all() and np.isnan(exact.pk(25, 1)[1])
+    with pytest.raises(ValueError, match="u.logK. is not known"):
+        exact.logk_grid()
 
 
 FAULTS = [

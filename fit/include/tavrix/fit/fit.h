@@ -30,12 +30,13 @@ struct FitOutcome {
   // t(dof) sqrt(weighted / dof) times the fit error: the uncertainty of a
   // fitted parameter is this times the square root of its diagonal entry.
   double coverage = 0;
+  int dof = 0;                    // weighted points less fitted parameters
   FitErrors errors;               // the fit error (F12) and the result at every point
   std::vector<int> activeLimits;  // the "<" points held as equalities, in sheet order
   explicit operator bool() const { return solved; }
 
-  // The uncertainty of parameter `index` (its ± at about 95 %), or none
-  // for a parameter held.
+  // The uncertainty of parameter `index` (its ± at about 95 %), none for
+  // a parameter held, NaN (not known) without degrees of freedom.
   std::optional<double> Uncertainty(int index) const;
 };
 
