@@ -161,6 +161,24 @@ TEST(Fit, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
   ASSERT_TRUE(twice.Run(kPKAndA, true)) << twice.outcome.reason;
   EXPECT_EQ(twice.outcome.parameters.pK298, both.outcome.parameters.pK298);
   EXPECT_EQ(twice.outcome.parameters.A, both.outcome.parameters.A);
+  // Of candidates that fit equally well, the first found is kept.
+  EXPECT_EQ(twice.outcome.activeLimits, (std::vector<int>{12, 14}));
+}
+
+TEST(Fit, ALimitIsHeldOnceTheFitExceedsItByMoreThanTheTolerance) {
+  // The plain fit gives 6; the tolerance is 0.0001.
+  const struct {
+    const char* limit;
+    double pK298;
+  } cases[] = {{"5.9995", 5.9995}, {"5.99995", 6}};
+  for (const auto& c : cases) {
+    SheetContents contents = LimitExample();
+    contents.points[2].pK = c.limit;
+    Fitted fit(contents);
+    ASSERT_TRUE(fit.Run(kPK, true));
+    EXPECT_NEAR(fit.outcome.parameters.pK298, c.pK298, 1e-6) << c.limit;
+    EXPECT_EQ(fit.outcome.activeLimits.size(), c.pK298 < 6 ? 1u : 0u) << c.limit;
+  }
 }
 
 TEST(Fit, TheOnlyAdmissibleSingleLimitMayBeTheLast) {

@@ -47,5 +47,17 @@ TEST(RBpKSingle, RoundsTheTermsToSinglePrecisionAsTheyAreFormed) {
     EXPECT_EQ(RBpKSingle(par, KelvinOf(c.t), c.rho), c.pK) << c.t << " C, " << c.rho;
 }
 
+TEST(InRangeOfConfidence, HoldsItsBounds) {
+  // Charged complexes: 0.35 to 1.0 g/cm3; neutral ones: up to 1.1 g/cm3.
+  const struct {
+    float rho;
+    bool charged, in;
+  } cases[] = {{0.35f, true, true},    {0.3499f, true, false}, {1.0f, true, true},
+               {1.0001f, true, false}, {0.01f, false, true},   {1.1f, false, true},
+               {1.1001f, false, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(InRangeOfConfidence(c.rho, c.charged), c.in) << c.rho << (c.charged ? " +-" : "");
+}
+
 }  // namespace
 }  // namespace tavrix
