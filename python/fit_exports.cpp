@@ -74,7 +74,7 @@ std::string PhreeqcOf(const FitResultObject& r, const py::object& tRange) {
   return TextOf(PhreeqcBlock(ExportedFitOf(r), Single(low), Single(high)), " (t_range=(0, 250))");
 }
 
-// The values of a grid's axis, each within low..high.
+// The values of a grid's axis, each from 0 to high.
 std::vector<float> AxisValues(const py::object& values, const char* name, float high) {
   const py::array_t<double> array = NumericArray(values, name);
   std::vector<float> axis;
