@@ -185,9 +185,7 @@ PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet) {
   view.thermoFun = ThermoFunRecords({fit});
   view.phreeqc = PhreeqcBlock(fit);
   view.grid = covariance ? LogKGrid(fit, Eq36Grid(), GridFormat::kTsv)
-                         : ExportResult{"",
-                                        "u(logK) needs the fit the sheet shows, but its points "
-                                        "no longer give it; optimize again"};
+                         : ExportResult{"", "u(logK) is not known: " + whyUnknown};
   return view;
 }
 

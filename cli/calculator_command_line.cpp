@@ -33,7 +33,7 @@ void AddPk(CLI::App& app, Run& run) {
       "pk",
       "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated; with "
       "--from, of the fit a data sheet shows, and u(pK) after them (exit code 4 when the sheet "
-      "shows no fit, or its points no longer give it).");
+      "shows no fit, its points no longer give it, or they leave no degrees of freedom).");
   AddParameterOptions(*command, *parameters);
   command->add_option("--from", fromBook->book,
                       "the data sheet whose fit to use, instead of --pk298, --A and --B");

@@ -187,6 +187,8 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
             std::string::npos)
       << exact.cellTips[0];
   EXPECT_TRUE(exact.plot.curves.front().band.empty());
+  EXPECT_EQ(exact.grid.error,
+            "u(logK) is not known: the fit has as many parameters as weighted points");
 }
 
 using PresenterExport = testing_support::TempFolderTest;
