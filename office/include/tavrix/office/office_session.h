@@ -14,6 +14,9 @@ class OfficeWorkbook;
 
 // A LibreOffice process that the program drives over UNO. Every failure of
 // the office (it cannot be started, it died, a call failed) is a HostError.
+// A call after the office died writes to a closed connection: the process
+// must ignore or block SIGPIPE, as tavrix, tavrix-desktop and Python do,
+// or that write ends it.
 class OfficeSession {
  public:
   // Starts a headless office with a temporary profile of its own and
