@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -130,6 +131,7 @@ struct OfficeSession::Impl {
   std::unique_ptr<TemporaryProfile> profile;  // of an office of our own
   pid_t pid = 0;                              // of an office of our own
   Leftover processes;                         // of an office of our own
+  std::vector<std::string> sockets;           // its pipe files, found while it ran
   std::unique_ptr<Watchdog> watchdog;         // of an office of our own
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
@@ -155,6 +157,14 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
     EndProcess(impl->pid, std::chrono::milliseconds(0));
     throw;
   }
+  // An office that dies leaves its pipe files; they are known only while
+  // it runs.
+  impl->sockets = PipeFilesOf(group);
+  impl->processes = Leftover(group, [group, sockets = impl->sockets] {
+    std::vector<std::string> files = PipeFilesOf(group);
+    files.insert(files.end(), sockets.begin(), sockets.end());
+    return files;
+  });
   impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, /*hidden=*/true);
   impl->watchdog = std::make_unique<Watchdog>(impl->pid);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
@@ -204,7 +214,12 @@ OfficeSession::~OfficeSession() {
   impl_->watchdog.reset();
   impl_->desktop.clear();
   impl_->context.clear();
-  if (impl_->pid != 0) EndProcess(impl_->pid, kEndPatience);
+  if (impl_->pid == 0) return;
+  EndProcess(impl_->pid, kEndPatience);
+  for (const std::string& socket : impl_->sockets) {  // left by an office that died
+    std::error_code ignored;
+    std::filesystem::remove(socket, ignored);
+  }
 }
 
 int OfficeSession::ProcessId() const {

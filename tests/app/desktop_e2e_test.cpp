@@ -140,6 +140,12 @@ class Desktop : public testing::Test {
     user.reset();
     office.reset();
     KillOffice();  // a visible office with unsaved changes would ask before quitting
+    // The killed office's pipe files: those of the scenario's pipe names.
+    const std::string prefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipe;
+    std::error_code error;
+    for (fs::directory_iterator it("/tmp", error), end; !error && it != end; it.increment(error)) {
+      if (it->path().filename().string().rfind(prefix, 0) == 0) fs::remove(it->path(), error);
+    }
     std::system(
         ("chattr -i '" + (root / "work" / "readonly.ods").string() + "' 2>/dev/null").c_str());
     std::error_code ignored;

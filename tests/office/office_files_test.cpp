@@ -19,6 +19,7 @@
 #include "book.h"
 #include "commands.h"
 #include "office_fixture.h"
+#include "office_process.h"
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/sheet/csv_sheet.h"
@@ -164,9 +165,11 @@ TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
   const std::string path = Workbook("ended.ods", BuildSheet(Fittable()));
   const auto before = fs::last_write_time(path);
   std::string profile;
+  std::vector<std::string> sockets;
   {
     auto own = OfficeSession::StartPrivate();
     profile = own->ProfileUrl().substr(7);
+    sockets = PipeFilesOf(own->ProcessId());
     auto workbook = own->Open(path);
     PassOverSheet(workbook->Sheet(""), {});
     ::kill(-own->ProcessId(), SIGKILL);
@@ -181,6 +184,8 @@ TEST_F(Office, AnOfficeThatEndsBeforeTheSaveLeavesTheFileAsItWas) {
   EXPECT_EQ(fs::last_write_time(path), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
   EXPECT_FALSE(fs::exists(profile));
+  ASSERT_FALSE(sockets.empty());  // the pipes it listened on, and none of them left
+  for (const std::string& socket : sockets) EXPECT_FALSE(fs::exists(socket)) << socket;
 }
 
 // Runs the tavrix program in `folder`, with TMPDIR there too. With `hold`,
