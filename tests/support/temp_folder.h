@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,9 +15,11 @@ namespace tavrix::testing_support {
 class TempFolderTest : public testing::Test {
  protected:
   void SetUp() override {
+    // One folder, also for a parameterized test ("Name/Param").
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
     dir_ = std::filesystem::temp_directory_path() /
-           ("tavrix-" + std::to_string(::getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("tavrix-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
