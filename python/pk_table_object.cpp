@@ -20,6 +20,14 @@ using namespace pybind11::literals;
 
 constexpr std::size_t kMaxSpecies = 4;
 
+// The table's temperatures or pressures: value(1) to value(count).
+template <typename Value>
+py::array_t<double> Axis(int count, Value value) {
+  std::vector<double> axis;
+  for (int k = 1; k <= count; ++k) axis.push_back(value(k));
+  return py::array_t<double>(py::cast(axis));
+}
+
 const char* MarkOf(PkTableCell::Kind kind) {
   switch (kind) {
     case PkTableCell::Kind::kValue:
@@ -120,20 +128,10 @@ text()       the table as the program prints it)")
       .def_property_readonly("values", [](const PkTableObject& t) { return Values(t, false); })
       .def_property_readonly("computed", [](const PkTableObject& t) { return Values(t, true); })
       .def_property_readonly("marks", &Marks)
-      .def_property_readonly("temperatures",
-                             [](const PkTableObject&) {
-                               std::vector<double> t;
-                               for (int i = 1; i <= kTableRows; ++i)
-                                 t.push_back(TableTemperature(i));
-                               return py::array_t<double>(py::cast(t));
-                             })
-      .def_property_readonly("pressures",
-                             [](const PkTableObject&) {
-                               std::vector<double> p;
-                               for (int j = 1; j <= kTableColumns; ++j)
-                                 p.push_back(TablePressure(j));
-                               return py::array_t<double>(py::cast(p));
-                             })
+      .def_property_readonly(
+          "temperatures", [](const PkTableObject&) { return Axis(kTableRows, TableTemperature); })
+      .def_property_readonly(
+          "pressures", [](const PkTableObject&) { return Axis(kTableColumns, TablePressure); })
       .def("text", &Text, "excel"_a = false, "decimal_comma"_a = py::none(),
            R"(text(excel=False, decimal_comma=None)
 
