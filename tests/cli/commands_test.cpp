@@ -19,37 +19,35 @@ struct Outcome {
   std::string err;
 };
 
-Outcome Water(std::vector<std::string> values, const std::string& input = "") {
+// Runs a calculator on the request with `input` as standard input.
+template <typename Request>
+Outcome Run(int (*command)(const Request&, std::istream&, std::ostream&, std::ostream&),
+            const Request& request, const std::string& input = "") {
   std::istringstream in(input);
   std::ostringstream out, err;
-  const int code = RunWater({std::move(values)}, in, out, err);
+  const int code = command(request, in, out, err);
   return {code, out.str(), err.str()};
 }
-
-Outcome Pk(PkRequest request, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int code = RunPk(request, in, out, err);
-  return {code, out.str(), err.str()};
+Outcome Water(std::vector<std::string> values, const std::string& input = "") {
+  return Run(RunWater, WaterRequest{std::move(values)}, input);
+}
+Outcome Pk(const PkRequest& request) {
+  return Run(RunPk, request);
 }
 
 TEST(WaterCommand, PrintsPressureSaturationAndDensity) {
-  const Outcome run = Water({"25", "1", "100", "0.5", "400", "250"});
+  const Outcome run =
+      Water({"25", "1", "100", "0.5", "400", "250", "25", "0", "100", "0", "374", "0", "380", "0"});
   EXPECT_EQ(run.code, kExitOk);
   EXPECT_EQ(run.out,
             "25\t1\t0.0316874199\t0.997061193\n"
             "100\t0.5\t1.01325274\t0.000292506535\n"
-            "400\t250\t-\t0.166632295\n");  // no saturation above the critical point
-  EXPECT_EQ(run.err, "");
-}
-
-TEST(WaterCommand, PressureZeroMeansSaturation) {
-  const Outcome run = Water({"25", "0", "100", "0", "374", "0", "380", "0"});
-  EXPECT_EQ(run.out,
-            "25\t1\t0.0316874199\t0.997061193\n"          // raised to 1 bar
+            "400\t250\t-\t0.166632295\n"                  // no saturation above the critical point
+            "25\t1\t0.0316874199\t0.997061193\n"          // 0: saturation, raised to 1 bar
             "100\t1.01325274\t1.01325274\t0.958392501\n"  // the saturated liquid
             "374\t220.661942\t220.661942\t0.389529854\n"
             "380\tP(sat) does not exist\n");
+  EXPECT_EQ(run.err, "");
 }
 
 TEST(WaterCommand, ReadsPairsFromStandardInput) {
