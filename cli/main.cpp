@@ -4,10 +4,12 @@
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <iostream>
+#include <string>
 
 #include "command_line.h"
 #include "commands.h"
 #include "interrupts.h"
+#include "tavrix/version.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
 
   CLI::App app{"Tavrix: fits the RB model of the dissociation constant of aqueous complexes"};
+  app.set_version_flag("--version", std::string("tavrix ") + tavrix::kProgramVersion);
   app.require_subcommand(1);
   tavrix::cli::Run run;
   tavrix::cli::AddBookCommands(app, run);

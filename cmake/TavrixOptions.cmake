@@ -36,3 +36,8 @@ function(tavrix_library name)
   target_include_directories(${name} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}/include")
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE tavrix_options)
 endfunction()
+
+# The program's version, one header for every target: tavrix/version.h.
+configure_file("${CMAKE_CURRENT_LIST_DIR}/version.h.in"
+  "${PROJECT_BINARY_DIR}/generated/tavrix/version.h" @ONLY)
+target_include_directories(tavrix_options INTERFACE "${PROJECT_BINARY_DIR}/generated")

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "tavrix/version.h"
+
 namespace tavrix::exports {
 namespace {
 
@@ -39,6 +41,10 @@ std::string Fixed(double x, int decimals) {
   const auto result =
       std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, decimals);
   return std::string(text, result.ptr);
+}
+
+std::string WrittenBy() {
+  return std::string("Tavrix ") + kProgramVersion;
 }
 
 }  // namespace tavrix::exports

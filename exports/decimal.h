@@ -19,6 +19,9 @@ double DecimalOf(float x);
 // other as it is.
 double Written(double x);
 
+// The program that wrote an export, with its version: "Tavrix 0.1.0".
+std::string WrittenBy();
+
 // The value with so many decimals ("%.4f"), '.' as the point.
 std::string Fixed(double x, int decimals);
 

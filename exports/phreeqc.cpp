@@ -47,7 +47,7 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   const std::string deviationText = exports::Fixed(deviation, 4);
 
   std::string text = "# " + r.Symbol(r.complex, Naming::kPhreeqc) + " from the RB fit of \"" +
-                     OneLine(fit.title) + "\" (Tavrix)\n";
+                     OneLine(fit.title) + "\" (" + exports::WrittenBy() + ")\n";
   text += "# log K of the formation below is +pK of the dissociation " +
           r.Dissociation(Naming::kPhreeqc) + "\n";
   text += "# log_k at 25 C and 1.01325 bar";

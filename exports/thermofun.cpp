@@ -31,6 +31,12 @@ double LimitPascals(float P) {
   return std::round(exports::DecimalOf(P) * kPascalsPerBar);
 }
 
+// The sheet's title and the program that made the record.
+std::string Datasources(const std::string& title) {
+  const std::string madeBy = "RB fit by " + exports::WrittenBy();
+  return title.empty() ? madeBy : title + " (" + madeBy + ")";
+}
+
 Json Record(const ExportedFit& fit, const exports::Reaction& reaction) {
   const std::string symbol = reaction.Symbol(reaction.complex, Naming::kThermoFun);
   Json reactants = Json::array();
@@ -51,7 +57,7 @@ Json Record(const ExportedFit& fit, const exports::Reaction& reaction) {
       {"Pst", kReferenceP},
       {"TPMethods", Json::array({{{"method", {{kRyzhenkoMethodKey, kRyzhenkoMethod}}},
                                   {"dr_ryzhenko_coeffs", {{"values", coefficients}}}}})},
-      {"datasources", fit.title},
+      {"datasources", Datasources(fit.title)},
   };
   if (fit.range) {
     record["limitsTP"] = {{"lowerT", LimitKelvin(fit.range->tLow)},

@@ -4,6 +4,7 @@
 #include "bindings.h"
 #include "errors.h"
 #include "process_books.h"
+#include "tavrix/version.h"
 
 PYBIND11_MODULE(_tavrix, m) {
   namespace py = pybind11;
@@ -12,6 +13,7 @@ PYBIND11_MODULE(_tavrix, m) {
   options.disable_function_signatures();
 
   m.doc() = "The engine of Tavrix; use it through the package tavrix.";
+  m.attr("__version__") = tavrix::kProgramVersion;
 #ifdef TAVRIX_WITH_OFFICE
   m.attr("WORKBOOKS") = true;
 #else

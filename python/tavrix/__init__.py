@@ -51,6 +51,7 @@ Example:
 from ._types import BookError, FitError, Parameters, SheetError, SteamPointWarning
 from ._tavrix import (
     WORKBOOKS,
+    __version__,
     DataSheet,
     FitResult,
     PkTable,

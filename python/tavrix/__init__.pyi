@@ -10,6 +10,7 @@ Path = Union[str, os.PathLike]
 ParameterValues = Union["Parameters", Sequence[Optional[float]], Mapping[str, Optional[float]]]
 
 WORKBOOKS: bool
+__version__: str
 
 class Parameters(NamedTuple):
     pK298: Optional[float]

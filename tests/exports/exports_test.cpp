@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tavrix/version.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -108,7 +109,8 @@ TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
   EXPECT_EQ(method["method"], json({{"10", "solute_eos_ryzhenko_gems"}}));
   EXPECT_EQ(method["dr_ryzhenko_coeffs"]["values"].get<std::vector<double>>(),
             std::vector<double>(c.parameters.begin(), c.parameters.end()));
-  EXPECT_EQ(record["datasources"], "Cobalt and sodium chloride, tests");
+  EXPECT_EQ(record["datasources"], std::string("Cobalt and sodium chloride, tests (RB fit by Tavrix ") +
+                                       kProgramVersion + ")");
   const json& limits = record["limitsTP"];
   EXPECT_EQ(limits,
             json({{"lowerT", 298.15}, {"upperT", 573.15}, {"lowerP", 1e5}, {"upperP", 5e7}}));

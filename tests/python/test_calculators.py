@@ -136,3 +136,7 @@ def test_pk_table_refuses_what_the_program_refuses(tavrix_cli):
     with pytest.raises(ValueError) as error:
         tavrix.pk_table(1, 1, 1, species=species)
     assert out.stderr == f"tavrix table: {error.value}\n"
+
+
+def test_version_is_the_programs(tavrix_cli):
+    assert tavrix_cli("--version").stdout == f"tavrix {tavrix.__version__}\n"
