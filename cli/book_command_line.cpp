@@ -1,13 +1,40 @@
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "commands.h"
 #include "parameter_options.h"
+#include "tavrix/model/parameters.h"
 
 namespace tavrix::cli {
 namespace {
+
+// A parameter's name given where a data sheet goes, as in
+// `--fit pK298 A x.csv`, when no file of that name is there.
+std::optional<std::string> ParameterAmongBooks(const std::vector<std::string>& books) {
+  for (const std::string& book : books) {
+    const bool parameter = std::any_of(kParameters.begin(), kParameters.end(),
+                                       [&](const ParameterInfo& p) { return book == p.option; });
+    std::error_code ignored;
+    if (parameter && !std::filesystem::exists(book, ignored)) return book;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t comma; (comma = text.find(',', from)) != std::string::npos; from = comma + 1)
+    parts.push_back(text.substr(from, comma - from));
+  parts.push_back(text.substr(from));
+  return parts;
+}
 
 CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
   command.add_option("--sheet", books.sheet,
@@ -34,24 +61,32 @@ void AddCheck(CLI::App& app, Run& run) {
 
 void AddFit(CLI::App& app, Run& run) {
   auto request = std::make_shared<FitRequest>();
-  auto names = std::make_shared<std::vector<std::string>>();
+  auto names = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand(
       "fit",
       "Fit the RB parameters to the points of data sheets and save the result into "
       "them. Exit code 3 when no solution is found.");
   AddBooks(*command, request->books)->required();
-  CLI::Option* fit =
-      command
-          ->add_option("--fit", *names,
-                       "the parameters to fit, e.g. pK298,A (default: as the sheet "
-                       "says: those with an uncertainty or without an initial value)")
-          ->delimiter(',');
+  // One value, split here: a list option would take the data sheets that
+  // follow it for parameters.
+  CLI::Option* fit = command->add_option(
+      "--fit", *names,
+      "the parameters to fit, comma-separated, e.g. pK298,A (default: as the sheet "
+      "says: those with an uncertainty or without an initial value)");
   command->add_flag("--limits", request->limits, "enforce the \"<\" points as upper limits");
   command->add_flag("--dry-run", request->dryRun,
                     "print the result but leave the files as they are");
   command->callback([&run, request, names, fit] {
-    if (fit->count() > 0) request->fit = *names;
-    run = [request] { return RunFit(*request, std::cout, std::cerr); };
+    if (fit->count() > 0) request->fit = SplitAtCommas(*names);
+    run = [request] {
+      if (const auto stray = ParameterAmongBooks(request->books.books)) {
+        std::cerr << "tavrix fit: '" << *stray
+                  << "' is no data sheet; --fit takes the parameters as one value, "
+                     "comma-separated (--fit pK298,A)\n";
+        return kExitBadInput;
+      }
+      return RunFit(*request, std::cout, std::cerr);
+    };
   });
 }
 
@@ -64,14 +99,17 @@ void AddExport(CLI::App& app, Run& run) {
       "SOLUTION_SPECIES block or a logK grid. Exit code 4 when the sheet shows no fitted "
       "parameters (or, for a grid, no longer gives them).");
   AddBooks(*command, request->books)->required();
+  // By name only: the enum's numbers are no names a user should learn.
+  auto format = std::make_shared<std::string>("data.txt");
   const std::map<std::string, ExportFormat> formats = {{"data.txt", ExportFormat::kDataTxt},
                                                        {"thermofun", ExportFormat::kThermoFun},
                                                        {"phreeqc", ExportFormat::kPhreeqc},
                                                        {"grid", ExportFormat::kGrid}};
   command
-      ->add_option("--format", request->format,
+      ->add_option("--format", *format,
                    "data.txt (default), thermofun (JSON), phreeqc, or grid (logK and u(logK))")
-      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+      ->transform(CLI::IsMember({"data.txt", "thermofun", "phreeqc", "grid"}, CLI::ignore_case))
+      ->type_name("NAME");
   command->add_option("--to", request->to,
                       "data.txt: append to this file instead; the other formats: write this "
                       "file (replaced) instead of standard output");
@@ -87,8 +125,10 @@ void AddExport(CLI::App& app, Run& run) {
       ->delimiter(',');
   command->add_flag("--csv", request->csv,
                     "grid: comma-separated (also for a --to file ending in .csv; default: tabs)");
-  command->callback(
-      [&run, request] { run = [request] { return RunExport(*request, std::cout, std::cerr); }; });
+  command->callback([&run, request, format, formats] {
+    request->format = formats.at(*format);
+    run = [request] { return RunExport(*request, std::cout, std::cerr); };
+  });
 }
 
 #ifdef TAVRIX_WITH_PLOT
@@ -123,6 +163,15 @@ void AddTable(CLI::App& app, Run& run) {
   // --ie: the sheets' range limits, or the model's density limits of the table.
   command->add_flag("--comma", table->decComma, "with parameters: write a decimal comma");
   command->add_flag("--excel", table->forExcel, "tab-separated columns for a spreadsheet");
+  command->footer(
+      "Marks in the table:\n"
+      "  1.234?  the water density lies outside the model's range of confidence (0.35-1.0 "
+      "g/cm3 for a\n          charged complex, up to 1.1 g/cm3 for an uncharged one): the value is "
+      "doubtful\n"
+      "  ---     saturation above the critical temperature (374 C): there is no liquid to be "
+      "saturated\n"
+      "  gas     the water density is 0.31 g/cm3 or less, where the model has no value (--ie "
+      "lifts\n          this limit)");
   command->callback([&run, sheets, table, parameters] {
     run = [sheets, table, parameters]() -> int {
       table->noLimits = sheets->books.noLimits;

@@ -42,8 +42,16 @@ expect 1 1 "$tavrix" water 25 1e30
 expect 0 0 "$tavrix" water 500 1
 [ "$(cut -f3 "$work/out")" = "-" ] || { echo "FAILED: a saturation pressure above the critical point"; failures=$((failures + 1)); }
 
-# Exports and pk --from: formats, exclusive options, a sheet without a fit.
+expect 0 0 "$tavrix" --version
+grep -qxE 'tavrix [0-9]+\.[0-9]+\.[0-9]+' "$work/out" || { echo "FAILED: --version: $(cat "$work/out")"; failures=$((failures + 1)); }
+# --fit takes one value: a parameter after it is no file, and says how.
+expect 1 1 "$tavrix" fit --fit pK298 A "$examples/nacl.csv"
+grep -q 'comma-separated' "$work/err" || { echo "FAILED: --fit pK298 A: $(cat "$work/err")"; failures=$((failures + 1)); }
+
+# Exports and pk --from: formats by name only, exclusive options, a sheet without a fit.
 expect 1 1 "$tavrix" export --format xml "$examples/nacl.csv"
+expect 1 1 "$tavrix" export --format 1 "$examples/nacl.csv"
+"$tavrix" export --help | grep -q -- '--format NAME:{data.txt,thermofun,phreeqc,grid}' || { echo "FAILED: --format help"; failures=$((failures + 1)); }
 expect 1 1 "$tavrix" export --format grid --t 25:20:5 "$examples/nacl.csv"
 expect 4 1 "$tavrix" export --format thermofun "$examples/nacl.csv"
 expect 4 1 "$tavrix" pk --from "$examples/nacl.csv" 25 1
