@@ -67,6 +67,7 @@ void Books::Open(Book& book, bool noLimits, Access access) {
     OfficeSheet& sheet = book.workbook->Sheet(book.sheetName);
     book.host = &sheet;
     book.sheetName = sheet.name();
+    book.sheetCount = static_cast<int>(book.workbook->SheetNames().size());
 #else
     throw HostError("this build reads CSV data sheets only: " + book.path);
 #endif

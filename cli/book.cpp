@@ -6,14 +6,14 @@
 
 namespace tavrix::cli {
 
-int OpenAndPass(Books& books, Book& book, bool noLimits, Books::Access access,
-                const Output& output) {
+int OpenAndPass(Books& books, Book& book, bool noLimits, Books::Access access, Output& output) {
   try {
     books.Open(book, noLimits, access);
   } catch (const HostError& e) {
     output.err << output.prefix << e.what() << "\n";
     return kExitBadInput;
   }
+  if (book.sheetCount > 1) output.prefix = book.path + " [" + book.sheetName + "]: ";
   book.Pass();
   if (const auto& error = book.pass.read.error) {
     output.err << output.prefix << error->Message()

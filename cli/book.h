@@ -22,9 +22,9 @@ struct Output {
 
 // Opens the book and runs the pass over it. On failure
 // says why on err and returns the exit code; kExitOk when the pass was
-// clean.
-int OpenAndPass(Books& books, Book& book, bool noLimits, Books::Access access,
-                const Output& output);
+// clean. Once a workbook of several sheets is open, every line names the
+// sheet it read ("nacl.ods [Sheet2]: ").
+int OpenAndPass(Books& books, Book& book, bool noLimits, Books::Access access, Output& output);
 
 // Saves the book over its file. False, with a message, on failure; the
 // file is then as it was.

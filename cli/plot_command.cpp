@@ -75,14 +75,14 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   Book book;
   book.path = request.books.books.front();
   book.sheetName = request.books.sheet;
-  const Output output{out, err, ""};
+  Output output{out, err, ""};
   if (const int code =
           OpenAndPass(books, book, request.books.noLimits, Books::Access::kRead, output);
       code != kExitOk)
     return code;
   const ShownFit shown = CheckShownFit(*book.host, book.data().optimized, book.settings.decComma);
   if (!shown.shown) {
-    err << "the sheet does not show fitted parameters; run tavrix fit first\n";
+    err << output.prefix << "the sheet does not show fitted parameters; run tavrix fit first\n";
     return kExitNoResultShown;
   }
   // The same picture as the table window's plot, with the band of +/- u(pK)
@@ -90,7 +90,8 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   const auto covariance =
       ShownFitCovariance(*book.host, book.data(), book.pass.evaluation, book.settings.decComma);
   if (!covariance) {
-    err << "note: no band of \u00B1u(pK): the sheet's points and fitted parameters no longer "
+    err << output.prefix
+        << "note: no band of \u00B1u(pK): the sheet's points and fitted parameters no longer "
            "give F9:F11; run tavrix fit again for it\n";
   }
   if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits, covariance),

@@ -66,9 +66,10 @@ cli::FitRequest FitOf(const std::string& path) {
   return request;
 }
 
-// The sheet as flat XML, with formulas in some cells.
-std::string Fods(const MemoryGrid& grid,
-                 const std::map<std::pair<int, int>, std::string>& formulas) {
+// The sheet as flat XML, with formulas in some cells, and empty sheets
+// after it.
+std::string Fods(const MemoryGrid& grid, const std::map<std::pair<int, int>, std::string>& formulas,
+                 const std::vector<std::string>& emptySheets = {}) {
   std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
@@ -94,7 +95,12 @@ std::string Fods(const MemoryGrid& grid,
     }
     xml += "</table:table-row>";
   }
-  return xml + "</table:table></office:spreadsheet></office:body></office:document>\n";
+  xml += "</table:table>";
+  for (const std::string& name : emptySheets) {
+    xml += "<table:table table:name=\"" + name +
+           "\"><table:table-row><table:table-cell/></table:table-row></table:table>";
+  }
+  return xml + "</office:spreadsheet></office:body></office:document>\n";
 }
 
 TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
@@ -115,6 +121,20 @@ TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
     const SheetRead read = ReadDataSheet(workbook->Sheet(""), {});
     ASSERT_TRUE(read.error);
     EXPECT_EQ(read.error->Message(), c.message);
+  }
+}
+
+TEST_F(Office, EveryLineOfAWorkbookOfSeveralSheetsNamesTheSheet) {
+  const std::string path = Write(Fods(BuildSheet(Fittable()), {}, {"Notes"}), "two.fods");
+  for (const std::string sheet : {"Data", "Notes"}) {
+    const Outcome check =
+        Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}, false, sheet}});
+    std::istringstream lines(check.out + check.err);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+      EXPECT_EQ(line.rfind(path + " [" + sheet + "]: ", 0), 0u) << line;
+    }
+    EXPECT_GT(count, 0);
   }
 }
 

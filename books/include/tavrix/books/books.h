@@ -18,6 +18,7 @@ struct Book {
   ~Book();
   std::string path;
   std::string sheetName;  // the worksheet asked for; "" for the active one
+  int sheetCount = 1;     // the worksheets of its file, once opened
   CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* host = nullptr;
