@@ -16,10 +16,11 @@ struct InputPoint {
   float second;
 };
 
-// The pairs from the arguments, or from whitespace-separated text on `in`
-// when the only argument is "-". Numbers use '.' as the decimal point.
-// On malformed input or a value out of range, nothing, with the reason in
-// `error`.
+// The pairs from the arguments, or from the text on `in` when the only
+// argument is "-": numbers separated by blanks, tabs, ',' or ';', a first
+// line without a number (column names) skipped. Numbers use '.' as the
+// decimal point. On malformed input or a value out of range, nothing, with
+// the reason in `error` (naming the line of the input).
 std::optional<std::vector<InputPoint>> ReadPoints(const std::vector<std::string>& args,
                                                   std::istream& in, SecondValue second,
                                                   std::string& error);

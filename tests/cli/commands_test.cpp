@@ -50,10 +50,28 @@ TEST(WaterCommand, PrintsPressureSaturationAndDensity) {
   EXPECT_EQ(run.err, "");
 }
 
-TEST(WaterCommand, ReadsPairsFromStandardInput) {
-  const Outcome run = Water({"-"}, "25 1\n\t100\n0.5\n");
-  EXPECT_EQ(run.code, kExitOk);
-  EXPECT_EQ(run.out, Water({"25", "1", "100", "0.5"}).out);
+TEST(WaterCommand, ReadsPairsFromStandardInputAsSpreadsheetsWriteThem) {
+  const std::string expected = Water({"25", "1", "100", "0.5"}).out;
+  for (const char* input : {"25 1\n\t100\n0.5\n", "t_C;P_bar\r\n25;1\r\n100;0.5\r\n",
+                            "t, P\n25,1\n\n100,0.5", "25\t1\t100\t0.5\n"}) {
+    const Outcome run = Water({"-"}, input);
+    EXPECT_EQ(run.code, kExitOk) << input;
+    EXPECT_EQ(run.out, expected) << input;
+  }
+  const struct {
+    const char* input;
+    const char* error;
+  } bad[] = {
+      {"t P\n25 1\n100 abc\n", "tavrix water: line 3: 'abc' is not a number\n"},
+      {"25 1\nt P\n", "tavrix water: line 2: 't' is not a number\n"},  // a header goes first
+      {"25x 1\n", "tavrix water: line 1: '25x' is not a number\n"},    // a typo is no header
+      {"25 1\n100\n", "tavrix water: line 2: numbers must come in pairs, got 3\n"},
+  };
+  for (const auto& c : bad) {
+    const Outcome run = Water({"-"}, c.input);
+    EXPECT_EQ(run.code, kExitBadInput);
+    EXPECT_EQ(run.err, c.error);
+  }
 }
 
 TEST(WaterCommand, FailedDensityPrintsAQuestionMark) {
