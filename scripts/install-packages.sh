@@ -2,15 +2,13 @@
 # Installs the given Debian packages that are not installed yet (as root,
 # or through sudo).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/packages.sh"
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-missing=()
-for p in "$@"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+mapfile -t missing < <(missing_packages "$@")
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   as_root apt-get update -qq
