@@ -157,8 +157,11 @@ void AddTable(CLI::App& app, Run& run) {
       "parameters given with --pk298, --A and --B.");
   AddBooks(*command, sheets->books);
   AddParameterOptions(*command, *parameters);
-  command->add_option("--species", table->species,
-                      "with parameters: a basic species of the complex, in order (up to four)");
+  command
+      ->add_option("--species", table->species,
+                   "with parameters: a basic species of the complex, in order (up to four; "
+                   "--species once for each)")
+      ->allow_extra_args(false);
   command->add_option("--complex", table->complex, "with parameters: the complex's name");
   // --ie: the sheets' range limits, or the model's density limits of the table.
   command->add_flag("--comma", table->decComma, "with parameters: write a decimal comma");

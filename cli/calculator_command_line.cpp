@@ -32,14 +32,26 @@ void AddPk(CLI::App& app, Run& run) {
   CLI::App* command = app.add_subcommand(
       "pk",
       "pK of dissociation by the RB model. Prints t, P, density and pK, tab-separated; with "
-      "--from, of the fit a data sheet shows, and u(pK) after them (exit code 4 when the sheet "
-      "shows no fit, its points no longer give it, or they leave no degrees of freedom).");
+      "--from, of the fit a data sheet shows, and u(pK) and 'yes' where the point lies outside "
+      "the data of the fit after them (exit code 4 when the sheet shows no fit, its points no "
+      "longer give it, or they leave no degrees of freedom). Marks as in tavrix table: '?' after "
+      "a value outside the model's range of confidence; 'gas', 'steam' (a pressure below the "
+      "saturation pressure) and '---' (saturation above the critical temperature) where the "
+      "model has no value, in place of it with --from and after it otherwise.");
   AddParameterOptions(*command, *parameters);
   command->add_option("--from", fromBook->book,
                       "the data sheet whose fit to use, instead of --pk298, --A and --B");
   command->add_option("--sheet", fromBook->sheet, "with --from: the worksheet to use");
   command->add_flag("--density", request->density,
                     "the second number of each pair is the water density in g/cm3");
+  command
+      ->add_option("--species", request->species,
+                   "with parameters: a basic species of the complex, in order (up to four; "
+                   "--species once for each); a charged complex has a narrower range of "
+                   "confidence")
+      ->allow_extra_args(false);
+  command->add_flag("--ie", request->noLimits,
+                    "lift the gas and steam limits: values there, as tavrix table --ie");
   AddPointValues(*command, request->values,
                  "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
                  "standard input");
@@ -51,6 +63,7 @@ void AddPk(CLI::App& app, Run& run) {
           return kExitBadInput;
         }
         fromBook->density = request->density;
+        fromBook->noLimits = request->noLimits;
         fromBook->values = request->values;
         return RunPkFromBook(*fromBook, std::cin, std::cout, std::cerr);
       }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,6 +12,9 @@ namespace tavrix::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 1;
 
+// The basic species a complex may have.
+inline constexpr std::size_t kMaxSpecies = 4;
+
 struct WaterRequest {
   std::vector<std::string> values;  // t P pairs, or "-" for standard input
 };
@@ -19,8 +23,10 @@ struct PkRequest {
   double pK298 = 0;
   double A = 0;
   double B = 0;
-  bool density = false;             // the second number of a pair is rho
-  std::vector<std::string> values;  // t P (or t rho) pairs, or "-"
+  bool density = false;                   // the second number of a pair is rho
+  std::vector<std::string> values;        // t P (or t rho) pairs, or "-"
+  std::vector<std::string> species = {};  // decide the range of confidence
+  bool noLimits = false;                  // marks as the table with /ie
 };
 
 // pK with its uncertainty from the fit a data sheet shows.
@@ -29,6 +35,7 @@ struct PkFromBookRequest {
   std::string sheet = "";
   bool density = false;
   std::vector<std::string> values;
+  bool noLimits = false;  // values also for gas and steam
 };
 
 struct TableRequest {

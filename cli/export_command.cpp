@@ -161,11 +161,11 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
                                           book.settings.decComma);
         }
         const ExportedFit fit = ExportedFitOf(book.data(), *shown, covariance);
-        const ExportResult result = request.format == ExportFormat::kThermoFun
-                                        ? ThermoFunRecords({fit})
-                                    : request.format == ExportFormat::kPhreeqc
-                                        ? PhreeqcBlock(fit, conditions.tLow, conditions.tHigh)
-                                        : LogKGrid(fit, conditions.grid, gridFormat);
+        const ExportResult result =
+            request.format == ExportFormat::kThermoFun ? ThermoFunRecords({fit})
+            : request.format == ExportFormat::kPhreeqc
+                ? PhreeqcBlock(fit, conditions.tLow, conditions.tHigh)
+                : LogKGrid(fit, conditions.grid, gridFormat, book.settings.noLimits);
         if (!result) {
           o.err << o.prefix << "cannot export: " << result.error << "\n";
           return kExitSheetError;

@@ -1,10 +1,10 @@
-#include <functional>
 #include <ostream>
 
 #include "commands.h"
 #include "for_each_book.h"
 #include "point_input.h"
 #include "tavrix/exports/exports.h"
+#include "tavrix/model/domain.h"
 #include "tavrix/model/rb_model.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
@@ -15,39 +15,25 @@ namespace {
 constexpr int kDigits = 9;
 constexpr int kPkDigits = 10;
 
-// The columns after the density at t (degrees C, T in kelvin) and rho: pK,
-// and u(pK) where the calculator has it.
-using PkColumns = std::function<std::string(float t, float T, float rho)>;
+std::string Number(double x) {
+  return SignificantText(x, kPkDigits);
+}
 
-// One line per point: t, the pressure used ("-" for a density given), the
-// density and the columns; the points read first, so that a mistake in
-// them prints nothing.
-int PrintPoints(const std::vector<InputPoint>& points, bool density, const PkColumns& columns,
-                std::ostream& out) {
-  for (const InputPoint& point : points) {
-    const float T = KelvinOf(point.t);
-    out << SignificantText(point.t, kDigits) << '\t';
+// t, the pressure used ("-" for a density given or none at all) and the
+// density ("-" for none) of a point.
+std::string ConditionColumns(const ModelCondition& c) {
+  return SignificantText(c.t, kDigits) + '\t' + (c.P ? SignificantText(*c.P, kDigits) : "-") +
+         '\t' + (c.density > 0 ? SignificantText(c.density, kDigits) : "-");
+}
 
-    float rho = point.second;
-    if (density) {
-      out << "-\t";
-    } else {
-      const auto P = point.second == 0 ? SaturationPoint(T) : point.second;
-      if (!P) {
-        out << "P(sat) does not exist\n";
-        continue;
-      }
-      out << SignificantText(*P, kDigits) << '\t';
-      rho = WaterDensity(T, *P);
-    }
-
-    if (rho <= 0) {
-      out << "?\t?\n";
-      continue;
-    }
-    out << SignificantText(rho, kDigits) << '\t' << columns(point.t, T, rho) << '\n';
-  }
-  return kExitOk;
+// A value as the table marks it ("1.234?"; with the limits lifted "0.9
+// steam"), or the mark where there is none ("gas").
+std::string ValueText(const std::optional<double>& pK, PkMark mark) {
+  const std::string text(MarkText(mark));
+  if (!pK.has_value()) return text;
+  const std::string value = Number(pK.value());
+  if (mark == PkMark::kOutsideConfidence || text.empty()) return value + text;
+  return value + " " + text;
 }
 
 std::optional<std::vector<InputPoint>> Points(const std::vector<std::string>& values, bool density,
@@ -59,38 +45,61 @@ std::optional<std::vector<InputPoint>> Points(const std::vector<std::string>& va
   return points;
 }
 
+DomainRules RulesOf(const std::vector<std::string>& species, bool noLimits) {
+  SpeciesNames names;
+  for (std::size_t i = 0; i < species.size() && i + 1 < names.size(); ++i)
+    names[i + 1] = species[i];
+  return {ComplexIsCharged(names), noLimits};
+}
+
 }  // namespace
 
+// The calculator gives its number wherever the equation of state gives a
+// density, and marks it as the table would: "1.234?", "3.76 gas", "0.9 steam".
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
   const auto points = Points(request.values, request.density, in, err);
   if (!points) return kExitBadInput;
+  if (request.species.size() > kMaxSpecies) {
+    err << "tavrix pk: at most " << kMaxSpecies << " species\n";
+    return kExitBadInput;
+  }
+  const DomainRules rules = RulesOf(request.species, request.noLimits);
   // A and B are held in single precision, as the data sheet holds them.
   const RBPar par{request.pK298, static_cast<float>(request.A), static_cast<float>(request.B)};
-  return PrintPoints(
-      *points, request.density,
-      [&](float, float T, float rho) { return SignificantText(RBpK(par, T, rho), kPkDigits); },
-      out);
+  for (const InputPoint& point : *points) {
+    const ModelCondition c = request.density ? ConditionAtDensity(point.t, point.second, rules)
+                                             : ConditionAtPressure(point.t, point.second, rules);
+    std::optional<double> pK;
+    if (c.density > 0) pK = RBpK(par, KelvinOf(c.t), c.density);
+    out << ConditionColumns(c) << '\t' << ValueText(pK, c.mark) << '\n';
+  }
+  return kExitOk;
 }
 
+// The fit's pK and u(pK) where the model has a value, else its mark; "yes"
+// in the last column outside the data of the fit.
 int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostream& out,
                   std::ostream& err) {
   const auto points = Points(request.values, request.density, in, err);
   if (!points) return kExitBadInput;
-  return ForEachBook(BookOptions{{request.book}, false, request.sheet}, Books::Access::kRead, out,
-                     err, [&](Books&, Book& book, const Output& o) {
+  return ForEachBook(BookOptions{{request.book}, request.noLimits, request.sheet},
+                     Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
                        const std::optional<RBPar> shown = ShownFitOf(book, o);
                        if (!shown) return kExitNoResultShown;
                        const auto covariance = ShownCovarianceOf(book, o, "u(pK)");
                        if (!covariance) return kExitNoResultShown;
                        const ExportedFit fit = ExportedFitOf(book.data(), *shown, covariance);
-                       return PrintPoints(
-                           *points, request.density,
-                           [&](float t, float, float rho) {
-                             const PkAtPoint pK = PkAtDensity(fit, t, rho);
-                             return SignificantText(pK.pK, kPkDigits) + '\t' +
-                                    SignificantText(*pK.u, kPkDigits);
-                           },
-                           out);
+                       const PkRules rules{book.settings.noLimits};
+                       for (const InputPoint& point : *points) {
+                         const PkAtPoint pK = request.density
+                                                  ? PkAtDensity(fit, point.t, point.second, rules)
+                                                  : PkAtPressure(fit, point.t, point.second, rules);
+                         o.out << o.prefix << ConditionColumns(pK.condition) << '\t'
+                               << ValueText(pK.pK, pK.condition.mark) << '\t'
+                               << (pK.u ? Number(*pK.u) : "") << '\t'
+                               << (pK.extrapolated ? "yes" : "") << '\n';
+                       }
+                       return kExitOk;
                      });
 }
 

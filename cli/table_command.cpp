@@ -8,7 +8,6 @@
 namespace tavrix::cli {
 
 int RunTable(const TableRequest& request, std::ostream& out, std::ostream& err) {
-  constexpr std::size_t kMaxSpecies = 4;
   if (request.species.size() > kMaxSpecies) {
     err << "tavrix table: at most " << kMaxSpecies << " species, got " << request.species.size()
         << "\n";

@@ -1,5 +1,7 @@
 #include "tavrix/datasheet/data_sheet.h"
 
+#include <algorithm>
+
 namespace tavrix {
 
 SpeciesNames SpeciesNamesOf(const DataSheet& sheet) {
@@ -8,6 +10,22 @@ SpeciesNames SpeciesNamesOf(const DataSheet& sheet) {
     names[i + 1] = sheet.species[i].name;
   }
   return names;
+}
+
+std::optional<DataSpan> SpanOfWeightedPoints(const DataSheet& sheet) {
+  std::optional<DataSpan> span;
+  for (const DataPoint& point : sheet.points) {
+    if (point.kind != PointKind::kWeighted) continue;
+    if (!span) {
+      span = DataSpan{point.t, point.t, point.density, point.density};
+      continue;
+    }
+    span->tLow = std::min(span->tLow, point.t);
+    span->tHigh = std::max(span->tHigh, point.t);
+    span->densityLow = std::min(span->densityLow, point.density);
+    span->densityHigh = std::max(span->densityHigh, point.density);
+  }
+  return span;
 }
 
 std::string ErrorMessage(int code) {

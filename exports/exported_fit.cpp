@@ -13,9 +13,6 @@ float PressureOf(const DataPoint& point) {
   return static_cast<float>(WaterPressure(KelvinOf(point.t), point.density));
 }
 
-constexpr float kHundredCelsius = 100.0f;
-constexpr float kOneAtmosphere = 1.01325f;  // bar
-
 }  // namespace
 
 ExportedFit ExportedFitOf(const DataSheet& sheet, const RBPar& shown,
@@ -34,29 +31,36 @@ ExportedFit ExportedFitOf(const DataSheet& sheet, const RBPar& shown,
     range.pLow = std::min(range.pLow, P);
     range.pHigh = std::max(range.pHigh, P);
   }
+  fit.span = SpanOfWeightedPoints(sheet);
+  SpeciesNames species = SpeciesNamesOf(sheet);
+  fit.charged = ComplexIsCharged(species);
   return fit;
 }
 
-PkAtPoint PkAtDensity(const ExportedFit& fit, float t, float density) {
-  const RBBasisTerms basis = RBBasis(KelvinOf(t), density);
-  PkAtPoint point{t, std::nullopt, density, RBpK(fit.parameters, basis), std::nullopt};
+namespace {
+
+PkAtPoint PkAt(const ExportedFit& fit, const ModelCondition& condition) {
+  PkAtPoint point{condition, std::nullopt, std::nullopt, false};
+  point.extrapolated = fit.span && !fit.span->Contains(condition.t, condition.density);
+  if (!condition.hasValue) return point;
+  const RBBasisTerms basis = RBBasis(KelvinOf(condition.t), condition.density);
+  point.pK = RBpK(fit.parameters, basis);
   if (fit.covariance) point.u = PkUncertainty(*fit.covariance, basis);
   return point;
 }
 
-std::optional<PkAtPoint> PkAtPressure(const ExportedFit& fit, float t, float P) {
-  const float density = WaterDensity(KelvinOf(t), P);
-  if (!(density > 0)) return std::nullopt;
-  PkAtPoint point = PkAtDensity(fit, t, density);
-  point.P = P;
-  return point;
+}  // namespace
+
+PkAtPoint PkAtPressure(const ExportedFit& fit, float t, float P, const PkRules& rules) {
+  return PkAt(fit, ConditionAtPressure(t, P, {fit.charged, rules.noLimits, rules.saturation}));
+}
+
+PkAtPoint PkAtDensity(const ExportedFit& fit, float t, float density, const PkRules& rules) {
+  return PkAt(fit, ConditionAtDensity(t, density, {fit.charged, rules.noLimits, rules.saturation}));
 }
 
 std::optional<float> CodesSaturationPressure(float t) {
-  if (t < kHundredCelsius) return kOneAtmosphere;
-  const float T = KelvinOf(t);
-  if (T >= kCriticalT) return std::nullopt;
-  return SatPressure(T);
+  return SaturationPressureOf(t, SaturationRule::kCodes);
 }
 
 }  // namespace tavrix

@@ -20,7 +20,7 @@ std::vector<GridPoint> Eq36Grid() {
 }
 
 ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& points,
-                      GridFormat format) {
+                      GridFormat format, bool noLimits) {
   const exports::ReactionOrError reaction = exports::ReactionOf(fit);
   if (!reaction.error.empty()) return {"", reaction.error};
   if (!fit.covariance) return {"", "u(logK) needs the covariance of the fit"};
@@ -32,21 +32,27 @@ ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& poin
   text +=
       "# u_logK: its uncertainty (about 95 %, as the fit's +/- values); "
       "along saturation P is 1.01325 bar below 100 C\n";
-  text += "t_C" + sep + "P_bar" + sep + "density_g_cm3" + sep + "logK" + sep + "u_logK\n";
+  text +=
+      "# mark: no logK where the model has none (gas, steam, --- above the critical "
+      "temperature at saturation); ? outside its range of confidence\n";
+  text += "# extrapolated: 1 outside the data of the fit";
+  if (fit.span) {
+    const DataSpan& span = *fit.span;
+    text += " (t " + exports::Shortest(span.tLow) + " to " + exports::Shortest(span.tHigh) +
+            " C, density " + exports::Shortest(span.densityLow) + " to " +
+            exports::Shortest(span.densityHigh) + " g/cm3)";
+  }
+  text += "\n";
+  text += "t_C" + sep + "P_bar" + sep + "density_g_cm3" + sep + "logK" + sep + "u_logK" + sep +
+          "mark" + sep + "extrapolated\n";
   for (const GridPoint& point : points) {
-    const std::optional<float> P = point.P == 0 ? CodesSaturationPressure(point.t) : point.P;
-    if (!P) {
-      return {"", "no saturation pressure at " + exports::Shortest(point.t) +
-                      " C (above the critical temperature): give the grid a pressure"};
-    }
-    const std::optional<PkAtPoint> pK = PkAtPressure(fit, point.t, *P);
-    if (!pK) {
-      return {"", "the equation of state gives no density of water at " +
-                      exports::Shortest(point.t) + " C and " + exports::Shortest(*P) + " bar"};
-    }
-    text += exports::Shortest(point.t) + sep + exports::Shortest(*P) + sep +
-            exports::Shortest(pK->density) + sep + SignificantText(-pK->pK, kLogKDigits) + sep +
-            SignificantText(*pK->u, kLogKDigits) + "\n";
+    const PkAtPoint pK = PkAtPressure(fit, point.t, point.P, {noLimits, SaturationRule::kCodes});
+    const ModelCondition& c = pK.condition;
+    text += exports::Shortest(point.t) + sep + (c.P ? exports::Shortest(*c.P) : "") + sep +
+            (c.density > 0 ? exports::Shortest(c.density) : "") + sep +
+            (pK.pK ? SignificantText(-*pK.pK, kLogKDigits) : "") + sep +
+            (pK.u ? SignificantText(*pK.u, kLogKDigits) : "") + sep +
+            std::string(MarkText(c.mark)) + sep + (pK.extrapolated ? "1" : "0") + "\n";
   }
   return {text, ""};
 }

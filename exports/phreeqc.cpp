@@ -35,8 +35,8 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   const exports::ReactionOrError reaction = exports::ReactionOf(fit);
   if (!reaction.error.empty()) return {"", reaction.error};
   const std::optional<AnalyticFit> analytic = FitAnalytic(fit.parameters, tLow, tHigh);
-  const std::optional<PkAtPoint> standard = PkAtPressure(fit, kStandardT, kStandardP);
-  if (!analytic || !standard) {
+  const PkAtPoint standard = PkAtPressure(fit, kStandardT, kStandardP);
+  if (!analytic || !standard.pK) {
     return {"", "no -analytic fit along saturation over " + RangeText(tLow, tHigh) +
                     ": the range must lie from 0 C to below the critical temperature"};
   }
@@ -51,7 +51,7 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   text += "# log K of the formation below is +pK of the dissociation " +
           r.Dissociation(Naming::kPhreeqc) + "\n";
   text += "# log_k at 25 C and 1.01325 bar";
-  if (standard->u) text += ", u(log K) " + SignificantText(*standard->u, 3) + " (about 95 %)";
+  if (standard.u) text += ", u(log K) " + SignificantText(*standard.u, 3) + " (about 95 %)";
   text += "\n# -analytic: " + std::to_string(analytic->terms) +
           " of its 6 terms fitted to +pK along saturation (1.01325 bar below 100 C) from " +
           RangeText(tLow, tHigh) + "; largest deviation " + deviationText + " log units";
@@ -62,7 +62,7 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   text += "# above 100 C, which the RB fit does not know about.\n";
   text += "SOLUTION_SPECIES\n";
   text += r.Formation(Naming::kPhreeqc) + "\n";
-  text += "    log_k     " + exports::Shortest(standard->pK) + "\n";
+  text += "    log_k     " + exports::Shortest(*standard.pK) + "\n";
   text += "    -analytic";
   for (const double A : analytic->A) text += " " + exports::Shortest(A);
   text += "\n";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tavrix/model/domain.h"
 #include "tavrix/numeric/format_masked.h"
 #include "tavrix/numeric/text_width.h"
 #include "tavrix/water/water.h"
@@ -50,28 +51,18 @@ std::string HeaderLine() {
   return line;
 }
 
-// The cell at T (kelvin) in pressure column j.
-PkTableCell CellAt(const PkTableInput& input, bool charged, float T, int j) {
+// The cell at t (degrees C) in pressure column j.
+PkTableCell CellAt(const PkTableInput& input, bool charged, float t, int j) {
   using Kind = PkTableCell::Kind;
-  float p = TablePressure(j);
-  if (p == 0) {
-    const auto saturation = SaturationPoint(T);
-    if (!saturation) return {Kind::kNoSaturation};
-    p = *saturation;
-  }
+  const ModelCondition c = ConditionAtPressure(t, TablePressure(j), {charged, input.noLimits});
+  if (c.mark == PkMark::kNoSaturation) return {Kind::kNoSaturation};
+  // No density at all is below the gas density, as far as the table goes.
+  if (c.mark == PkMark::kNoDensity) return {input.noLimits ? Kind::kError : Kind::kGas};
+  if (!c.hasValue) return {Kind::kGas};
 
-  const float rho = WaterDensity(T, p);
-  float pK;
-  if (rho <= kGasDensity && !input.noLimits) {
-    pK = static_cast<float>(-kMissing);
-  } else if (rho <= 0) {
-    return {Kind::kError};  // no density to evaluate the model with
-  } else {
-    pK = RBpKSingle(input.par, T, rho);
-  }
-
+  const float pK = RBpKSingle(input.par, KelvinOf(t), c.density);
   if (std::fabs(pK) < kUndefinedFrom) {
-    return {InRangeOfConfidence(rho, charged) ? Kind::kValue : Kind::kOutsideRange, pK};
+    return {c.mark == PkMark::kNone ? Kind::kValue : Kind::kOutsideRange, pK};
   }
   return {pK < 0 ? Kind::kGas : Kind::kError};
 }
@@ -124,9 +115,9 @@ PkTableCells PkTableCellsOf(const PkTableInput& input) {
   const bool charged = ComplexIsCharged(species);
   PkTableCells cells(kTableRows);
   for (int i = 1; i <= kTableRows; ++i) {
-    const float T = KelvinOf(TableTemperature(i));
     for (int j = 1; j <= kTableColumns; ++j) {
-      cells[static_cast<std::size_t>(i) - 1].push_back(CellAt(input, charged, T, j));
+      cells[static_cast<std::size_t>(i) - 1].push_back(
+          CellAt(input, charged, TableTemperature(i), j));
     }
   }
   return cells;

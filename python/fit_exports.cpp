@@ -35,30 +35,57 @@ std::string TextOf(const ExportResult& result, const std::string& hint = "") {
   return result.text;
 }
 
-// pK and u(pK) at the points, broadcast as rb_pk broadcasts them.
-py::tuple PkOf(const FitResultObject& r, const py::object& t, const py::object& p,
-               const py::object& density) {
+// pK, u(pK), the marks and whether the points lie outside the data of the
+// fit, broadcast as rb_pk broadcasts its arguments: a PkValues, which
+// unpacks as (pK, u).
+py::object PkOf(const FitResultObject& r, const py::object& t, const py::object& p,
+                const py::object& density, bool noLimits) {
   if (p.is_none() == density.is_none()) {
     throw py::type_error("pk() takes either p_bar or density");
   }
   const bool byDensity = !density.is_none();
-  const std::array<py::array_t<double>, 2> arguments{
-      NumericArray(t, "t_c"),
-      byDensity ? NumericArray(density, "density") : NumericArray(p, "p_bar")};
+  const Broadcast b =
+      BroadcastArrays({NumericArray(t, "t_c"),
+                       byDensity ? NumericArray(density, "density") : NumericArray(p, "p_bar")});
   const ExportedFit fit = ExportedFitOf(r);
-  const auto column = [&](bool uncertainty) {
-    return ElementWise<2>(
-        arguments, [&](const std::array<double, 2>& x, double& out, std::string& error) {
-          out = kNaN;
-          double rho;
-          if (!DensityAtPoint(x[0], x[1], byDensity, rho, error)) return false;
-          if (std::isnan(rho)) return true;
-          const PkAtPoint point = PkAtDensity(fit, Single(x[0]), static_cast<float>(rho));
-          out = uncertainty ? point.u.value_or(kNaN) : point.pK;
-          return true;
-        });
-  };
-  return py::make_tuple(column(false), column(true));
+  const PkRules rules{noLimits};
+  std::vector<std::optional<PkAtPoint>> values(b.size);  // none for a NaN given
+  std::string error;
+  {
+    py::gil_scoped_release release;
+    for (std::size_t k = 0; k < b.size && error.empty(); ++k) {
+      const double x = b.arrays[0].data()[k], y = b.arrays[1].data()[k];
+      if (std::isnan(x) || std::isnan(y)) continue;
+      error = CalculatorRangeError(Single(x), Single(y),
+                                   byDensity ? SecondValue::kDensity : SecondValue::kPressure,
+                                   NumberText(x), NumberText(y));
+      if (error.empty()) {
+        values[k] = byDensity ? PkAtDensity(fit, Single(x), Single(y), rules)
+                              : PkAtPressure(fit, Single(x), Single(y), rules);
+      }
+    }
+  }
+  if (!error.empty()) throw py::value_error(error);
+
+  py::array_t<double> pK(b.shape), u(b.shape);
+  py::array_t<bool> extrapolated(b.shape);
+  py::list marks;
+  for (std::size_t k = 0; k < b.size; ++k) {
+    const std::optional<PkAtPoint>& v = values[k];
+    pK.mutable_data()[k] = v && v->pK ? *v->pK : kNaN;
+    u.mutable_data()[k] = v && v->u ? *v->u : kNaN;
+    extrapolated.mutable_data()[k] = v && v->extrapolated;
+    marks.append(v ? std::string(MarkText(v->condition.mark)) : std::string());
+  }
+  const py::object types = py::module_::import("tavrix._types");
+  if (b.scalar) {
+    return types.attr("PkValues")(pK.data()[0], u.data()[0], marks[0], extrapolated.data()[0]);
+  }
+  py::tuple shape(b.shape.size());
+  for (std::size_t i = 0; i < b.shape.size(); ++i) shape[i] = b.shape[i];
+  const py::object markArray =
+      py::module_::import("numpy").attr("array")(marks, "dtype"_a = "U5").attr("reshape")(shape);
+  return types.attr("PkValues")(pK, u, markArray, extrapolated);
 }
 
 std::string PhreeqcOf(const FitResultObject& r, const py::object& tRange) {
@@ -90,7 +117,8 @@ std::vector<float> AxisValues(const py::object& values, const char* name, float 
   return axis;
 }
 
-std::string GridOf(const FitResultObject& r, const py::object& t, const py::object& p, bool csv) {
+std::string GridOf(const FitResultObject& r, const py::object& t, const py::object& p, bool csv,
+                   bool noLimits) {
   if (r.outcome.dof <= 0) {
     throw py::value_error(
         "u(logK) is not known: the fit has as many parameters as weighted points; it needs more "
@@ -108,7 +136,8 @@ std::string GridOf(const FitResultObject& r, const py::object& t, const py::obje
       for (const float temperature : temperatures) grid.push_back({temperature, P});
     }
   }
-  return TextOf(LogKGrid(ExportedFitOf(r), grid, csv ? GridFormat::kCsv : GridFormat::kTsv));
+  return TextOf(
+      LogKGrid(ExportedFitOf(r), grid, csv ? GridFormat::kCsv : GridFormat::kTsv, noLimits));
 }
 
 }  // namespace
@@ -116,18 +145,25 @@ std::string GridOf(const FitResultObject& r, const py::object& t, const py::obje
 void AddFitExports(py::class_<FitResultObject>& fitResult) {
   fitResult
       .def("pk", &PkOf, "t_c"_a, "p_bar"_a = py::none(), "density"_a = py::none(),
-           R"(pk(t_c, p_bar=None, density=None)
+           "no_limits"_a = false,
+           R"(pk(t_c, p_bar=None, density=None, no_limits=False)
 
 pK of dissociation and its uncertainty u(pK) at t_c in degrees Celsius and
 either p_bar in bar (0 = at saturation) or the water density in g/cm3, as
-`tavrix pk --from` prints them: a tuple (pK, u), each a float or an array
-of the broadcast shape. pK is the model's with the parameters as the sheet
-shows them; u(pK) = sqrt(g' C g), with g the model's basis terms at the
-point and C the covariance scaled as the parameters' +- values are (about
-95 %), so that u at 25 C and 1 bar is the +- of pK298. Held parameters
-contribute nothing. NaN where there is no density, and u NaN for a fit
-without degrees of freedom (as many parameters as weighted points); the
-same TypeError and ValueError as rb_pk.)")
+`tavrix pk --from` prints them: a PkValues, which unpacks as (pK, u), each
+a float or an array of the broadcast shape, and also has .marks and
+.extrapolated. pK is the model's with the parameters as the sheet shows
+them; u(pK) = sqrt(g' C g), with g the model's basis terms at the point and
+C the covariance scaled as the parameters' +- values are (about 95 %), so
+that u at 25 C and 1 bar is the +- of pK298. Held parameters contribute
+nothing. Where the pK table has no value -- marks "gas" (water at 0.31
+g/cm3 or less), "steam" (a pressure below the saturation pressure) and
+"---" (saturation above the critical temperature) -- pK and u are NaN;
+"?" marks a value outside the model's range of confidence. no_limits=True
+lifts the gas and steam limits, as tavrix --ie does. extrapolated is True
+outside the temperatures and densities of the weighted points. u is NaN
+for a fit without degrees of freedom (as many parameters as weighted
+points); the same TypeError and ValueError as rb_pk.)")
       .def(
           "to_thermofun",
           [](const FitResultObject& r) { return TextOf(ThermoFunRecords({ExportedFitOf(r)})); },
@@ -148,12 +184,16 @@ species, as `tavrix export --format phreeqc` writes it: log_k = +pK at
 over t_range (degrees C, from 0 to below 374) within 0.005. A UserWarning
 when even six terms do not; ValueError when the names do not balance.)")
       .def("logk_grid", &GridOf, "t"_a = py::none(), "p"_a = py::none(), "csv"_a = false,
-           R"(logk_grid(t=None, p=None, csv=False)
+           "no_limits"_a = false,
+           R"(logk_grid(t=None, p=None, csv=False, no_limits=False)
 
 logK of the dissociation (-pK) and u(logK) on a grid, as
 `tavrix export --format grid` writes it (tab-separated, or comma-separated
-with csv=True). By default the eight EQ3/6 temperatures along saturation;
-t (degrees C) and p (bar, 0 = along saturation) give every t at every p.)");
+with csv=True), with the columns mark (logK empty where it is gas, steam
+or ---; ? outside the range of confidence) and extrapolated (1 outside
+the data of the fit). By default the eight EQ3/6 temperatures along
+saturation; t (degrees C) and p (bar, 0 = along saturation) give every t
+at every p. no_limits=True lifts the gas and steam limits.)");
 }
 
 }  // namespace tavrix::python

@@ -26,7 +26,8 @@ Data sheets and fits:
     export(result, to=None)                the record of tavrix export (data.txt)
 
 A fit for the codes that use it (methods of FitResult):
-    result.pk(t_c, p_bar=None, density=None)   -> (pK, u(pK)), as tavrix pk --from
+    result.pk(t_c, p_bar=None, density=None)   -> PkValues: (pK, u(pK)), marks,
+                                           extrapolated, as tavrix pk --from
     result.to_thermofun()                  the ThermoFun reaction record (JSON)
     result.to_phreeqc(t_range=(0, 350))    the PHREEQC SOLUTION_SPECIES block
     result.logk_grid(t=None, p=None, csv=False)   logK and u(logK) on a grid
@@ -48,7 +49,7 @@ Example:
     >>> print(result.table())            # as tavrix table prints it
 """
 
-from ._types import BookError, FitError, Parameters, SheetError, SteamPointWarning
+from ._types import BookError, FitError, Parameters, PkValues, SheetError, SteamPointWarning
 from ._tavrix import (
     WORKBOOKS,
     __version__,
@@ -78,6 +79,7 @@ __all__ = [
     "FitResult",
     "PkTable",
     "Parameters",
+    "PkValues",
     "SheetError",
     "FitError",
     "BookError",

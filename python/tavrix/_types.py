@@ -71,3 +71,37 @@ class SteamPointWarning(UserWarning):
     """A point given at a pressure below the saturation pressure of its
     temperature, which the equation of state takes as steam: usually a slip
     for 0 (at saturation). Such points are fitted as they stand."""
+
+
+class PkValues:
+    """pK of dissociation of a fit at chosen conditions, and what it takes to
+    trust it. Unpacks as (pK, u).
+
+    pK, u: floats, or arrays of the broadcast shape; NaN where the model has
+    no value (and u NaN where the uncertainty is not known).
+    marks: "" for a value, "?" outside the model's range of confidence,
+    "gas", "steam" or "---" where the pK table has no value.
+    extrapolated: True outside the temperatures and densities of the
+    weighted points the fit was made from.
+    """
+
+    __slots__ = ("pK", "u", "marks", "extrapolated")
+
+    def __init__(self, pK, u, marks, extrapolated):
+        self.pK = pK
+        self.u = u
+        self.marks = marks
+        self.extrapolated = extrapolated
+
+    def __iter__(self):
+        return iter((self.pK, self.u))
+
+    def __len__(self):
+        return 2
+
+    def __getitem__(self, index):
+        return (self.pK, self.u)[index]
+
+    def __repr__(self):
+        return (f"PkValues(pK={self.pK!r}, u={self.u!r}, marks={self.marks!r}, "
+                f"extrapolated={self.extrapolated!r})")

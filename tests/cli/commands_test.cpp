@@ -103,7 +103,7 @@ TEST(PkCommand, EvaluatesAsTheDataSheetDoes) {
   EXPECT_EQ(run.out,
             "25\t1\t0.997061193\t1.000000362\n"
             "25\t1\t0.997061193\t1.000000362\n"
-            "380\tP(sat) does not exist\n");
+            "380\t-\t-\t---\n");  // no saturation above the critical temperature
 }
 
 TEST(PkCommand, HoldsAAndBInSinglePrecision) {
@@ -116,11 +116,18 @@ TEST(PkCommand, HoldsAAndBInSinglePrecision) {
   EXPECT_NE(pK, SignificantText(0.1 * Q, 10) + "\n");
 }
 
-TEST(PkCommand, DensityGivenDirectlyHasNoGasThreshold) {
-  PkRequest request{1.0, 1.0, 0.0, true, {"25", "0.1"}};
+TEST(PkCommand, MarksAsTheTableButStillGivesTheNumber) {
   const RBPar par{1.0, 1.0f, 0.0f};
-  EXPECT_EQ(Pk(request).out,
-            "25\t-\t0.100000001\t" + SignificantText(RBpK(par, KelvinOf(25), 0.1f), 10) + "\n");
+  const auto pK = [&](float t, float rho) {
+    return SignificantText(RBpK(par, KelvinOf(t), rho), 10);
+  };
+  PkRequest request{1.0, 1.0, 0.0, true, {"25", "0.1", "25", "1.05"}};
+  EXPECT_EQ(Pk(request).out, "25\t-\t0.100000001\t" + pK(25, 0.1f) + " gas\n" +
+                                 "25\t-\t1.04999995\t" + pK(25, 1.05f) + "\n");
+  request.species = {"Na+", "Cl-"};  // charged: a narrower range of confidence
+  request.noLimits = true;
+  EXPECT_EQ(Pk(request).out, "25\t-\t0.100000001\t" + pK(25, 0.1f) + "?\n" + "25\t-\t1.04999995\t" +
+                                 pK(25, 1.05f) + "?\n");
   request.values = {"25", "0"};
   EXPECT_EQ(Pk(request).code, kExitBadInput);
 }

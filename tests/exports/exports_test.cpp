@@ -40,11 +40,14 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The fields of a line as numbers, NaN for one that is none.
 std::vector<double> Numbers(const std::string& text, char separator) {
   std::vector<double> numbers;
   std::istringstream stream(text);
   for (std::string field; std::getline(stream, field, separator);) {
-    numbers.push_back(std::stod(field));
+    char* end = nullptr;
+    const double x = std::strtod(field.c_str(), &end);
+    numbers.push_back(!field.empty() && *end == '\0' ? x : std::nan(""));
   }
   return numbers;
 }
@@ -87,6 +90,7 @@ ExportedFit FitOf(const Complex& c) {
                     static_cast<float>(c.parameters[2])};
   fit.covariance = ParameterCovariance{{{0.01, 0.001, 0}, {0.001, 0.0004, 0}, {0, 0, 0}}};
   fit.range = ExportedFit::Range{25, 300, 1, 500};
+  fit.span = DataSpan{25, 300, 0.7f, 1.0f};
   return fit;
 }
 
@@ -109,8 +113,9 @@ TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
   EXPECT_EQ(method["method"], json({{"10", "solute_eos_ryzhenko_gems"}}));
   EXPECT_EQ(method["dr_ryzhenko_coeffs"]["values"].get<std::vector<double>>(),
             std::vector<double>(c.parameters.begin(), c.parameters.end()));
-  EXPECT_EQ(record["datasources"], std::string("Cobalt and sodium chloride, tests (RB fit by Tavrix ") +
-                                       kProgramVersion + ")");
+  EXPECT_EQ(
+      record["datasources"],
+      std::string("Cobalt and sodium chloride, tests (RB fit by Tavrix ") + kProgramVersion + ")");
   const json& limits = record["limitsTP"];
   EXPECT_EQ(limits,
             json({{"lowerT", 298.15}, {"upperT", 573.15}, {"lowerP", 1e5}, {"upperP", 5e7}}));
@@ -205,16 +210,19 @@ TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
     const ExportResult result = LogKGrid(FitOf(c), Eq36Grid(), format);
     ASSERT_TRUE(result) << result.error;
     const std::vector<std::string> lines = Lines(result.text);
-    ASSERT_EQ(lines.size(), 11u);
+    ASSERT_EQ(lines.size(), 13u);
     EXPECT_NE(lines[0].find(std::string("dissociation ") + c.complex + " = "), std::string::npos);
     EXPECT_NE(lines[0].find("logK = -pK"), std::string::npos);
     const char separator = format == GridFormat::kCsv ? ',' : '\t';
-    EXPECT_EQ(lines[2].substr(0, 4), std::string("t_C") + separator);
+    const std::string s(1, separator);
+    EXPECT_EQ(lines[4], "t_C" + s + "P_bar" + s + "density_g_cm3" + s + "logK" + s + "u_logK" + s +
+                            "mark" + s + "extrapolated");
     const double temperatures[] = {0.01, 25, 60, 100, 150, 200, 250, 300};
     for (int k = 0; k < 8; ++k) {
-      const std::vector<double> row = Numbers(lines[3 + static_cast<std::size_t>(k)], separator);
+      const std::vector<double> row = Numbers(lines[5 + static_cast<std::size_t>(k)], separator);
       const double t = temperatures[k];
       EXPECT_EQ(row[0], t);
+      EXPECT_EQ(row[6], k == 0 ? 1 : 0);  // below the data's 25 C
       EXPECT_NEAR(row[1], SaturationBar(t), 1e-6 * row[1]);
       EXPECT_NEAR(row[3], -ModelPk(FitOf(c).parameters, t, SaturationBar(t)), 1e-8);
       // u = sqrt(g' C g) with g = (tau, Q): the covariance has no B row.
@@ -223,6 +231,34 @@ TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
       const double u =
           std::sqrt(0.01 * g.tau * g.tau + 2 * 0.001 * g.tau * g.Q + 0.0004 * g.Q * g.Q);
       EXPECT_NEAR(row[4], u, 1e-9);
+    }
+  }
+}
+
+TEST(Exports, GridsHaveNoLogKWhereTheTableHasNone) {
+  ExportedFit fit = FitOf(kSodium);
+  fit.charged = true;
+  const std::vector<GridPoint> points = {{500, 500}, {380, 0}, {300, 10}, {25, 2000}, {100, 0}};
+  const struct {
+    bool noLimits;
+    std::vector<std::string> marks;
+    std::vector<bool> valued;
+  } cases[] = {
+      {false, {"gas", "---", "steam", "?", ""}, {false, false, false, true, true}},
+      {true, {"?", "---", "steam", "?", ""}, {true, false, true, true, true}},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> lines =
+        Lines(LogKGrid(fit, points, GridFormat::kCsv, c.noLimits).text);
+    ASSERT_EQ(lines.size(), 5 + points.size());
+    for (std::size_t k = 0; k < points.size(); ++k) {
+      const std::vector<double> row = Numbers(lines[5 + k], ',');
+      const std::string mark =
+          lines[5 + k].substr(lines[5 + k].rfind(',', lines[5 + k].size() - 3) + 1);
+      EXPECT_EQ(mark, c.marks[k] + (k < 4 ? ",1" : ",0"))
+          << lines[5 + k];  // beyond 300 C, 1.0 g/cm3
+      EXPECT_EQ(!std::isnan(row[3]), c.valued[k]) << lines[5 + k];
+      EXPECT_EQ(!std::isnan(row[4]), c.valued[k]) << lines[5 + k];
     }
   }
 }

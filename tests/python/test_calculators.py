@@ -61,11 +61,11 @@ def test_pk_equals_the_programs_pk(tavrix_cli, parameters):
         kwargs = {"density": second} if by_density else {"p_bar": second}
         pK = tavrix.rb_pk(pK298, A, B, t, **kwargs)
         for k, line in enumerate(out.stdout.splitlines()):
-            fields = line.split("\t")
-            if fields[1] == "P(sat) does not exist":
+            value = line.split("\t")[3].split(" ")[0].rstrip("?")  # the number, without its mark
+            if value in ("---", "error"):
                 assert np.isnan(pK[k]), line
             else:
-                assert fields[3] == g(pK[k], 10), line
+                assert value == g(pK[k], 10), line
 
 
 @pytest.mark.parametrize("command, values, call", [

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tavrix/model/domain.h"
 #include "tavrix/model/rb_model.h"
 #include "tavrix/sheet/sheet_host.h"
 
@@ -44,6 +45,10 @@ struct DataSheet {
 
 // The names of the species as the model's charge rule takes them.
 SpeciesNames SpeciesNamesOf(const DataSheet& sheet);
+
+// The temperatures and densities of the weighted points: the span of the
+// data a fit is made from. None without weighted points.
+std::optional<DataSpan> SpanOfWeightedPoints(const DataSheet& sheet);
 
 // Data-sheet error codes; 0 is success.
 enum SheetErrorCode : int {

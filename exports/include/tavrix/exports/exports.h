@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tavrix/datasheet/data_sheet.h"
+#include "tavrix/model/domain.h"
 #include "tavrix/model/pk_uncertainty.h"
 
 namespace tavrix {
@@ -28,7 +29,9 @@ struct ExportedFit {
   struct Range {
     float tLow, tHigh, pLow, pHigh;
   };
-  std::optional<Range> range;
+  std::optional<Range> range = std::nullopt;
+  std::optional<DataSpan> span = std::nullopt;  // their temperatures and densities
+  bool charged = false;                         // the complex, by the model's charge rule
 };
 
 ExportedFit ExportedFitOf(const DataSheet& sheet, const RBPar& shown,
@@ -43,21 +46,27 @@ struct ExportResult {
   explicit operator bool() const { return error.empty(); }
 };
 
-// pK of dissociation at a point, with its uncertainty when the covariance
-// is known.
+// pK of dissociation of a fit at chosen conditions: the model's value where
+// it has one (ConditionAtPressure and ConditionAtDensity decide, with the
+// fit's charge), with its uncertainty when the covariance is known, and
+// whether the conditions lie outside the span of the data the fit was
+// made from.
 struct PkAtPoint {
-  float t;                 // degrees C
-  std::optional<float> P;  // bar as used; none where the density was given
-  float density;           // g/cm3
-  double pK;
-  std::optional<double> u;
+  ModelCondition condition;
+  std::optional<double> pK;  // none where the model has no value
+  std::optional<double> u;   // with pK, when the covariance is known
+  bool extrapolated = false;
 };
 
-// At t (degrees C) and a density (g/cm3, above 0).
-PkAtPoint PkAtDensity(const ExportedFit& fit, float t, float density);
-// At t and P (bar, above 0); none where the equation of state gives no
-// density.
-std::optional<PkAtPoint> PkAtPressure(const ExportedFit& fit, float t, float P);
+struct PkRules {
+  bool noLimits = false;  // /ie: values also for gas and steam
+  SaturationRule saturation = SaturationRule::kSheet;
+};
+
+// At t (degrees C) and P (bar; 0 for saturation by the rule).
+PkAtPoint PkAtPressure(const ExportedFit& fit, float t, float P, const PkRules& rules = {});
+// At t and a density (g/cm3, above 0).
+PkAtPoint PkAtDensity(const ExportedFit& fit, float t, float density, const PkRules& rules = {});
 
 // The pressure the exports take "along saturation": 1.01325 bar below
 // 100 C, as speciation codes tabulate logK there, else the saturation
@@ -96,9 +105,11 @@ struct GridPoint {
 std::vector<GridPoint> Eq36Grid();
 
 // logK of the dissociation (-pK) and u(logK) at every point, one line
-// each, tab- or comma-separated, under a header that names the reaction.
+// each, tab- or comma-separated, under a header that names the reaction;
+// empty where the model has no value, with the point's mark, and 1 in the
+// last column where the point lies outside the data of the fit.
 enum class GridFormat { kTsv, kCsv };
 ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& points,
-                      GridFormat format);
+                      GridFormat format, bool noLimits = false);
 
 }  // namespace tavrix
