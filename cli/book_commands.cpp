@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "for_each_book.h"
 #include "tavrix/datasheet/steam_points.h"
+#include "tavrix/fit/diagnostics.h"
 #include "tavrix/fit/fit.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/fit/table_of_fit.h"
@@ -125,6 +126,12 @@ int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
         }
         o.out << o.prefix
               << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
+        // Outliers, points that pull the fit, parameters not told apart: the
+        // result stands, the user is told.
+        const FitDiagnostics diagnostics =
+            DiagnosticsOf(book.data(), book.pass.evaluation, outcome);
+        for (const std::string& warning : DiagnosticWarnings(book.data(), diagnostics))
+          o.err << o.prefix << warning << "\n";
         if (!request.dryRun && !Save(books, book, o)) return kExitBadInput;
         return kExitOk;
       });

@@ -310,6 +310,10 @@ sheet         the DataSheet that was fitted
 limits        whether the "<" points were enforced
 str(result)   the lines `tavrix fit` prints
 
+correlation   3 x 3 array: the correlation of the fitted parameters
+diagnostics   residual, studentized residual, leverage and Cook's distance
+              of every weighted point, with its flag (a dict of arrays)
+
 pk(), to_thermofun(), to_phreeqc() and logk_grid() carry the fit to other
 codes.)");
   fitResult
@@ -368,6 +372,7 @@ group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
       });
 
   AddFitExports(fitResult);
+  AddFitDiagnostics(fitResult);
 
   m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false,
         R"(fit(sheet, fit=None, limits=False)

@@ -26,4 +26,7 @@ struct FitResultObject {
 // and logK grids.
 void AddFitExports(py::class_<FitResultObject>& fitResult);
 
+// FitResult.correlation and FitResult.diagnostics.
+void AddFitDiagnostics(py::class_<FitResultObject>& fitResult);
+
 }  // namespace tavrix::python

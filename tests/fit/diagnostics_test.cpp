@@ -1,0 +1,91 @@
+#include "tavrix/fit/diagnostics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "support/data_sheet.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::NumberText;
+using testing_support::SheetContents;
+
+// The model's pK at t and 1000 bar, with a scatter of +-0.01 and `shift`
+// added at point `moved`, for temperatures first, first + step, ...
+SheetContents ModelData(int count, float first, float step, int moved, double shift) {
+  const RBPar par{1, 2, -300};
+  SheetContents contents;
+  contents.points.clear();
+  for (int k = 0; k < count; ++k) {
+    const float t = first + step * static_cast<float>(k);
+    const float T = KelvinOf(t);
+    const double pK =
+        RBpK(par, T, WaterDensity(T, 1000)) + (k % 2 ? 0.01 : -0.01) + (k == moved ? shift : 0);
+    contents.points.push_back({NumberText(t), "1000", "", "1", NumberText(pK)});
+  }
+  return contents;
+}
+
+std::vector<std::string> WarningsOf(const SheetContents& contents, ParameterChoice fitted) {
+  MemoryGrid grid = BuildSheet(contents);
+  const SheetPassResult pass = PassOverSheet(grid, {});
+  const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {fitted, false});
+  EXPECT_TRUE(outcome) << outcome.reason;
+  return DiagnosticWarnings(pass.read.sheet,
+                            DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome));
+}
+
+std::vector<std::string> Containing(const std::vector<std::string>& lines, const std::string& s) {
+  std::vector<std::string> found;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+               [&](const std::string& line) { return line.find(s) != std::string::npos; });
+  return found;
+}
+
+TEST(Diagnostics, TheMovedPointIsTheOutlier) {
+  // (With n points and p parameters no studentized residual exceeds
+  // sqrt(n - p): a dozen points could not show an outlier.)
+  const std::vector<std::string> warnings =
+      WarningsOf(ModelData(30, 25, 10, 5, 0.5), {true, true, true});
+  const std::vector<std::string> outliers = Containing(warnings, "an outlier?");
+  ASSERT_EQ(outliers.size(), 1u) << testing::PrintToString(warnings);
+  EXPECT_EQ(outliers[0].rfind("row 20: pK ", 0), 0u) << outliers[0];  // point 5 stands in row 20
+  EXPECT_NE(outliers[0].find(" s from the fit"), std::string::npos);
+  EXPECT_TRUE(Containing(warnings, "not separately determined").empty());
+}
+
+TEST(Diagnostics, ParametersTheDataDoNotTellApartAreNamed) {
+  // Over 25-50 C the terms of A and B hardly differ but by a factor.
+  const std::vector<std::string> warnings =
+      WarningsOf(ModelData(6, 25, 5, -1, 0), {false, true, true});
+  const std::vector<std::string> named = Containing(warnings, "not separately determined");
+  ASSERT_EQ(named.size(), 1u) << testing::PrintToString(warnings);
+  EXPECT_EQ(named[0].rfind("A(zz/a) and B(zz/a) are not separately determined by these data "
+                           "(correlation -0.99",
+                           0),
+            0u)
+      << named[0];
+  const std::string end = "); consider holding one";
+  EXPECT_EQ(named[0].substr(named[0].size() - end.size()), end);
+}
+
+TEST(Diagnostics, WithoutDegreesOfFreedomNothingIsFlagged) {
+  MemoryGrid grid = BuildSheet(ModelData(3, 25, 100, 1, 1.0));
+  const SheetPassResult pass = PassOverSheet(grid, {});
+  const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
+  const FitDiagnostics d = DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome);
+  EXPECT_TRUE(std::isnan(d.s));
+  for (const PointDiagnostics& point : d.points) {
+    EXPECT_NEAR(point.leverage, 1, 1e-9);  // each point fixes the fit
+    EXPECT_FALSE(point.outlier || point.influential);
+  }
+}
+
+}  // namespace
+}  // namespace tavrix
