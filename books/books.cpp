@@ -26,7 +26,7 @@ void OpenCsv(Book& book) {
   if (!book.sheetName.empty() && book.sheetName != stem) {
     throw HostError("a CSV file has one sheet, '" + stem + "'");
   }
-  book.grid = LoadCsvSheet(book.path, book.settings.decComma);
+  book.grid = LoadCsvSheet(book.path, book.settings.decComma, book.separator);
   book.host = &book.grid;
   book.sheetName = stem;
 }
@@ -37,7 +37,7 @@ bool IsCsvFile(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".csv";
+  return extension == ".csv" || extension == ".txt" || extension == ".tsv";
 }
 
 Book::Book() = default;

@@ -41,10 +41,24 @@ CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
                      "the worksheet to use (default: the one active when the workbook was saved)");
   command.add_flag("--ie", books.noLimits,
                    "lift the range limits of temperature, pressure and density");
-  return command.add_option(
-      "books", books.books,
-      "data sheets (.ods, .xlsx, .xls, .csv), handled in turn; put -- before a name that "
-      "begins with '-'");
+  command
+      .add_option_function<std::string>(
+          "--separator",
+          [&books](const std::string& name) {
+            books.separator = name == "tab" || name == "\t" ? '\t' : name.front();
+          },
+          "CSV files: the field separator, ',' ';' or tab (default: the one that puts "
+          "'Complex:' in B2)")
+      ->check(CLI::Validator(
+          [](const std::string& name) -> std::string {
+            if (name == "," || name == ";" || name == "tab" || name == "\t") return "";
+            return "'" + name + "' is no separator; use ',' ';' or tab";
+          },
+          ""))
+      ->type_name("SEP");
+  return command.add_option("books", books.books,
+                            "data sheets (.ods, .xlsx, .xls; .csv, .tsv, .txt), handled in turn; "
+                            "put -- before a name that begins with '-'");
 }
 
 void AddCheck(CLI::App& app, Run& run) {

@@ -56,6 +56,7 @@ struct BookOptions {
   std::vector<std::string> books;
   bool noLimits = false;
   std::string sheet = "";  // the worksheet to use; "" for the one active when saved
+  std::optional<char> separator = std::nullopt;  // of CSV files; found in each file when not set
 };
 
 struct CheckRequest {

@@ -75,6 +75,7 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
   Book book;
   book.path = request.books.books.front();
   book.sheetName = request.books.sheet;
+  book.separator = request.books.separator;
   Output output{out, err, ""};
   if (const int code =
           OpenAndPass(books, book, request.books.noLimits, Books::Access::kRead, output);

@@ -43,9 +43,18 @@ std::string PathText(const py::object& path) {
   return py::str(py::module_::import("os").attr("fspath")(path));
 }
 
+// sep= of read_sheet: ',', ';' or a tab.
+std::optional<char> Separator(const std::optional<std::string>& sep) {
+  if (!sep) return std::nullopt;
+  if (*sep == "," || *sep == ";" || *sep == "\t") return sep->front();
+  if (*sep == "tab") return '\t';
+  throw py::value_error("sep must be ',', ';' or '\\t' (tab), not '" + *sep + "'");
+}
+
 SheetPtr ReadSheet(const py::object& pathObject, const std::optional<std::string>& sheetName,
-                   bool noLimits) {
+                   bool noLimits, const std::optional<std::string>& sep) {
   const std::string path = PathText(pathObject);
+  const std::optional<char> separator = Separator(sep);
   ProcessBooks::PrepareFor(path);
   std::optional<SheetError> error;
   SheetPtr sheet;
@@ -54,6 +63,7 @@ SheetPtr ReadSheet(const py::object& pathObject, const std::optional<std::string
       Book book;
       book.path = path;
       book.sheetName = sheetName.value_or("");
+      book.separator = separator;
       books.Open(book, noLimits, Books::Access::kRead);
       book.Pass();
       if (book.pass.read.error) {
@@ -63,6 +73,7 @@ SheetPtr ReadSheet(const py::object& pathObject, const std::optional<std::string
       sheet = SheetAfterPass(*book.host, book.pass, book.settings);
       sheet->path = path;
       sheet->sheetName = book.sheetName;
+      sheet->separator = separator;
     });
   } catch (const HostError& e) {
     RaiseFileError(e);
@@ -337,7 +348,7 @@ std::string Repr(const SheetObject& sheet) {
 void AddDataSheet(py::module_& m) {
   py::class_<SheetObject, SheetPtr>(m, "DataSheet", R"(A data sheet that read cleanly.
 
-Made by read_sheet (a .csv, .ods, .xlsx or .xls file) or by
+Made by read_sheet (a .csv, .tsv, .txt, .ods, .xlsx or .xls file) or by
 DataSheet.from_arrays; checked exactly as the program checks a sheet.
 
 points        structured array, one row per point in sheet order (point k
@@ -412,14 +423,21 @@ length.)")
       .def("__repr__", &Repr);
 
   m.def("read_sheet", &ReadSheet, "path"_a, "sheet"_a = py::none(), "no_limits"_a = false,
-        R"(read_sheet(path, sheet=None, no_limits=False)
+        "sep"_a = py::none(),
+        R"(read_sheet(path, sheet=None, no_limits=False, sep=None)
 
-Reads and checks the data sheet in a .csv, .ods, .xlsx or .xls file and
-returns a DataSheet. sheet names the worksheet of a workbook (default: the
-one active when it was saved). Workbooks are read in a private, headless
-LibreOffice, started by the first one and ended when Python exits; the
-file is opened read-only and left as it is. no_limits=True lifts the range
-limits, as the program's /ie does.
+Reads and checks the data sheet in a .csv, .ods, .xlsx or .xls file (a
+.tsv or .txt file is read as CSV) and returns a DataSheet. sheet names the
+worksheet of a workbook (default: the one active when it was saved).
+Workbooks are read in a private, headless LibreOffice, started by the
+first one and ended when Python exits; the file is opened read-only and
+left as it is. no_limits=True lifts the range limits, as the program's
+/ie does.
+
+A CSV file is read in its own dialect: the separator (',', ';' or tab)
+that puts "Complex:" in B2, unless sep gives it; UTF-8, UTF-16 with its
+byte-order mark, or else Windows-1252; numbers with the decimal mark its
+point table uses. Its texts reach Python as the program reads them.
 
 SheetError (with .code, .row, .col, .message) for the first thing wrong
 with the sheet, with the program's message; FileNotFoundError,

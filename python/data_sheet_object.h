@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct SheetObject {
   std::vector<std::string> comments;  // column H of every point
   std::string path;                   // "" when made from arrays
   std::string sheetName;
+  std::optional<char> separator;  // of a CSV file, as read_sheet was told
 };
 
 }  // namespace tavrix::python

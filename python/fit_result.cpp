@@ -233,9 +233,11 @@ void WriteBack(const py::object& pathObject, const FitResultObject& result,
   const std::string path = PathText(pathObject);
   const SheetObject& fitted = *result.sheet;
   std::string sheet = sheetName.value_or("");
-  if (!sheetName && !fitted.path.empty()) {
-    std::error_code error;
-    if (std::filesystem::equivalent(path, fitted.path, error)) sheet = fitted.sheetName;
+  std::optional<char> separator;  // the one the sheet was read with
+  std::error_code error;
+  if (!fitted.path.empty() && std::filesystem::equivalent(path, fitted.path, error)) {
+    if (!sheetName) sheet = fitted.sheetName;
+    separator = fitted.separator;
   }
   ProcessBooks::PrepareFor(path);
   std::optional<SheetError> sheetError;
@@ -245,6 +247,7 @@ void WriteBack(const py::object& pathObject, const FitResultObject& result,
       Book book;
       book.path = path;
       book.sheetName = sheet;
+      book.separator = separator;
       books.Open(book, fitted.settings.noLimits, Books::Access::kWrite);
       book.Pass();
       if (book.pass.read.error) {

@@ -57,6 +57,17 @@ expect 4 1 "$tavrix" export --format thermofun "$examples/nacl.csv"
 expect 4 1 "$tavrix" pk --from "$examples/nacl.csv" 25 1
 expect 1 1 "$tavrix" pk --from "$examples/nacl.csv" --pk298 1 25 1
 
+# CSV sheets: .txt and .tsv files are CSV too; --separator forces one.
+for extension in txt tsv; do
+  cp "$examples/nacl.csv" "$work/nacl.$extension"
+  expect 0 0 "$tavrix" check "$work/nacl.$extension"
+done
+expect 0 0 "$tavrix" check --separator , "$examples/nacl.csv"
+expect 1 1 "$tavrix" check --separator ";" "$examples/nacl.csv"
+expect 1 1 "$tavrix" check --separator x "$examples/nacl.csv"
+printf 'notes\n' >"$work/notes.txt"
+expect 1 1 "$tavrix" check "$work/notes.txt"
+
 # A file name that begins with '-' after --.
 cp "$examples/nacl.csv" "$work/-nacl.csv"
 (cd "$work" && "$tavrix" check -- -nacl.csv >/dev/null) || { echo "FAILED: check -- -nacl.csv"; failures=$((failures + 1)); }

@@ -20,6 +20,7 @@
 #include "commands.h"
 #include "office_fixture.h"
 #include "office_process.h"
+#include "support/csv_dialect.h"
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/sheet/csv_sheet.h"
@@ -339,6 +340,67 @@ TEST_F(Office, DecimalCommaResultsAreNumbersInTheWorkbook) {
   auto workbook = office->Open(path, OfficeSession::Access::kReadOnly);
   EXPECT_EQ(workbook->Sheet("").NumberFormatAt(15, 6), "0.000");
   std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Runs LibreOffice on its own, in a locale, with a profile and temporary
+// folder in `folder`; ended when it has not finished within two minutes.
+void RunOffice(const std::vector<std::string>& args, const fs::path& folder,
+               const std::string& locale) {
+  std::vector<std::string> command = {
+      TAVRIX_SOFFICE, "--headless", "--norestore",
+      "-env:UserInstallation=file://" + (folder / "profile").string()};
+  command.insert(command.end(), args.begin(), args.end());
+  std::vector<std::string> environment = {"LC_ALL=" + locale, "HOME=" + folder.string(),
+                                          "TMPDIR=" + (folder / "tmp").string(),
+                                          "PATH=/usr/bin:/bin"};
+  fs::create_directories(folder / "tmp");
+  std::vector<char*> argv, envp;
+  for (auto& a : command) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  for (auto& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  for (const int fd : {1, 2})
+    posix_spawn_file_actions_addopen(&files, fd, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // a group to end as a whole
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  EndProcess(pid, std::chrono::minutes(2));
+}
+
+// A CSV the program fitted goes through Calc in a German locale, opened and
+// saved with the CSV options Calc has there (';' between fields, '"' around
+// texts, Windows-1252, German numbers): the program reads what Calc wrote
+// in its dialect, and the fit is still shown.
+TEST_F(Office, AFittedCsvKeepsItsFitThroughAGermanCalc) {
+  const std::string path = PathOf("german.csv");
+  const CsvDialect german{';', true, CsvDialect::Encoding::kWindows1252};
+  SaveCsvSheet(CsvSheet(BuildSheet(Fittable()), german), path);
+  const Outcome fit = Call(cli::RunFit, FitOf(path));
+  ASSERT_EQ(fit.code, cli::kExitOk) << fit.err;
+
+  const std::string options = "59,34,1,1,,1031";  // ';', '"', Windows-1252, line 1, de-DE
+  const fs::path calc = dir_ / "calc";
+  RunOffice({"--infilter=CSV:" + options, "--convert-to",
+             "csv:Text - txt - csv (StarCalc):" + options, "--outdir", calc.string(), path},
+            dir_ / "office", "de_DE.UTF-8");
+  const std::string saved = (calc / "german.csv").string();
+  ASSERT_TRUE(fs::exists(saved)) << "Calc wrote no CSV";
+  EXPECT_NE(Read(saved), Read(path)) << "a file Calc did not write again";
+
+  EXPECT_EQ(LoadCsvSheet(saved, false).dialect(),
+            (CsvDialect{';', true, CsvDialect::Encoding::kWindows1252, false, "\n"}));
+  const auto table = [](const std::string& file) {
+    return Call(cli::RunSheetTable, cli::SheetTableRequest{cli::BookOptions{{file}}});
+  };
+  const Outcome shown = table(saved);
+  EXPECT_EQ(shown.code, cli::kExitOk) << shown.err;
+  EXPECT_EQ(shown.out, table(path).out);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@ calculated pK to the last printed digit, and the same messages."""
 
 import csv
 import os
+import re
 import shutil
 import warnings
 
@@ -224,6 +225,44 @@ def test_write_back_refuses_other_data(tmp_path):
     with pytest.raises(ValueError, match="does not hold the points"):
         tavrix.write_back(other, tavrix.fit(tavrix.read_sheet(NACL)))
     assert open(other, "rb").read() == before
+
+
+def german(source, folder, name):
+    """The sheet as a German spreadsheet saves it: ';' between fields,
+    decimal commas, Windows-1252, and a comment with an umlaut."""
+    with open(source, newline="", encoding="utf-8") as f:
+        rows = list(csv.reader(f))
+    rows[14] += [""] * (8 - len(rows[14]))
+    rows[14][7] = "Müller"
+    number = re.compile(r"^-?\d+\.\d+$")
+    rows = [[cell.replace(".", ",") if number.match(cell) else cell for cell in row]
+            for row in rows]
+    path = folder / name
+    with open(path, "w", newline="", encoding="cp1252") as f:
+        csv.writer(f, delimiter=";").writerows(rows)
+    return path
+
+
+def test_a_german_csv_reads_fits_and_is_written_as_the_program_does(tavrix_cli, tmp_path):
+    mine = german(NACL, tmp_path, "mine.csv")
+    theirs = copy(mine, tmp_path, "theirs.csv")
+    out = tavrix_cli("fit", theirs)
+    assert out.returncode == 0, out.stderr
+
+    sheet = tavrix.read_sheet(mine)
+    assert sheet.points["comment"][0] == "Müller"
+    assert sheet.points["t"][0] == np.float32(23.1)
+    result = tavrix.fit(sheet)
+    assert str(result) == out.stdout
+    assert result.to_thermofun() and result.to_phreeqc((0, 250))
+    tavrix.write_back(mine, result)
+    assert open(mine, "rb").read() == open(theirs, "rb").read()
+
+    with pytest.raises(tavrix.SheetError, match=r"\(row=2, col=1\)"):
+        tavrix.read_sheet(mine, sep=",")
+    assert tavrix.read_sheet(mine, sep=";").complex == "NaCl"
+    with pytest.raises(ValueError, match="sep must be"):
+        tavrix.read_sheet(mine, sep="|")
 
 
 def point_table(path):

@@ -21,11 +21,12 @@ class CsvSheet : public testing_support::TempFolderTest {
   std::string Write(const std::string& text, const std::string& name = "sheet.csv") const {
     return TempFolderTest::Write(text, name);
   }
+  // A file that is no data sheet, read with ',' between its fields.
+  static tavrix::CsvSheet Load(const std::string& path) { return LoadCsvSheet(path, false, ','); }
 };
 
 TEST_F(CsvSheet, UnquotedNumbersAreNumbersAndEverythingElseText) {
-  const MemoryGrid grid =
-      LoadCsvSheet(Write("1.5,\"2.5\",abc,,-3e2, 7\n\"T, C\",\"say \"\"hi\"\"\"\n"), false);
+  const MemoryGrid grid = Load(Write("1.5,\"2.5\",abc,,-3e2, 7\n\"T, C\",\"say \"\"hi\"\"\"\n"));
   EXPECT_EQ(grid.At(1, 1).content, CellContent::Number(1.5));
   EXPECT_EQ(grid.At(1, 2).content, CellContent::Text("2.5"));
   EXPECT_EQ(grid.At(1, 3).content, CellContent::Text("abc"));
@@ -36,15 +37,15 @@ TEST_F(CsvSheet, UnquotedNumbersAreNumbersAndEverythingElseText) {
 }
 
 TEST_F(CsvSheet, EveryLineIsASheetRow) {
-  const MemoryGrid crlf = LoadCsvSheet(Write("\xEF\xBB\xBF"
-                                             "a\r\n\r\n,b\r\n\n\nc"),
-                                       false);
+  const MemoryGrid crlf =
+      Load(Write("\xEF\xBB\xBF"
+                 "a\r\n\r\n,b\r\n\n\nc"));
   EXPECT_EQ(crlf.At(1, 1).content, CellContent::Text("a"));
   EXPECT_EQ(crlf.At(3, 2).content, CellContent::Text("b"));
   EXPECT_EQ(crlf.At(6, 1).content, CellContent::Text("c"));
   EXPECT_EQ(crlf.RowCount(), 6);
 
-  const MemoryGrid multiline = LoadCsvSheet(Write("\"two\nlines\",x\ny\n"), false);
+  const MemoryGrid multiline = Load(Write("\"two\nlines\",x\ny\n"));
   EXPECT_EQ(multiline.At(1, 1).content, CellContent::Text("two\nlines"));
   EXPECT_EQ(multiline.At(2, 1).content, CellContent::Text("y"));
 }
@@ -64,7 +65,7 @@ TEST_F(CsvSheet, SavesTheSameLayoutBack) {
   EXPECT_EQ(Read(path),
             "\"title, with comma\"\n\n,0.1,,-1234.5\n\"0.254\",?,\" padded \",,1e+35\n");
 
-  const MemoryGrid back = LoadCsvSheet(path, false);
+  const MemoryGrid back = Load(path);
   for (int row = 1; row <= 4; ++row) {
     for (int col = 1; col <= 5; ++col) {
       EXPECT_EQ(back.At(row, col).content, grid.At(row, col).content) << row << "," << col;
@@ -85,7 +86,7 @@ TEST_F(CsvSheet, SavingReplacesTheFileWholeAndLeavesNothingBehind) {
 }
 
 TEST_F(CsvSheet, FailuresAreHostErrorsAndKeepTheOldFile) {
-  EXPECT_THROW(LoadCsvSheet((dir_ / "missing.csv").string(), false), HostError);
+  EXPECT_THROW(Load((dir_ / "missing.csv").string()), HostError);
   MemoryGrid grid;
   EXPECT_THROW(SaveCsvSheet(grid, (dir_ / "no-such-folder" / "x.csv").string()), HostError);
 
@@ -111,7 +112,7 @@ TEST_F(CsvSheet, TextThatIsNoCsvNamesItsLine) {
   };
   for (const auto& c : cases) {
     try {
-      LoadCsvSheet(Write(c.text, "bad.csv"), false);
+      Load(Write(c.text, "bad.csv"));
       ADD_FAILURE() << "read: " << c.text;
     } catch (const HostError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
@@ -129,16 +130,17 @@ TEST_F(CsvSheet, CellsTheProgramDidNotChangeKeepTheirText) {
       "7,8\r\n"
       "last line without an end";
   const std::string path = Write(text);
-  tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+  tavrix::CsvSheet sheet = Load(path);
   EXPECT_EQ(sheet.Text(), text);
   sheet.SetCell(2, 1, CellContent::Number(1.63));  // the value it holds: the text stays
+  sheet.SetCell(2, 4, CellContent::Text("y"));     // the row's other fields stay as they are
   sheet.SetCell(4, 2, CellContent::Number(0.25));
   sheet.SetCell(6, 2, CellContent::Text("new"));
   SaveCsvSheet(sheet, path);
   EXPECT_EQ(Read(path),
             "\xEF\xBB\xBF"
             "Title,,,,,,,\r\n"
-            " 1.630 ,1e10,\"2.5\",x\r\n"
+            " 1.630 ,1e10,\"2.5\",y\r\n"
             "\r\n"
             "7,0.25\r\n"
             "last line without an end\r\n"
@@ -149,19 +151,23 @@ TEST_F(CsvSheet, CellsTheProgramDidNotChangeKeepTheirText) {
 // data sheet can use); what follows is never read but is saved unchanged.
 TEST_F(CsvSheet, RowsBelowThePointTableAreKeptUnread) {
   std::string head;
-  for (int row = 1; row <= 14; ++row) head += "h" + std::to_string(row) + "\n";
-  const std::string below = ",,,,,,,note\n\"never \"\"parsed\nleft open";
-  const std::string path = Write(head + "25,1\n" + below);
-  tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
-  EXPECT_EQ(sheet.RowCount(), 16);
-  sheet.SetCell(15, 6, CellContent::Number(-1.5));
-  SaveCsvSheet(sheet, path);
-  EXPECT_EQ(Read(path), head + "25,1,,,,-1.5\n" + below);
+  for (const std::string newline : {"\n", "\r\n"}) {
+    head.clear();
+    for (int row = 1; row <= 14; ++row) head += "h" + std::to_string(row) + newline;
+    const std::string below =
+        ",,,,,,,note" + newline + "\"never \"\"parsed" + newline + "left open";
+    const std::string path = Write(head + "25,1" + newline + below);
+    tavrix::CsvSheet sheet = Load(path);
+    EXPECT_EQ(sheet.RowCount(), 16);
+    sheet.SetCell(15, 6, CellContent::Number(-1.5));
+    SaveCsvSheet(sheet, path);
+    EXPECT_EQ(Read(path), head + "25,1,,,,-1.5" + newline + below);
+  }
 
   std::string many = head;
   for (int k = 0; k < 40000; ++k) many += "25,1,,1,5\n";
   const std::string big = Write(many, "big.csv");
-  tavrix::CsvSheet full = LoadCsvSheet(big, false);
+  tavrix::CsvSheet full = Load(big);
   EXPECT_EQ(full.RowCount(), 14 + 32768);
   SaveCsvSheet(full, big);
   EXPECT_EQ(Read(big), many);
@@ -178,7 +184,7 @@ TEST_F(CsvSheet, SavingKeepsTheFileItsLinkAndItsPermissions) {
   if (root) {
     ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
   }
-  tavrix::CsvSheet sheet = LoadCsvSheet(link, false);
+  tavrix::CsvSheet sheet = Load(link);
   sheet.SetCell(1, 1, CellContent::Number(2));
   SaveCsvSheet(sheet, link);
   EXPECT_TRUE(fs::is_symlink(link));
@@ -199,6 +205,193 @@ TEST_F(CsvSheet, SavingKeepsTheFileItsLinkAndItsPermissions) {
   }
   EXPECT_EQ(Read(target), "2\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+// --- Dialects -------------------------------------------------------------
+
+// The text of a data sheet: "Complex:" in B2, `parameter` in B9 and the
+// points from row 15, with '|' between fields replaced by the separator.
+std::string SheetText(char separator, const std::string& parameter, const std::string& points) {
+  std::string text = "Title\n|Complex:|NaCl\n\n\n\n\n\nParameter||Reference\npK(298):|" +
+                     parameter + "\n\n\n\n\n\n" + points;
+  for (char& c : text) {
+    if (c == '|') c = separator;
+  }
+  return text;
+}
+
+// The separator and the decimal mark are the file's: the separator that
+// puts "Complex:" in B2, the mark most of the point table's numbers carry,
+// else the parameter rows', else the process's.
+TEST_F(CsvSheet, SeparatorAndDecimalMarkAreFoundInTheFile) {
+  const struct {
+    char separator;
+    const char* parameter;
+    const char* points;
+    bool processComma;
+    bool comma;
+    CellContent b15, c15;
+  } cases[] = {
+      {',', "1", "25|1.5|\"a, b\"\n", true, false, CellContent::Number(1.5),
+       CellContent::Text("a, b")},
+      {';', "1", "25|1,5|a, b\n", false, true, CellContent::Number(1.5), CellContent::Text("a, b")},
+      {'\t', "1", " 25 |\t1.5 |a; b\n", true, false, CellContent(), CellContent::Number(1.5)},
+      // A file with ',' between fields and a decimal comma must quote its numbers.
+      {',', "1", "25|\"1,5\"|\"2,5\"\n", false, true, CellContent::Number(1.5),
+       CellContent::Number(2.5)},
+      {';', "1", "25|1.5|2,5\n30|1.5\n", true, false, CellContent::Number(1.5),
+       CellContent::Text("2,5")},
+      // Quoted, "2,5" may be a text: the unquoted numbers tell first.
+      {',', "1", "25|\"2,5\"|0.5\n30|\"3,5\"\n", true, false, CellContent::Text("2,5"),
+       CellContent::Number(0.5)},
+      {';', "1,5", "25|1\n", false, true, CellContent::Number(1), CellContent()},
+      {';', "1", "25|1\n", true, true, CellContent::Number(1), CellContent()},
+      {';', "1", "25|1\n", false, false, CellContent::Number(1), CellContent()},
+  };
+  for (const auto& c : cases) {
+    const std::string text = SheetText(c.separator, c.parameter, c.points);
+    const tavrix::CsvSheet sheet = LoadCsvSheet(Write(text), c.processComma);
+    const std::string label = text.substr(text.find("pK(298)"));
+    EXPECT_EQ(sheet.dialect().separator, c.separator) << label;
+    EXPECT_EQ(sheet.dialect().decimalComma, c.comma) << label;
+    EXPECT_EQ(sheet.At(2, 2).content, CellContent::Text("Complex:")) << label;
+    EXPECT_EQ(sheet.At(15, 2).content, c.b15) << label;
+    EXPECT_EQ(sheet.At(15, 3).content, c.c15) << label;
+    // The sheet shows its numbers in the process's notation.
+    EXPECT_EQ(sheet.decimalComma(), c.processComma) << label;
+  }
+}
+
+TEST_F(CsvSheet, AFileThatIsNoDataSheetSaysSoUnlessTheSeparatorIsGiven) {
+  const std::string path = Write("x;y\n;Complex;\n", "x.csv");
+  try {
+    LoadCsvSheet(path, false);
+    ADD_FAILURE() << "read without a separator";
+  } catch (const HostError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "x.csv: no separator (',' ';' tab) puts 'Complex:' in B2 \u2014 is this a data "
+              "sheet?");
+  }
+  const tavrix::CsvSheet sheet = LoadCsvSheet(path, false, ';');
+  EXPECT_EQ(sheet.At(2, 2).content, CellContent::Text("Complex"));
+}
+
+// What the program writes takes the file's notation, quoted where the
+// separator needs it.
+TEST_F(CsvSheet, WritesInTheFilesSeparatorAndDecimalMark) {
+  const struct {
+    char separator;
+    const char* point;
+    const char* written;
+  } cases[] = {
+      {',', "25|1.5", "25,1.5,,,,-1229.123,,\"a;b,c\""},
+      {';', "25|1,5", "25;1,5;;;;-1229,123;;\"a;b,c\""},
+      {',', "25|\"1,5\"", "25,\"1,5\",,,,\"-1229,123\",,\"a;b,c\""},
+      {'\t', "25|1.5", "25\t1.5\t\t\t\t-1229.123\t\ta;b,c"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write(SheetText(c.separator, "1", c.point + std::string("\n\nbelow")));
+    tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+    sheet.SetCell(15, 6, CellContent::Number(-1229.123));
+    sheet.SetCell(15, 8, CellContent::Text("a;b,c"));
+    SaveCsvSheet(sheet, path);
+    EXPECT_EQ(Read(path), SheetText(c.separator, "1", c.written + std::string("\n\nbelow")));
+  }
+}
+
+// A text in ISO 8859-1 (one byte a character), as UTF-8, UTF-16 or Windows-1252.
+std::string Encoded(const std::string& latin1, CsvDialect::Encoding encoding) {
+  std::string out;
+  for (const char c : latin1) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (encoding) {
+      case CsvDialect::Encoding::kUtf8:
+        out += b < 0x80 ? std::string(1, c)
+                        : std::string{static_cast<char>(0xC0 | (b >> 6)),
+                                      static_cast<char>(0x80 | (b & 0x3F))};
+        break;
+      case CsvDialect::Encoding::kUtf16Le:
+        out += std::string{c, '\0'};
+        break;
+      case CsvDialect::Encoding::kUtf16Be:
+        out += std::string{'\0', c};
+        break;
+      case CsvDialect::Encoding::kWindows1252:
+        out += c;
+        break;
+    }
+  }
+  return out;
+}
+
+// Each encoding is found, its texts read as UTF-8, and a save writes only
+// the changed field anew, in the file's encoding.
+TEST_F(CsvSheet, EncodingsAreFoundAndKept) {
+  using Encoding = CsvDialect::Encoding;
+  const std::string text = SheetText(';', "1", "25;1,5;;;;;;M\xFCller\r\n30;2\r\n");
+  const std::string fitted = SheetText(';', "1", "25;1,5;;;;-1,5;;M\xFCller\r\n30;2\r\n");
+  const struct {
+    Encoding encoding;
+    bool byteOrderMark;
+  } cases[] = {{Encoding::kUtf8, false},
+               {Encoding::kUtf8, true},
+               {Encoding::kUtf16Le, true},
+               {Encoding::kUtf16Be, true},
+               {Encoding::kWindows1252, false}};
+  for (const auto& c : cases) {
+    const auto bytes = [&](const std::string& latin1) {
+      const std::string body = Encoded(latin1, c.encoding);
+      if (!c.byteOrderMark) return body;
+      if (c.encoding == Encoding::kUtf8) return "\xEF\xBB\xBF" + body;
+      return (c.encoding == Encoding::kUtf16Le ? "\xFF\xFE" : "\xFE\xFF") + body;
+    };
+    const std::string path = Write(bytes(text));
+    tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+    const std::string label =
+        std::to_string(static_cast<int>(c.encoding)) + (c.byteOrderMark ? " with its mark" : "");
+    EXPECT_EQ(sheet.dialect().encoding, c.encoding) << label;
+    EXPECT_EQ(sheet.dialect().byteOrderMark, c.byteOrderMark) << label;
+    EXPECT_EQ(sheet.At(15, 8).content, CellContent::Text("M\u00FCller")) << label;
+    EXPECT_EQ(sheet.At(15, 2).content, CellContent::Number(1.5)) << label;
+    sheet.SetCell(15, 6, CellContent::Number(-1.5));
+    SaveCsvSheet(sheet, path);
+    EXPECT_EQ(Read(path), bytes(fitted)) << label;
+
+    // A character the encoding cannot hold leaves the file as it was.
+    if (c.encoding == Encoding::kWindows1252) {
+      sheet.SetCell(16, 8, CellContent::Text("\u03A9"));
+      EXPECT_THROW(SaveCsvSheet(sheet, path), HostError);
+      EXPECT_EQ(Read(path), bytes(fitted));
+    }
+  }
+}
+
+// Every byte of a Windows-1252 file comes back, the five it leaves
+// undefined too.
+TEST_F(CsvSheet, Windows1252KeepsEveryByte) {
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  const std::string path = Write("Title " + high + "\n,Complex:,NaCl\n");
+  tavrix::CsvSheet sheet = LoadCsvSheet(path, false);
+  EXPECT_EQ(sheet.dialect().encoding, CsvDialect::Encoding::kWindows1252);
+  const std::string title = sheet.At(1, 1).content.text();
+  EXPECT_EQ(title.substr(0, 14), "Title \u20AC\u0081\u201A");  // 0x80, 0x81, 0x82
+  EXPECT_NE(title.find("\u00B1\u00B2"), std::string::npos);    // 0xB1, 0xB2
+  sheet.SetCell(2, 3, CellContent::Text("KCl"));
+  SaveCsvSheet(sheet, path);
+  EXPECT_EQ(Read(path), "Title " + high + "\n,Complex:,KCl\n");
+}
+
+TEST_F(CsvSheet, BrokenUtf16NamesItsLine) {
+  const std::string text = Encoded("a\n,Complex:,x\nb", CsvDialect::Encoding::kUtf16Le);
+  try {
+    LoadCsvSheet(Write("\xFF\xFE" + text + "\x41", "bad.csv"), false);
+    ADD_FAILURE() << "read an odd number of UTF-16 bytes";
+  } catch (const HostError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "bad.csv: line 3: not valid UTF-16, although the file begins with its "
+              "byte-order mark");
+  }
 }
 
 }  // namespace

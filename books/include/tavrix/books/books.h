@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "tavrix/datasheet/sheet_pass.h"
@@ -17,8 +18,9 @@ struct Book {
   Book();
   ~Book();
   std::string path;
-  std::string sheetName;  // the worksheet asked for; "" for the active one
-  int sheetCount = 1;     // the worksheets of its file, once opened
+  std::string sheetName;          // the worksheet asked for; "" for the active one
+  int sheetCount = 1;             // the worksheets of its file, once opened
+  std::optional<char> separator;  // of a CSV file, when not found in the file
   CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* host = nullptr;
@@ -29,8 +31,8 @@ struct Book {
   void Pass() { pass = PassOverSheet(*host, settings); }
 };
 
-// True for a path whose extension is .csv (in any case): a CSV file,
-// read without the office.
+// True for a path whose extension is .csv, .tsv or .txt (in any case): a
+// CSV file, read without the office.
 bool IsCsvFile(const std::string& path);
 
 // A path that names no file to read: nothing is there, or a folder.
@@ -54,7 +56,8 @@ class Books {
   Books& operator=(const Books&) = delete;
 
   // Opens the book's file and sets its host and settings (the decimal
-  // separator is the process's, DetectDecimalComma). Read-only, unless the
+  // separator is the process's, DetectDecimalComma; a CSV file keeps its
+  // own notation, LoadCsvSheet). Read-only, unless the
   // caller will save the book, and then only when the user may write the
   // file. Throws NoSuchFile, or HostError when the file cannot be opened
   // ("'x.csv' is read-only", a workbook in a build without the office, the
