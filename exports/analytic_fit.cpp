@@ -46,24 +46,18 @@ double LargestDeviation(const std::vector<AnalyticSample>& samples,
   return largest;
 }
 
-// The minimax fit of the terms in `mask` (bit k: term k), their values at
-// the samples in `terms`.
+// The minimax fit of the terms in `mask` (bit k: term k).
 std::optional<AnalyticFit> FitTerms(const std::vector<AnalyticSample>& samples,
-                                    const std::array<Column, kTerms>& terms, unsigned mask) {
-  std::vector<Column> columns;
-  for (int k = 0; k < kTerms; ++k) {
-    if (mask & (1u << k)) columns.push_back(terms[static_cast<std::size_t>(k)]);
+                                    const ScaledColumns& terms, const Column& logK, unsigned mask) {
+  std::vector<std::size_t> chosen;
+  for (std::size_t k = 0; k < kTerms; ++k) {
+    if (mask & (1u << k)) chosen.push_back(k);
   }
-  Column values;
-  for (const AnalyticSample& s : samples) values.push_back(s.logK);
-  const std::optional<ChebyshevFit> fit = FitChebyshev(columns, values);
+  const std::optional<ChebyshevFit> fit = FitChebyshev(terms, chosen, logK);
   if (!fit) return std::nullopt;
   AnalyticFit analytic;
-  std::size_t j = 0;
-  for (int k = 0; k < kTerms; ++k) {
-    if (mask & (1u << k)) analytic.A[static_cast<std::size_t>(k)] = fit->coefficients[j++];
-  }
-  analytic.terms = static_cast<int>(columns.size());
+  for (std::size_t j = 0; j < chosen.size(); ++j) analytic.A[chosen[j]] = fit->coefficients[j];
+  analytic.terms = static_cast<int>(chosen.size());
   analytic.deviation = LargestDeviation(samples, analytic.A);
   return analytic;
 }
@@ -93,18 +87,20 @@ std::optional<std::vector<AnalyticSample>> Samples(const RBPar& par, float tLow,
 }  // namespace
 
 std::optional<AnalyticFit> FitAnalyticTo(const std::vector<AnalyticSample>& samples) {
-  std::array<Column, kTerms> values;
-  for (int k = 0; k < kTerms; ++k) {
-    for (const AnalyticSample& s : samples) {
-      values[static_cast<std::size_t>(k)].push_back(TermAt(k, s.T));
-    }
+  std::vector<Column> columns(kTerms);
+  Column logK;
+  for (const AnalyticSample& s : samples) {
+    for (int k = 0; k < kTerms; ++k) columns[static_cast<std::size_t>(k)].push_back(TermAt(k, s.T));
+    logK.push_back(s.logK);
   }
+  const std::optional<ScaledColumns> scaled = ScaleColumns(columns);
+  if (!scaled) return std::nullopt;
   std::optional<AnalyticFit> best;  // the smallest deviation of any choice
   for (int terms = 1; terms <= kTerms; ++terms) {
     std::optional<AnalyticFit> fewest;  // the smallest deviation with so many terms
     for (unsigned mask = 1; mask < (1u << kTerms); ++mask) {
       if (std::popcount(mask) != terms) continue;
-      const std::optional<AnalyticFit> fit = FitTerms(samples, values, mask);
+      const std::optional<AnalyticFit> fit = FitTerms(samples, *scaled, logK, mask);
       if (fit && (!fewest || fit->deviation < fewest->deviation)) fewest = fit;
     }
     if (fewest && fewest->deviation <= kAnalyticTolerance) return fewest;
