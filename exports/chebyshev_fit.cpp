@@ -148,7 +148,7 @@ std::optional<ChebyshevFit> FitChebyshev(const ScaledColumns& columns,
                                          const Column& values) {
   const Chosen a{columns, chosen};
   const std::size_t n = a.Count(), m = values.size();
-  if (n == 0 || m <= n) return std::nullopt;
+  if (n == 0 || m <= n || a.Samples() != m) return std::nullopt;
   double size = 1;
   for (const double b : values) size = std::max(size, std::fabs(b));
 
