@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "tavrix/exports/exports.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/numeric/format_masked.h"
 #include "tavrix/water/water.h"
@@ -66,6 +67,17 @@ void BM_FormatMasked(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FormatMasked)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The PHREEQC -analytic fit of the NaCl example over 0-350 C (every choice
+// of terms: none is within the tolerance).
+void BM_FitAnalytic(benchmark::State& state) {
+  const RBPar nacl{-1.229, 0.566f, -129.21f};
+  for (auto _ : state) benchmark::DoNotOptimize(FitAnalytic(nacl, 0, 350));
+}
+BENCHMARK(BM_FitAnalytic)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tavrix

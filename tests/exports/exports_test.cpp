@@ -176,20 +176,28 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     EXPECT_NE(block.comments.find("u(log K) 0.1 (about 95 %)"), std::string::npos);  // sqrt(0.01)
     EXPECT_NE(block.comments.find("-Vm, e.g. phreeqc.dat"), std::string::npos);
 
-    // The stated deviation holds at every tenth of a degree, and as many
-    // terms are used as the comment says.
+    // The stated deviation is the largest at every tenth of a degree, and
+    // at every degree, and as many terms are used as the comment says.
     const std::size_t at = block.comments.find("largest deviation ");
     ASSERT_NE(at, std::string::npos);
     const double stated = std::stod(block.comments.substr(at + 18));
-    double largest = 0;
+    std::vector<double> deviations;
+    double largest = 0, largestAtDegrees = 0;
     for (int i = 0; i <= static_cast<int>(tHigh) * 10; ++i) {
       const double t = i / 10.0, T = t + 273.15;
       const double expression =
           A[0] + A[1] * T + A[2] / T + A[3] * std::log10(T) + A[4] / (T * T) + A[5] * T * T;
-      largest = std::max(largest, std::fabs(expression - ModelPk(p, t, SaturationBar(t))));
+      deviations.push_back(expression - ModelPk(p, t, SaturationBar(t)));
+      largest = std::max(largest, std::fabs(deviations.back()));
+      if (i % 10 == 0) largestAtDegrees = std::max(largestAtDegrees, std::fabs(deviations.back()));
     }
-    EXPECT_LE(largest, stated);
-    EXPECT_GT(largest, stated - 1e-4);
+    for (const double reached : {largest, largestAtDegrees}) {
+      EXPECT_LE(reached, stated);
+      EXPECT_GT(reached, stated - 1e-4);
+    }
+    if (c.complex == std::string("NaCl") && tHigh == 350) {
+      EXPECT_LE(stated, 0.013);  // least squares: 0.033
+    }
     // Beyond the tolerance only with all six terms, and then said so.
     const bool beyond = stated > kAnalyticTolerance;
     EXPECT_EQ(block.comments.find("more than 0.005 even with all six") != std::string::npos,
@@ -201,6 +209,17 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     const long used = std::count_if(A.begin(), A.end(), [](double a) { return a != 0; });
     EXPECT_TRUE(!beyond || used == 6);
     EXPECT_NE(block.comments.find(std::to_string(used) + " of its 6 terms"), std::string::npos);
+    // The minimax fit: its deviation reaches the largest with alternating
+    // signs at one point more than it has terms (and no fit of those terms
+    // can then do better).
+    int alternations = 0;
+    double sign = 0;
+    for (const double d : deviations) {
+      if (std::fabs(d) < largest * (1 - 1e-6) || d * sign > 0) continue;
+      ++alternations;
+      sign = d;
+    }
+    EXPECT_GE(alternations, used + 1);
   }
 }
 
