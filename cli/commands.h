@@ -48,7 +48,8 @@ struct TableRequest {
 struct BookOptions {
   std::vector<std::string> books;
   bool noLimits = false;
-  std::string sheet = "";  // the worksheet to use; "" for the one active when saved
+  std::string sheet = "";   // the worksheet to use; "" for the one active when saved
+  bool ignoreLock = false;  // save even while another office has the file open
 };
 
 struct CheckRequest {

@@ -19,6 +19,7 @@ int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& 
     Book book;
     book.path = path;
     book.sheetName = options.sheet;
+    book.ignoreLock = options.ignoreLock;
     int code = kExitBadInput;
     try {
       code = OpenAndPass(books, book, options.noLimits, access, output);
