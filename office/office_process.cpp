@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "stale_offices.h"
 #include "tavrix/sheet/sheet_host.h"
 
 extern char** environ;
@@ -24,16 +25,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The build of the installed office, as its version file names it
+// ("40(Build:2)"); "" when it cannot be read.
+std::string InstalledBuild() {
+  std::ifstream file(TAVRIX_LO_VERSIONRC);
+  constexpr char kKey[] = "buildid=";
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind(kKey, 0) == 0) return line.substr(sizeof kKey - 1);
+  }
+  return "";
+}
+
 // Documents opened by this profile leave no lock files that would keep
-// other programs (or another profile) from saving them.
-constexpr char kRegistry[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentOOoLockFile" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentSystemFileLocking" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
-</oor:items>
-)";
+// other programs (or another profile) from saving them. The profile was
+// last used by a version above any release: the office skips the work of
+// its first start after an upgrade (a self-test of its graphics output
+// among it), which it would do for every new profile. (The installed
+// version is in its registry, but reading that 2 MB file costs a command
+// more than it gains.)
+std::string Registry() {
+  constexpr char kVersion[] = "999.9";
+  const auto item = [](const char* path, const char* name, const std::string& value) {
+    return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+           "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>\n";
+  };
+  constexpr char kMisc[] = "/org.openoffice.Office.Common/Misc";
+  return std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+             "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+             "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n") +
+         item(kMisc, "UseLocking", "false") + item(kMisc, "UseDocumentOOoLockFile", "false") +
+         item(kMisc, "UseDocumentSystemFileLocking", "false") + item(kMisc, "FirstRun", "false") +
+         item("/org.openoffice.Setup/Product", "ooSetupLastVersion", kVersion) + "</oor:items>\n";
+}
 
 }  // namespace
 
@@ -44,9 +69,16 @@ TemporaryProfile::TemporaryProfile() {
   }
   path_ = pattern;
   leftover_ = Leftover(Leftover::Kind::kFolder, path_);
-  fs::create_directories(fs::path(path_) / "user");
+  RecordOwner(path_);
+  const fs::path user = fs::path(path_) / "user";
+  fs::create_directories(user / "extensions");
   fs::create_directories(temporaryFolder());
-  std::ofstream(fs::path(path_) / "user" / "registrymodifications.xcu") << kRegistry;
+  std::ofstream(user / "registrymodifications.xcu") << Registry();
+  // The extensions of this build are known to the profile: else the office
+  // takes it for a profile of another build, registers the extensions anew
+  // and starts itself once more.
+  static const std::string build = InstalledBuild();
+  if (!build.empty()) std::ofstream(user / "extensions" / "buildid") << build;
 }
 
 TemporaryProfile::~TemporaryProfile() {
@@ -75,7 +107,10 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) 
   return environment;
 }
 
-pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment) {
+}  // namespace
+
+pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment, int input,
+            const std::string& what) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -85,7 +120,8 @@ pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment)
 
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
-  for (int fd = 0; fd <= 2; ++fd) {
+  if (input >= 0) posix_spawn_file_actions_adddup2(&files, input, 0);
+  for (int fd = input >= 0 ? 1 : 0; fd <= 2; ++fd) {
     posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
   }
   posix_spawnattr_t attributes;
@@ -100,22 +136,19 @@ pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment)
   const int result = ::posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&files);
   posix_spawnattr_destroy(&attributes);
-  if (result != 0) {
-    throw HostError(std::string("could not start LibreOffice (") + TAVRIX_SOFFICE +
-                    "): " + std::strerror(result));
-  }
+  if (result != 0) throw HostError("could not start " + what + ": " + std::strerror(result));
   return pid;
 }
 
-}  // namespace
-
 namespace {
 
-std::vector<std::string> OfficeArguments(const std::string& pipeName, const std::string& profileUrl,
-                                         bool headless) {
-  std::vector<std::string> args = {TAVRIX_SOFFICE, "--accept=pipe,name=" + pipeName + ";urp;",
-                                   "--norestore",  "--nologo",
-                                   "--nodefault",  "--nolockcheck"};
+constexpr char kOffice[] = "LibreOffice (" TAVRIX_SOFFICE ")";
+
+std::vector<std::string> OfficeArguments(const std::string& program, const std::string& pipeName,
+                                         const std::string& profileUrl, bool headless) {
+  std::vector<std::string> args = {program,       "--accept=pipe,name=" + pipeName + ";urp;",
+                                   "--norestore", "--nologo",
+                                   "--nodefault", "--nolockcheck"};
   if (headless) {
     args.emplace_back("--headless");
     args.emplace_back("--invisible");
@@ -128,12 +161,20 @@ std::vector<std::string> OfficeArguments(const std::string& pipeName, const std:
 
 pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile) {
   // Its temporary files go into the profile, and with it when it is removed.
-  return Spawn(OfficeArguments(pipeName, profile.url(), true),
-               EnvironmentWith({"TMPDIR=" + profile.temporaryFolder()}));
+  // Started without the launcher script, whose own work (it runs several
+  // programs) would be paid by every command; the script's one setting
+  // goes with it.
+  const std::string program =
+      ::access(TAVRIX_OOSPLASH, X_OK) == 0 ? TAVRIX_OOSPLASH : TAVRIX_SOFFICE;
+  return Spawn(
+      OfficeArguments(program, pipeName, profile.url(), true),
+      EnvironmentWith({"TMPDIR=" + profile.temporaryFolder(), "SAL_ENABLE_FILE_LOCKING=1"}), -1,
+      kOffice);
 }
 
 pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless) {
-  return Spawn(OfficeArguments(pipeName, profileUrl, headless), EnvironmentWith({}));
+  return Spawn(OfficeArguments(TAVRIX_SOFFICE, pipeName, profileUrl, headless), EnvironmentWith({}),
+               -1, kOffice);
 }
 
 namespace {
