@@ -36,28 +36,32 @@ std::string InstalledBuild() {
   return "";
 }
 
-// Documents opened by this profile leave no lock files that would keep
-// other programs (or another profile) from saving them. The profile was
-// last used by a version above any release: the office skips the work of
-// its first start after an upgrade (a self-test of its graphics output
-// among it), which it would do for every new profile. (The installed
-// version is in its registry, but reading that 2 MB file costs a command
-// more than it gains.)
-std::string Registry() {
-  constexpr char kVersion[] = "999.9";
+// The settings of a private profile. Documents opened with it leave no lock
+// files that would keep other programs (or another profile) from saving
+// them. The rest spares the office the work of a first start, which it
+// would do for every new profile: the profile is set up already (no copies
+// of the installation's presets), was last used by a version above any
+// release (no self-test of the graphics output after an upgrade; the
+// installed version is in a 2 MB registry file whose reading would cost a
+// command more than it gains) and has checked the extensions of this build.
+std::string Registry(const std::string& build) {
   const auto item = [](const char* path, const char* name, const std::string& value) {
     return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
            "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>\n";
   };
   constexpr char kMisc[] = "/org.openoffice.Office.Common/Misc";
-  return std::string(
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-             "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-             "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-             "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n") +
-         item(kMisc, "UseLocking", "false") + item(kMisc, "UseDocumentOOoLockFile", "false") +
-         item(kMisc, "UseDocumentSystemFileLocking", "false") + item(kMisc, "FirstRun", "false") +
-         item("/org.openoffice.Setup/Product", "ooSetupLastVersion", kVersion) + "</oor:items>\n";
+  constexpr char kSetup[] = "/org.openoffice.Setup/Office";
+  std::string registry =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+      "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+  registry += item(kMisc, "UseLocking", "false") + item(kMisc, "UseDocumentOOoLockFile", "false") +
+              item(kMisc, "UseDocumentSystemFileLocking", "false");
+  registry += item(kMisc, "FirstRun", "false") + item(kSetup, "ooSetupInstCompleted", "true") +
+              item("/org.openoffice.Setup/Product", "ooSetupLastVersion", "999.9");
+  if (!build.empty()) registry += item(kSetup, "LastCompatibilityCheckID", build);
+  return registry + "</oor:items>\n";
 }
 
 }  // namespace
@@ -73,11 +77,11 @@ TemporaryProfile::TemporaryProfile() {
   const fs::path user = fs::path(path_) / "user";
   fs::create_directories(user / "extensions");
   fs::create_directories(temporaryFolder());
-  std::ofstream(user / "registrymodifications.xcu") << Registry();
+  static const std::string build = InstalledBuild();
+  std::ofstream(user / "registrymodifications.xcu") << Registry(build);
   // The extensions of this build are known to the profile: else the office
   // takes it for a profile of another build, registers the extensions anew
   // and starts itself once more.
-  static const std::string build = InstalledBuild();
   if (!build.empty()) std::ofstream(user / "extensions" / "buildid") << build;
 }
 
@@ -166,10 +170,11 @@ pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& p
   // goes with it.
   const std::string program =
       ::access(TAVRIX_OOSPLASH, X_OK) == 0 ? TAVRIX_OOSPLASH : TAVRIX_SOFFICE;
+  std::vector<std::string> args = OfficeArguments(program, pipeName, profile.url(), true);
+  args.emplace_back("-env:SecureUserConfig=false");  // no backup of a throw-away profile at its end
   return Spawn(
-      OfficeArguments(program, pipeName, profile.url(), true),
-      EnvironmentWith({"TMPDIR=" + profile.temporaryFolder(), "SAL_ENABLE_FILE_LOCKING=1"}), -1,
-      kOffice);
+      args, EnvironmentWith({"TMPDIR=" + profile.temporaryFolder(), "SAL_ENABLE_FILE_LOCKING=1"}),
+      -1, kOffice);
 }
 
 pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless) {

@@ -378,7 +378,8 @@ TEST_F(Office, WorkbooksOfAnyNameOpenAndSave) {
 
 // A private office starts as one that ran before with the installed build,
 // which spares it the work of a first start and the restart that follows:
-// its profile names that build, and a version not below the installed one.
+// its profile names that build (for its extensions and their check), and a
+// version not below the installed one.
 TEST_F(Office, APrivateProfileIsOneOfTheInstalledBuild) {
   const std::string command = std::string(TAVRIX_SOFFICE) + " -env:UserInstallation=file://" +
                               PathOf("profile") + " --version";
@@ -406,6 +407,9 @@ TEST_F(Office, APrivateProfileIsOneOfTheInstalledBuild) {
   const auto at = registry.find(key);
   ASSERT_NE(at, std::string::npos) << registry;
   EXPECT_GE(number(registry.substr(at + key.size())), number(release));
+  EXPECT_NE(registry.find("oor:name=\"LastCompatibilityCheckID\" oor:op=\"fuse\"><value>" + build +
+                          "</value>"),
+            std::string::npos);
   EXPECT_EQ(Read((user / "extensions" / "buildid").string()), build);
 }
 
