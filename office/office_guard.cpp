@@ -45,13 +45,13 @@ OfficeGuard::OfficeGuard(pid_t officeGroup, const std::string& profileFolder) {
     throw;
   }
   ::close(ends[1]);
-  pipe_ = ends[0];
+  socket_ = ends[0];
 }
 
 OfficeGuard::~OfficeGuard() {
   constexpr char kDone[] = "done\n";
-  (void)::send(pipe_, kDone, sizeof kDone - 1, MSG_NOSIGNAL);
-  ::close(pipe_);
+  (void)::send(socket_, kDone, sizeof kDone - 1, MSG_NOSIGNAL);
+  ::close(socket_);
   ::waitpid(pid_, nullptr, 0);
 }
 

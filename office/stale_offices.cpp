@@ -104,8 +104,12 @@ bool IsStale(const fs::path& folder) {
 }  // namespace
 
 void RecordOwner(const std::string& profileFolder) {
+  // Whole or not at all for a start that reads it meanwhile.
+  const fs::path owner = fs::path(profileFolder) / "owner";
   const pid_t self = ::getpid();
-  std::ofstream(fs::path(profileFolder) / "owner") << self << " " << StartTimeOf(self) << "\n";
+  std::ofstream(owner.string() + ".new") << self << " " << StartTimeOf(self) << "\n";
+  std::error_code ignored;
+  fs::rename(owner.string() + ".new", owner, ignored);
 }
 
 void RecordPipes(const std::string& profileFolder, const std::vector<std::string>& files) {
