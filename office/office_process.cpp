@@ -165,16 +165,22 @@ std::vector<std::string> OfficeArguments(const std::string& program, const std::
 
 pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile) {
   // Its temporary files go into the profile, and with it when it is removed.
-  // Started without the launcher script, whose own work (it runs several
-  // programs) would be paid by every command; the script's one setting
-  // goes with it.
-  const std::string program =
-      ::access(TAVRIX_OOSPLASH, X_OK) == 0 ? TAVRIX_OOSPLASH : TAVRIX_SOFFICE;
+  std::vector<std::string> environment = {"TMPDIR=" + profile.temporaryFolder()};
+  std::string program = TAVRIX_SOFFICE;
+  if (::access(TAVRIX_OOSPLASH, X_OK) == 0) {
+    // Started without the launcher script, whose own work (it runs several
+    // programs) would be paid by every command; its one setting goes along.
+    // Only the office's own programs are on its path: at its first load it
+    // looks for GnuPG to check document signatures, which runs five programs
+    // one after the other (0.1-0.4 s here, the more the busier the machine),
+    // and an office that reads and writes cells checks no signatures.
+    program = TAVRIX_OOSPLASH;
+    environment.push_back("SAL_ENABLE_FILE_LOCKING=1");
+    environment.push_back("PATH=" + fs::path(TAVRIX_OOSPLASH).parent_path().string());
+  }
   std::vector<std::string> args = OfficeArguments(program, pipeName, profile.url(), true);
   args.emplace_back("-env:SecureUserConfig=false");  // no backup of a throw-away profile at its end
-  return Spawn(
-      args, EnvironmentWith({"TMPDIR=" + profile.temporaryFolder(), "SAL_ENABLE_FILE_LOCKING=1"}),
-      -1, kOffice);
+  return Spawn(args, EnvironmentWith(environment), -1, kOffice);
 }
 
 pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless) {
