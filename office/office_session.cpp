@@ -17,6 +17,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -161,13 +162,14 @@ void StartPrivateOffice(OfficeSession::Impl& impl, std::chrono::steady_clock::ti
     impl.guard = std::make_unique<OfficeGuard>(group, impl.profile->path());
     HoldForTest("office-start");
     Guarded([&] {
-      impl.context = Connect(pipe, impl.pid, true,
-                             std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 deadline - std::chrono::steady_clock::now()));
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      impl.context = Connect(pipe, impl.pid, true, std::max(left, std::chrono::milliseconds(0)));
       impl.desktop = frame::Desktop::create(impl.context);
     });
   } catch (...) {
     EndProcess(impl.pid, std::chrono::milliseconds(0));
+    impl.processes = Leftover();
     impl.guard.reset();
     impl.profile.reset();
     throw;
