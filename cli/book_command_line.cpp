@@ -25,7 +25,7 @@ CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
 void AddIgnoreLock(CLI::App& command, BookOptions& books) {
   command.add_flag("--ignore-lock", books.ignoreLock,
                    "save even when the file is open in LibreOffice (a lock file beside it); "
-                   "that office's next save then discards what this one saved");
+                   "that office's next save then discards what this command saved");
 }
 
 void AddCheck(CLI::App& app, Run& run) {
