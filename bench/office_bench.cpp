@@ -1,8 +1,12 @@
 // The sheet pass through LibreOffice: block read and batched writes against
-// one office call per cell operation. Run: build/bench/tavrix_office_bench
+// one office call per cell operation; and what a workbook command costs from
+// the office's start to its end. Run: build/bench/tavrix_office_bench
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
+#include <map>
+#include <string>
 
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
@@ -82,6 +86,40 @@ BENCHMARK(BM_OfficePassCellByCell)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// A workbook command's office work on the example workbook: a private
+// office started, the workbook opened, its sheet read and passed over, the
+// workbook closed and the office ended; each step's own time as a counter.
+void BM_OfficeCommand(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  std::map<std::string, double> seconds;
+  for (auto _ : state) {
+    auto mark = Clock::now();
+    const auto step = [&](const char* name) {
+      const auto now = Clock::now();
+      seconds[name] += std::chrono::duration<double>(now - mark).count();
+      mark = now;
+    };
+    auto office = OfficeSession::StartPrivate();
+    step("start");
+    auto workbook = office->Open(TAVRIX_EXAMPLE_WORKBOOK, OfficeSession::Access::kReadOnly);
+    step("open");
+    const SheetPassResult pass = PassOverSheet(workbook->Sheet(""), {});
+    step("read");
+    workbook.reset();
+    office.reset();
+    step("end");
+    if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
+  }
+  for (const auto& [name, total] : seconds) {
+    state.counters[name] = benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+  }
+}
+BENCHMARK(BM_OfficeCommand)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "tavrix/books/office_lock.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/sheet/csv_sheet.h"
 #include "tavrix/sheet/file_replace.h"
@@ -42,7 +43,7 @@ bool IsCsvFile(const std::string& path) {
 
 Book::Book() = default;
 Book::~Book() = default;
-Books::Books() = default;
+Books::Books(std::string ignoreLock) : ignoreLock_(std::move(ignoreLock)) {}
 Books::~Books() = default;
 
 void Books::Open(Book& book, bool noLimits, Access access) {
@@ -56,6 +57,7 @@ void Books::Open(Book& book, bool noLimits, Access access) {
   }
   book.settings = {noLimits, DetectDecimalComma()};
   if (access == Access::kWrite) CheckWritable(book.path);
+  if (access == Access::kWrite && !book.ignoreLock) RefuseIfOpenElsewhere(book.path, ignoreLock_);
   if (IsCsvFile(book.path)) {
     OpenCsv(book);
   } else {

@@ -61,6 +61,14 @@ CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
                             "put -- before a name that begins with '-'");
 }
 
+// For the commands that save: a file open in another office is refused
+// unless the user says so.
+void AddIgnoreLock(CLI::App& command, BookOptions& books) {
+  command.add_flag("--ignore-lock", books.ignoreLock,
+                   "save even when the file is open in LibreOffice (a lock file beside it); "
+                   "that office's next save then discards what this command saved");
+}
+
 void AddCheck(CLI::App& app, Run& run) {
   auto request = std::make_shared<CheckRequest>();
   CLI::App* command = app.add_subcommand(
@@ -69,6 +77,7 @@ void AddCheck(CLI::App& app, Run& run) {
       "initial values and the parameters. Exit code 2 on a data-sheet error.");
   AddBooks(*command, request->books)->required();
   command->add_flag("--write", request->write, "save the pass's rewrites of the parameter cells");
+  AddIgnoreLock(*command, request->books);
   command->callback(
       [&run, request] { run = [request] { return RunCheck(*request, std::cout, std::cerr); }; });
 }
@@ -90,6 +99,7 @@ void AddFit(CLI::App& app, Run& run) {
   command->add_flag("--limits", request->limits, "enforce the \"<\" points as upper limits");
   command->add_flag("--dry-run", request->dryRun,
                     "print the result but leave the files as they are");
+  AddIgnoreLock(*command, request->books);
   command->callback([&run, request, names, fit] {
     if (fit->count() > 0) request->fit = SplitAtCommas(*names);
     run = [request] {

@@ -57,6 +57,7 @@ struct BookOptions {
   bool noLimits = false;
   std::string sheet = "";  // the worksheet to use; "" for the one active when saved
   std::optional<char> separator = std::nullopt;  // of CSV files; found in each file when not set
+  bool ignoreLock = false;                       // save even while another office has the file open
 };
 
 struct CheckRequest {

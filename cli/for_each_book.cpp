@@ -20,6 +20,7 @@ int ForEachBook(const BookOptions& options, Books::Access access, std::ostream& 
     book.path = path;
     book.sheetName = options.sheet;
     book.separator = options.separator;
+    book.ignoreLock = options.ignoreLock;
     int code = kExitBadInput;
     try {
       code = OpenAndPass(books, book, options.noLimits, access, output);

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "stale_offices.h"
 #include "tavrix/sheet/sheet_host.h"
 
 extern char** environ;
@@ -24,16 +25,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Documents opened by this profile leave no lock files that would keep
-// other programs (or another profile) from saving them.
-constexpr char kRegistry[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentOOoLockFile" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseDocumentSystemFileLocking" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
-</oor:items>
-)";
+// The build of the installed office, as its version file names it
+// ("40(Build:2)"); "" when it cannot be read.
+std::string InstalledBuild() {
+  std::ifstream file(TAVRIX_LO_VERSIONRC);
+  constexpr char kKey[] = "buildid=";
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind(kKey, 0) == 0) return line.substr(sizeof kKey - 1);
+  }
+  return "";
+}
+
+// The settings of a private profile. Documents opened with it leave no lock
+// files that would keep other programs (or another profile) from saving
+// them. The rest spares the office the work of a first start, which it
+// would do for every new profile: the profile is set up already (no copies
+// of the installation's presets), was last used by a version above any
+// release (no self-test of the graphics output after an upgrade; the
+// installed version is in a 2 MB registry file whose reading would cost a
+// command more than it gains) and has checked the extensions of this build.
+std::string Registry(const std::string& build) {
+  const auto item = [](const char* path, const char* name, const std::string& value) {
+    return std::string("<item oor:path=\"") + path + "\"><prop oor:name=\"" + name +
+           "\" oor:op=\"fuse\"><value>" + value + "</value></prop></item>\n";
+  };
+  constexpr char kMisc[] = "/org.openoffice.Office.Common/Misc";
+  constexpr char kSetup[] = "/org.openoffice.Setup/Office";
+  std::string registry =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+      "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n";
+  registry += item(kMisc, "UseLocking", "false") + item(kMisc, "UseDocumentOOoLockFile", "false") +
+              item(kMisc, "UseDocumentSystemFileLocking", "false");
+  registry += item(kMisc, "FirstRun", "false") + item(kSetup, "ooSetupInstCompleted", "true") +
+              item("/org.openoffice.Setup/Product", "ooSetupLastVersion", "999.9");
+  if (!build.empty()) registry += item(kSetup, "LastCompatibilityCheckID", build);
+  return registry + "</oor:items>\n";
+}
 
 }  // namespace
 
@@ -44,9 +73,16 @@ TemporaryProfile::TemporaryProfile() {
   }
   path_ = pattern;
   leftover_ = Leftover(Leftover::Kind::kFolder, path_);
-  fs::create_directories(fs::path(path_) / "user");
+  RecordOwner(path_);
+  const fs::path user = fs::path(path_) / "user";
+  fs::create_directories(user / "extensions");
   fs::create_directories(temporaryFolder());
-  std::ofstream(fs::path(path_) / "user" / "registrymodifications.xcu") << kRegistry;
+  static const std::string build = InstalledBuild();
+  std::ofstream(user / "registrymodifications.xcu") << Registry(build);
+  // The extensions of this build are known to the profile: else the office
+  // takes it for a profile of another build, registers the extensions anew
+  // and starts itself once more.
+  if (!build.empty()) std::ofstream(user / "extensions" / "buildid") << build;
 }
 
 TemporaryProfile::~TemporaryProfile() {
@@ -75,7 +111,10 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) 
   return environment;
 }
 
-pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment) {
+}  // namespace
+
+pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment, int input,
+            const std::string& what) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -85,7 +124,8 @@ pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment)
 
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
-  for (int fd = 0; fd <= 2; ++fd) {
+  if (input >= 0) posix_spawn_file_actions_adddup2(&files, input, 0);
+  for (int fd = input >= 0 ? 1 : 0; fd <= 2; ++fd) {
     posix_spawn_file_actions_addopen(&files, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
   }
   posix_spawnattr_t attributes;
@@ -100,22 +140,19 @@ pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment)
   const int result = ::posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&files);
   posix_spawnattr_destroy(&attributes);
-  if (result != 0) {
-    throw HostError(std::string("could not start LibreOffice (") + TAVRIX_SOFFICE +
-                    "): " + std::strerror(result));
-  }
+  if (result != 0) throw HostError("could not start " + what + ": " + std::strerror(result));
   return pid;
 }
 
-}  // namespace
-
 namespace {
 
-std::vector<std::string> OfficeArguments(const std::string& pipeName, const std::string& profileUrl,
-                                         bool headless) {
-  std::vector<std::string> args = {TAVRIX_SOFFICE, "--accept=pipe,name=" + pipeName + ";urp;",
-                                   "--norestore",  "--nologo",
-                                   "--nodefault",  "--nolockcheck"};
+constexpr char kOffice[] = "LibreOffice (" TAVRIX_SOFFICE ")";
+
+std::vector<std::string> OfficeArguments(const std::string& program, const std::string& pipeName,
+                                         const std::string& profileUrl, bool headless) {
+  std::vector<std::string> args = {program,       "--accept=pipe,name=" + pipeName + ";urp;",
+                                   "--norestore", "--nologo",
+                                   "--nodefault", "--nolockcheck"};
   if (headless) {
     args.emplace_back("--headless");
     args.emplace_back("--invisible");
@@ -128,12 +165,27 @@ std::vector<std::string> OfficeArguments(const std::string& pipeName, const std:
 
 pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& profile) {
   // Its temporary files go into the profile, and with it when it is removed.
-  return Spawn(OfficeArguments(pipeName, profile.url(), true),
-               EnvironmentWith({"TMPDIR=" + profile.temporaryFolder()}));
+  std::vector<std::string> environment = {"TMPDIR=" + profile.temporaryFolder()};
+  std::string program = TAVRIX_SOFFICE;
+  if (::access(TAVRIX_OOSPLASH, X_OK) == 0) {
+    // Started without the launcher script, whose own work (it runs several
+    // programs) would be paid by every command; its one setting goes along.
+    // Only the office's own programs are on its path: at its first load it
+    // looks for GnuPG to check document signatures, which runs five programs
+    // one after the other (0.1-0.4 s here, the more the busier the machine),
+    // and an office that reads and writes cells checks no signatures.
+    program = TAVRIX_OOSPLASH;
+    environment.push_back("SAL_ENABLE_FILE_LOCKING=1");
+    environment.push_back("PATH=" + fs::path(TAVRIX_OOSPLASH).parent_path().string());
+  }
+  std::vector<std::string> args = OfficeArguments(program, pipeName, profile.url(), true);
+  args.emplace_back("-env:SecureUserConfig=false");  // no backup of a throw-away profile at its end
+  return Spawn(args, EnvironmentWith(environment), -1, kOffice);
 }
 
 pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless) {
-  return Spawn(OfficeArguments(pipeName, profileUrl, headless), EnvironmentWith({}));
+  return Spawn(OfficeArguments(TAVRIX_SOFFICE, pipeName, profileUrl, headless), EnvironmentWith({}),
+               -1, kOffice);
 }
 
 namespace {

@@ -37,6 +37,12 @@ pid_t StartHeadlessOffice(const std::string& pipeName, const TemporaryProfile& p
 // already running with that profile and end.
 pid_t LaunchOffice(const std::string& pipeName, const std::string& profileUrl, bool headless);
 
+// Starts a program in a session of its own, with standard input from
+// `input` (or /dev/null for -1), output to /dev/null and no signal blocked.
+// Throws HostError ("could not start WHAT: ...") when it cannot be started.
+pid_t Spawn(std::vector<std::string> args, std::vector<std::string> environment, int input,
+            const std::string& what);
+
 // Waits up to `patience` for the process to end, then kills it.
 void EndProcess(pid_t pid, std::chrono::milliseconds patience);
 

@@ -17,6 +17,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -25,7 +26,9 @@
 #include <thread>
 
 #include "office_app.h"
+#include "office_guard.h"
 #include "office_process.h"
+#include "stale_offices.h"
 #include "uno.h"
 
 namespace tavrix {
@@ -62,6 +65,12 @@ Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
   return Reference<css::uno::XComponentContext>(resolver->resolve(url), UNO_QUERY_THROW);
 }
 
+// An office that ended before it took the connection.
+class EndedEarly : public HostError {
+ public:
+  EndedEarly() : HostError("LibreOffice ended before it could be reached") {}
+};
+
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
@@ -73,13 +82,12 @@ Reference<css::uno::XComponentContext> Connect(
     try {
       return Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
-      if (launcherIsOffice && !Running(pid))
-        throw HostError("LibreOffice ended before it could be reached");
+      if (launcherIsOffice && !Running(pid)) throw EndedEarly();
       if (std::chrono::steady_clock::now() > deadline) {
         throw HostError("LibreOffice did not answer within " +
                         std::to_string(patience.count() / 1000) + " s");
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
 }
@@ -131,6 +139,7 @@ struct OfficeSession::Impl {
   std::unique_ptr<TemporaryProfile> profile;  // of an office of our own
   pid_t pid = 0;                              // of an office of our own
   Leftover processes;                         // of an office of our own
+  std::unique_ptr<OfficeGuard> guard;         // of an office of our own
   std::vector<std::string> sockets;           // its pipe files, found while it ran
   std::unique_ptr<Watchdog> watchdog;         // of an office of our own
   Reference<css::uno::XComponentContext> context;
@@ -140,31 +149,53 @@ struct OfficeSession::Impl {
 
 OfficeSession::OfficeSession(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
-  auto impl = std::make_unique<Impl>();
-  impl->profile = std::make_unique<TemporaryProfile>();
+namespace {
+
+// Starts a private office and connects to it before the deadline.
+void StartPrivateOffice(OfficeSession::Impl& impl, std::chrono::steady_clock::time_point deadline) {
+  impl.profile = std::make_unique<TemporaryProfile>();
   const std::string pipe = NewPipeName();
-  impl->pid = StartHeadlessOffice(pipe, *impl->profile);
-  const pid_t group = impl->pid;
-  impl->processes = Leftover(group, [group] { return PipeFilesOf(group); });
-  HoldForTest("office-start");
+  impl.pid = StartHeadlessOffice(pipe, *impl.profile);
+  const pid_t group = impl.pid;
+  impl.processes = Leftover(group, [group] { return PipeFilesOf(group); });
   try {
+    impl.guard = std::make_unique<OfficeGuard>(group, impl.profile->path());
+    HoldForTest("office-start");
     Guarded([&] {
-      impl->context = Connect(pipe, impl->pid, true);
-      impl->desktop = frame::Desktop::create(impl->context);
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      impl.context = Connect(pipe, impl.pid, true, std::max(left, std::chrono::milliseconds(0)));
+      impl.desktop = frame::Desktop::create(impl.context);
     });
   } catch (...) {
-    EndProcess(impl->pid, std::chrono::milliseconds(0));
+    EndProcess(impl.pid, std::chrono::milliseconds(0));
+    impl.processes = Leftover();
+    impl.guard.reset();
+    impl.profile.reset();
     throw;
   }
   // An office that dies leaves its pipe files; they are known only while
   // it runs.
-  impl->sockets = PipeFilesOf(group);
-  impl->processes = Leftover(group, [group, sockets = impl->sockets] {
+  impl.sockets = PipeFilesOf(group);
+  RecordPipes(impl.profile->path(), impl.sockets);
+  impl.processes = Leftover(group, [group, sockets = impl.sockets] {
     std::vector<std::string> files = PipeFilesOf(group);
     files.insert(files.end(), sockets.begin(), sockets.end());
     return files;
   });
+}
+
+}  // namespace
+
+std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
+  RemoveStaleOffices();
+  auto impl = std::make_unique<Impl>();
+  const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
+  try {
+    StartPrivateOffice(*impl, deadline);
+  } catch (const EndedEarly&) {  // a start that failed under load is tried once more
+    StartPrivateOffice(*impl, deadline);
+  }
   impl->app = std::make_unique<OfficeApp>(impl->context, impl->desktop, /*hidden=*/true);
   impl->watchdog = std::make_unique<Watchdog>(impl->pid);
   return std::unique_ptr<OfficeSession>(new OfficeSession(std::move(impl)));
@@ -220,6 +251,8 @@ OfficeSession::~OfficeSession() {
     std::error_code ignored;
     std::filesystem::remove(socket, ignored);
   }
+  impl_->profile.reset();
+  impl_->guard.reset();
 }
 
 int OfficeSession::ProcessId() const {

@@ -1,8 +1,8 @@
-#include <osl/file.hxx>
 #include <rtl/string.hxx>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "uno.h"
@@ -47,12 +47,22 @@ std::string ToStd(const OUString& text) {
 }
 
 OUString FileUrl(const std::string& path) {
-  OUString url;
+  // Every byte of the path as it is, not read as text: a name that is not
+  // UTF-8 (a file from an older system) names its file all the same.
   const std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
-  if (osl::FileBase::getFileURLFromSystemPath(ToOUString(absolute), url) != osl::FileBase::E_None) {
-    throw HostError("not a file path: " + path);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (const char c : absolute) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                       (byte >= '0' && byte <= '9') || std::strchr("/-._~", c) != nullptr;
+    if (plain) {
+      url += c;
+    } else {
+      url += {'%', kHex[byte >> 4], kHex[byte & 15]};
+    }
   }
-  return url;
+  return OUString::createFromAscii(url.c_str());
 }
 
 css::uno::Sequence<css::beans::PropertyValue> Properties(

@@ -229,7 +229,7 @@ std::string PathText(const py::object& path) {
 }
 
 void WriteBack(const py::object& pathObject, const FitResultObject& result,
-               const std::optional<std::string>& sheetName) {
+               const std::optional<std::string>& sheetName, bool ignoreLock) {
   const std::string path = PathText(pathObject);
   const SheetObject& fitted = *result.sheet;
   std::string sheet = sheetName.value_or("");
@@ -248,6 +248,7 @@ void WriteBack(const py::object& pathObject, const FitResultObject& result,
       book.path = path;
       book.sheetName = sheet;
       book.separator = separator;
+      book.ignoreLock = ignoreLock;
       books.Open(book, fitted.settings.noLimits, Books::Access::kWrite);
       book.Pass();
       if (book.pass.read.error) {
@@ -392,8 +393,9 @@ ValueError for a choice that leaves nothing to fit or holds a parameter
 without initial value. A SteamPointWarning for each point given at a
 pressure below saturation.)");
 
-  m.def("write_back", &WriteBack, "path"_a, "result"_a, "sheet"_a = py::none(),
-        R"(write_back(path, result, sheet=None)
+  m.def("write_back", &WriteBack, "path"_a, "result"_a, "sheet"_a = py::none(), py::kw_only(),
+        "ignore_lock"_a = false,
+        R"(write_back(path, result, sheet=None, *, ignore_lock=False)
 
 Writes a fit into the data sheet of the file and saves it, as `tavrix fit`
 does: the same cells (the parameters and their uncertainties, F12, every
@@ -402,7 +404,10 @@ own format. sheet names the worksheet (default: the one the result was
 read from, when it is the same file, else the active one). The file must
 hold the points and initial values that were fitted; else ValueError, and
 the file is left as it was. SheetError, FileNotFoundError, BookError
-("'x.csv' is read-only") as for read_sheet.)");
+("'x.csv' is read-only") as for read_sheet. A file that is open in
+LibreOffice (a lock file .~lock.NAME# beside it) is refused with BookError,
+as that office's next save would discard the fit; ignore_lock=True saves
+all the same.)");
 
   m.def("export", &Export, "result"_a, "to"_a = py::none(),
         R"(export(result, to=None)

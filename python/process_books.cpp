@@ -9,10 +9,13 @@
 namespace tavrix::python {
 namespace {
 
+// How a call saves over another office's lock.
+constexpr char kIgnoreLock[] = "ignore_lock=True";
+
 std::unique_ptr<Books>& TheBooks() {
   // Never destroyed by the C++ run time: EndAtExit ends it while the
   // interpreter still runs.
-  static auto* books = new std::unique_ptr<Books>(std::make_unique<Books>());
+  static auto* books = new std::unique_ptr<Books>(std::make_unique<Books>(kIgnoreLock));
   return *books;
 }
 
@@ -49,7 +52,7 @@ std::mutex& ProcessBooks::Mutex() {
 
 Books& ProcessBooks::Get() {
   std::unique_ptr<Books>& books = TheBooks();
-  if (!books) books = std::make_unique<Books>();
+  if (!books) books = std::make_unique<Books>(kIgnoreLock);
   return *books;
 }
 

@@ -22,7 +22,7 @@ Data sheets and fits:
     DataSheet.from_arrays(t, pK, p=None, density=None, weight=None, ...,
                           complex=..., species=...)
     fit(sheet, fit=None, limits=False)     -> FitResult
-    write_back(path, result)               the fit into the file, as tavrix fit
+    write_back(path, result, ignore_lock=False)   the fit into the file, as tavrix fit
     export(result, to=None)                the record of tavrix export (data.txt)
 
 A fit for the codes that use it (methods of FitResult):
@@ -33,8 +33,9 @@ A fit for the codes that use it (methods of FitResult):
     result.logk_grid(t=None, p=None, csv=False)   logK and u(logK) on a grid
 
 Workbooks are read in a private, headless LibreOffice, started by the first
-workbook and ended when Python exits (CSV files need none); WORKBOOKS is
-False in a build without LibreOffice, which reads CSV files only.
+workbook and ended when Python exits (CSV files need none), or with the
+Python process however it ends; WORKBOOKS is False in a build without
+LibreOffice, which reads CSV files only.
 
 Errors: SheetError (.code, .row, .col, .message) for a data sheet with an
 error; FitError (.reason) when a fit finds no solution; BookError,

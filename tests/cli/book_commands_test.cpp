@@ -108,6 +108,46 @@ TEST_F(BookCommands, FitSavesTheResultUnlessItIsADryRun) {
   EXPECT_NE(table.out.find("pK of dissociation of \"NaCl\""), std::string::npos);
 }
 
+// A file open in another office (its lock file beside it, or beside the
+// file a link leads to) is not saved over: that office's next save would
+// discard the fit. Commands that only read go ahead.
+TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
+  const std::string path = Sheet("x.csv");
+  fs::create_directories(dir_ / "links");
+  const std::string link = PathOf("links/x.csv");
+  fs::create_symlink(path, link);
+  const std::string before = Read(path);
+  const struct {
+    const char* lock;  // as LibreOffice writes it
+    const char* by;
+  } locks[] = {
+      {",jane,lab-pc,07.12.2026 15:43,file:///home/jane/.config/libreoffice/4;",
+       " (by jane on lab-pc since 07.12.2026 15:43)"},
+      {"Doe\\\\\\, Jane,jane,lab-pc,07.12.2026 15:43,file:///home/jane/a\\;b;",
+       " (by Doe\\, Jane on lab-pc since 07.12.2026 15:43)"},
+      {"", ""},  // a lock file without its line: still a lock
+  };
+  for (const auto& lock : locks) {
+    Write(lock.lock, ".~lock.x.csv#");
+    for (const std::string& name : {path, link}) {
+      const std::string refused = "'" + name + "' is open in LibreOffice" + lock.by +
+                                  "; close it there first, or pass --ignore-lock\n";
+      const Outcome fit = Call(RunFit, FitRequest{Of(name)});
+      EXPECT_EQ(fit.code, kExitBadInput);
+      EXPECT_EQ(fit.err, refused);
+      EXPECT_EQ(Call(RunCheck, CheckRequest{Of(name), true}).err, refused);
+    }
+    EXPECT_EQ(Read(path), before);
+  }
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).code, kExitOk);
+  EXPECT_EQ(Call(RunFit, FitRequest{Of(path), false, std::nullopt, true}).code, kExitOk);
+  EXPECT_EQ(Read(path), before);
+  BookOptions over = Of(link);
+  over.ignoreLock = true;
+  EXPECT_EQ(Call(RunFit, FitRequest{over}).code, kExitOk);
+  EXPECT_NE(Read(path), before);
+}
+
 TEST_F(BookCommands, FitRefusesToHoldAParameterWithoutValue) {
   FitRequest request{Of(Sheet("fit.csv"))};
   request.fit = std::vector<std::string>{"A"};

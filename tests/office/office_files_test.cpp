@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +54,7 @@ struct Outcome {
   int code;
   std::string out;
   std::string err;
+  pid_t pid = 0;  // of a program run
 };
 
 template <typename Request, typename Command>
@@ -254,18 +257,49 @@ Outcome RunTavrix(const std::vector<std::string>& args, const fs::path& folder,
   int status = 0;
   ::waitpid(pid, &status, 0);
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return {code, read(outFile), read(errFile)};
+  return {code, read(outFile), read(errFile), pid};
+}
+
+// The processes whose command line holds each of the texts.
+std::vector<pid_t> ProcessesWith(std::initializer_list<std::string> texts) {
+  std::vector<pid_t> found;
+  std::error_code error;
+  for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+    std::ifstream in(it->path() / "cmdline");
+    const std::string line(std::istreambuf_iterator<char>(in), {});
+    if (std::all_of(texts.begin(), texts.end(),
+                    [&](const std::string& text) { return line.find(text) != std::string::npos; }))
+      found.push_back(std::atoi(it->path().filename().c_str()));
+  }
+  return found;
 }
 
 // Processes that run with a profile in the folder.
 int OfficesIn(const fs::path& folder) {
-  int count = 0;
-  for (const auto& process : fs::directory_iterator("/proc")) {
-    std::ifstream in(process.path() / "cmdline");
-    const std::string line(std::istreambuf_iterator<char>(in), {});
-    if (line.find("UserInstallation=file://" + folder.string()) != std::string::npos) ++count;
+  return static_cast<int>(ProcessesWith({"UserInstallation=file://" + folder.string()}).size());
+}
+
+// Waits up to `patience` for the condition.
+template <typename Condition>
+bool Within(std::chrono::milliseconds patience, Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!condition() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return count;
+  return condition();
+}
+
+// The pipe files of the offices the program of that process started.
+std::vector<fs::path> PipeFilesOfRun(pid_t program) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator("/tmp")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("OSL_PIPE_", 0) == 0 &&
+        name.find("_tavrix-" + std::to_string(program) + "-") != std::string::npos) {
+      files.push_back(entry.path());
+    }
+  }
+  return files;
 }
 
 TEST_F(Office, InterruptedCommandsEndTheOfficeAndLeaveNothingBehind) {
@@ -287,6 +321,117 @@ TEST_F(Office, InterruptedCommandsEndTheOfficeAndLeaveNothingBehind) {
       EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << hold;
     }
   }
+}
+
+// A command killed outright (kill -9) ends its office all the same, at once;
+// when what ends it was killed too, the next command takes away the office
+// and all it left.
+TEST_F(Office, AKilledCommandLeavesNoOfficeBehind) {
+  const std::string workbook = Workbook("data.ods", BuildSheet(Fittable()));
+  const auto before = fs::last_write_time(workbook);
+  for (const bool guardKilled : {false, true}) {
+    const fs::path run = dir_ / "run";
+    fs::create_directories(run / "tmp");
+    std::thread killer;
+    if (guardKilled) {  // the guard, a child of the program, before the program
+      killer = std::thread([&] {
+        std::vector<pid_t> guards;
+        Within(std::chrono::seconds(60), [&] {
+          guards = ProcessesWith({"tavrix-office-guard", (run / "tmp").string()});
+          return !guards.empty();
+        });
+        for (const pid_t guard : guards) ::kill(guard, SIGKILL);
+      });
+    }
+    const Outcome killed = RunTavrix({"fit", "--fit", "pK298,A", workbook}, run, "opened", SIGKILL);
+    if (killer.joinable()) killer.join();
+    EXPECT_EQ(killed.code, 128 + SIGKILL);
+    if (!guardKilled) {
+      EXPECT_TRUE(Within(std::chrono::seconds(5), [&] { return OfficesIn(run / "tmp") == 0; }));
+      EXPECT_TRUE(Within(std::chrono::seconds(5), [&] { return fs::is_empty(run / "tmp"); }));
+    }
+    const Outcome next = RunTavrix({"check", workbook}, run);
+    EXPECT_EQ(next.code, 0) << next.err;
+    EXPECT_EQ(OfficesIn(run / "tmp"), 0) << guardKilled;
+    EXPECT_TRUE(fs::is_empty(run / "tmp")) << guardKilled;
+    EXPECT_EQ(PipeFilesOfRun(killed.pid), std::vector<fs::path>()) << guardKilled;
+    EXPECT_EQ(fs::last_write_time(workbook), before);
+    fs::remove_all(run);
+  }
+}
+
+// An office that ends before it can be reached (as one did under heavy
+// load) is started once more, and the command goes on.
+TEST_F(Office, AStartThatFailsIsTriedOnceMore) {
+  const std::string workbook = Workbook("data.ods", BuildSheet(Fittable()));
+  const fs::path run = dir_ / "run";
+  fs::create_directories(run / "tmp");
+  std::thread killer([&] {
+    std::vector<pid_t> first;
+    Within(std::chrono::seconds(60), [&] {
+      first = ProcessesWith({"UserInstallation=file://" + (run / "tmp").string()});
+      return !first.empty();
+    });
+    for (const pid_t pid : first) {
+      const pid_t group = ::getpgid(pid);  // the office's own session
+      if (group > 1) ::kill(-group, SIGKILL);
+    }
+  });
+  const Outcome check = RunTavrix({"check", workbook}, run);
+  killer.join();
+  EXPECT_EQ(check.code, 0) << check.err;
+  EXPECT_EQ(OfficesIn(run / "tmp"), 0);
+  EXPECT_TRUE(fs::is_empty(run / "tmp"));
+}
+
+// Names a file URL must escape, and names that are not UTF-8 (made on an
+// older system), open and save like any other.
+TEST_F(Office, WorkbooksOfAnyNameOpenAndSave) {
+  for (const char* name : {"caf\xe9.ods", "50% #1?.ods"}) {
+    const std::string path = Workbook(name, BuildSheet(Fittable()));
+    const Outcome fit = Call(cli::RunFit, FitOf(path));
+    EXPECT_EQ(fit.code, cli::kExitOk) << name << ": " << fit.err;
+    auto saved = office->Open(path, OfficeSession::Access::kReadOnly);
+    EXPECT_NE(saved->Sheet("").CellText(9, 6), "") << name;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+// A private office starts as one that ran before with the installed build,
+// which spares it the work of a first start and the restart that follows:
+// its profile names that build (for its extensions and their check), and a
+// version not below the installed one.
+TEST_F(Office, APrivateProfileIsOneOfTheInstalledBuild) {
+  const std::string command = std::string(TAVRIX_SOFFICE) + " -env:UserInstallation=file://" +
+                              PathOf("profile") + " --version";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[200] = "";
+  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  ::pclose(pipe);
+  ASSERT_TRUE(read);
+  std::istringstream words(line);  // "LibreOffice 7.4.7.2 40(Build:2)"
+  std::string name, release, build;
+  words >> name >> release >> build;
+  // The office compares versions by major * 10 + minor.
+  const auto number = [](const std::string& version) {
+    int major = 0, minor = 0;
+    std::sscanf(version.c_str(), "%d.%d", &major, &minor);
+    return major * 10 + minor;
+  };
+  ASSERT_GT(number(release), 0) << line;
+
+  const TemporaryProfile profile;
+  const fs::path user = fs::path(profile.path()) / "user";
+  const std::string registry = Read((user / "registrymodifications.xcu").string());
+  const std::string key = "oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>";
+  const auto at = registry.find(key);
+  ASSERT_NE(at, std::string::npos) << registry;
+  EXPECT_GE(number(registry.substr(at + key.size())), number(release));
+  EXPECT_NE(registry.find("oor:name=\"LastCompatibilityCheckID\" oor:op=\"fuse\"><value>" + build +
+                          "</value>"),
+            std::string::npos);
+  EXPECT_EQ(Read((user / "extensions" / "buildid").string()), build);
 }
 
 // Commands that only read open the workbook read-only: they work in a

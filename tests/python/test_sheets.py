@@ -265,6 +265,20 @@ def test_a_german_csv_reads_fits_and_is_written_as_the_program_does(tavrix_cli, 
         tavrix.read_sheet(mine, sep="|")
 
 
+def test_write_back_refuses_a_file_open_in_another_office(tavrix_cli, tmp_path):
+    path = copy(NACL, tmp_path, "open.csv")
+    (tmp_path / ".~lock.open.csv#").write_text(",jane,lab-pc,07.12.2026 15:43,file:///p;")
+    before = open(path, "rb").read()
+    result = tavrix.fit(tavrix.read_sheet(path))
+    out = tavrix_cli("fit", path)
+    with pytest.raises(tavrix.BookError) as raised:
+        tavrix.write_back(path, result)
+    assert out.stderr.replace("--ignore-lock", "ignore_lock=True") == f"{raised.value}\n"
+    assert open(path, "rb").read() == before
+    tavrix.write_back(path, result, ignore_lock=True)
+    assert open(path, "rb").read() != before
+
+
 def point_table(path):
     """The point table of a sheet as pandas reads it."""
     return pandas.read_csv(path, skiprows=13)

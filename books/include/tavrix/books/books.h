@@ -21,6 +21,7 @@ struct Book {
   std::string sheetName;          // the worksheet asked for; "" for the active one
   int sheetCount = 1;             // the worksheets of its file, once opened
   std::optional<char> separator;  // of a CSV file, when not found in the file
+  bool ignoreLock = false;        // save even while another office has the file open
   CsvSheet grid;
   std::unique_ptr<OfficeWorkbook> workbook;
   SheetHost* host = nullptr;
@@ -50,7 +51,9 @@ class NoSuchFile : public HostError {
 // at once.
 class Books {
  public:
-  Books();
+  // `ignoreLock` names how the user lets a command save a file that
+  // another office has open (a lock file beside it).
+  explicit Books(std::string ignoreLock = "--ignore-lock");
   ~Books();
   Books(const Books&) = delete;
   Books& operator=(const Books&) = delete;
@@ -59,8 +62,10 @@ class Books {
   // separator is the process's, DetectDecimalComma; a CSV file keeps its
   // own notation, LoadCsvSheet). Read-only, unless the
   // caller will save the book, and then only when the user may write the
-  // file. Throws NoSuchFile, or HostError when the file cannot be opened
-  // ("'x.csv' is read-only", a workbook in a build without the office, the
+  // file and no other office has it open (unless the book says to ignore
+  // that office's lock). Throws NoSuchFile, or HostError when the file
+  // cannot be opened ("'x.csv' is read-only", "'x.ods' is open in
+  // LibreOffice ...", a workbook in a build without the office, the
   // office's own failures).
   enum class Access { kRead, kWrite };
   void Open(Book& book, bool noLimits, Access access);
@@ -70,6 +75,7 @@ class Books {
   void Save(Book& book);
 
  private:
+  std::string ignoreLock_;
   std::unique_ptr<OfficeSession> office_;
 };
 
