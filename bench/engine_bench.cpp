@@ -3,6 +3,7 @@
 
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/diagnostics.h"
 #include "tavrix/fit/fit.h"
 #include "tavrix/water/water.h"
 
@@ -65,6 +66,36 @@ void BM_OptimizeWith60LimitsAmong1000Points(benchmark::State& state) {
   state.counters["solved"] = static_cast<double>(solved) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_OptimizeWith60LimitsAmong1000Points)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A fit of 10 000 points as tavrix fit makes it (the sheet read already):
+// the fit and its write-back, without (0) and with (1) the diagnostics and
+// their warnings.
+void BM_Fit10000Points(benchmark::State& state) {
+  const bool diagnostics = state.range(0) != 0;
+  const MemoryGrid sheet = testing_support::BuildSheet(ModelSheet(10000, 0));
+  MemoryGrid read = sheet;
+  const SheetPassResult pass = PassOverSheet(read, {});
+  if (!pass.clean()) state.SkipWithError(pass.read.error->Message().c_str());
+  std::size_t warnings = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    MemoryGrid grid = read;
+    state.ResumeTiming();
+    const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
+    WriteFitOutcome(grid, outcome);
+    if (diagnostics) {
+      const FitDiagnostics d = DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome);
+      warnings = DiagnosticWarnings(pass.read.sheet, d).size();
+    }
+  }
+  state.counters["warnings"] = static_cast<double>(warnings);
+}
+BENCHMARK(BM_Fit10000Points)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -1,5 +1,6 @@
 #include "tavrix/fit/diagnostics.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -39,11 +40,12 @@ ParameterCorrelation CorrelationOf(const FitMat& inverse, const std::vector<int>
 // h = w^2 x' N^-1 x over the fitted parameters' terms at the point.
 double LeverageOf(const PointTerms& terms, float weight, const FitMat& inverse,
                   const std::vector<int>& fitted) {
+  std::array<double, kParameterCount> x{};
+  for (std::size_t a = 0; a < fitted.size(); ++a) x[a] = terms.Term(fitted[a] + 1);
   double h = 0;
   for (std::size_t a = 0; a < fitted.size(); ++a) {
     for (std::size_t b = 0; b < fitted.size(); ++b) {
-      h += terms.Term(fitted[a] + 1) * inverse(static_cast<int>(a) + 1, static_cast<int>(b) + 1) *
-           terms.Term(fitted[b] + 1);
+      h += x[a] * inverse(static_cast<int>(a) + 1, static_cast<int>(b) + 1) * x[b];
     }
   }
   return static_cast<double>(weight) * weight * h;
@@ -81,7 +83,8 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
     const double residual = point.pK - *calculated;
     d.points.push_back({static_cast<int>(k), residual,
                         LeverageOf(evaluation.terms[k], point.weight, outcome.inverse, fitted)});
-    weightedSquares += std::pow(point.weight * residual, 2);
+    const double weighted = point.weight * residual;
+    weightedSquares += weighted * weighted;
   }
 
   d.s = outcome.dof > 0 ? std::sqrt(weightedSquares / outcome.dof) : kNaN;
@@ -102,8 +105,16 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d) {
   std::vector<std::string> warnings;
   const double n = static_cast<double>(d.points.size());
+  const auto flagged = std::count_if(d.points.begin(), d.points.end(), [](const auto& point) {
+    return point.outlier || point.influential;
+  });
   for (const PointDiagnostics& point : d.points) {
     if (!point.outlier && !point.influential) continue;
+    if (warnings.size() == kMaxPointWarnings) {
+      warnings.push_back("... and " + std::to_string(flagged - kMaxPointWarnings) +
+                         " more points that may be outliers or pull the fit strongly");
+      break;
+    }
     std::string line = "row " + std::to_string(layout::PointRow(point.point + 1)) + ": pK " +
                        ShortNumber(sheet.points[static_cast<std::size_t>(point.point)].pK);
     const std::string pulls = "(Cook's distance " + SignificantText(point.cooksDistance, 2) +

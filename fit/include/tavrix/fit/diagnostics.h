@@ -47,6 +47,8 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
 // What a user should be told of a fit, one line each: a point that may be
 // an outlier ("row 31: pK 1.53 lies 4.2 s from the fit — an outlier?"), a
 // point that pulls the fit, and two parameters the data do not tell apart.
+// Beyond kMaxPointWarnings points one line counts the rest.
+inline constexpr std::size_t kMaxPointWarnings = 20;
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d);
 
 }  // namespace tavrix
