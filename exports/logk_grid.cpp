@@ -23,7 +23,7 @@ ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& poin
                       GridFormat format, bool noLimits) {
   const exports::ReactionOrError reaction = exports::ReactionOf(fit);
   if (!reaction.error.empty()) return {"", reaction.error};
-  if (!fit.covariance) return {"", "u(logK) needs the covariance of the fit"};
+  if (!fit.Fitted().covariance) return {"", "u(logK) needs the covariance of the fit"};
   const std::string sep = format == GridFormat::kCsv ? "," : "\t";
 
   std::string text = "# logK of the dissociation " +
