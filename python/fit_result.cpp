@@ -359,11 +359,14 @@ void AddFit(py::module_& m) {
   py::class_<FitResultObject> fitResult(m, "FitResult", R"(The result of a fit.
 
 params        Parameters: the fitted ones from the fit, the others as held
+              (another model's own named tuple, e.g. Density3Parameters)
+model         "rb", or the density model fitted (fit(..., model=...))
 fitted        the names of the fitted parameters, e.g. ("pK298", "A", "B")
 uncertainties Parameters of the program's +- values (about 95 %), None
               for a parameter held, NaN without degrees of freedom
               (where the sheet says "optimized" for want of points)
-covariance    3 x 3 array in the order pK298, A, B: (weighted / dof) * f12^2
+covariance    3 x 3 array in the order pK298, A, B (k x k in the order of
+              another model's parameters): (weighted / dof) * f12^2
               times the inverse of the normal equations, so that the +- of
               a parameter is t(dof) times the square root of its diagonal
               entry; 0 in the rows of parameters held, NaN without degrees
