@@ -71,7 +71,7 @@ BENCHMARK(BM_FormatMasked)->Repetitions(5)->ReportAggregatesOnly(true);
 // The PHREEQC -analytic fit of the NaCl example over 0-350 C (every choice
 // of terms: none is within the tolerance).
 void BM_FitAnalytic(benchmark::State& state) {
-  const RBPar nacl{-1.229, 0.566f, -129.21f};
+  const FittedModel nacl = FittedRB({-1.229, 0.566f, -129.21f}, std::nullopt);
   for (auto _ : state) benchmark::DoNotOptimize(FitAnalytic(nacl, 0, 350));
 }
 BENCHMARK(BM_FitAnalytic)

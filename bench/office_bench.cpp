@@ -1,14 +1,20 @@
 // The sheet pass through LibreOffice: block read and batched writes against
-// one office call per cell operation; and what a workbook command costs from
-// the office's start to its end. Run: build/bench/tavrix_office_bench
+// one office call per cell operation; what a workbook command costs from
+// the office's start to its end; and a workbook of 50 data sheets of 60
+// points fitted in one call, which should take the office's start and
+// about a second more. Run: build/bench/tavrix_office_bench
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 
+#include "commands.h"
 #include "support/data_sheet.h"
+#include "support/fods.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/office/office_session.h"
 #include "tavrix/water/water.h"
@@ -120,6 +126,52 @@ BENCHMARK(BM_OfficeCommand)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// `tavrix fit --all-sheets --dry-run` of a workbook of 50 data sheets of
+// 60 points each, against the start and end of a private office alone.
+void BM_FitFiftySheets(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<testing_support::FodsSheet> sheets;
+  for (int s = 0; s < 50; ++s) {
+    const RBPar truth{-1.2 + 0.01 * s, 0.55f, -120.0f};
+    testing_support::SheetContents contents;
+    contents.points.clear();
+    for (int k = 0; k < 60; ++k) {
+      const float t = 25.0f + static_cast<float>(k % 20) * 25.0f;
+      const float P = 500.0f + 1000.0f * static_cast<float>(k / 20);
+      const float T = KelvinOf(t);
+      contents.points.push_back({NumberText(t), NumberText(P), "", "1",
+                                 NumberText(RBpK(truth, T, WaterDensity(T, P)) + 0.01 * (k % 3))});
+    }
+    sheets.push_back({"Complex" + std::to_string(s + 1), testing_support::BuildSheet(contents)});
+  }
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "tavrix-fifty-sheets.fods").string();
+  std::ofstream(path) << testing_support::Fods(sheets);
+  cli::FitRequest request{cli::BookOptions{{path}}};
+  request.books.allSheets = true;
+  request.dryRun = true;
+  request.fit = std::vector<std::string>{"pK298", "A", "B"};
+  double start = 0, total = 0;
+  for (auto _ : state) {
+    auto mark = Clock::now();
+    OfficeSession::StartPrivate().reset();
+    start += std::chrono::duration<double>(Clock::now() - mark).count();
+    mark = Clock::now();
+    std::ostringstream out, err;
+    if (cli::RunFit(request, out, err) != cli::kExitOk) state.SkipWithError(err.str().c_str());
+    total += std::chrono::duration<double>(Clock::now() - mark).count();
+  }
+  state.counters["office_start"] = benchmark::Counter(start, benchmark::Counter::kAvgIterations);
+  state.counters["beyond_start"] =
+      benchmark::Counter(total - start, benchmark::Counter::kAvgIterations);
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_FitFiftySheets)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -41,6 +41,24 @@ bool IsCsvFile(const std::string& path) {
   return extension == ".csv" || extension == ".txt" || extension == ".tsv";
 }
 
+std::vector<std::string> SheetNamesOf(Book& book) {
+#ifdef TAVRIX_WITH_OFFICE
+  if (book.workbook) return book.workbook->SheetNames();
+#endif
+  return {book.sheetName};
+}
+
+void SelectSheet(Book& book, const std::string& name) {
+#ifdef TAVRIX_WITH_OFFICE
+  if (book.workbook) {
+    book.host = &book.workbook->Sheet(name);
+    book.sheetName = name;
+    return;
+  }
+#endif
+  if (name != book.sheetName) throw HostError("a CSV file has one sheet, '" + book.sheetName + "'");
+}
+
 Book::Book() = default;
 Book::~Book() = default;
 Books::Books(std::string ignoreLock) : ignoreLock_(std::move(ignoreLock)) {}

@@ -26,6 +26,14 @@ struct Output {
 // sheet it read ("nacl.ods [Sheet2]: ").
 int OpenAndPass(Books& books, Book& book, bool noLimits, Books::Access access, Output& output);
 
+// The two halves of it: opening the book, and the pass over the sheet it
+// is turned to, which sets the prefix that names the sheet.
+int OpenBook(Books& books, Book& book, bool noLimits, Books::Access access, Output& output);
+int PassSheet(Book& book, Output& output);
+// Sets the prefix that names the sheet the book is turned to, in a
+// workbook of several sheets.
+void NameSheet(const Book& book, Output& output);
+
 // Saves the book over its file. False, with a message, on failure; the
 // file is then as it was.
 bool Save(Books& books, Book& book, const Output& output);

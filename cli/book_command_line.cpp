@@ -61,6 +61,22 @@ CLI::Option* AddBooks(CLI::App& command, BookOptions& books) {
                             "put -- before a name that begins with '-'");
 }
 
+// Every data sheet of a workbook in turn, in one load of it.
+void AddAllSheets(CLI::App& command, BookOptions& books) {
+  command
+      .add_flag("--all-sheets", books.allSheets,
+                "every data sheet ('Complex:' in B2) of each workbook in turn; the others are "
+                "skipped with a note")
+      ->excludes("--sheet");
+}
+
+// The models by name, one value between commas.
+CLI::Option* AddModelOption(CLI::App& command, std::string& model, const char* what) {
+  return command.add_option("--model", model, what)
+      ->check(CLI::IsMember({"rb", "density3", "density5", "density7"}))
+      ->type_name("NAME");
+}
+
 // For the commands that save: a file open in another office is refused
 // unless the user says so.
 void AddIgnoreLock(CLI::App& command, BookOptions& books) {
@@ -77,6 +93,7 @@ void AddCheck(CLI::App& app, Run& run) {
       "initial values and the parameters. Exit code 2 on a data-sheet error.");
   AddBooks(*command, request->books)->required();
   command->add_flag("--write", request->write, "save the pass's rewrites of the parameter cells");
+  AddAllSheets(*command, request->books);
   AddIgnoreLock(*command, request->books);
   command->callback(
       [&run, request] { run = [request] { return RunCheck(*request, std::cout, std::cerr); }; });
@@ -99,6 +116,7 @@ void AddFit(CLI::App& app, Run& run) {
   command->add_flag("--limits", request->limits, "enforce the \"<\" points as upper limits");
   command->add_flag("--dry-run", request->dryRun,
                     "print the result but leave the files as they are");
+  AddAllSheets(*command, request->books);
   AddIgnoreLock(*command, request->books);
   command->callback([&run, request, names, fit] {
     if (fit->count() > 0) request->fit = SplitAtCommas(*names);
@@ -149,6 +167,12 @@ void AddExport(CLI::App& app, Run& run) {
       ->delimiter(',');
   command->add_flag("--csv", request->csv,
                     "grid: comma-separated (also for a --to file ending in .csv; default: tabs)");
+  AddModelOption(*command, request->model,
+                 "grid and phreeqc: the model whose pK they give: rb (default: the fit the sheet "
+                 "shows), or density3, density5, density7 fitted to the sheet's points");
+  command->add_flag("--limits", request->limits,
+                    "with --model: enforce the \"<\" points as upper limits of that model");
+  AddAllSheets(*command, request->books);
   command->callback([&run, request, format, formats] {
     request->format = formats.at(*format);
     run = [request] { return RunExport(*request, std::cout, std::cerr); };
@@ -180,6 +204,7 @@ void AddTable(CLI::App& app, Run& run) {
       "parameters of data sheets (exit code 4 when a sheet shows none), or of "
       "parameters given with --pk298, --A and --B.");
   AddBooks(*command, sheets->books);
+  AddAllSheets(*command, sheets->books);
   AddParameterOptions(*command, *parameters);
   command
       ->add_option("--species", table->species,
@@ -220,12 +245,48 @@ void AddTable(CLI::App& app, Run& run) {
   });
 }
 
+void AddCompare(CLI::App& app, Run& run) {
+  auto request = std::make_shared<CompareRequest>();
+  auto names = std::make_shared<std::string>();
+  CLI::App* command = app.add_subcommand(
+      "compare",
+      "Fit the RB model and the density models to the same points of data sheets and print "
+      "them side by side: parameters \u00B1 u, F12, AICc, \u0394AICc, BIC, the leave-one-out "
+      "error, the largest deviation and the largest difference from RB's pK within the data "
+      "(docs/models.md). Changes no file. Exit code 3 when a model cannot be fitted.");
+  AddBooks(*command, request->books)->required();
+  CLI::Option* models = command->add_option(
+      "--models", *names, "the models, comma-separated (default: rb,density3,density5,density7)");
+  command->add_flag("--limits", request->limits, "enforce the \"<\" points as upper limits");
+  command->add_flag("--csv", request->csv, "comma-separated, one line per model and sheet");
+  AddAllSheets(*command, request->books);
+  command->callback([&run, request, names, models] {
+    if (models->count() > 0) request->models = SplitAtCommas(*names);
+    run = [request] { return RunCompare(*request, std::cout, std::cerr); };
+  });
+}
+
+void AddSummary(CLI::App& app, Run& run) {
+  auto request = std::make_shared<SummaryRequest>();
+  CLI::App* command = app.add_subcommand(
+      "summary",
+      "One line per data sheet of each workbook, as the sheet shows it: complex, points, the "
+      "parameters \u00B1 u, F12 and whether it shows a fit. Changes no file.");
+  AddBooks(*command, request->books)->required();
+  command->remove_option(command->get_option("--sheet"));
+  command->add_flag("--csv", request->csv, "comma-separated, with a header line");
+  command->callback(
+      [&run, request] { run = [request] { return RunSummary(*request, std::cout, std::cerr); }; });
+}
+
 }  // namespace
 
 void AddBookCommands(CLI::App& app, Run& run) {
   AddCheck(app, run);
   AddFit(app, run);
   AddExport(app, run);
+  AddCompare(app, run);
+  AddSummary(app, run);
 #ifdef TAVRIX_WITH_PLOT
   AddPlot(app, run);
 #endif

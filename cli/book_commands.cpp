@@ -80,61 +80,55 @@ std::string Shown(const CellContent& cell, const Book& book) {
 
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err) {
   const auto access = request.write ? Books::Access::kWrite : Books::Access::kRead;
-  return ForEachBook(
-      request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
-        WarnOfSteamPoints(book, o);
-        const Evaluation& e = book.pass.evaluation;
-        o.out << o.prefix << "complex: " << book.data().complex << "\n"
-              << o.prefix << "points: " << book.data().points.size() << " (weighted " << e.weighted
-              << ", weight 0 " << e.ignored << ", \"<\" " << e.limits.size() << ")\n"
-              << o.prefix << "error of the initial values (E12): "
-              << Shown(FitErrorContent(book.pass.initialError), book) << "\n";
-        for (int i = 0; i < kParameterCount; ++i) {
-          o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
-                << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
-        }
-        if (request.write && !Save(books, book, o)) return kExitBadInput;
-        return kExitOk;
-      });
+  return ForEachBook(request.books, access, out, err, [&](Books&, Book& book, const Output& o) {
+    WarnOfSteamPoints(book, o);
+    const Evaluation& e = book.pass.evaluation;
+    o.out << o.prefix << "complex: " << book.data().complex << "\n"
+          << o.prefix << "points: " << book.data().points.size() << " (weighted " << e.weighted
+          << ", weight 0 " << e.ignored << ", \"<\" " << e.limits.size() << ")\n"
+          << o.prefix << "error of the initial values (E12): "
+          << Shown(FitErrorContent(book.pass.initialError), book) << "\n";
+    for (int i = 0; i < kParameterCount; ++i) {
+      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+            << TrimBlanks(ShownParameter(*book.host, i, book.settings.decComma)) << "\n";
+    }
+    return kExitOk;
+  });
 }
 
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err) {
   const auto access = request.dryRun ? Books::Access::kRead : Books::Access::kWrite;
-  return ForEachBook(
-      request.books, access, out, err, [&](Books& books, Book& book, const Output& o) {
-        WarnOfSteamPoints(book, o);
-        std::optional<ParameterChoice> choice = MarkedForFit(*book.host, book.settings.decComma);
-        if (request.fit) choice = ChosenParameters(book, *request.fit, o);
-        if (!choice) return kExitBadInput;
-        if (const std::string why = NothingToFit(book, *choice); !why.empty()) {
-          o.err << o.prefix << why << "\n";
-          return kExitBadInput;
-        }
-        const FitOutcome outcome =
-            Fit(book.data(), book.pass.evaluation, {*choice, request.limits});
-        if (!outcome) {
-          o.err << o.prefix << "Could not find solution: " << outcome.reason << "\n";
-          return kExitNoSolution;  // the file is left as it was
-        }
-        WriteFitOutcome(*book.host, outcome);
+  return ForEachBook(request.books, access, out, err, [&](Books&, Book& book, const Output& o) {
+    WarnOfSteamPoints(book, o);
+    std::optional<ParameterChoice> choice = MarkedForFit(*book.host, book.settings.decComma);
+    if (request.fit) choice = ChosenParameters(book, *request.fit, o);
+    if (!choice) return kExitBadInput;
+    if (const std::string why = NothingToFit(book, *choice); !why.empty()) {
+      o.err << o.prefix << why << "\n";
+      return kExitBadInput;
+    }
+    const FitOutcome outcome = Fit(book.data(), book.pass.evaluation, {*choice, request.limits});
+    if (!outcome) {
+      o.err << o.prefix << "Could not find solution: " << outcome.reason << "\n";
+      return kExitNoSolution;  // the file is left as it was
+    }
+    WriteFitOutcome(*book.host, outcome);
 
-        for (int i = 0; i < kParameterCount; ++i) {
-          const std::string uncertainty = Shown(UncertaintyCell(i, outcome), book);
-          o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
-                << Shown(OptimizedCell(i, outcome.parameters), book)
-                << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
-        }
-        o.out << o.prefix
-              << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book) << "\n";
-        // Outliers, points that pull the fit, parameters not told apart: the
-        // result stands, the user is told.
-        const FitDiagnostics diagnostics =
-            DiagnosticsOf(book.data(), book.pass.evaluation, outcome);
-        for (const std::string& warning : DiagnosticWarnings(book.data(), diagnostics))
-          o.err << o.prefix << warning << "\n";
-        if (!request.dryRun && !Save(books, book, o)) return kExitBadInput;
-        return kExitOk;
-      });
+    for (int i = 0; i < kParameterCount; ++i) {
+      const std::string uncertainty = Shown(UncertaintyCell(i, outcome), book);
+      o.out << o.prefix << kParameters[static_cast<std::size_t>(i)].name << ": "
+            << Shown(OptimizedCell(i, outcome.parameters), book)
+            << (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) << "\n";
+    }
+    o.out << o.prefix << "fit error (F12): " << Shown(FitErrorContent(outcome.errors.total), book)
+          << "\n";
+    // Outliers, points that pull the fit, parameters not told apart: the
+    // result stands, the user is told.
+    const FitDiagnostics diagnostics = DiagnosticsOf(book.data(), book.pass.evaluation, outcome);
+    for (const std::string& warning : DiagnosticWarnings(book.data(), diagnostics))
+      o.err << o.prefix << warning << "\n";
+    return kExitOk;  // saved once every sheet of the book is fitted
+  });
 }
 
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err) {

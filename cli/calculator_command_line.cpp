@@ -42,6 +42,16 @@ void AddPk(CLI::App& app, Run& run) {
   command->add_option("--from", fromBook->book,
                       "the data sheet whose fit to use, instead of --pk298, --A and --B");
   command->add_option("--sheet", fromBook->sheet, "with --from: the worksheet to use");
+  CLI::Option* model =
+      command
+          ->add_option("--model", fromBook->model,
+                       "with --from: the model, rb (default: the fit the sheet shows), or "
+                       "density3, density5, density7 fitted to the sheet's points")
+          ->check(CLI::IsMember({"rb", "density3", "density5", "density7"}))
+          ->type_name("NAME");
+  CLI::Option* limits = command->add_flag(
+      "--limits", fromBook->limits,
+      "with --from and --model: enforce the \"<\" points as upper limits of that model");
   command->add_flag("--density", request->density,
                     "the second number of each pair is the water density in g/cm3");
   command
@@ -55,7 +65,10 @@ void AddPk(CLI::App& app, Run& run) {
   AddPointValues(*command, request->values,
                  "pairs of t (degrees C) and P (bar, 0 = saturation) or density, or - for "
                  "standard input");
-  command->callback([&run, request, fromBook, parameters] {
+  command->callback([&run, request, fromBook, parameters, model, limits] {
+    if (fromBook->book.empty() && (model->count() > 0 || limits->count() > 0)) {
+      throw CLI::ValidationError("--model and --limits go with --from");
+    }
     run = [request, fromBook, parameters] {
       if (!fromBook->book.empty()) {
         if (parameters->AnyGiven()) {

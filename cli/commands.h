@@ -29,13 +29,16 @@ struct PkRequest {
   bool noLimits = false;                  // marks as the table with /ie
 };
 
-// pK with its uncertainty from the fit a data sheet shows.
+// pK with its uncertainty from the fit a data sheet shows, or from
+// another model fitted to its points.
 struct PkFromBookRequest {
   std::string book;
   std::string sheet = "";
   bool density = false;
   std::vector<std::string> values;
-  bool noLimits = false;  // values also for gas and steam
+  bool noLimits = false;     // values also for gas and steam
+  std::string model = "rb";  // rb: the fit the sheet shows
+  bool limits = false;       // another model: enforce the "<" points
 };
 
 struct TableRequest {
@@ -58,6 +61,7 @@ struct BookOptions {
   std::string sheet = "";  // the worksheet to use; "" for the one active when saved
   std::optional<char> separator = std::nullopt;  // of CSV files; found in each file when not set
   bool ignoreLock = false;                       // save even while another office has the file open
+  bool allSheets = false;  // every data sheet of each workbook, in one load of it
 };
 
 struct CheckRequest {
@@ -88,6 +92,22 @@ struct ExportRequest {
   std::vector<std::string> t = {};  // --t: temperatures of a grid, range of -analytic
   std::vector<std::string> p = {};  // --p: pressures of a grid
   bool csv = false;                 // a comma-separated grid
+  std::string model = "rb";         // the grid and the PHREEQC block of another model
+  bool limits = false;              // another model: enforce the "<" points
+};
+
+// Models side by side on each sheet's points; changes no file.
+struct CompareRequest {
+  BookOptions books;
+  std::vector<std::string> models = {};  // by name; all when empty
+  bool limits = false;                   // enforce the "<" points
+  bool csv = false;
+};
+
+// One line per data sheet of every workbook: what it shows.
+struct SummaryRequest {
+  BookOptions books;
+  bool csv = false;
 };
 
 struct PlotRequest {
@@ -99,6 +119,8 @@ int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err);
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err);
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err);
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err);
+int RunCompare(const CompareRequest& request, std::ostream& out, std::ostream& err);
+int RunSummary(const SummaryRequest& request, std::ostream& out, std::ostream& err);
 // Draws the plot of the fit shown in the sheet (needs the desktop build).
 int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err);
 

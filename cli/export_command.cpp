@@ -44,6 +44,8 @@ int AppendDataTxt(const ExportRequest& request, std::ostream& out, std::ostream&
 
 const char* FormatName(ExportFormat format) {
   switch (format) {
+    case ExportFormat::kDataTxt:
+      return "data.txt";
     case ExportFormat::kThermoFun:
       return "the ThermoFun record";
     case ExportFormat::kPhreeqc:
@@ -134,6 +136,14 @@ int Deliver(const ExportRequest& request, const std::string& text, std::size_t b
 }  // namespace
 
 int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err) {
+  const Model* model = ModelNamed(request.model);
+  const bool rbOnly =
+      request.format == ExportFormat::kDataTxt || request.format == ExportFormat::kThermoFun;
+  if (model != &RBModel() && rbOnly) {
+    err << "tavrix export: " << FormatName(request.format) << " holds the RB model's parameters; "
+        << model->name << " goes with --format grid or phreeqc\n";
+    return kExitBadInput;
+  }
   if (request.format == ExportFormat::kDataTxt) {
     if (!request.t.empty() || !request.p.empty()) {
       err << "tavrix export: --t and --p go with --format grid (--t also with --format phreeqc)\n";
@@ -148,8 +158,31 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
 
   std::vector<ExportedFit> fits;
   std::string text;
+  // The fit's text added to the others, or the message why there is none.
+  const auto add = [&](const ExportedFit& fit, const Book& book, const Output& o) {
+    const ExportResult result =
+        request.format == ExportFormat::kThermoFun ? ThermoFunRecords({fit})
+        : request.format == ExportFormat::kPhreeqc
+            ? PhreeqcBlock(fit, conditions.tLow, conditions.tHigh)
+            : LogKGrid(fit, conditions.grid, gridFormat, book.settings.noLimits);
+    if (!result) {
+      o.err << o.prefix << "cannot export: " << result.error << "\n";
+      return kExitSheetError;
+    }
+    if (!result.warning.empty()) {
+      o.err << o.prefix << "note: " << result.warning << " (--t 0,250)\n";
+    }
+    fits.push_back(fit);
+    text += result.text;
+    return kExitOk;
+  };
   const int code = ForEachBook(
       request.books, Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
+        if (model != &RBModel()) {
+          const std::optional<FittedModel> other = OtherModelOf(book, *model, request.limits, o);
+          if (!other) return kExitNoSolution;
+          return add(ExportedFitOf(book.data(), *other), book, o);
+        }
         const std::optional<RBPar> shown = ShownFitOf(book, o);
         if (!shown) return kExitNoResultShown;
         std::optional<ParameterCovariance> covariance;
@@ -160,22 +193,7 @@ int RunExport(const ExportRequest& request, std::ostream& out, std::ostream& err
           covariance = ShownFitCovariance(*book.host, book.data(), book.pass.evaluation,
                                           book.settings.decComma);
         }
-        const ExportedFit fit = ExportedFitOf(book.data(), *shown, covariance);
-        const ExportResult result =
-            request.format == ExportFormat::kThermoFun ? ThermoFunRecords({fit})
-            : request.format == ExportFormat::kPhreeqc
-                ? PhreeqcBlock(fit, conditions.tLow, conditions.tHigh)
-                : LogKGrid(fit, conditions.grid, gridFormat, book.settings.noLimits);
-        if (!result) {
-          o.err << o.prefix << "cannot export: " << result.error << "\n";
-          return kExitSheetError;
-        }
-        if (!result.warning.empty()) {
-          o.err << o.prefix << "note: " << result.warning << " (--t 0,250)\n";
-        }
-        fits.push_back(fit);
-        text += result.text;
-        return kExitOk;
+        return add(ExportedFitOf(book.data(), *shown, covariance), book, o);
       });
   if (code != kExitOk) {
     if (!request.to.empty()) err << "tavrix export: '" << request.to << "' is left as it was\n";

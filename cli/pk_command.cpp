@@ -45,6 +45,21 @@ std::optional<std::vector<InputPoint>> Points(const std::vector<std::string>& va
   return points;
 }
 
+// The fit whose pK are given: RB's as the sheet shows it, with its
+// covariance; another model fitted to the sheet's points.
+std::optional<ExportedFit> FitOfBook(Book& book, const Model& model, bool limits, const Output& o) {
+  if (&model != &RBModel()) {
+    const std::optional<FittedModel> other = OtherModelOf(book, model, limits, o);
+    if (!other) return std::nullopt;
+    return ExportedFitOf(book.data(), *other);
+  }
+  const std::optional<RBPar> shown = ShownFitOf(book, o);
+  if (!shown) return std::nullopt;
+  const auto covariance = ShownCovarianceOf(book, o, "u(pK)");
+  if (!covariance) return std::nullopt;
+  return ExportedFitOf(book.data(), *shown, covariance);
+}
+
 DomainRules RulesOf(const std::vector<std::string>& species, bool noLimits) {
   SpeciesNames names;
   for (std::size_t i = 0; i < species.size() && i + 1 < names.size(); ++i)
@@ -82,25 +97,22 @@ int RunPkFromBook(const PkFromBookRequest& request, std::istream& in, std::ostre
                   std::ostream& err) {
   const auto points = Points(request.values, request.density, in, err);
   if (!points) return kExitBadInput;
-  return ForEachBook(BookOptions{{request.book}, request.noLimits, request.sheet},
-                     Books::Access::kRead, out, err, [&](Books&, Book& book, const Output& o) {
-                       const std::optional<RBPar> shown = ShownFitOf(book, o);
-                       if (!shown) return kExitNoResultShown;
-                       const auto covariance = ShownCovarianceOf(book, o, "u(pK)");
-                       if (!covariance) return kExitNoResultShown;
-                       const ExportedFit fit = ExportedFitOf(book.data(), *shown, covariance);
-                       const PkRules rules{book.settings.noLimits};
-                       for (const InputPoint& point : *points) {
-                         const PkAtPoint pK = request.density
-                                                  ? PkAtDensity(fit, point.t, point.second, rules)
-                                                  : PkAtPressure(fit, point.t, point.second, rules);
-                         o.out << o.prefix << ConditionColumns(pK.condition) << '\t'
-                               << ValueText(pK.pK, pK.condition.mark) << '\t'
-                               << (pK.u ? Number(*pK.u) : "") << '\t'
-                               << (pK.extrapolated ? "yes" : "") << '\n';
-                       }
-                       return kExitOk;
-                     });
+  const Model* model = ModelNamed(request.model);
+  return ForEachBook(
+      BookOptions{{request.book}, request.noLimits, request.sheet}, Books::Access::kRead, out, err,
+      [&](Books&, Book& book, const Output& o) {
+        const std::optional<ExportedFit> fit = FitOfBook(book, *model, request.limits, o);
+        if (!fit) return model == &RBModel() ? kExitNoResultShown : kExitNoSolution;
+        const PkRules rules{book.settings.noLimits};
+        for (const InputPoint& point : *points) {
+          const PkAtPoint pK = request.density ? PkAtDensity(*fit, point.t, point.second, rules)
+                                               : PkAtPressure(*fit, point.t, point.second, rules);
+          o.out << o.prefix << ConditionColumns(pK.condition) << '\t'
+                << ValueText(pK.pK, pK.condition.mark) << '\t' << (pK.u ? Number(*pK.u) : "")
+                << '\t' << (pK.extrapolated ? "yes" : "") << '\n';
+        }
+        return kExitOk;
+      });
 }
 
 }  // namespace tavrix::cli

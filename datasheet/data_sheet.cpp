@@ -2,7 +2,13 @@
 
 #include <algorithm>
 
+#include "tavrix/sheet/layout.h"
+
 namespace tavrix {
+
+bool IsDataSheet(SheetHost& host) {
+  return host.CellText(layout::kComplexRow, layout::kColB) == "Complex:";
+}
 
 SpeciesNames SpeciesNamesOf(const DataSheet& sheet) {
   SpeciesNames names;

@@ -27,32 +27,53 @@ CellContent MaskedOrUnknown(double x) {
   return CellContent::Text("?");
 }
 
-}  // namespace
-
-double FitError(const DataSheet& sheet, const Evaluation& evaluation, const RBPar& par) {
-  Sums sums;
-  for (std::size_t k = 0; k < sheet.points.size(); ++k) {
-    const double calc = RBpKOrMissing(par, evaluation.terms[k].basis);
-    if (calc < kUndefinedFrom) sums.Add(sheet.points[k].weight, calc - sheet.points[k].pK);
-  }
-  return sums.Error();
-}
-
-FitErrors FitErrorAtPoints(const DataSheet& sheet, const Evaluation& evaluation, const RBPar& par) {
+// Every point's result and the weighted RMS deviation: `calculated(k)` is
+// point k's calculated pK (kMissing where there is none), `weight(k)` and
+// `pK(k)` its weight and experimental pK.
+template <typename Calculated, typename Weight, typename Pk>
+FitErrors ErrorsOf(std::size_t count, Calculated calculated, Weight weight, Pk pK) {
   FitErrors errors;
   Sums sums;
-  for (std::size_t k = 0; k < sheet.points.size(); ++k) {
+  for (std::size_t k = 0; k < count; ++k) {
     PointResult result;
-    const double calc = RBpKOrMissing(par, evaluation.terms[k].basis);
+    const double calc = calculated(k);
     if (calc < kUndefinedFrom) {
-      const double d = calc - sheet.points[k].pK;
+      const double d = calc - pK(k);
       result = {calc, d};
-      sums.Add(sheet.points[k].weight, d);
+      sums.Add(weight(k), d);
     }
     errors.points.push_back(result);
   }
   errors.total = sums.Error();
   return errors;
+}
+
+}  // namespace
+
+FitErrors FitErrorAtPoints(const DataSheet& sheet, const Evaluation& evaluation, const RBPar& par) {
+  return ErrorsOf(
+      sheet.points.size(),
+      [&](std::size_t k) { return RBpKOrMissing(par, evaluation.terms[k].basis); },
+      [&](std::size_t k) { return sheet.points[k].weight; },
+      [&](std::size_t k) { return sheet.points[k].pK; });
+}
+
+double FitError(const DataSheet& sheet, const Evaluation& evaluation, const RBPar& par) {
+  return FitErrorAtPoints(sheet, evaluation, par).total;
+}
+
+FitErrors FitErrorAtPoints(const ModelEvaluation& evaluation, const ModelValues& values) {
+  return ErrorsOf(
+      evaluation.rows.size(),
+      [&](std::size_t k) {
+        return ModelPkOrMissing(*evaluation.model, values, evaluation.rows[k]);
+      },
+      [&](std::size_t k) { return evaluation.weight[k]; },
+      [&](std::size_t k) { return evaluation.pK[k]; });
+}
+
+double FitError(const ModelEvaluation& evaluation, const ModelValues& values) {
+  return FitErrorAtPoints(evaluation, values).total;
 }
 
 CellContent FitErrorContent(double error) {

@@ -65,7 +65,8 @@ std::optional<AnalyticFit> FitTerms(const std::vector<AnalyticSample>& samples,
 // +pK at tLow, every 0.1 degrees C between (every whole degree among them)
 // and at tHigh, along saturation; none where the equation of state gives
 // no density.
-std::optional<std::vector<AnalyticSample>> Samples(const RBPar& par, float tLow, float tHigh) {
+std::optional<std::vector<AnalyticSample>> Samples(const FittedModel& model, float tLow,
+                                                   float tHigh) {
   std::vector<double> temperatures{tLow};
   for (long k = std::lround(std::floor(tLow * 10.0)) + 1; k / 10.0 < tHigh; ++k) {
     if (k / 10.0 > tLow) temperatures.push_back(k / 10.0);
@@ -79,7 +80,7 @@ std::optional<std::vector<AnalyticSample>> Samples(const RBPar& par, float tLow,
     const float T = KelvinOf(single);
     const float rho = WaterDensity(T, *P);
     if (!(rho > 0)) return std::nullopt;
-    samples.push_back({t + kZeroCelsius, RBpK(par, T, rho)});
+    samples.push_back({t + kZeroCelsius, model.Pk(T, rho)});
   }
   return samples;
 }
@@ -111,9 +112,9 @@ std::optional<AnalyticFit> FitAnalyticTo(const std::vector<AnalyticSample>& samp
 
 }  // namespace exports
 
-std::optional<AnalyticFit> FitAnalytic(const RBPar& parameters, float tLow, float tHigh) {
+std::optional<AnalyticFit> FitAnalytic(const FittedModel& model, float tLow, float tHigh) {
   if (!(tLow >= 0 && tLow < tHigh && KelvinOf(tHigh) < kCriticalT)) return std::nullopt;
-  const auto samples = exports::Samples(parameters, tLow, tHigh);
+  const auto samples = exports::Samples(model, tLow, tHigh);
   if (!samples) return std::nullopt;
   return exports::FitAnalyticTo(*samples);
 }

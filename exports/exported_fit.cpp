@@ -37,15 +37,26 @@ ExportedFit ExportedFitOf(const DataSheet& sheet, const RBPar& shown,
   return fit;
 }
 
+ExportedFit ExportedFitOf(const DataSheet& sheet, const FittedModel& other) {
+  ExportedFit fit = ExportedFitOf(sheet, sheet.optimized, std::nullopt);
+  fit.other = other;
+  return fit;
+}
+
+FittedModel ExportedFit::Fitted() const {
+  return other ? *other : FittedRB(parameters, covariance);
+}
+
 namespace {
 
 PkAtPoint PkAt(const ExportedFit& fit, const ModelCondition& condition) {
   PkAtPoint point{condition, std::nullopt, std::nullopt, false};
   point.extrapolated = fit.span && !fit.span->Contains(condition.t, condition.density);
   if (!condition.hasValue) return point;
-  const RBBasisTerms basis = RBBasis(KelvinOf(condition.t), condition.density);
-  point.pK = RBpK(fit.parameters, basis);
-  if (fit.covariance) point.u = PkUncertainty(*fit.covariance, basis);
+  const FittedModel model = fit.Fitted();
+  const ModelRow row = model.model->row(KelvinOf(condition.t), condition.density);
+  point.pK = ModelPk(*model.model, model.values, row);
+  if (model.covariance) point.u = ModelPkUncertainty(*model.model, *model.covariance, row);
   return point;
 }
 

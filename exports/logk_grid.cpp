@@ -23,12 +23,13 @@ ExportResult LogKGrid(const ExportedFit& fit, const std::vector<GridPoint>& poin
                       GridFormat format, bool noLimits) {
   const exports::ReactionOrError reaction = exports::ReactionOf(fit);
   if (!reaction.error.empty()) return {"", reaction.error};
-  if (!fit.covariance) return {"", "u(logK) needs the covariance of the fit"};
+  if (!fit.Fitted().covariance) return {"", "u(logK) needs the covariance of the fit"};
   const std::string sep = format == GridFormat::kCsv ? "," : "\t";
 
-  std::string text =
-      "# logK of the dissociation " + reaction.reaction.Dissociation(Naming::kPhreeqc) +
-      " (logK = -pK) from the RB fit of \"" + fit.title + "\" (" + exports::WrittenBy() + ")\n";
+  std::string text = "# logK of the dissociation " +
+                     reaction.reaction.Dissociation(Naming::kPhreeqc) + " (logK = -pK) from the " +
+                     fit.Fitted().model->label + " fit of \"" + fit.title + "\" (" +
+                     exports::WrittenBy() + ")\n";
   text +=
       "# u_logK: its uncertainty (about 95 %, as the fit's +/- values); "
       "along saturation P is 1.01325 bar below 100 C\n";

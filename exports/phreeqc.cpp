@@ -34,7 +34,7 @@ std::string RangeText(float tLow, float tHigh) {
 ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   const exports::ReactionOrError reaction = exports::ReactionOf(fit);
   if (!reaction.error.empty()) return {"", reaction.error};
-  const std::optional<AnalyticFit> analytic = FitAnalytic(fit.parameters, tLow, tHigh);
+  const std::optional<AnalyticFit> analytic = FitAnalytic(fit.Fitted(), tLow, tHigh);
   const PkAtPoint standard = PkAtPressure(fit, kStandardT, kStandardP);
   if (!analytic || !standard.pK) {
     return {"", "no -analytic fit along saturation over " + RangeText(tLow, tHigh) +
@@ -46,8 +46,9 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   if (deviation < analytic->deviation) deviation += kDeviationUnit;
   const std::string deviationText = exports::Fixed(deviation, 4);
 
-  std::string text = "# " + r.Symbol(r.complex, Naming::kPhreeqc) + " from the RB fit of \"" +
-                     OneLine(fit.title) + "\" (" + exports::WrittenBy() + ")\n";
+  const std::string model = fit.Fitted().model->label;
+  std::string text = "# " + r.Symbol(r.complex, Naming::kPhreeqc) + " from the " + model +
+                     " fit of \"" + OneLine(fit.title) + "\" (" + exports::WrittenBy() + ")\n";
   text += "# log K of the formation below is +pK of the dissociation " +
           r.Dissociation(Naming::kPhreeqc) + "\n";
   text += "# log_k at 25 C and 1.01325 bar";
@@ -59,7 +60,7 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
     text += ", more than " + SignificantText(kAnalyticTolerance, 1) + " even with all six";
   }
   text += "\n# Databases with molar volumes (-Vm, e.g. phreeqc.dat) add their own pressure term\n";
-  text += "# above 100 C, which the RB fit does not know about.\n";
+  text += "# above 100 C, which the " + model + " fit does not know about.\n";
   text += "SOLUTION_SPECIES\n";
   text += r.Formation(Naming::kPhreeqc) + "\n";
   text += "    log_k     " + exports::Shortest(*standard.pK) + "\n";
@@ -68,8 +69,8 @@ ExportResult PhreeqcBlock(const ExportedFit& fit, float tLow, float tHigh) {
   text += "\n";
   std::string warning;
   if (analytic->deviation > kAnalyticTolerance) {
-    warning = "the -analytic expression deviates up to " + deviationText +
-              " from the RB pK along saturation from " + RangeText(tLow, tHigh) +
+    warning = "the -analytic expression deviates up to " + deviationText + " from the " + model +
+              " pK along saturation from " + RangeText(tLow, tHigh) +
               "; a narrower range follows it closer";
   }
   return {text, "", warning};

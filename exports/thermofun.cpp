@@ -73,6 +73,10 @@ Json Record(const ExportedFit& fit, const exports::Reaction& reaction) {
 ExportResult ThermoFunRecords(const std::vector<ExportedFit>& fits) {
   Json records = Json::array();
   for (const ExportedFit& fit : fits) {
+    if (fit.other && fit.other->model != &RBModel()) {
+      return {"", std::string("the ThermoFun record is of the RB model; ThermoFun has no ") +
+                      fit.other->model->name};
+    }
     const exports::ReactionOrError reaction = exports::ReactionOf(fit);
     if (!reaction.error.empty()) return {"", reaction.error};
     records.push_back(Record(fit, reaction.reaction));

@@ -8,22 +8,11 @@
 namespace tavrix {
 
 std::optional<ParameterCovariance> CovarianceOf(const FitOutcome& outcome) {
-  if (!outcome || outcome.dof <= 0) return std::nullopt;
+  const std::optional<ModelCovariance> model = ModelCovarianceOf(outcome);
+  if (!model) return std::nullopt;
   ParameterCovariance covariance{};
-  // The fitted parameters are the unknowns 1..count, in their order.
-  std::array<int, kParameterCount> unknown{};
-  int next = 0;
-  for (int index = 0; index < kParameterCount; ++index) {
-    unknown[static_cast<std::size_t>(index)] =
-        outcome.fitted[static_cast<std::size_t>(index)] ? ++next : 0;
-  }
-  const double scale = outcome.coverage * outcome.coverage;
   for (std::size_t i = 0; i < kParameterCount; ++i) {
-    for (std::size_t j = 0; j < kParameterCount; ++j) {
-      if (unknown[i] > 0 && unknown[j] > 0) {
-        covariance[i][j] = outcome.inverse(unknown[i], unknown[j]) * scale;
-      }
-    }
+    for (std::size_t j = 0; j < kParameterCount; ++j) covariance[i][j] = (*model)[i][j];
   }
   return covariance;
 }

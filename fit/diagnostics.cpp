@@ -14,11 +14,11 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The fitted parameters' indices (0 pK298, 1 A, 2 B); the i-th of them is
-// unknown i + 1 of the fit's inverse.
+// The fitted parameters' indices; the i-th of them is unknown i + 1 of the
+// fit's inverse.
 std::vector<int> FittedIndices(const ParameterChoice& fitted) {
   std::vector<int> indices;
-  for (int i = 0; i < kParameterCount; ++i) {
+  for (int i = 0; i < kMaxModelParameters; ++i) {
     if (fitted[static_cast<std::size_t>(i)]) indices.push_back(i);
   }
   return indices;
@@ -38,17 +38,17 @@ ParameterCorrelation CorrelationOf(const FitMat& inverse, const std::vector<int>
 }
 
 // h = w^2 x' N^-1 x over the fitted parameters' terms at the point.
-double LeverageOf(const PointTerms& terms, float weight, const FitMat& inverse,
+double LeverageOf(const ModelRow& row, double weight, const FitMat& inverse,
                   const std::vector<int>& fitted) {
-  std::array<double, kParameterCount> x{};
-  for (std::size_t a = 0; a < fitted.size(); ++a) x[a] = terms.Term(fitted[a] + 1);
   double h = 0;
   for (std::size_t a = 0; a < fitted.size(); ++a) {
     for (std::size_t b = 0; b < fitted.size(); ++b) {
-      h += x[a] * inverse(static_cast<int>(a) + 1, static_cast<int>(b) + 1) * x[b];
+      h += row[static_cast<std::size_t>(fitted[a])] *
+           inverse(static_cast<int>(a) + 1, static_cast<int>(b) + 1) *
+           row[static_cast<std::size_t>(fitted[b])];
     }
   }
-  return static_cast<double>(weight) * weight * h;
+  return weight * weight * h;
 }
 
 // x with so many decimals, '.' as the point whatever the locale.
@@ -69,37 +69,41 @@ std::string CorrelationText(double r) {
 
 }  // namespace
 
-FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluation,
-                             const FitOutcome& outcome) {
+FitDiagnostics DiagnosticsOf(const ModelEvaluation& evaluation, const ModelFit& fit) {
   FitDiagnostics d;
-  const std::vector<int> fitted = FittedIndices(outcome.fitted);
-  d.correlation = CorrelationOf(outcome.inverse, fitted);
+  d.model = fit.model;
+  const std::vector<int> fitted = FittedIndices(fit.fitted);
+  d.correlation = CorrelationOf(fit.inverse, fitted);
 
   double weightedSquares = 0;
-  for (std::size_t k = 0; k < sheet.points.size(); ++k) {
-    const DataPoint& point = sheet.points[k];
-    const std::optional<double>& calculated = outcome.errors.points[k].calculated;
-    if (point.kind != PointKind::kWeighted || !calculated) continue;
-    const double residual = point.pK - *calculated;
-    d.points.push_back({static_cast<int>(k), residual,
-                        LeverageOf(evaluation.terms[k], point.weight, outcome.inverse, fitted)});
-    const double weighted = point.weight * residual;
-    weightedSquares += weighted * weighted;
+  for (std::size_t k = 0; k < evaluation.rows.size(); ++k) {
+    const std::optional<double>& calculated = fit.errors.points[k].calculated;
+    const double w = evaluation.weight[k];
+    if (!(w > 0) || !calculated) continue;
+    const double residual = evaluation.pK[k] - *calculated;
+    d.points.push_back(
+        {static_cast<int>(k), residual, LeverageOf(evaluation.rows[k], w, fit.inverse, fitted)});
+    weightedSquares += (w * residual) * (w * residual);
   }
 
-  d.s = outcome.dof > 0 ? std::sqrt(weightedSquares / outcome.dof) : kNaN;
+  d.s = fit.dof > 0 ? std::sqrt(weightedSquares / fit.dof) : kNaN;
   const double p = static_cast<double>(fitted.size());
   const double n = static_cast<double>(d.points.size());
   for (PointDiagnostics& point : d.points) {
-    const double w = sheet.points[static_cast<std::size_t>(point.point)].weight;
+    const double w = evaluation.weight[static_cast<std::size_t>(point.point)];
     const double h = point.leverage;
-    const bool known = outcome.dof > 0 && h < 1 && d.s > 0;
+    const bool known = fit.dof > 0 && h < 1 && d.s > 0;
     point.studentized = known ? w * point.residual / (d.s * std::sqrt(1 - h)) : kNaN;
     point.cooksDistance = known ? point.studentized * point.studentized * h / (p * (1 - h)) : kNaN;
     point.outlier = std::fabs(point.studentized) > kOutlierLimit;
     point.influential = point.cooksDistance > 4 / n;
   }
   return d;
+}
+
+FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluation,
+                             const FitOutcome& outcome) {
+  return DiagnosticsOf(ModelEvaluationOf(sheet, evaluation), outcome);
 }
 
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d) {
@@ -128,12 +132,14 @@ std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDia
     }
     warnings.push_back(line);
   }
-  for (int a = 0; a < kParameterCount; ++a) {
-    for (int b = a + 1; b < kParameterCount; ++b) {
+  const auto name = [&](int index) {
+    return std::string(d.model->parameters[static_cast<std::size_t>(index)].name);
+  };
+  for (int a = 0; a < d.model->count; ++a) {
+    for (int b = a + 1; b < d.model->count; ++b) {
       const double r = d.correlation[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
       if (!(std::fabs(r) > kCorrelationLimit)) continue;
-      warnings.push_back(kParameters[static_cast<std::size_t>(a)].name + std::string(" and ") +
-                         kParameters[static_cast<std::size_t>(b)].name +
+      warnings.push_back(name(a) + " and " + name(b) +
                          " are not separately determined by these data (correlation " +
                          CorrelationText(r) + "); consider holding one");
     }

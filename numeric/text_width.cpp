@@ -1,5 +1,7 @@
 #include "tavrix/numeric/text_width.h"
 
+#include <algorithm>
+
 namespace tavrix {
 namespace {
 
@@ -83,6 +85,22 @@ std::string_view TrimBlanks(std::string_view s) {
 std::string_view TrimTrailingBlanks(std::string_view s) {
   const auto last = s.find_last_not_of(' ');
   return last == std::string_view::npos ? std::string_view{} : s.substr(0, last + 1);
+}
+
+std::vector<std::string> AlignedColumns(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    if (widths.size() < row.size()) widths.resize(row.size());
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], CharCount(row[c]));
+  }
+  std::vector<std::string> lines;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c)
+      line += (c > 0 ? "  " : "") + FitToWidth(row[c], widths[c]);
+    lines.emplace_back(TrimTrailingBlanks(line));
+  }
+  return lines;
 }
 
 }  // namespace tavrix

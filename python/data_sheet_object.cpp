@@ -82,6 +82,47 @@ SheetPtr ReadSheet(const py::object& pathObject, const std::optional<std::string
   return sheet;
 }
 
+// The data sheets of a file by name, in their order (a dict keeps it): a
+// CSV file's one, every worksheet with "Complex:" in B2 of a workbook,
+// read in one load of it.
+py::dict ReadBook(const py::object& pathObject, bool noLimits,
+                  const std::optional<std::string>& sep) {
+  const std::string path = PathText(pathObject);
+  const std::optional<char> separator = Separator(sep);
+  ProcessBooks::PrepareFor(path);
+  std::optional<SheetError> error;
+  std::vector<std::pair<std::string, SheetPtr>> sheets;
+  try {
+    ProcessBooks::Run([&](Books& books) {
+      Book book;
+      book.path = path;
+      book.separator = separator;
+      books.Open(book, noLimits, Books::Access::kRead);
+      for (const std::string& name : SheetNamesOf(book)) {
+        SelectSheet(book, name);
+        if (!IsDataSheet(*book.host)) continue;
+        book.Pass();
+        if (book.pass.read.error) {
+          error = book.pass.read.error;
+          sheets.push_back({name, nullptr});
+          return;
+        }
+        SheetPtr sheet = SheetAfterPass(*book.host, book.pass, book.settings);
+        sheet->path = path;
+        sheet->sheetName = name;
+        sheet->separator = separator;
+        sheets.push_back({name, sheet});
+      }
+    });
+  } catch (const HostError& e) {
+    RaiseFileError(e);
+  }
+  if (error) RaiseSheetError(*error, error->detail, sheets.back().first);
+  py::dict book;
+  for (const auto& [name, sheet] : sheets) book[py::str(name)] = sheet;
+  return book;
+}
+
 // --- from_arrays -----------------------------------------------------------
 
 // The values of an array in its order, whatever its layout in memory (a
@@ -421,6 +462,16 @@ length.)")
       .def_property_readonly("no_limits", [](const SheetObject& s) { return s.settings.noLimits; })
       .def("__len__", [](const SheetObject& s) { return s.data.points.size(); })
       .def("__repr__", &Repr);
+
+  m.def("read_book", &ReadBook, "path"_a, "no_limits"_a = false, "sep"_a = py::none(),
+        R"(read_book(path, no_limits=False, sep=None)
+
+Every data sheet of a file, as {worksheet name: DataSheet} in the
+workbook's order: the worksheets with "Complex:" in B2, each read and
+checked as read_sheet reads one, all in one load of the workbook (a CSV
+file has one sheet, named after the file). Other worksheets (notes,
+charts) are left out. SheetError (with .sheet naming the worksheet) for the
+first data sheet with an error; the file errors of read_sheet.)");
 
   m.def("read_sheet", &ReadSheet, "path"_a, "sheet"_a = py::none(), "no_limits"_a = false,
         "sep"_a = py::none(),

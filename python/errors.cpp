@@ -10,6 +10,7 @@ namespace {
 
 struct PythonTypes {
   py::object parameters;
+  py::object modelParameters;
   py::object sheetError;
   py::object fitError;
   py::object bookError;
@@ -33,9 +34,9 @@ py::object OrNone(std::optional<double> x) {
 
 void LoadPythonTypes() {
   const py::module_ module = py::module_::import("tavrix._types");
-  types =
-      new PythonTypes{module.attr("Parameters"), module.attr("SheetError"), module.attr("FitError"),
-                      module.attr("BookError"), module.attr("SteamPointWarning")};
+  types = new PythonTypes{module.attr("Parameters"), module.attr("model_parameters"),
+                          module.attr("SheetError"), module.attr("FitError"),
+                          module.attr("BookError"),  module.attr("SteamPointWarning")};
 }
 
 py::object ParametersObject(const std::optional<double> (&values)[3]) {
@@ -51,9 +52,21 @@ py::object ParametersObject(const RBPar& par) {
   return ParametersObject(values);
 }
 
-void RaiseSheetError(const SheetError& error, const std::string& detail) {
-  const std::string message = error.Message() + (detail.empty() ? "" : ": " + detail);
-  Raise(types->sheetError(message, error.code, error.row, error.col, detail));
+py::object ModelParametersObject(const Model& model,
+                                 const std::vector<std::optional<double>>& values) {
+  py::list names, objects;
+  for (int i = 0; i < model.count; ++i) {
+    names.append(model.parameters[static_cast<std::size_t>(i)].name);
+    objects.append(OrNone(values[static_cast<std::size_t>(i)]));
+  }
+  if (&model == &RBModel()) return types->parameters(*objects);
+  return types->modelParameters(model.name, names, objects);
+}
+
+void RaiseSheetError(const SheetError& error, const std::string& detail, const std::string& sheet) {
+  const std::string message = (sheet.empty() ? "" : "worksheet '" + sheet + "': ") +
+                              error.Message() + (detail.empty() ? "" : ": " + detail);
+  Raise(types->sheetError(message, error.code, error.row, error.col, detail, sheet));
 }
 
 void RaiseFitError(const std::string& reason) {

@@ -15,15 +15,16 @@ namespace {
 using namespace pybind11::literals;
 
 FitDiagnostics DiagnosticsOf(const FitResultObject& r) {
-  return tavrix::DiagnosticsOf(r.sheet->data, r.sheet->evaluation, r.outcome);
+  return tavrix::DiagnosticsOf(EvaluationOf(r), r.outcome);
 }
 
 py::array_t<double> Correlation(const FitResultObject& r) {
   const ParameterCorrelation correlation = DiagnosticsOf(r).correlation;
-  py::array_t<double> result({kParameterCount, kParameterCount});
+  const int count = r.model().count;
+  py::array_t<double> result({count, count});
   auto c = result.mutable_unchecked<2>();
-  for (int i = 0; i < kParameterCount; ++i) {
-    for (int j = 0; j < kParameterCount; ++j)
+  for (int i = 0; i < count; ++i) {
+    for (int j = 0; j < count; ++j)
       c(i, j) = correlation[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
   }
   return result;
@@ -74,7 +75,8 @@ void AddFitDiagnostics(py::class_<FitResultObject>& fitResult) {
   fitResult
       .def_property_readonly("correlation", &Correlation,
                              R"(The correlation of the fitted parameters: a 3 x 3 array in the
-order pK298, A, B, NaN in the rows and columns of parameters held. `tavrix
+order pK298, A, B (k x k in the order of another model's parameters), NaN
+in the rows and columns of parameters held. `tavrix
 fit` warns where two of them correlate beyond +-0.995: the data do not
 determine them separately.)")
       .def_property_readonly("diagnostics", &Diagnostics,

@@ -21,6 +21,7 @@ using namespace pybind11::literals;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 ExportedFit ExportedFitOf(const FitResultObject& r) {
+  if (!r.rb()) return tavrix::ExportedFitOf(r.sheet->data, FittedModelOf(r.outcome));
   return tavrix::ExportedFitOf(r.sheet->data, r.shown, CovarianceOf(r.outcome));
 }
 

@@ -17,6 +17,7 @@
 #include "tavrix/datasheet/steam_points.h"
 #include "tavrix/fit/export.h"
 #include "tavrix/fit/fit.h"
+#include "tavrix/fit/model_comparison.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/fit/table_of_fit.h"
 #include "tavrix/numeric/number_text.h"
@@ -96,41 +97,45 @@ RBPar ShownParameters(const FitOutcome& outcome) {
   return CheckShownFit(grid, outcome.parameters, grid.decimalComma()).parameters;
 }
 
-FitResultObject FitSheet(const SheetPtr& sheet, const py::object& fit, bool limits) {
-  const ParameterChoice choice = ChosenParameters(*sheet, fit);
-  CheckSomethingToFit(*sheet, choice);
-  for (const SteamPoint& point : SteamPoints(sheet->data)) WarnOfSteam(SteamWarning(point));
-  FitResultObject result{sheet, {choice, limits}, {}, {}};
-  {
-    py::gil_scoped_release release;
-    result.outcome = Fit(sheet->data, sheet->evaluation, result.options);
+const Model& ModelCalled(const std::string& name) {
+  const Model* model = ModelNamed(name);
+  if (!model) {
+    throw py::value_error("unknown model '" + name + "' (use " + ModelNameList() + ")");
   }
-  if (!result.outcome) RaiseFitError(result.outcome.reason);
-  result.shown = ShownParameters(result.outcome);
-  return result;
+  return *model;
 }
 
 // --- What Python sees of a fit ---------------------------------------------
 
+py::object Params(const FitResultObject& r) {
+  std::vector<std::optional<double>> values;
+  for (int i = 0; i < r.model().count; ++i) {
+    const double x = r.outcome.values[static_cast<std::size_t>(i)];
+    values.push_back(HasValue(x) ? std::optional<double>(x) : std::nullopt);
+  }
+  return ModelParametersObject(r.model(), values);
+}
+
 py::object Uncertainties(const FitResultObject& r) {
-  std::optional<double> values[3];
-  for (int i = 0; i < kParameterCount; ++i) values[i] = r.outcome.Uncertainty(i);
-  return ParametersObject(values);
+  std::vector<std::optional<double>> values;
+  for (int i = 0; i < r.model().count; ++i) values.push_back(r.outcome.Uncertainty(i));
+  return ModelParametersObject(r.model(), values);
 }
 
 py::array_t<double> Covariance(const FitResultObject& r) {
-  py::array_t<double> covariance({kParameterCount, kParameterCount});
+  const int count = r.model().count;
+  py::array_t<double> covariance({count, count});
   auto c = covariance.mutable_unchecked<2>();
-  const int dof = r.sheet->evaluation.weighted - Count(r.options.fitted);
+  const int dof = r.outcome.dof;
   const double S = r.outcome.errors.total;
   const double scale =
       dof > 0 ? r.sheet->evaluation.weighted / static_cast<double>(dof) * S * S : kNaN;
-  int k[kParameterCount] = {};  // the place of each fitted parameter among the unknowns
-  for (int i = 0, next = 1; i < kParameterCount; ++i) {
-    if (r.options.fitted[static_cast<std::size_t>(i)]) k[i] = next++;
+  int k[kMaxModelParameters] = {};  // the place of each fitted parameter among the unknowns
+  for (int i = 0, next = 1; i < count; ++i) {
+    if (r.outcome.fitted[static_cast<std::size_t>(i)]) k[i] = next++;
   }
-  for (int i = 0; i < kParameterCount; ++i) {
-    for (int j = 0; j < kParameterCount; ++j) {
+  for (int i = 0; i < count; ++i) {
+    for (int j = 0; j < count; ++j) {
       c(i, j) = k[i] && k[j] ? scale * r.outcome.inverse(k[i], k[j]) : 0.0;
     }
   }
@@ -148,21 +153,32 @@ py::array_t<double> PointValues(const FitResultObject& r, bool deviation) {
   return values;
 }
 
-// The lines `tavrix fit` prints for the fit.
+// The lines `tavrix fit` prints for the fit; for another model, its
+// parameters as `tavrix compare` shows them.
 std::string Summary(const FitResultObject& r) {
   const bool comma = r.sheet->settings.decComma;
   std::string text;
+  const std::string f12 =
+      "fit error (F12): " + ShownText(FitErrorContent(r.outcome.errors.total), comma) + "\n";
+  if (!r.rb()) {
+    for (int i = 0; i < r.model().count; ++i) {
+      std::string line = ParameterText(r.outcome, i, comma);
+      line.insert(std::strlen(r.model().parameters[static_cast<std::size_t>(i)].name), ":");
+      text += line + "\n";
+    }
+    return text + f12;
+  }
   for (int i = 0; i < kParameterCount; ++i) {
     const std::string uncertainty = ShownText(UncertaintyCell(i, r.outcome), comma);
     text += std::string(kParameters[static_cast<std::size_t>(i)].name) + ": " +
             ShownText(OptimizedCell(i, r.outcome.parameters), comma) +
             (uncertainty.empty() ? " (fixed)" : " \u00B1 " + uncertainty) + "\n";
   }
-  return text + "fit error (F12): " + ShownText(FitErrorContent(r.outcome.errors.total), comma) +
-         "\n";
+  return text + f12;
 }
 
 py::dict PlotDataOf(const FitResultObject& r) {
+  RequireRB(r, "plot_data()");
   const PlotData plot = BuildPlotData(r.sheet->data, r.shown, r.sheet->settings.noLimits);
   static const char* const kGroupKinds[] = {"saturation", "pressure", "density"};
   static const char* const kPointKinds[] = {"weighted", "ignored", "limit"};
@@ -230,6 +246,7 @@ std::string PathText(const py::object& path) {
 
 void WriteBack(const py::object& pathObject, const FitResultObject& result,
                const std::optional<std::string>& sheetName, bool ignoreLock) {
+  RequireRB(result, "write_back()");
   const std::string path = PathText(pathObject);
   const SheetObject& fitted = *result.sheet;
   std::string sheet = sheetName.value_or("");
@@ -280,6 +297,7 @@ std::string ProgramFolder() {
 }
 
 std::string Export(const FitResultObject& result, const py::object& to) {
+  RequireRB(result, "export()");
   const std::string path = to.is_none() ? HomeDir(ProgramFolder()) + "data.txt" : PathText(to);
   const SheetObject& sheet = *result.sheet;
   const AppendResult appended =
@@ -293,15 +311,62 @@ std::string Export(const FitResultObject& result, const py::object& to) {
 
 }  // namespace
 
+FitResultObject FitSheet(const SheetPtr& sheet, const py::object& fit, bool limits,
+                         const std::string& modelName) {
+  const Model& model = ModelCalled(modelName);
+  const bool rb = &model == &RBModel();
+  if (!rb && !fit.is_none()) {
+    throw py::value_error("fit chooses the RB parameters to fit; " + modelName +
+                          " fits all of its own");
+  }
+  const ParameterChoice choice = rb ? ChosenParameters(*sheet, fit) : FitAll(model, limits).fitted;
+  if (rb) CheckSomethingToFit(*sheet, choice);
+  for (const SteamPoint& point : SteamPoints(sheet->data)) WarnOfSteam(SteamWarning(point));
+  FitResultObject result{sheet, {choice, limits}, {}, {}};
+  {
+    py::gil_scoped_release release;
+    if (rb)
+      result.outcome = Fit(sheet->data, sheet->evaluation, result.options);
+    else
+      result.outcome = {FitSheetModel(sheet->data, sheet->evaluation, model, choice, limits), {}};
+  }
+  if (!result.outcome) RaiseFitError(result.outcome.reason);
+  if (rb) result.shown = ShownParameters(result.outcome);
+  return result;
+}
+
+FitResultObject ResultOf(const SheetPtr& sheet, const ModelFit& fit, const FitOptions& options) {
+  FitResultObject result{sheet, options, {fit, {}}, {}};
+  if (!result.rb()) return result;
+  const ModelValues& v = fit.values;
+  result.outcome.parameters = {v[0], static_cast<float>(v[1]), static_cast<float>(v[2])};
+  result.shown = ShownParameters(result.outcome);
+  return result;
+}
+
+ModelEvaluation EvaluationOf(const FitResultObject& r) {
+  if (r.rb()) return ModelEvaluationOf(r.sheet->data, r.sheet->evaluation);
+  return EvaluateModel(r.sheet->data, r.model());
+}
+
+void RequireRB(const FitResultObject& r, const std::string& what) {
+  if (r.rb()) return;
+  throw py::value_error(what + " is of the RB model, which the sheet keeps; this is a fit of " +
+                        r.model().name);
+}
+
 void AddFit(py::module_& m) {
   py::class_<FitResultObject> fitResult(m, "FitResult", R"(The result of a fit.
 
 params        Parameters: the fitted ones from the fit, the others as held
+              (another model's own named tuple, e.g. Density3Parameters)
+model         "rb", or the density model fitted (fit(..., model=...))
 fitted        the names of the fitted parameters, e.g. ("pK298", "A", "B")
 uncertainties Parameters of the program's +- values (about 95 %), None
               for a parameter held, NaN without degrees of freedom
               (where the sheet says "optimized" for want of points)
-covariance    3 x 3 array in the order pK298, A, B: (weighted / dof) * f12^2
+covariance    3 x 3 array in the order pK298, A, B (k x k in the order of
+              another model's parameters): (weighted / dof) * f12^2
               times the inverse of the normal equations, so that the +- of
               a parameter is t(dof) times the square root of its diagonal
               entry; 0 in the rows of parameters held, NaN without degrees
@@ -320,18 +385,19 @@ diagnostics   residual, studentized residual, leverage and Cook's distance
 
 pk(), to_thermofun(), to_phreeqc() and logk_grid() carry the fit to other
 codes.)");
-  fitResult
+  fitResult.def_property_readonly("params", &Params)
+      .def_property_readonly("model", [](const FitResultObject& r) { return r.model().name; })
       .def_property_readonly(
-          "params", [](const FitResultObject& r) { return ParametersObject(r.outcome.parameters); })
-      .def_property_readonly("fitted",
-                             [](const FitResultObject& r) {
-                               py::list names;
-                               for (int i = 0; i < kParameterCount; ++i) {
-                                 if (r.options.fitted[static_cast<std::size_t>(i)])
-                                   names.append(kParameters[static_cast<std::size_t>(i)].option);
-                               }
-                               return py::tuple(names);
-                             })
+          "fitted",
+          [](const FitResultObject& r) {
+            py::list names;
+            for (int i = 0; i < r.model().count; ++i) {
+              const auto k = static_cast<std::size_t>(i);
+              if (!r.outcome.fitted[k]) continue;
+              names.append(r.rb() ? kParameters[k].option : r.model().parameters[k].name);
+            }
+            return py::tuple(names);
+          })
       .def_property_readonly("uncertainties", &Uncertainties)
       .def_property_readonly("covariance", &Covariance)
       .def_property_readonly("f12",
@@ -353,6 +419,7 @@ codes.)");
       .def(
           "table",
           [](const FitResultObject& r) {
+            RequireRB(r, "table()");
             const SheetObject& s = *r.sheet;
             return PkTableObject(
                 TableOfFit(s.data, r.shown, s.settings.noLimits, s.settings.decComma));
@@ -372,14 +439,14 @@ group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
       .def("__str__", &Summary)
       .def("__repr__", [](const FitResultObject& r) {
         return "<FitResult of '" + r.sheet->data.complex +
-               "': " + py::repr(ParametersObject(r.outcome.parameters)).cast<std::string>() + ">";
+               "': " + py::repr(Params(r)).cast<std::string>() + ">";
       });
 
   AddFitExports(fitResult);
   AddFitDiagnostics(fitResult);
 
-  m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false,
-        R"(fit(sheet, fit=None, limits=False)
+  m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false, "model"_a = "rb",
+        R"(fit(sheet, fit=None, limits=False, model="rb")
 
 Fits the RB parameters to the points of a DataSheet by weighted least
 squares, as `tavrix fit` does, and returns a FitResult. fit names the
@@ -387,6 +454,16 @@ parameters to fit ("pK298", "A", "B", as a sequence or one text with
 commas); by default those the sheet marks (an uncertainty in column G, or
 no initial value). The others are held at their initial values.
 limits=True enforces the "<" points as upper limits of the model.
+
+model="density3", "density5" or "density7" fits a density model to the
+same points with the same weights instead (all its parameters; T in K, rho
+in g/cm3): pK = p1 + p2/T + p3 log10 rho; a + b/T + c/T^2 + (e + f/T) log10
+rho; a + b/T + c/T^2 + d/T^3 + (e + f/T + g/T^2) log10 rho. Its params are a
+named tuple of its own (Density3Parameters(p1, p2, p3), ...); pk(),
+logk_grid(), to_phreeqc(), diagnostics and correlation give that model's;
+the sheet keeps RB's fit, so table(), plot_data(), to_thermofun(),
+write_back() and export() are RB's alone (ValueError). A model needs more
+weighted points than parameters (FitError).
 
 FitError("Could not find solution", reason=...) when there is none;
 ValueError for a choice that leaves nothing to fit or holds a parameter

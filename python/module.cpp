@@ -24,5 +24,6 @@ PYBIND11_MODULE(_tavrix, m) {
   tavrix::python::AddPkTable(m);
   tavrix::python::AddDataSheet(m);
   tavrix::python::AddFit(m);
+  tavrix::python::AddCompare(m);
   tavrix::python::ProcessBooks::EndAtExit();
 }

@@ -21,7 +21,9 @@ Data sheets and fits:
     read_sheet(path, sheet=None)           a .csv, .ods, .xlsx or .xls file
     DataSheet.from_arrays(t, pK, p=None, density=None, weight=None, ...,
                           complex=..., species=...)
-    fit(sheet, fit=None, limits=False)     -> FitResult
+    read_book(path)                        {worksheet: DataSheet} of its data sheets
+    fit(sheet, fit=None, limits=False, model="rb")   -> FitResult
+    compare(sheet, models=None, limits=False)        -> Comparison (.to_pandas())
     write_back(path, result, ignore_lock=False)   the fit into the file, as tavrix fit
     export(result, to=None)                the record of tavrix export (data.txt)
 
@@ -54,13 +56,16 @@ from ._types import BookError, FitError, Parameters, PkValues, SheetError, Steam
 from ._tavrix import (
     WORKBOOKS,
     __version__,
+    Comparison,
     DataSheet,
     FitResult,
     PkTable,
+    compare,
     export,
     fit,
     pk_table,
     rb_pk,
+    read_book,
     read_sheet,
     sat_pressure,
     water_density,
@@ -73,11 +78,14 @@ __all__ = [
     "rb_pk",
     "pk_table",
     "read_sheet",
+    "read_book",
     "DataSheet",
     "fit",
+    "compare",
     "write_back",
     "export",
     "FitResult",
+    "Comparison",
     "PkTable",
     "Parameters",
     "PkValues",

@@ -1,5 +1,6 @@
 """The types that tavrix's functions return and raise."""
 
+from collections import namedtuple
 from typing import NamedTuple, Optional
 
 import numpy
@@ -30,22 +31,37 @@ class Parameters(NamedTuple):
         return f"Parameters(pK298={text(self.pK298)}, A={text(self.A)}, B={text(self.B)})"
 
 
+_MODEL_PARAMETERS = {}
+
+
+def model_parameters(model, names, values):
+    """The parameters of a density model (density3, ...) as a named tuple
+    of its own, e.g. Density3Parameters(p1=..., p2=..., p3=...); None for
+    a value that is not known."""
+    kind = _MODEL_PARAMETERS.get(model)
+    if kind is None:
+        kind = _MODEL_PARAMETERS[model] = namedtuple(model.capitalize() + "Parameters", names)
+    return kind(*values)
+
+
 class SheetError(ValueError):
     """The first thing wrong with a data sheet, as the program reports it.
 
     code: the error code (1 to 12); row, col: the cell read last (1-based,
     column 1 is A); message: the program's message, e.g. "Cell must be
     empty (row=2, col=4)", with what the code alone does not say after a
-    colon; detail: that part alone, or "".
+    colon; detail: that part alone, or ""; sheet: the worksheet, when
+    read_book read several.
     """
 
-    def __init__(self, message, code=0, row=0, col=0, detail=""):
+    def __init__(self, message, code=0, row=0, col=0, detail="", sheet=""):
         super().__init__(message)
         self.message = message
         self.code = code
         self.row = row
         self.col = col
         self.detail = detail
+        self.sheet = sheet
 
 
 class FitError(RuntimeError):

@@ -57,6 +57,22 @@ expect 4 1 "$tavrix" export --format thermofun "$examples/nacl.csv"
 expect 4 1 "$tavrix" pk --from "$examples/nacl.csv" 25 1
 expect 1 1 "$tavrix" pk --from "$examples/nacl.csv" --pk298 1 25 1
 
+# Other models: fitted to the sheet's points where asked; ThermoFun and
+# data.txt are RB's; nothing is written by compare and summary.
+cp "$examples/nacl.csv" "$work/models.csv"
+expect 0 0 "$tavrix" compare --models rb,density3 "$work/models.csv"
+[ "$(wc -l <"$work/out")" -eq 3 ] || { echo "FAILED: compare: $(cat "$work/out")"; failures=$((failures + 1)); }
+cmp -s "$examples/nacl.csv" "$work/models.csv" || { echo "FAILED: compare changed the file"; failures=$((failures + 1)); }
+expect 1 1 "$tavrix" compare --models density4 "$work/models.csv"
+expect 0 0 "$tavrix" pk --from "$work/models.csv" --model density3 25 1
+expect 1 1 "$tavrix" pk --model density3 25 1
+expect 0 0 "$tavrix" export --format grid --model density5 "$work/models.csv"
+grep -q '^# logK .* from the density5 fit of' "$work/out" || { echo "FAILED: grid of density5"; failures=$((failures + 1)); }
+expect 1 1 "$tavrix" export --format thermofun --model density3 "$work/models.csv"
+expect 0 0 "$tavrix" summary --csv "$work/models.csv" "$examples/nacl-limits.csv"
+[ "$(wc -l <"$work/out")" -eq 3 ] || { echo "FAILED: summary: $(cat "$work/out")"; failures=$((failures + 1)); }
+expect 1 1 "$tavrix" check --all-sheets --sheet x "$work/models.csv"
+
 # CSV sheets: .txt and .tsv files are CSV too; --separator forces one.
 for extension in txt tsv; do
   cp "$examples/nacl.csv" "$work/nacl.$extension"

@@ -316,12 +316,12 @@ TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
 
 TEST(Exports, AModelOfOneTermGetsOneTerm) {
   // pK = pK298 * 298.15 / T exactly: A3 alone.
-  const std::optional<AnalyticFit> fit = FitAnalytic({1.5, 0, 0}, 0, 350);
+  const std::optional<AnalyticFit> fit = FitAnalytic(FittedRB({1.5, 0, 0}, std::nullopt), 0, 350);
   ASSERT_TRUE(fit);
   EXPECT_EQ(fit->terms, 1);
   EXPECT_NEAR(fit->A[2], 1.5 * 298.15, 1e-4);
   EXPECT_LT(fit->deviation, 1e-6);
-  EXPECT_FALSE(FitAnalytic({1.5, 0, 0}, 0, 380));  // no saturation up there
+  EXPECT_FALSE(FitAnalytic(FittedRB({1.5, 0, 0}, std::nullopt), 0, 380));  // no saturation up there
 }
 
 TEST(Exports, NamesMakeBalancedReactionsOrAreRefused) {

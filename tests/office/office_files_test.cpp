@@ -24,6 +24,7 @@
 #include "office_process.h"
 #include "support/csv_dialect.h"
 #include "support/data_sheet.h"
+#include "support/fods.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/sheet/csv_sheet.h"
 #include "uno.h"
@@ -37,6 +38,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::BuildSheet;
+using testing_support::Fods;
 using testing_support::SheetContents;
 
 // A sheet with three points that fix pK(298) and A (B held at 0).
@@ -70,43 +72,6 @@ cli::FitRequest FitOf(const std::string& path) {
   return request;
 }
 
-// The sheet as flat XML, with formulas in some cells, and empty sheets
-// after it.
-std::string Fods(const MemoryGrid& grid, const std::map<std::pair<int, int>, std::string>& formulas,
-                 const std::vector<std::string>& emptySheets = {}) {
-  std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
- office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
-<table:table table:name="Data">)";
-  for (int row = 1; row <= grid.RowCount(); ++row) {
-    xml += "<table:table-row>";
-    for (int col = 1; col <= 8; ++col) {
-      const CellContent& c = grid.At(row, col).content;
-      const auto formula = formulas.find({row, col});
-      if (formula != formulas.end()) {
-        xml += "<table:table-cell table:formula=\"" + formula->second + "\"/>";
-      } else if (c.IsNumber()) {
-        xml += "<table:table-cell office:value-type=\"float\" office:value=\"" +
-               testing_support::NumberText(c.number()) + "\"/>";
-      } else if (c.IsText()) {
-        xml += "<table:table-cell office:value-type=\"string\"><text:p>" + c.text() +
-               "</text:p></table:table-cell>";
-      } else {
-        xml += "<table:table-cell/>";
-      }
-    }
-    xml += "</table:table-row>";
-  }
-  xml += "</table:table>";
-  for (const std::string& name : emptySheets) {
-    xml += "<table:table table:name=\"" + name +
-           "\"><table:table-row><table:table-cell/></table:table-row></table:table>";
-  }
-  return xml + "</office:spreadsheet></office:body></office:document>\n";
-}
-
 TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
   SheetContents contents = Fittable();
   for (int k = 0; k < 30; ++k) contents.points.push_back({"50", "1", "", "1", "0.9"});
@@ -120,7 +85,7 @@ TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
       {{15, 4}, "of:=1+&quot;x&quot;", "Invalid data format (row=15, col=4)"},  // no weight 0
   };
   for (const auto& c : cases) {
-    const std::string path = Write(Fods(grid, {{c.cell, c.formula}}), "errors.fods");
+    const std::string path = Write(Fods({{"Data", grid, {{c.cell, c.formula}}}}), "errors.fods");
     auto workbook = office->Open(path, OfficeSession::Access::kReadOnly);
     const SheetRead read = ReadDataSheet(workbook->Sheet(""), {});
     ASSERT_TRUE(read.error);
@@ -129,7 +94,7 @@ TEST_F(Office, CellsWithErrorValuesReadAsWhatTheyShow) {
 }
 
 TEST_F(Office, EveryLineOfAWorkbookOfSeveralSheetsNamesTheSheet) {
-  const std::string path = Write(Fods(BuildSheet(Fittable()), {}, {"Notes"}), "two.fods");
+  const std::string path = Write(Fods({{"Data", BuildSheet(Fittable())}, {"Notes"}}), "two.fods");
   for (const std::string sheet : {"Data", "Notes"}) {
     const Outcome check =
         Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}, false, sheet}});
@@ -140,6 +105,45 @@ TEST_F(Office, EveryLineOfAWorkbookOfSeveralSheetsNamesTheSheet) {
     }
     EXPECT_GT(count, 0);
   }
+}
+
+TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
+  SheetContents one = Fittable();
+  one.points.resize(1);  // too few points for the two parameters it marks
+  const auto workbook = [&](const SheetContents& more) {
+    return Write(Fods({{"Data", BuildSheet(Fittable())}, {"Notes"}, {"More", BuildSheet(more)}}),
+                 "three.fods");
+  };
+  const std::string path = workbook(Fittable());
+  const std::string note =
+      path + " [Notes]: note: skipped: no data sheet ('Complex:' is not in B2)\n";
+  cli::BookOptions all{{path}};
+  all.allSheets = true;
+
+  const Outcome check = Call(cli::RunCheck, cli::CheckRequest{all});
+  EXPECT_EQ(check.code, cli::kExitOk);
+  EXPECT_EQ(check.err, note);
+  for (const char* sheet : {"[Data]: complex: NaCl", "[More]: complex: NaCl"})
+    EXPECT_NE(check.out.find(path + " " + sheet), std::string::npos) << check.out;
+
+  const Outcome summary = Call(cli::RunSummary, cli::SummaryRequest{{{path}}, true});
+  EXPECT_EQ(std::count(summary.out.begin(), summary.out.end(), '\n'), 3) << summary.out;
+  EXPECT_NE(summary.out.find(path + ",More,NaCl,3,"), std::string::npos) << summary.out;
+
+  cli::FitRequest fit{all};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  EXPECT_EQ(Call(cli::RunFit, fit).code, cli::kExitOk);
+  auto saved = office->Open(path, OfficeSession::Access::kReadOnly);
+  for (const char* sheet : {"Data", "More"}) EXPECT_NE(saved->Sheet(sheet).CellText(9, 6), "");
+  saved.reset();
+
+  // A data sheet that cannot be fitted leaves the whole workbook as it was.
+  const std::string failing = workbook(one);
+  const std::string before = Read(failing);
+  const Outcome failed = Call(cli::RunFit, fit);
+  EXPECT_EQ(failed.code, cli::kExitBadInput);
+  EXPECT_NE(failed.err.find("'" + path + "' is left as it was"), std::string::npos) << failed.err;
+  EXPECT_EQ(Read(failing), before);
 }
 
 TEST_F(Office, APasswordProtectedWorkbookSaysSo) {

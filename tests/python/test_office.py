@@ -23,6 +23,8 @@ def test_a_workbook_reads_and_fits_as_the_program_does(tavrix_cli, tmp_path):
     workbook = tavrix.read_sheet(NACL_ODS)
     assert (workbook.sheet, len(workbook)) == ("nacl", 60)
     assert workbook.points.tolist() == tavrix.read_sheet(EXAMPLES / "nacl.csv").points.tolist()
+    book = tavrix.read_book(NACL_ODS)
+    assert list(book) == ["nacl"] and book["nacl"].points.tolist() == workbook.points.tolist()
 
     result = tavrix.fit(workbook)
     assert str(result) == tavrix_cli("fit", "--dry-run", NACL_ODS).stdout

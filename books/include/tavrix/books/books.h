@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/sheet/csv_sheet.h"
@@ -31,6 +32,12 @@ struct Book {
   // Runs the pass over the opened sheet into `pass`.
   void Pass() { pass = PassOverSheet(*host, settings); }
 };
+
+// The worksheets of an opened book, in their order: a CSV file's one.
+std::vector<std::string> SheetNamesOf(Book& book);
+// Turns an opened book to another of its worksheets (its pass is then
+// still to be run). Throws HostError when there is no such worksheet.
+void SelectSheet(Book& book, const std::string& name);
 
 // True for a path whose extension is .csv, .tsv or .txt (in any case): a
 // CSV file, read without the office.

@@ -43,6 +43,10 @@ struct DataSheet {
   std::vector<DataPoint> points;  // point k (from 0) stands in row 15 + k
 };
 
+// Whether a worksheet is a data sheet at all: "Complex:" in B2, as a
+// workbook's other sheets (notes, plots) do not have it.
+bool IsDataSheet(SheetHost& host);
+
 // The names of the species as the model's charge rule takes them.
 SpeciesNames SpeciesNamesOf(const DataSheet& sheet);
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tavrix/datasheet/data_sheet.h"
+#include "tavrix/model/models.h"
 
 namespace tavrix {
 
@@ -44,5 +45,27 @@ struct Evaluation {
 };
 
 Evaluation Evaluate(const DataSheet& sheet);
+
+// A sheet's points as a model sees them: every point's pK, weight (0 for
+// a point without one) and basis row, and the weighted normal equations
+// of the model's parameters, matrix(i, j) = sum of w^2 row(i) row(j) and
+// rhs(i) = sum of w^2 row(i) pK over the weighted points, each sum
+// multiplied left to right as Evaluate forms RB's.
+struct ModelEvaluation {
+  const Model* model = &RBModel();
+  std::vector<double> pK;
+  std::vector<double> weight;
+  std::vector<ModelRow> rows;
+  std::array<ModelValues, kMaxModelParameters> matrix{};
+  ModelValues rhs{};
+  std::vector<int> limits;  // the "<" points, in sheet order
+  int weighted = 0;
+};
+
+ModelEvaluation EvaluateModel(const DataSheet& sheet, const Model& model);
+// RB's from the pass's evaluation: the same numbers, not evaluated again.
+ModelEvaluation ModelEvaluationOf(const DataSheet& sheet, const Evaluation& evaluation);
+// The same points with point k (a weighted one) taken out of the fit.
+ModelEvaluation Without(const ModelEvaluation& evaluation, int k);
 
 }  // namespace tavrix

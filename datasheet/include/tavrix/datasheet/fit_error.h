@@ -30,6 +30,11 @@ struct FitErrors {
 
 FitErrors FitErrorAtPoints(const DataSheet& sheet, const Evaluation& evaluation, const RBPar& par);
 
+// The same for any model with the values of its parameters (for RB, the
+// same numbers as from its RBPar).
+double FitError(const ModelEvaluation& evaluation, const ModelValues& values);
+FitErrors FitErrorAtPoints(const ModelEvaluation& evaluation, const ModelValues& values);
+
 // Where the fit errors stand: E12 for the initial values, F12 for the fit.
 enum class FitErrorCell { kInitial, kOptimized };
 

@@ -12,6 +12,7 @@
 
 #include "tavrix/datasheet/data_sheet.h"
 #include "tavrix/model/domain.h"
+#include "tavrix/model/models.h"
 #include "tavrix/model/pk_uncertainty.h"
 
 namespace tavrix {
@@ -32,10 +33,19 @@ struct ExportedFit {
   std::optional<Range> range = std::nullopt;
   std::optional<DataSpan> span = std::nullopt;  // their temperatures and densities
   bool charged = false;                         // the complex, by the model's charge rule
+  // Another model fitted to the same points, whose pK the pK values, the
+  // PHREEQC block and the grids give instead of RB's; the ThermoFun record
+  // is RB's alone.
+  std::optional<FittedModel> other = std::nullopt;
+  // The model the pK are of: `other`, or RB with the parameters and
+  // covariance above.
+  FittedModel Fitted() const;
 };
 
 ExportedFit ExportedFitOf(const DataSheet& sheet, const RBPar& shown,
                           const std::optional<ParameterCovariance>& covariance);
+// The sheet with another model's fit to its points.
+ExportedFit ExportedFitOf(const DataSheet& sheet, const FittedModel& other);
 
 // An export's text, or why there is none; and what the user should know
 // of a text that was made (a fit that does not keep its tolerance).
@@ -74,11 +84,11 @@ PkAtPoint PkAtDensity(const ExportedFit& fit, float t, float density, const PkRu
 std::optional<float> CodesSaturationPressure(float t);
 
 // The ThermoFun reaction record of the dissociation (JSON): one fit gives
-// one record, several give an array of records.
+// one record, several give an array of records. RB's fits only.
 ExportResult ThermoFunRecords(const std::vector<ExportedFit>& fits);
 
 // The terms log K = A1 + A2 T + A3 / T + A4 log10 T + A5 / T^2 + A6 T^2
-// (T in kelvin) fitted to +pK along saturation, with as few of them as
+// (T in kelvin) fitted to the model's +pK along saturation, with as few of them as
 // keep the largest deviation within kAnalyticTolerance.
 inline constexpr double kAnalyticTolerance = 0.005;
 struct AnalyticFit {
@@ -88,7 +98,7 @@ struct AnalyticFit {
 };
 // Over tLow..tHigh (degrees C, 0 <= tLow < tHigh below the critical
 // temperature); none outside that.
-std::optional<AnalyticFit> FitAnalytic(const RBPar& parameters, float tLow, float tHigh);
+std::optional<AnalyticFit> FitAnalytic(const FittedModel& model, float tLow, float tHigh);
 
 // The PHREEQC SOLUTION_SPECIES block of the formation reaction, log_k =
 // +pK at 25 C and 1.01325 bar, -analytic fitted over tLow..tHigh.

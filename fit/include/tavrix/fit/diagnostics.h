@@ -30,17 +30,22 @@ struct PointDiagnostics {
 inline constexpr double kOutlierLimit = 3;
 inline constexpr double kCorrelationLimit = 0.995;
 
-// The correlation of the fitted parameters (rows and columns pK298, A, B),
-// NaN in the rows and columns of a parameter held.
-using ParameterCorrelation = std::array<std::array<double, 3>, 3>;
+// The correlation of the fitted parameters (rows and columns in the
+// model's order: pK298, A, B for RB), NaN in the rows and columns of a
+// parameter held and after the model's parameters.
+using ParameterCorrelation =
+    std::array<std::array<double, kMaxModelParameters>, kMaxModelParameters>;
 
 struct FitDiagnostics {
+  const Model* model = &RBModel();
   std::vector<PointDiagnostics> points;  // the weighted points, in sheet order
   ParameterCorrelation correlation{};
   double s = 0;  // the fit's weighted standard error; NaN without degrees of freedom
 };
 
-// The diagnostics of a solved fit of the sheet.
+// The diagnostics of a solved fit of a model.
+FitDiagnostics DiagnosticsOf(const ModelEvaluation& evaluation, const ModelFit& fit);
+// Of a solved RB fit of the sheet.
 FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluation,
                              const FitOutcome& outcome);
 

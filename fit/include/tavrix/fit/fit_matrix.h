@@ -5,12 +5,13 @@
 
 namespace tavrix {
 
-// The optimizer's work matrix, indices 0..6 in both places. For a system
-// of m unknowns: a(i, j), 1 <= i, j <= m, the symmetric system matrix (its
+// The optimizer's work matrix, indices 0..10 in both places: room for a
+// model's seven parameters and three "<" limits held. For a system of m
+// unknowns: a(i, j), 1 <= i, j <= m, the symmetric system matrix (its
 // inverse after InvertSymmetric); a(i, 0) the right-hand side; a(0, i) the
 // solution.
 struct FitMat {
-  static constexpr int kMaxUnknowns = 6;
+  static constexpr int kMaxUnknowns = 10;
   std::array<std::array<double, kMaxUnknowns + 1>, kMaxUnknowns + 1> a{};
   double& operator()(int i, int j) {
     return a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];

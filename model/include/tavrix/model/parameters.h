@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "tavrix/model/models.h"
 #include "tavrix/model/rb_model.h"
 
 namespace tavrix {
@@ -42,7 +43,8 @@ inline bool HasValue(double x) {
   return x < kUndefinedFrom && x > -kUndefinedFrom;
 }
 
-// Which of the three parameters a fit adjusts.
-using ParameterChoice = std::array<bool, kParameterCount>;
+// Which parameters a fit adjusts, by index: RB's three, or any model's (the
+// entries after a model's parameters are false).
+using ParameterChoice = std::array<bool, kMaxModelParameters>;
 
 }  // namespace tavrix

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrix {
 
@@ -19,5 +20,9 @@ std::string FitToWidth(std::string_view s, std::size_t width);
 // s without blanks at either end / at the end.
 std::string_view TrimBlanks(std::string_view s);
 std::string_view TrimTrailingBlanks(std::string_view s);
+
+// Rows of texts laid out in columns: each cell padded to its column's
+// widest, two blanks between columns, no blanks at the end of a line.
+std::vector<std::string> AlignedColumns(const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace tavrix
