@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "tavrix/model/parameters.h"
 #include "tavrix/numeric/number_text.h"
@@ -99,23 +100,29 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
   return d;
 }
 
+std::string PointWarning(const DataSheet& sheet, const FitDiagnostics& d,
+                         const PointDiagnostics& point) {
+  if (!point.outlier && !point.influential) return "";
+  const double n = static_cast<double>(d.points.size());
+  std::string line = "row " + std::to_string(layout::PointRow(point.point + 1)) + ": pK " +
+                     ShortNumber(sheet.points[static_cast<std::size_t>(point.point)].pK);
+  const std::string pulls = "(Cook's distance " + SignificantText(point.cooksDistance, 2) +
+                            ", above 4/n = " + SignificantText(4 / n, 2) + ")";
+  if (point.outlier) {
+    line += " lies " + Fixed(std::fabs(point.studentized), 1) + " s from the fit";
+    if (point.influential) line += " and pulls it strongly " + pulls;
+    line += " \u2014 an outlier?";
+  } else {
+    line += " pulls the fit strongly " + pulls;
+  }
+  return line;
+}
+
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d) {
   std::vector<std::string> warnings;
-  const double n = static_cast<double>(d.points.size());
   for (const PointDiagnostics& point : d.points) {
-    if (!point.outlier && !point.influential) continue;
-    std::string line = "row " + std::to_string(layout::PointRow(point.point + 1)) + ": pK " +
-                       ShortNumber(sheet.points[static_cast<std::size_t>(point.point)].pK);
-    const std::string pulls = "(Cook's distance " + SignificantText(point.cooksDistance, 2) +
-                              ", above 4/n = " + SignificantText(4 / n, 2) + ")";
-    if (point.outlier) {
-      line += " lies " + Fixed(std::fabs(point.studentized), 1) + " s from the fit";
-      if (point.influential) line += " and pulls it strongly " + pulls;
-      line += " \u2014 an outlier?";
-    } else {
-      line += " pulls the fit strongly " + pulls;
-    }
-    warnings.push_back(line);
+    if (std::string line = PointWarning(sheet, d, point); !line.empty())
+      warnings.push_back(std::move(line));
   }
   for (int a = 0; a < kParameterCount; ++a) {
     for (int b = a + 1; b < kParameterCount; ++b) {

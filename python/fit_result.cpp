@@ -181,6 +181,7 @@ py::dict PlotDataOf(const FitResultObject& r) {
       pK.push_back(y);
     }
     curves.append(py::dict("group"_a = curve.group, "in_range"_a = curve.inRange,
+                           "extrapolated"_a = curve.extrapolated,
                            "t"_a = py::array_t<double>(py::cast(t)),
                            "pK"_a = py::array_t<double>(py::cast(pK))));
   }
@@ -188,8 +189,8 @@ py::dict PlotDataOf(const FitResultObject& r) {
   std::vector<int> group;
   py::list kind;
   for (const PlotPoint& point : plot.points) {
-    t.push_back(point.t);
-    pK.push_back(point.pK);
+    t.push_back(point.x);
+    pK.push_back(point.y);
     group.push_back(point.group);
     kind.append(kPointKinds[static_cast<int>(point.kind)]);
   }
@@ -198,7 +199,7 @@ py::dict PlotDataOf(const FitResultObject& r) {
                   "points"_a = py::dict("t"_a = py::array_t<double>(py::cast(t)),
                                         "pK"_a = py::array_t<double>(py::cast(pK)), "kind"_a = kind,
                                         "group"_a = py::cast(group)),
-                  "t_axis"_a = axis(plot.t), "pK_axis"_a = axis(plot.pK));
+                  "t_axis"_a = axis(plot.x), "pK_axis"_a = axis(plot.y));
 }
 
 // --- write_back and export ----------------------------------------------------
@@ -365,8 +366,10 @@ was written into (from the parameters as the sheet shows them).)")
 
 What `tavrix plot` draws for the fit, as a dict: "groups" (one per
 measured condition: kind "saturation", "pressure" or "density", its value,
-its name), "curves" (group, in_range, and arrays t and pK; split where
-they leave the model's range of confidence), "points" (arrays t, pK,
+its name), "curves" (group, in_range, extrapolated, and arrays t and pK;
+drawn where the pK table has a value, split where they leave the model's
+range of confidence or the span of the weighted points, which the program
+draws thin and dashed), "points" (arrays t, pK,
 group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
 "pK_axis" as (low, high, step).)")
       .def("__str__", &Summary)

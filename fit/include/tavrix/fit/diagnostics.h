@@ -49,4 +49,8 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
 // point that pulls the fit, and two parameters the data do not tell apart.
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d);
 
+// The warning of one of the points, "" for a point that is neither.
+std::string PointWarning(const DataSheet& sheet, const FitDiagnostics& d,
+                         const PointDiagnostics& point);
+
 }  // namespace tavrix
