@@ -320,7 +320,7 @@ diagnostics   residual, studentized residual, leverage and Cook's distance
               of every weighted point, with its flag (a dict of arrays)
 
 pk(), to_thermofun(), to_phreeqc() and logk_grid() carry the fit to other
-codes.)");
+codes; report(path) writes the report of the fit (HTML).)");
   fitResult
       .def_property_readonly(
           "params", [](const FitResultObject& r) { return ParametersObject(r.outcome.parameters); })
@@ -380,6 +380,7 @@ group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
 
   AddFitExports(fitResult);
   AddFitDiagnostics(fitResult);
+  AddFitReport(fitResult);
 
   m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false,
         R"(fit(sheet, fit=None, limits=False)
