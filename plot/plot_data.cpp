@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kCurveSteps = 240;
 constexpr double kResidualStep = 0.01;  // the finest tick interval of a residual
-constexpr int kBoundarySteps = 30;      // halvings of a step where a curve changes its style
+constexpr int kBoundarySteps = 16;      // halvings of a step where a curve changes its style
 constexpr int kMaxEdgesInAStep = 4;
 
 std::string Number(double value) {
@@ -288,9 +288,8 @@ void MarkDiagnostics(PlotData& plot, const DataSheet& sheet, const FitDiagnostic
   for (const PointDiagnostics& point : diagnostics.points) {
     std::string note = PointWarning(sheet, diagnostics, point);
     if (note.empty()) continue;
-    PlotPoint& marked = plot.points.at(static_cast<std::size_t>(point.point));
-    marked.flagged = true;
-    marked.note = std::move(note);
+    plot.points.at(static_cast<std::size_t>(point.point)).flagged = true;
+    plot.notes[point.point] = std::move(note);
   }
 }
 
@@ -319,7 +318,9 @@ PlotData ResidualPlotData(const PlotData& fit, const DataSheet& sheet,
     low = std::min(low, point.x);
     high = std::max(high, point.x);
     largest = std::max(largest, std::fabs(point.y));
-    plot.points.push_back(std::move(point));
+    if (const auto note = fit.notes.find(static_cast<int>(k)); note != fit.notes.end())
+      plot.notes[static_cast<int>(plot.points.size())] = note->second;
+    plot.points.push_back(point);
   }
   if (low <= high) plot.x = NiceAxis(low, high, 8, byT ? 10 : 0.05);
   plot.y = NiceAxis(-largest, largest, 6, kResidualStep);

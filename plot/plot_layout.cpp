@@ -16,19 +16,9 @@ constexpr double kLegendSpacing = 1.4;  // lines of text from one entry to the n
 constexpr int kMaxTicks = 1000;
 constexpr Rgba kLegendInk{90, 90, 90};  // the kinds of line in the legend
 
-// Maps values into the frame of the axes.
-struct Frame {
-  PixelBox box;
-  PlotAxis x;
-  PlotAxis y;
-  Pixel At(double vx, double vy) const {
-    return {box.left + (vx - x.low) / Span(x) * box.Width(),
-            box.bottom - (vy - y.low) / Span(y) * box.Height()};
-  }
-  static double Span(const PlotAxis& axis) {
-    return axis.high > axis.low ? axis.high - axis.low : 1;
-  }
-};
+double Span(const PlotAxis& axis) {
+  return axis.high > axis.low ? axis.high - axis.low : 1;
+}
 
 std::vector<double> Ticks(const PlotAxis& axis) {
   std::vector<double> ticks;
@@ -104,7 +94,7 @@ ScenePath Line(Pixel from, Pixel to, const Stroke& stroke) {
   return {{from, to}, stroke};
 }
 
-void LayOutAxes(const Frame& frame, const PlotData& plot, const TextMetrics& metrics,
+void LayOutAxes(const PlotFrame& frame, const PlotData& plot, const TextMetrics& metrics,
                 double labelWidth, bool decComma, SceneLayer& layer) {
   const std::vector<double> xTicks = Ticks(frame.x);
   const std::vector<double> yTicks = Ticks(frame.y);
@@ -142,7 +132,7 @@ void LayOutAxes(const Frame& frame, const PlotData& plot, const TextMetrics& met
                          true});
 }
 
-void LayOutInside(const Frame& frame, const PlotData& plot, SceneLayer& layer) {
+void LayOutInside(const PlotFrame& frame, const PlotData& plot, SceneLayer& layer) {
   for (const double y : plot.guides)
     layer.paths.push_back(Line(frame.At(frame.x.low, y), frame.At(frame.x.high, y), GuideStroke()));
   // The bands pK +/- u(pK), under every line.
@@ -164,12 +154,9 @@ void LayOutInside(const Frame& frame, const PlotData& plot, SceneLayer& layer) {
     for (const auto& [x, y] : curve.points) line.points.push_back(frame.At(x, y));
     layer.paths.push_back(std::move(line));
   }
-  layer.markers.reserve(plot.points.size());
   for (std::size_t k = 0; k < plot.points.size(); ++k) {
     const PlotPoint& point = plot.points[k];
-    const Pixel at = frame.At(point.x, point.y);
-    layer.markers.push_back({at, point.kind, GroupColor(point.group), static_cast<int>(k)});
-    if (point.flagged) layer.rings.push_back({at, static_cast<int>(k)});
+    if (point.flagged) layer.rings.push_back({frame.At(point.x, point.y), static_cast<int>(k)});
   }
 }
 
@@ -209,6 +196,11 @@ void LayOutLegend(const std::vector<LegendEntry>& entries, Pixel topLeft,
 
 }  // namespace
 
+Pixel PlotFrame::At(double vx, double vy) const {
+  return {box.left + (vx - x.low) / Span(x) * box.Width(),
+          box.bottom - (vy - y.low) / Span(y) * box.Height()};
+}
+
 std::string TickText(double value, double step, bool decComma) {
   const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
   if (std::fabs(value) < step * 1e-6) value = 0;
@@ -238,11 +230,12 @@ PlotScene LayOutPlot(const PlotData& plot, const PixelBox& area, const TextMetri
   const double right = area.right - 2 * kMargin - legendWidth;
   const double top = area.top + kMargin + metrics.height / 2;
   const double bottom = area.bottom - kMargin - 2.5 * metrics.height;
-  const Frame frame{{left, top, right, bottom}, plot.x, plot.y};
+  scene.frame = {{left, top, right, bottom}, plot.x, plot.y};
   scene.clip = {left - kMarker, top - kMarker, right + kMarker, bottom + kMarker};
-  if (frame.box.Width() > 10 && frame.box.Height() > 10) {
-    LayOutAxes(frame, plot, metrics, labelWidth, options.decComma, scene.axes);
-    LayOutInside(frame, plot, scene.inside);
+  scene.framed = scene.frame.box.Width() > 10 && scene.frame.box.Height() > 10;
+  if (scene.framed) {
+    LayOutAxes(scene.frame, plot, metrics, labelWidth, options.decComma, scene.axes);
+    LayOutInside(scene.frame, plot, scene.inside);
   }
   LayOutLegend(legend, {right + kMargin, top}, metrics, scene.legend);
   return scene;

@@ -3,8 +3,9 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <algorithm>
 #include <fstream>
-#include <map>
+#include <vector>
 
 #include "tavrix/plot/plot_layout.h"
 #include "tavrix/plot/plot_svg.h"
@@ -73,8 +74,30 @@ void DrawText(QPainter& painter, const SceneText& text, const QFontMetricsF& met
   painter.restore();
 }
 
-void DrawLayer(QPainter& painter, const SceneLayer& layer, const QFontMetricsF& metrics) {
-  for (const ScenePath& path : layer.paths) {
+// The images of the marks, each drawn once: tens of thousands of points
+// are copies of a few of them.
+class Stamps {
+ public:
+  const QImage& Of(PlotPoint::Kind kind, Rgba color) {
+    const std::uint64_t key = (std::uint64_t{color.r} << 32) | (std::uint64_t{color.g} << 24) |
+                              (std::uint64_t{color.b} << 16) | (std::uint64_t{color.a} << 8) |
+                              static_cast<std::uint64_t>(kind);
+    auto stamp = stamps_.find(key);
+    if (stamp == stamps_.end()) stamp = stamps_.emplace(key, MarkerImage(kind, color)).first;
+    return stamp->second;
+  }
+
+ private:
+  std::unordered_map<std::uint64_t, QImage> stamps_;
+};
+
+void DrawMarker(QPainter& painter, Stamps& stamps, const SceneMarker& marker) {
+  painter.drawImage(QPointF(marker.at.x - kMarker / 2, marker.at.y - kMarker / 2),
+                    stamps.Of(marker.kind, marker.color));
+}
+
+void DrawPaths(QPainter& painter, const std::vector<ScenePath>& paths) {
+  for (const ScenePath& path : paths) {
     QPolygonF polygon;
     polygon.reserve(static_cast<qsizetype>(path.points.size()));
     for (const Pixel& p : path.points) polygon.append(PointOf(p));
@@ -87,18 +110,12 @@ void DrawLayer(QPainter& painter, const SceneLayer& layer, const QFontMetricsF& 
       painter.drawPolyline(polygon);
     }
   }
-  std::map<std::pair<PlotPoint::Kind, std::uint32_t>, QImage> images;
-  for (const SceneMarker& marker : layer.markers) {
-    const std::uint32_t rgba = (std::uint32_t{marker.color.r} << 24) |
-                               (std::uint32_t{marker.color.g} << 16) |
-                               (std::uint32_t{marker.color.b} << 8) | marker.color.a;
-    auto image = images.find({marker.kind, rgba});
-    if (image == images.end())
-      image =
-          images.emplace(std::make_pair(marker.kind, rgba), MarkerImage(marker.kind, marker.color))
-              .first;
-    painter.drawImage(QPointF(marker.at.x - kMarker / 2, marker.at.y - kMarker / 2), image->second);
-  }
+}
+
+// The rest of a layer, over its paths and the points' marks.
+void DrawMarksAndTexts(QPainter& painter, const SceneLayer& layer, const QFontMetricsF& metrics,
+                       Stamps& stamps) {
+  for (const SceneMarker& marker : layer.markers) DrawMarker(painter, stamps, marker);
   painter.setPen(PenOf(RingStroke()));
   painter.setBrush(Qt::NoBrush);
   for (const SceneRing& ring : layer.rings)
@@ -120,13 +137,19 @@ void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area) {
                             metrics.ascent(), metrics.height()};
   const PlotScene scene =
       LayOutPlot(plot, {area.left(), area.top(), area.right(), area.bottom()}, measure);
-  DrawLayer(painter, scene.axes, metrics);
+  Stamps stamps;
+  DrawPaths(painter, scene.axes.paths);
+  DrawMarksAndTexts(painter, scene.axes, metrics, stamps);
   painter.save();
   painter.setClipRect(QRectF(QPointF(scene.clip.left, scene.clip.top),
                              QPointF(scene.clip.right, scene.clip.bottom)));
-  DrawLayer(painter, scene.inside, metrics);
+  DrawPaths(painter, scene.inside.paths);
+  ForEachPointMark(plot, scene,
+                   [&](const SceneMarker& marker) { DrawMarker(painter, stamps, marker); });
+  DrawMarksAndTexts(painter, scene.inside, metrics, stamps);
   painter.restore();
-  DrawLayer(painter, scene.legend, metrics);
+  DrawPaths(painter, scene.legend.paths);
+  DrawMarksAndTexts(painter, scene.legend, metrics, stamps);
   painter.restore();
 }
 

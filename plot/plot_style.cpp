@@ -9,8 +9,8 @@ constexpr Rgba kGroupColors[] = {{0x1f, 0x77, 0xb4}, {0xff, 0x7f, 0x0e}, {0x2c, 
                                  {0xd6, 0x27, 0x28}, {0x94, 0x67, 0xbd}, {0x8c, 0x56, 0x4b},
                                  {0xe3, 0x77, 0xc2}, {0x7f, 0x7f, 0x7f}, {0xbc, 0xbd, 0x22},
                                  {0x17, 0xbe, 0xcf}};
-constexpr std::uint8_t kBandAlpha = 45;       // of the band's fill, out of 255
-constexpr std::uint8_t kDoubtfulAlpha = 150;  // of a curve outside the range of confidence
+constexpr std::uint8_t kBandAlpha = 45;  // of the band's fill, out of 255
+constexpr int kDoubtfulShare = 150;      // of its colour in a curve outside the range of confidence
 constexpr double kCurveWidth = 2;
 constexpr double kDoubtfulWidth = 1.2;
 const std::vector<double> kExtrapolatedDashes = {7, 4};
@@ -19,6 +19,14 @@ const std::vector<double> kExtrapolatedDashes = {7, 4};
 Rgba Darker(Rgba color) {
   return {static_cast<std::uint8_t>(color.r / 2), static_cast<std::uint8_t>(color.g / 2),
           static_cast<std::uint8_t>(color.b / 2), color.a};
+}
+
+// Mixed with white (an opaque line strokes faster than a translucent one).
+Rgba Paler(Rgba color) {
+  const auto mix = [](std::uint8_t c) {
+    return static_cast<std::uint8_t>((c * kDoubtfulShare + 255 * (255 - kDoubtfulShare)) / 255);
+  };
+  return {mix(color.r), mix(color.g), mix(color.b), color.a};
 }
 
 }  // namespace
@@ -38,7 +46,7 @@ Stroke CurveStroke(Rgba color, bool inRange, bool extrapolated) {
   Stroke stroke{color, kCurveWidth};
   if (!inRange) {
     stroke.width = kDoubtfulWidth;
-    stroke.color.a = kDoubtfulAlpha;
+    stroke.color = Paler(color);
   }
   if (extrapolated) stroke.dashes = kExtrapolatedDashes;
   return stroke;

@@ -89,7 +89,9 @@ class SvgWriter {
     out_ += " viewBox=\"";
     Numbers({scene.clip.left, scene.clip.top, scene.clip.Width(), scene.clip.Height()});
     out_ += "\">\n";
-    Layer(scene.inside);
+    for (const ScenePath& path : scene.inside.paths) Path(path);
+    ForEachPointMark(plot_, scene, [this](const SceneMarker& marker) { Marker(marker); });
+    MarksAndTexts(scene.inside);
     out_ += "</svg>\n";
     Layer(scene.legend);
     out_ += "</svg>\n";
@@ -231,14 +233,13 @@ class SvgWriter {
     Attribute("r", kRingRadius);
     out_ += " fill=\"none\" pointer-events=\"all\"";
     StrokeOf(RingStroke());
-    const std::string* note =
-        ring.point >= 0 ? &plot_.points.at(static_cast<std::size_t>(ring.point)).note : nullptr;
-    if (!note || note->empty()) {
+    const auto note = plot_.notes.find(ring.point);
+    if (note == plot_.notes.end() || note->second.empty()) {
       out_ += "/>\n";
       return;
     }
     out_ += "><title>";
-    Escaped(*note);
+    Escaped(note->second);
     out_ += "</title></circle>\n";
   }
 
@@ -260,11 +261,16 @@ class SvgWriter {
     out_ += "</text>\n";
   }
 
-  void Layer(const SceneLayer& layer) {
-    for (const ScenePath& path : layer.paths) Path(path);
+  // The rest of a layer, over its paths and the points' marks.
+  void MarksAndTexts(const SceneLayer& layer) {
     for (const SceneMarker& marker : layer.markers) Marker(marker);
     for (const SceneRing& ring : layer.rings) Ring(ring);
     for (const SceneText& text : layer.texts) Text(text);
+  }
+
+  void Layer(const SceneLayer& layer) {
+    for (const ScenePath& path : layer.paths) Path(path);
+    MarksAndTexts(layer);
   }
 
   const PlotData& plot_;

@@ -138,7 +138,7 @@ std::string Figure(const std::string& svg, const std::string& caption) {
 std::string Plots(const ReportedFit& fit, const ReportSettings& settings) {
   const bool comma = settings.decComma;
   PlotData plot = PlotOfFit(fit.sheet, fit.evaluation, fit.outcome, fit.shown, settings.noLimits);
-  for (PlotPoint& point : plot.points) point.note = WithDecimalMark(point.note, comma);
+  for (auto& [point, note] : plot.notes) note = WithDecimalMark(note, comma);
   const auto span = SpanOfWeightedPoints(fit.sheet);
   std::string html = "<section id=\"plot\">\n<h2>The fit</h2>\n";
   html += Figure(

@@ -146,8 +146,8 @@ TEST(PlotData, FlaggedPointsCarryTheirWarningAndReachTheResidualPlots) {
   MarkDiagnostics(plot, sheet, diagnostics);
   EXPECT_FALSE(plot.points[0].flagged);
   EXPECT_TRUE(plot.points[3].flagged);
-  EXPECT_EQ(plot.points[3].note.rfind("row 18: pK 0.9 lies 4.2 s from the fit", 0), 0u)
-      << plot.points[3].note;
+  ASSERT_EQ(plot.notes.size(), 1u);
+  EXPECT_EQ(plot.notes[3].rfind("row 18: pK 0.9 lies 4.2 s from the fit", 0), 0u) << plot.notes[3];
 
   // Residuals of the points that have one, against t or density.
   const std::vector<std::optional<double>> residuals = {0.1, std::nullopt, std::nullopt, -0.3,
@@ -159,6 +159,7 @@ TEST(PlotData, FlaggedPointsCarryTheirWarningAndReachTheResidualPlots) {
   EXPECT_EQ(byDensity.points[1].x, 0.6f);
   EXPECT_EQ(byT.points[1].y, -0.3);
   EXPECT_TRUE(byT.points[1].flagged);
+  EXPECT_EQ(byT.notes.at(1), plot.notes[3]);
   EXPECT_EQ(byT.points[1].group, plot.points[3].group);
   EXPECT_TRUE(byT.curves.empty());
   EXPECT_EQ(byT.guides, std::vector<double>{0});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,16 +36,16 @@ struct PlotCurve {
   std::vector<double> band = {};  // u(pK) at each point: the band pK +/- u; empty when unknown
 };
 
+// Tens of thousands of these are copied with the plot: small, no text.
 struct PlotPoint {
-  enum class Kind { kWeighted, kIgnored, kLimit };
+  enum class Kind : std::uint8_t { kWeighted, kIgnored, kLimit };
   double x;  // t in C (or density)
   double y;  // pK (or residual)
   Kind kind;
   int group;
   // A possible outlier or a point that pulls the fit: ringed, with the
-  // reason for its tip.
+  // reason for its tip in PlotData::notes.
   bool flagged = false;
-  std::string note = {};
 };
 
 struct PlotAxis {
@@ -55,7 +57,8 @@ struct PlotAxis {
 struct PlotData {
   std::vector<PlotGroup> groups;
   std::vector<PlotCurve> curves;
-  std::vector<PlotPoint> points;  // in the sheet's order: points[k] is the sheet's point k
+  std::vector<PlotPoint> points;          // in the sheet's order: points[k] is the sheet's point k
+  std::map<int, std::string> notes = {};  // the tips of the flagged points, by their index
   PlotAxis x{0, 500, 100};
   PlotAxis y{0, 1, 0.5};
   std::string xTitle = "t (\u00B0C)";

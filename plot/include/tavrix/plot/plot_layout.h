@@ -65,11 +65,23 @@ struct SceneLayer {
   std::vector<SceneText> texts;
 };
 
+// Maps values into the frame of the axes.
+struct PlotFrame {
+  PixelBox box;
+  PlotAxis x;
+  PlotAxis y;
+  Pixel At(double vx, double vy) const;
+};
+
 struct PlotScene {
-  PixelBox area;      // filled with kBackground
-  PixelBox clip;      // where the inside layer may draw: the frame and a mark's width around it
-  SceneLayer axes;    // grid, frame, ticks and their labels, the axes' titles
-  SceneLayer inside;  // guides, bands, curves and points, clipped
+  PixelBox area;  // filled with kBackground
+  PixelBox clip;  // where the inside layer may draw: the frame and a mark's width around it
+  PlotFrame frame;
+  bool framed = false;  // whether there was room for the axes and what lies inside them
+  SceneLayer axes;      // grid, frame, ticks and their labels, the axes' titles
+  // Guides, bands and curves, clipped; then the marks of the points
+  // (ForEachPointMark) and their rings.
+  SceneLayer inside;
   SceneLayer legend;
 };
 
@@ -87,6 +99,19 @@ struct PlotLayoutOptions {
 
 PlotScene LayOutPlot(const PlotData& plot, const PixelBox& area, const TextMetrics& metrics,
                      const PlotLayoutOptions& options = {});
+
+// Hands the mark of each of the plot's points to `draw`, as a SceneMarker
+// in its condition's colour: tens of thousands of them are not kept in the
+// scene.
+template <typename Draw>
+void ForEachPointMark(const PlotData& plot, const PlotScene& scene, Draw&& draw) {
+  if (!scene.framed) return;
+  for (std::size_t k = 0; k < plot.points.size(); ++k) {
+    const PlotPoint& point = plot.points[k];
+    draw(SceneMarker{scene.frame.At(point.x, point.y), point.kind, GroupColor(point.group),
+                     static_cast<int>(k)});
+  }
+}
 
 // A tick label with as many decimals as the step needs.
 std::string TickText(double value, double step, bool decComma);
