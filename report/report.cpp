@@ -8,7 +8,6 @@
 #include "tavrix/exports/exports.h"
 #include "tavrix/fit/covariance.h"
 #include "tavrix/fit/diagnostics.h"
-#include "tavrix/model/parameters.h"
 #include "tavrix/numeric/number_text.h"
 #include "tavrix/plot/plot_data.h"
 #include "tavrix/plot/plot_svg.h"
