@@ -193,6 +193,21 @@ void AddPlot(CLI::App& app, Run& run) {
 }
 #endif
 
+void AddReport(CLI::App& app, Run& run) {
+  auto request = std::make_shared<ReportRequest>();
+  CLI::App* command = app.add_subcommand(
+      "report",
+      "Write the report of the fit shown in a data sheet: one HTML page with the parameters, "
+      "their correlation, the diagnostics of the points, the plot and the residuals, the pK "
+      "table and the records for other codes; it needs no network and prints on A4. Exit code "
+      "4 when the sheet shows no fitted parameters or its points no longer give them.");
+  AddBooks(*command, request->books)->required();
+  command->add_option("-o,--output", request->output,
+                      "the page (replaced); default: beside the sheet's file, e.g. nacl.html");
+  command->callback(
+      [&run, request] { run = [request] { return RunReport(*request, std::cout, std::cerr); }; });
+}
+
 // The pK table: of a data sheet's fit, or of given parameters.
 void AddTable(CLI::App& app, Run& run) {
   auto sheets = std::make_shared<SheetTableRequest>();
@@ -290,6 +305,7 @@ void AddBookCommands(CLI::App& app, Run& run) {
 #ifdef TAVRIX_WITH_PLOT
   AddPlot(app, run);
 #endif
+  AddReport(app, run);
   AddTable(app, run);
 }
 

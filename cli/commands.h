@@ -115,6 +115,13 @@ struct PlotRequest {
   std::string output;  // .png or .svg
 };
 
+// The report of the fit a sheet shows: one HTML page, written over the
+// file -o names (one sheet), or beside each sheet's file.
+struct ReportRequest {
+  BookOptions books;
+  std::string output = "";
+};
+
 int RunCheck(const CheckRequest& request, std::ostream& out, std::ostream& err);
 int RunFit(const FitRequest& request, std::ostream& out, std::ostream& err);
 int RunSheetTable(const SheetTableRequest& request, std::ostream& out, std::ostream& err);
@@ -123,6 +130,8 @@ int RunCompare(const CompareRequest& request, std::ostream& out, std::ostream& e
 int RunSummary(const SummaryRequest& request, std::ostream& out, std::ostream& err);
 // Draws the plot of the fit shown in the sheet (needs the desktop build).
 int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err);
+
+int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err);
 
 int RunWater(const WaterRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
 int RunPk(const PkRequest& request, std::istream& in, std::ostream& out, std::ostream& err);

@@ -87,16 +87,23 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
     return kExitNoResultShown;
   }
   // The same picture as the table window's plot, with the band of +/- u(pK)
-  // where the sheet's points still give the fit it shows.
-  const auto covariance =
-      ShownFitCovariance(*book.host, book.data(), book.pass.evaluation, book.settings.decComma);
-  if (!covariance) {
+  // and the rings of doubtful points where the sheet's points still give the
+  // fit it shows.
+  const auto outcome =
+      ShownFitOutcome(*book.host, book.data(), book.pass.evaluation, book.settings.decComma);
+  if (!outcome) {
     err << output.prefix
         << "note: no band of \u00B1u(pK): the sheet's points and fitted parameters no longer "
            "give F9:F11; run tavrix fit again for it\n";
+  } else if (!CovarianceOf(*outcome)) {
+    err << output.prefix
+        << "note: no band of \u00B1u(pK): the fit has as many parameters as weighted points\n";
   }
-  if (!SavePlot(BuildPlotData(book.data(), shown.parameters, book.settings.noLimits, covariance),
-                request.output)) {
+  const PlotData plot = outcome
+                            ? PlotOfFit(book.data(), book.pass.evaluation, *outcome,
+                                        shown.parameters, book.settings.noLimits)
+                            : BuildPlotData(book.data(), shown.parameters, book.settings.noLimits);
+  if (!SavePlot(plot, request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;
   }

@@ -27,15 +27,16 @@ print(sheet)
 print(result)  # as tavrix fit prints it
 print(result.table())  # as tavrix table prints it
 
-# What tavrix plot draws: a curve per measured condition (dashed outside
-# the model's range of confidence), the points by kind.
+# What tavrix plot draws: a curve per measured condition (dashed beyond
+# the span of the weighted points, thin outside the model's range of
+# confidence), the points by kind.
 plot = result.plot_data()
 fig, ax = plt.subplots(figsize=(8, 5.5))
 for group, condition in enumerate(plot["groups"]):
     color = f"C{group % 10}"  # the program's colours are matplotlib's
     for curve in (c for c in plot["curves"] if c["group"] == group):
-        ax.plot(curve["t"], curve["pK"], color=color, lw=2,
-                ls="-" if curve["in_range"] else "--")
+        ax.plot(curve["t"], curve["pK"], color=color, lw=2 if curve["in_range"] else 1.2,
+                ls="--" if curve["extrapolated"] else "-")
     ax.plot([], [], color=color, lw=2, label=condition["name"])
 points = plot["points"]
 kinds = numpy.array(points["kind"])

@@ -22,17 +22,22 @@ bool ShownFitHasDegreesOfFreedom(SheetHost& host, const Evaluation& evaluation, 
   return evaluation.weighted > std::count(fitted.begin(), fitted.end(), true);
 }
 
-std::optional<ParameterCovariance> ShownFitCovariance(SheetHost& host, const DataSheet& sheet,
-                                                      const Evaluation& evaluation, bool decComma) {
+std::optional<FitOutcome> ShownFitOutcome(SheetHost& host, const DataSheet& sheet,
+                                          const Evaluation& evaluation, bool decComma) {
   const ParameterChoice fitted = MarkedForFit(host, decComma);
   for (const bool limits : {false, true}) {
     if (limits && evaluation.limits.empty()) break;
-    const FitOutcome outcome = Fit(sheet, evaluation, {fitted, limits});
-    if (outcome && CheckShownFit(host, outcome.parameters, decComma).shown) {
-      return CovarianceOf(outcome);
-    }
+    FitOutcome outcome = Fit(sheet, evaluation, {fitted, limits});
+    if (outcome && CheckShownFit(host, outcome.parameters, decComma).shown) return outcome;
   }
   return std::nullopt;
+}
+
+std::optional<ParameterCovariance> ShownFitCovariance(SheetHost& host, const DataSheet& sheet,
+                                                      const Evaluation& evaluation, bool decComma) {
+  const std::optional<FitOutcome> outcome = ShownFitOutcome(host, sheet, evaluation, decComma);
+  if (!outcome) return std::nullopt;
+  return CovarianceOf(*outcome);
 }
 
 }  // namespace tavrix

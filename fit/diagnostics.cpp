@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "tavrix/model/parameters.h"
 #include "tavrix/numeric/number_text.h"
@@ -106,9 +107,26 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
   return DiagnosticsOf(ModelEvaluationOf(sheet, evaluation), outcome);
 }
 
+std::string PointWarning(const DataSheet& sheet, const FitDiagnostics& d,
+                         const PointDiagnostics& point) {
+  if (!point.outlier && !point.influential) return "";
+  const double n = static_cast<double>(d.points.size());
+  std::string line = "row " + std::to_string(layout::PointRow(point.point + 1)) + ": pK " +
+                     ShortNumber(sheet.points[static_cast<std::size_t>(point.point)].pK);
+  const std::string pulls = "(Cook's distance " + SignificantText(point.cooksDistance, 2) +
+                            ", above 4/n = " + SignificantText(4 / n, 2) + ")";
+  if (point.outlier) {
+    line += " lies " + Fixed(std::fabs(point.studentized), 1) + " s from the fit";
+    if (point.influential) line += " and pulls it strongly " + pulls;
+    line += " \u2014 an outlier?";
+  } else {
+    line += " pulls the fit strongly " + pulls;
+  }
+  return line;
+}
+
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d) {
   std::vector<std::string> warnings;
-  const double n = static_cast<double>(d.points.size());
   const auto flagged = std::count_if(d.points.begin(), d.points.end(), [](const auto& point) {
     return point.outlier || point.influential;
   });
@@ -119,18 +137,7 @@ std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDia
                          " more points that may be outliers or pull the fit strongly");
       break;
     }
-    std::string line = "row " + std::to_string(layout::PointRow(point.point + 1)) + ": pK " +
-                       ShortNumber(sheet.points[static_cast<std::size_t>(point.point)].pK);
-    const std::string pulls = "(Cook's distance " + SignificantText(point.cooksDistance, 2) +
-                              ", above 4/n = " + SignificantText(4 / n, 2) + ")";
-    if (point.outlier) {
-      line += " lies " + Fixed(std::fabs(point.studentized), 1) + " s from the fit";
-      if (point.influential) line += " and pulls it strongly " + pulls;
-      line += " \u2014 an outlier?";
-    } else {
-      line += " pulls the fit strongly " + pulls;
-    }
-    warnings.push_back(line);
+    warnings.push_back(PointWarning(sheet, d, point));
   }
   const auto name = [&](int index) {
     return std::string(d.model->parameters[static_cast<std::size_t>(index)].name);

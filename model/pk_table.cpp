@@ -67,7 +67,18 @@ PkTableCell CellAt(const PkTableInput& input, bool charged, float t, int j) {
   return {pK < 0 ? Kind::kGas : Kind::kError};
 }
 
-std::string CellText(const PkTableCell& cell, bool decComma) {
+std::string DataLine(const PkTableInput& input, const std::vector<PkTableCell>& cells, int i) {
+  const float t = TableTemperature(i);
+  std::string line =
+      WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
+  for (const PkTableCell& cell : cells)
+    line += LeftPadded(PkTableCellText(cell, input.decComma), kCellWidth);
+  return line;
+}
+
+}  // namespace
+
+std::string PkTableCellText(const PkTableCell& cell, bool decComma) {
   switch (cell.kind) {
     case PkTableCell::Kind::kValue:
       return WithCommaAt(FormatMasked(kPkMask, cell.pK) + ' ', kPkPoint, decComma);
@@ -81,17 +92,6 @@ std::string CellText(const PkTableCell& cell, bool decComma) {
       return "*error* ";
   }
 }
-
-std::string DataLine(const PkTableInput& input, const std::vector<PkTableCell>& cells, int i) {
-  const float t = TableTemperature(i);
-  std::string line =
-      WithCommaAt(FormatMasked(kTemperatureMask, t), kTemperaturePoint, input.decComma);
-  for (const PkTableCell& cell : cells)
-    line += LeftPadded(CellText(cell, input.decComma), kCellWidth);
-  return line;
-}
-
-}  // namespace
 
 float TableTemperature(int i) {
   return i == 1 ? 25.0f : 50.0f * static_cast<float>(i - 1);

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <utility>
 
+#include "tavrix/fit/covariance.h"
 #include "tavrix/model/pk_table.h"
 #include "tavrix/model/rb_model.h"
 #include "tavrix/water/water.h"
@@ -13,6 +15,9 @@ namespace tavrix {
 namespace {
 
 constexpr int kCurveSteps = 240;
+constexpr double kResidualStep = 0.01;  // the finest tick interval of a residual
+constexpr int kBoundarySteps = 16;      // halvings of a step where a curve changes its style
+constexpr int kMaxEdgesInAStep = 4;
 
 std::string Number(double value) {
   char text[32];
@@ -51,53 +56,144 @@ void AddGroups(PlotGroup::Kind kind, const std::vector<float>& values, std::size
   }
 }
 
-// The density of water at a condition, or nothing where there is no liquid
-// to draw (above the critical point on the saturation curve).
-std::optional<float> DensityAt(const PlotGroup& group, float T) {
-  switch (group.kind) {
-    case PlotGroup::Kind::kSaturation: {
-      const auto p = SaturationPoint(T);
-      if (!p) return std::nullopt;
-      return WaterDensity(T, *p);
-    }
-    case PlotGroup::Kind::kPressure:
-      return WaterDensity(T, static_cast<float>(group.value));
-    case PlotGroup::Kind::kDensity:
-      return static_cast<float>(group.value);
+// What a condition's curve has at t: no value, or a value drawn in one
+// style.
+struct CurveState {
+  bool hasValue = false;
+  bool inRange = false;
+  bool extrapolated = false;
+  float density = 0;
+  bool SameStyle(const CurveState& other) const {
+    return hasValue == other.hasValue && inRange == other.inRange &&
+           extrapolated == other.extrapolated;
   }
-  return std::nullopt;
+};
+
+struct CurveRules {
+  DomainRules domain;
+  std::optional<DataSpan> span;  // none without weighted points: nothing is extrapolated
+};
+
+ModelCondition GroupCondition(const PlotGroup& group, float t, const DomainRules& rules) {
+  switch (group.kind) {
+    case PlotGroup::Kind::kSaturation:
+      return ConditionAtPressure(t, 0, rules);
+    case PlotGroup::Kind::kPressure:
+      return ConditionAtPressure(t, static_cast<float>(group.value), rules);
+    case PlotGroup::Kind::kDensity:
+      break;
+  }
+  return ConditionAtDensity(t, static_cast<float>(group.value), rules);
 }
 
-void AddCurves(const DataSheet& sheet, const RBPar& fitted, bool noLimits,
-               const std::optional<ParameterCovariance>& covariance, int g, double tLow,
-               double tHigh, PlotData& plot) {
-  SpeciesNames species = SpeciesNamesOf(sheet);
-  const bool charged = ComplexIsCharged(species);
+CurveState StateAt(const PlotGroup& group, double t, const CurveRules& rules) {
+  const ModelCondition condition = GroupCondition(group, static_cast<float>(t), rules.domain);
+  CurveState state;
+  if (!condition.hasValue) return state;
+  state.hasValue = true;
+  state.density = condition.density;
+  state.inRange = InRangeOfConfidence(condition.density, rules.domain.charged);
+  state.extrapolated = rules.span && !rules.span->Contains(condition.t, condition.density);
+  return state;
+}
+
+// Where the style changes between a (of style `from`) and b: the last t
+// found of that style and the first beyond it, with their states.
+struct Edge {
+  double last;
+  CurveState atLast;
+  double beyond;
+  CurveState atBeyond;
+};
+Edge EdgeBetween(const PlotGroup& group, const CurveRules& rules, double a, double b,
+                 const CurveState& from) {
+  Edge edge{a, from, b, StateAt(group, b, rules)};
+  for (int k = 0; k < kBoundarySteps; ++k) {
+    const double middle = (edge.last + edge.beyond) / 2;
+    const CurveState state = StateAt(group, middle, rules);
+    if (state.SameStyle(from)) {
+      edge.last = middle;
+      edge.atLast = state;
+    } else {
+      edge.beyond = middle;
+      edge.atBeyond = state;
+    }
+  }
+  return edge;
+}
+
+// Draws one condition's curve, piece by piece.
+class CurveBuilder {
+ public:
+  CurveBuilder(const RBPar& fitted, const std::optional<ParameterCovariance>& covariance, int g,
+               PlotData& plot)
+      : fitted_(fitted), covariance_(covariance), group_(g), plot_(plot) {}
+
+  // Adds the pK at (t, its state) to the open piece, opening one of the
+  // state's style when none is open.
+  void Add(double t, const CurveState& state) {
+    if (!open_) {
+      plot_.curves.push_back({group_, state.inRange, state.extrapolated, {}});
+      open_ = &plot_.curves.back();
+      if (joint_) {
+        open_->points.push_back(joint_->point);
+        if (joint_->u) open_->band.push_back(*joint_->u);
+        joint_.reset();
+      }
+    }
+    const float T = KelvinOf(static_cast<float>(t));
+    const float pK = RBpKSingle(fitted_, T, state.density);
+    if (!std::isfinite(pK)) return;
+    open_->points.emplace_back(t, pK);
+    if (covariance_) open_->band.push_back(PkUncertainty(*covariance_, RBBasis(T, state.density)));
+  }
+
+  // Ends the open piece; when `joined`, the next begins where it ended (no
+  // gap where only the style changes).
+  void End(bool joined) {
+    if (joined && open_ && !open_->points.empty()) {
+      joint_ =
+          Joint{open_->points.back(),
+                open_->band.empty() ? std::nullopt : std::optional<double>(open_->band.back())};
+    }
+    open_ = nullptr;
+  }
+
+ private:
+  struct Joint {
+    std::pair<double, double> point;
+    std::optional<double> u;
+  };
+  const RBPar& fitted_;
+  const std::optional<ParameterCovariance>& covariance_;
+  int group_;
+  PlotData& plot_;
+  PlotCurve* open_ = nullptr;
+  std::optional<Joint> joint_;
+};
+
+void AddCurves(const RBPar& fitted, const std::optional<ParameterCovariance>& covariance,
+               const CurveRules& rules, int g, double tLow, double tHigh, PlotData& plot) {
   const PlotGroup& group = plot.groups[static_cast<std::size_t>(g)];
-  PlotCurve* open = nullptr;
+  CurveBuilder builder(fitted, covariance, g, plot);
+  CurveState previous;
+  double previousT = tLow;
   for (int i = 0; i <= kCurveSteps; ++i) {
     const double t = tLow + (tHigh - tLow) * i / kCurveSteps;
-    const float T = KelvinOf(static_cast<float>(t));
-    const auto rho = DensityAt(group, T);
-    if (!rho && group.kind == PlotGroup::Kind::kSaturation) break;
-    if (!rho || *rho <= 0 || (*rho <= kGasDensity && !noLimits)) {
-      open = nullptr;  // gas: a gap in the curve
-      continue;
+    const CurveState state = StateAt(group, t, rules);
+    // Each piece runs to the edge of its style, found between the steps
+    // (where one style gives way to another, and that to a third, too).
+    for (int edges = 0; i > 0 && edges < kMaxEdgesInAStep && !state.SameStyle(previous); ++edges) {
+      const Edge edge = EdgeBetween(group, rules, previousT, t, previous);
+      if (previous.hasValue) builder.Add(edge.last, edge.atLast);
+      builder.End(previous.hasValue && edge.atBeyond.hasValue);
+      if (edge.atBeyond.hasValue && !previous.hasValue) builder.Add(edge.beyond, edge.atBeyond);
+      previous = edge.atBeyond;
+      previousT = edge.beyond;
     }
-    const float pK = RBpKSingle(fitted, T, *rho);
-    if (!std::isfinite(pK)) continue;
-    const bool inRange = InRangeOfConfidence(*rho, charged);
-    if (!open || open->inRange != inRange) {
-      PlotCurve next{g, inRange, {}};
-      if (open) {  // no gap where the style changes
-        next.points.push_back(open->points.back());
-        if (covariance) next.band.push_back(open->band.back());
-      }
-      plot.curves.push_back(std::move(next));
-      open = &plot.curves.back();
-    }
-    open->points.emplace_back(t, pK);
-    if (covariance) open->band.push_back(PkUncertainty(*covariance, RBBasis(T, *rho)));
+    if (state.hasValue) builder.Add(t, state);
+    previous = state;
+    previousT = t;
   }
 }
 
@@ -159,9 +255,12 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
     tLow = 25, tHigh = 500;
   }
 
-  plot.t = NiceAxis(std::min(tLow, tHigh), std::max(tLow, tHigh), 9, 10);
+  plot.x = NiceAxis(std::min(tLow, tHigh), std::max(tLow, tHigh), 9, 10);
+  SpeciesNames species = SpeciesNamesOf(sheet);
+  const CurveRules rules{{ComplexIsCharged(species), noLimits, SaturationRule::kSheet},
+                         SpanOfWeightedPoints(sheet)};
   for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
-    AddCurves(sheet, fitted, noLimits, covariance, g, tLow, tHigh, plot);
+    AddCurves(fitted, covariance, rules, g, tLow, tHigh, plot);
   }
 
   double low = 1e300;
@@ -181,7 +280,50 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
     plot.points.push_back({point.t, point.pK, kind, index.at(ConditionOf(point))});
     extend(point.pK);
   }
-  if (low <= high) plot.pK = NiceAxis(low, high, 8, 0.5);
+  if (low <= high) plot.y = NiceAxis(low, high, 8, 0.5);
+  return plot;
+}
+
+void MarkDiagnostics(PlotData& plot, const DataSheet& sheet, const FitDiagnostics& diagnostics) {
+  for (const PointDiagnostics& point : diagnostics.points) {
+    std::string note = PointWarning(sheet, diagnostics, point);
+    if (note.empty()) continue;
+    plot.points.at(static_cast<std::size_t>(point.point)).flagged = true;
+    plot.notes[point.point] = std::move(note);
+  }
+}
+
+PlotData PlotOfFit(const DataSheet& sheet, const Evaluation& evaluation, const FitOutcome& outcome,
+                   const RBPar& shown, bool noLimits) {
+  PlotData plot = BuildPlotData(sheet, shown, noLimits, CovarianceOf(outcome));
+  MarkDiagnostics(plot, sheet, DiagnosticsOf(sheet, evaluation, outcome));
+  return plot;
+}
+
+PlotData ResidualPlotData(const PlotData& fit, const DataSheet& sheet,
+                          const std::vector<std::optional<double>>& residuals,
+                          ResidualAxis against) {
+  const bool byT = against == ResidualAxis::kTemperature;
+  PlotData plot;
+  plot.groups = fit.groups;
+  plot.xTitle = byT ? fit.xTitle : "density (g/cm3)";
+  plot.yTitle = "residual (pK)";
+  plot.guides = {0};
+  double low = 1e300, high = -1e300, largest = 0;
+  for (std::size_t k = 0; k < sheet.points.size() && k < residuals.size(); ++k) {
+    if (!residuals[k] || !std::isfinite(*residuals[k])) continue;
+    PlotPoint point = fit.points.at(k);
+    point.x = byT ? sheet.points[k].t : sheet.points[k].density;
+    point.y = *residuals[k];
+    low = std::min(low, point.x);
+    high = std::max(high, point.x);
+    largest = std::max(largest, std::fabs(point.y));
+    if (const auto note = fit.notes.find(static_cast<int>(k)); note != fit.notes.end())
+      plot.notes[static_cast<int>(plot.points.size())] = note->second;
+    plot.points.push_back(point);
+  }
+  if (low <= high) plot.x = NiceAxis(low, high, 8, byT ? 10 : 0.05);
+  plot.y = NiceAxis(-largest, largest, 6, kResidualStep);
   return plot;
 }
 

@@ -197,6 +197,7 @@ py::dict PlotDataOf(const FitResultObject& r) {
       pK.push_back(y);
     }
     curves.append(py::dict("group"_a = curve.group, "in_range"_a = curve.inRange,
+                           "extrapolated"_a = curve.extrapolated,
                            "t"_a = py::array_t<double>(py::cast(t)),
                            "pK"_a = py::array_t<double>(py::cast(pK))));
   }
@@ -204,8 +205,8 @@ py::dict PlotDataOf(const FitResultObject& r) {
   std::vector<int> group;
   py::list kind;
   for (const PlotPoint& point : plot.points) {
-    t.push_back(point.t);
-    pK.push_back(point.pK);
+    t.push_back(point.x);
+    pK.push_back(point.y);
     group.push_back(point.group);
     kind.append(kPointKinds[static_cast<int>(point.kind)]);
   }
@@ -214,7 +215,7 @@ py::dict PlotDataOf(const FitResultObject& r) {
                   "points"_a = py::dict("t"_a = py::array_t<double>(py::cast(t)),
                                         "pK"_a = py::array_t<double>(py::cast(pK)), "kind"_a = kind,
                                         "group"_a = py::cast(group)),
-                  "t_axis"_a = axis(plot.t), "pK_axis"_a = axis(plot.pK));
+                  "t_axis"_a = axis(plot.x), "pK_axis"_a = axis(plot.y));
 }
 
 // --- write_back and export ----------------------------------------------------
@@ -384,7 +385,7 @@ diagnostics   residual, studentized residual, leverage and Cook's distance
               of every weighted point, with its flag (a dict of arrays)
 
 pk(), to_thermofun(), to_phreeqc() and logk_grid() carry the fit to other
-codes.)");
+codes; report(path) writes the report of the fit (HTML).)");
   fitResult.def_property_readonly("params", &Params)
       .def_property_readonly("model", [](const FitResultObject& r) { return r.model().name; })
       .def_property_readonly(
@@ -432,8 +433,10 @@ was written into (from the parameters as the sheet shows them).)")
 
 What `tavrix plot` draws for the fit, as a dict: "groups" (one per
 measured condition: kind "saturation", "pressure" or "density", its value,
-its name), "curves" (group, in_range, and arrays t and pK; split where
-they leave the model's range of confidence), "points" (arrays t, pK,
+its name), "curves" (group, in_range, extrapolated, and arrays t and pK;
+drawn where the pK table has a value, split where they leave the model's
+range of confidence or the span of the weighted points, which the program
+draws thin and dashed), "points" (arrays t, pK,
 group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
 "pK_axis" as (low, high, step).)")
       .def("__str__", &Summary)
@@ -444,6 +447,7 @@ group, and kind "weighted", "ignored" or "limit"), and the axes "t_axis",
 
   AddFitExports(fitResult);
   AddFitDiagnostics(fitResult);
+  AddFitReport(fitResult);
 
   m.def("fit", &FitSheet, "sheet"_a, "fit"_a = py::none(), "limits"_a = false, "model"_a = "rb",
         R"(fit(sheet, fit=None, limits=False, model="rb")

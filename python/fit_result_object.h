@@ -46,4 +46,7 @@ void AddFitExports(py::class_<FitResultObject>& fitResult);
 // FitResult.correlation and FitResult.diagnostics.
 void AddFitDiagnostics(py::class_<FitResultObject>& fitResult);
 
+// FitResult.report.
+void AddFitReport(py::class_<FitResultObject>& fitResult);
+
 }  // namespace tavrix::python

@@ -33,6 +33,7 @@ A fit for the codes that use it (methods of FitResult):
     result.to_thermofun()                  the ThermoFun reaction record (JSON)
     result.to_phreeqc(t_range=(0, 350))    the PHREEQC SOLUTION_SPECIES block
     result.logk_grid(t=None, p=None, csv=False)   logK and u(logK) on a grid
+    result.report(path)                    the report of the fit (HTML), as tavrix report
 
 Workbooks are read in a private, headless LibreOffice, started by the first
 workbook and ended when Python exits (CSV files need none), or with the

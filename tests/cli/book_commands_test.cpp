@@ -365,6 +365,44 @@ TEST_F(BookCommands, ExportsForCodesWriteWholeFilesOrLeaveThemAsTheyWere) {
   EXPECT_NE(Read(csv).find("t_C,P_bar"), std::string::npos);
 }
 
+TEST_F(BookCommands, ReportWritesOnePageOrLeavesTheFileAsItWas) {
+  const std::string path = Sheet("r.csv");
+  const std::string page = Write("old", "page.html");
+  const auto Report = [&](BookOptions books, const std::string& output) {
+    return Call(RunReport, ReportRequest{std::move(books), output});
+  };
+  EXPECT_EQ(Report(Of(path), page).code, kExitNoResultShown);
+  EXPECT_EQ(Read(page), "old");
+  FitRequest fit{Of(path)};
+  fit.fit = std::vector<std::string>{"pK298", "A"};
+  const Outcome fitted = Call(RunFit, fit);
+  ASSERT_EQ(fitted.code, kExitOk);
+
+  const Outcome written = Report(Of(path), page);
+  ASSERT_EQ(written.code, kExitOk) << written.err;
+  EXPECT_EQ(written.out, "Wrote the report of the fit to 'page.html' (" + page + ")\n");
+  const std::string html = Read(page);
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  // pK(298) as tavrix fit printed it.
+  const std::string pK298 = fitted.out.substr(9, fitted.out.find(" \u00B1") - 9);
+  EXPECT_NE(html.find("data-parameter=\"pK298\">" + pK298 + "<"), std::string::npos) << pK298;
+  EXPECT_EQ(Report(Of(path), "").code, kExitOk);  // beside the sheet
+  EXPECT_EQ(Read((dir_ / "r.html").string()).size(), html.size());
+
+  fs::permissions(page, fs::perms::owner_read);
+  const Outcome readOnly = Report(Of(path), page);
+  EXPECT_EQ(readOnly.code, kExitBadInput);
+  EXPECT_EQ(readOnly.err, "'" + page + "' is read-only; the report was not written\n");
+  EXPECT_EQ(Report(Of(path, path), page).code, kExitBadInput);
+  CsvSheet sheet = LoadCsvSheet(path, false);
+  testing_support::Type(sheet, 16, 5, "0.9");  // a pK changed after the fit
+  SaveCsvSheet(sheet, path);
+  const Outcome stale = Report(Of(path), (dir_ / "stale.html").string());
+  EXPECT_EQ(stale.code, kExitNoResultShown);
+  EXPECT_NE(stale.err.find("run tavrix fit again"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "stale.html"));
+}
+
 TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
   const std::string path = Sheet("u.csv");
   FitRequest fit{Of(path)};

@@ -82,6 +82,91 @@ TEST(PlotData, ManyPressuresShareCurvesNamedByTheirRange) {
   EXPECT_EQ(plot.points[3].group, 1);  // 400 bar
 }
 
+// The hottest t of the curves of a group.
+double HottestOf(const PlotData& plot, int group) {
+  double hottest = -1;
+  for (const PlotCurve& curve : plot.curves) {
+    if (curve.group != group) continue;
+    for (const auto& point : curve.points) hottest = std::max(hottest, point.first);
+  }
+  return hottest;
+}
+
+DataSheet AtPressure(float P, std::initializer_list<float> temperatures) {
+  DataSheet sheet;
+  sheet.species = {{1, "Na+"}};
+  for (const float t : temperatures)
+    sheet.points.push_back({t, P, WaterDensity(KelvinOf(t), P), PointKind::kWeighted, 1, 0.1f});
+  return sheet;
+}
+
+TEST(PlotData, CurvesStopWhereThePkTableHasNoValue) {
+  // 100 bar boils at 311.0 C (IAPWS): above it the model's water is steam.
+  const DataSheet boiling = AtPressure(100, {25, 400});
+  EXPECT_NEAR(HottestOf(BuildPlotData(boiling, kFit, false), 0), 311.0, 0.3);
+  EXPECT_DOUBLE_EQ(HottestOf(BuildPlotData(boiling, kFit, true), 0), 400);  // --ie
+
+  // At 500 bar the water thins to gas (0.31 g/cm3) before 500 C.
+  const DataSheet thinning = AtPressure(500, {25, 600});
+  const double last = HottestOf(BuildPlotData(thinning, kFit, false), 0);
+  EXPECT_GT(WaterDensity(KelvinOf(static_cast<float>(last)), 500), kGasDensity);
+  EXPECT_LE(WaterDensity(KelvinOf(static_cast<float>(last + 0.1)), 500), kGasDensity);
+  EXPECT_LT(last, 500);
+}
+
+TEST(PlotData, CurvesAreExtrapolatedBeyondTheSpanOfTheWeightedPoints) {
+  // Weighted points from 100 to 300 C; points of weight 0 stretch the
+  // curve from 25 to 450 C. At one pressure the density falls with t, so
+  // the span is that of t.
+  DataSheet sheet = AtPressure(1000, {100, 200, 300, 25, 450});
+  sheet.points[3].kind = sheet.points[4].kind = PointKind::kIgnored;
+  const PlotData plot = BuildPlotData(sheet, kFit, false);
+  std::vector<std::pair<double, double>> solid;
+  for (const PlotCurve& curve : plot.curves) {
+    ASSERT_GE(curve.points.size(), 2u);
+    const double from = curve.points.front().first, to = curve.points.back().first;
+    if (curve.extrapolated) {
+      EXPECT_TRUE(to <= 100.001 || from >= 299.999) << from << ".." << to;
+    } else {
+      solid.emplace_back(from, to);
+    }
+  }
+  ASSERT_EQ(solid.size(), 1u);
+  EXPECT_NEAR(solid[0].first, 100, 1e-3);
+  EXPECT_NEAR(solid[0].second, 300, 1e-3);
+  EXPECT_NEAR(plot.curves.front().points.front().first, 25, 1e-9);
+  EXPECT_NEAR(plot.curves.back().points.back().first, 450, 1e-9);
+}
+
+TEST(PlotData, FlaggedPointsCarryTheirWarningAndReachTheResidualPlots) {
+  const DataSheet sheet = Measured();
+  PlotData plot = BuildPlotData(sheet, kFit, false);
+  FitDiagnostics diagnostics;
+  diagnostics.points = {{0, 0.1, 0.2, 0.5, 0.01}, {3, 0.9, 0.3, 4.2, 0.1, true}};
+  MarkDiagnostics(plot, sheet, diagnostics);
+  EXPECT_FALSE(plot.points[0].flagged);
+  EXPECT_TRUE(plot.points[3].flagged);
+  ASSERT_EQ(plot.notes.size(), 1u);
+  EXPECT_EQ(plot.notes[3].rfind("row 18: pK 0.9 lies 4.2 s from the fit", 0), 0u) << plot.notes[3];
+
+  // Residuals of the points that have one, against t or density.
+  const std::vector<std::optional<double>> residuals = {0.1, std::nullopt, std::nullopt, -0.3,
+                                                        0.05};
+  const PlotData byT = ResidualPlotData(plot, sheet, residuals, ResidualAxis::kTemperature);
+  const PlotData byDensity = ResidualPlotData(plot, sheet, residuals, ResidualAxis::kDensity);
+  ASSERT_EQ(byT.points.size(), 3u);
+  EXPECT_EQ(byT.points[1].x, 450);
+  EXPECT_EQ(byDensity.points[1].x, 0.6f);
+  EXPECT_EQ(byT.points[1].y, -0.3);
+  EXPECT_TRUE(byT.points[1].flagged);
+  EXPECT_EQ(byT.notes.at(1), plot.notes[3]);
+  EXPECT_EQ(byT.points[1].group, plot.points[3].group);
+  EXPECT_TRUE(byT.curves.empty());
+  EXPECT_EQ(byT.guides, std::vector<double>{0});
+  EXPECT_LE(byT.y.low, -0.3);
+  EXPECT_DOUBLE_EQ(byT.y.low, -byT.y.high);  // about 0
+}
+
 TEST(PlotData, AxesTickAtRoundNumbers) {
   struct Case {
     double low, high;
@@ -102,7 +187,7 @@ TEST(PlotData, AxesTickAtRoundNumbers) {
     EXPECT_DOUBLE_EQ(axis.high, c.axis.high) << c.low << ".." << c.high;
     EXPECT_DOUBLE_EQ(axis.step, c.axis.step) << c.low << ".." << c.high;
   }
-  EXPECT_DOUBLE_EQ(BuildPlotData(Measured(), kFit, false).t.step, 100);
+  EXPECT_DOUBLE_EQ(BuildPlotData(Measured(), kFit, false).x.step, 100);
 }
 
 }  // namespace

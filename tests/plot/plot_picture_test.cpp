@@ -17,10 +17,10 @@ namespace {
 PlotData Diagonal() {
   PlotData plot;
   plot.groups = {{PlotGroup::Kind::kPressure, 500, "500 bar"}};
-  plot.curves = {{0, true, {{0, 0}, {100, 10}}}};
+  plot.curves = {{0, true, false, {{0, 0}, {100, 10}}}};
   plot.points = {{50, 5, PlotPoint::Kind::kWeighted, 0}};
-  plot.t = {0, 100, 20};
-  plot.pK = {0, 10, 2};
+  plot.x = {0, 100, 20};
+  plot.y = {0, 10, 2};
   return plot;
 }
 
@@ -54,28 +54,42 @@ TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
   EXPECT_NE(text.find("measured"), std::string::npos);
 }
 
-// Pixels of a light tint of blue: the band's fill on white.
-int BandPixels(const PlotData& plot) {
+// Pixels of the picture that pass the test.
+template <typename Test>
+int PixelsOf(const PlotData& plot, Test test) {
   QImage image(600, 400, QImage::Format_ARGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   PaintPlot(painter, plot, QRectF(0, 0, 600, 400));
   painter.end();
-  int tinted = 0;
+  int count = 0;
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      tinted += c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10 ? 1 : 0;
-    }
+    for (int x = 0; x < image.width(); ++x) count += test(image.pixelColor(x, y)) ? 1 : 0;
   }
-  return tinted;
+  return count;
+}
+
+// A light tint of blue: the band's fill on white.
+bool Tinted(const QColor& c) {
+  return c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10;
+}
+
+bool Red(const QColor& c) {
+  return c.red() > 150 && c.green() < 80 && c.blue() < 80;
 }
 
 TEST(PlotBand, IsShadedAroundTheCurve) {
   PlotData plot = Diagonal();
-  const int without = BandPixels(plot);
+  const int without = PixelsOf(plot, Tinted);
   plot.curves[0].band = {1, 1};  // pK +/- 1 all along: a tenth of the frame's height
-  EXPECT_GT(BandPixels(plot), without + 5000);
+  EXPECT_GT(PixelsOf(plot, Tinted), without + 5000);
+}
+
+TEST(PlotRings, RingAFlaggedPointInRed) {
+  PlotData plot = Diagonal();
+  EXPECT_EQ(PixelsOf(plot, Red), 0);
+  plot.points[0].flagged = true;
+  EXPECT_GT(PixelsOf(plot, Red), 2 * 40);  // two rings: the point's and the legend's
 }
 
 TEST(PlotFileName, TakesTheFiltersExtensionWhenTheNameHasNone) {

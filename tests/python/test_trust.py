@@ -101,3 +101,16 @@ def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, tmp_path):
                 assert fields[3].split(" ")[0].rstrip("?") == "%.10g" % pK[k], line
             assert bool(values.extrapolated[k]) == (fields[5] == "yes"), line
     assert list(result.pk(t, p_bar=p).marks) == ["gas", "gas", "", "---", "steam", "?", ""]
+
+
+def test_report_is_the_programs(tavrix_cli, tmp_path):
+    result = tavrix.fit(tavrix.read_sheet(EXAMPLES / "nacl.csv"))
+    path = tmp_path / "nacl.csv"
+    path.write_bytes((EXAMPLES / "nacl.csv").read_bytes())
+    tavrix.write_back(path, result)
+    out = tavrix_cli("report", path, "-o", tmp_path / "cli.html")
+    assert out.returncode == 0, out.stderr
+    assert result.report(tmp_path / "python.html") == str(tmp_path / "python.html")
+    assert (tmp_path / "python.html").read_text() == (tmp_path / "cli.html").read_text()
+    with pytest.raises(tavrix.BookError, match="cannot create a file in its folder"):
+        result.report(tmp_path / "missing" / "fit.html")

@@ -31,4 +31,9 @@ bool ShownFitHasDegreesOfFreedom(SheetHost& host, const Evaluation& evaluation, 
 std::optional<ParameterCovariance> ShownFitCovariance(SheetHost& host, const DataSheet& sheet,
                                                       const Evaluation& evaluation, bool decComma);
 
+// That fit itself, solved again from the sheet's points: none when neither
+// run gives the parameters shown.
+std::optional<FitOutcome> ShownFitOutcome(SheetHost& host, const DataSheet& sheet,
+                                          const Evaluation& evaluation, bool decComma);
+
 }  // namespace tavrix

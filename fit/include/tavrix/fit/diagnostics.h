@@ -56,4 +56,8 @@ FitDiagnostics DiagnosticsOf(const DataSheet& sheet, const Evaluation& evaluatio
 inline constexpr std::size_t kMaxPointWarnings = 20;
 std::vector<std::string> DiagnosticWarnings(const DataSheet& sheet, const FitDiagnostics& d);
 
+// The warning of one of the points, "" for a point that is neither.
+std::string PointWarning(const DataSheet& sheet, const FitDiagnostics& d,
+                         const PointDiagnostics& point);
+
 }  // namespace tavrix

@@ -46,6 +46,10 @@ struct PkTableCell {
 using PkTableCells = std::vector<std::vector<PkTableCell>>;
 PkTableCells PkTableCellsOf(const PkTableInput& input);
 
+// A cell as the table writes it, padded as in its column ("     -1.229 ",
+// "      1.234?", "gas   ").
+std::string PkTableCellText(const PkTableCell& cell, bool decComma);
+
 // The 16 lines of the pK table (lines 1 and 15 empty): centered title, the
 // spaced "Pressure (bar)" line, the column header and one line per
 // temperature.

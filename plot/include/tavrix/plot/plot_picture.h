@@ -9,17 +9,19 @@
 
 namespace tavrix {
 
-// Draws the plot of a fit into the area: pK against t with round ticks, a
-// line per condition in its own colour (dashed outside the range of
-// confidence) over its shaded band of +/- u(pK) where it has one, the
-// experimental points in their condition's colour
-// (weighted filled, weight 0 hollow, "<" as downward triangles), and a
-// legend of the conditions and the shapes. Needs a running Qt application
-// (QGuiApplication) for its fonts.
+// Draws the plot of a fit into the area as LayOutPlot lays it out: pK
+// against t with round ticks, a line per condition in its own colour
+// (solid over the span of the data, dashed beyond it, thin outside the
+// range of confidence) over its shaded band of +/- u(pK) where it has one,
+// the experimental points in their condition's colour (weighted filled,
+// weight 0 hollow, "<" as downward triangles; flagged points ringed in
+// red), and a legend. Needs a running Qt application (QGuiApplication) for
+// its fonts.
 void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area);
 
-// Draws the plot into a PNG or SVG file (by the extension); false when the
-// file cannot be written or the extension is neither.
+// Draws the plot into a PNG file (the painter) or an SVG file (PlotSvg), by
+// the extension; false when the file cannot be written or the extension is
+// neither.
 bool SavePlot(const PlotData& plot, const std::string& path, QSize size = QSize(900, 600));
 
 // The file name a save dialog returned, with the extension of the chosen

@@ -1,0 +1,132 @@
+#include "tavrix/report/report.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/data_sheet.h"
+#include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/shown_fit.h"
+#include "tavrix/version.h"
+#include "tavrix/water/water.h"
+
+namespace tavrix {
+namespace {
+
+using testing_support::BuildSheet;
+using testing_support::NumberText;
+using testing_support::SheetContents;
+
+// pK of the model with pK298 = 2.5, A = 1.25, B = -300 at 24 points: six
+// temperatures at four pressures; point 5 (row 20) moved by `shift`.
+SheetContents ModelData(double shift) {
+  const RBPar par{2.5, 1.25f, -300.0f};
+  SheetContents contents;
+  contents.points.clear();
+  for (const float t : {25.0f, 75.0f, 150.0f, 225.0f, 300.0f, 375.0f}) {
+    for (const float P : {500.0f, 1000.0f, 2000.0f, 3000.0f}) {
+      const float T = KelvinOf(t);
+      const double moved = contents.points.size() == 5 ? shift : 0;
+      contents.points.push_back({NumberText(t), NumberText(P), "", "1",
+                                 NumberText(RBpK(par, T, WaterDensity(T, P)) + moved)});
+    }
+  }
+  return contents;
+}
+
+// The report of the sheet's fit of all three parameters, as the sheet
+// shows it once written.
+struct Reported {
+  SheetPassResult pass;
+  FitOutcome outcome;
+  RBPar shown;
+  std::string Page(bool decComma, const std::string& title = "") {
+    if (!title.empty()) pass.read.sheet.title = title;
+    return FitReport({pass.read.sheet, pass.evaluation, outcome, shown},
+                     {false, decComma, "2025-03-14"});
+  }
+};
+
+Reported ReportOf(const SheetContents& contents) {
+  Reported r;
+  MemoryGrid grid = BuildSheet(contents);
+  r.pass = PassOverSheet(grid, {});
+  r.outcome = Fit(r.pass.read.sheet, r.pass.evaluation, {{true, true, true}, false});
+  EXPECT_TRUE(r.outcome) << r.outcome.reason;
+  WriteFitOutcome(grid, r.outcome);
+  r.shown = CheckShownFit(grid, r.outcome.parameters, false).parameters;
+  return r;
+}
+
+std::size_t Count(const std::string& page, const std::string& s) {
+  std::size_t n = 0;
+  for (auto at = page.find(s); at != std::string::npos; at = page.find(s, at + 1)) ++n;
+  return n;
+}
+
+// What a reader sees of the page: the text outside tags, without the
+// style, the records for other codes (which keep their own notation) and
+// the program's version.
+std::string ReadableText(const std::string& page) {
+  static const std::regex kept(R"(<style>[\s\S]*?</style>|<pre>[\s\S]*?</pre>|<[^>]*>)");
+  return std::regex_replace(std::regex_replace(page, kept, " "),
+                            std::regex("tavrix " + std::string(kProgramVersion)), "");
+}
+
+TEST(Report, HasEverySectionAndTheFittedParameters) {
+  Reported r = ReportOf(ModelData(0));
+  const std::string page = r.Page(false);
+  for (const char* part :
+       {"<!DOCTYPE html>", "<section id=\"fit\">", "<section id=\"plot\">",
+        "<section id=\"points\">", "<section id=\"table\">", "<section id=\"exports\">",
+        "Dissociation: NaCl = Na+ + Cl-", "<summary>ThermoFun reaction record (JSON)</summary>",
+        "<summary>PHREEQC SOLUTION_SPECIES block</summary>", "SOLUTION_SPECIES\nNa+ + Cl- = NaCl",
+        "Made by tavrix ", " on 2025-03-14</footer>", "degrees of freedom</dt><dd>21</dd>"}) {
+    EXPECT_NE(page.find(part), std::string::npos) << part;
+  }
+  // The data were made with these parameters, without scatter.
+  EXPECT_NE(page.find("data-parameter=\"pK298\">2.5<"), std::string::npos);
+  EXPECT_NE(page.find("data-parameter=\"A\">1.25<"), std::string::npos);
+  EXPECT_NE(page.find("data-parameter=\"B\">-300<"), std::string::npos);
+  EXPECT_EQ(Count(page, "<svg xmlns="), 3u);  // the fit and two residual plots
+  EXPECT_EQ(Count(page, "<tr"), 1 + 3 + 1 + 3 + 1 + 24 + 1 + 11u);
+  // Nothing that a browser would fetch.
+  EXPECT_FALSE(
+      std::regex_search(page, std::regex(R"(<script|<link|<img|src=|href=|url\(|@import)")));
+}
+
+TEST(Report, NamesTheMovedPointAnOutlierInTheTableAndThePlot) {
+  Reported r = ReportOf(ModelData(2));
+  const std::string page = r.Page(false);
+  const auto flagged = page.find("<tr class=\"flagged\" title=\"row 20: pK ");
+  ASSERT_NE(flagged, std::string::npos);
+  EXPECT_NE(page.find("outlier", flagged), std::string::npos);
+  EXPECT_NE(page.find("<title>row 20: pK "), std::string::npos);  // the ring's tip
+  EXPECT_NE(page.find("<li>row 20: pK "), std::string::npos);
+}
+
+TEST(Report, WritesNumbersInTheDecimalMarkAsked) {
+  Reported r = ReportOf(ModelData(2));
+  const std::regex point(R"(\d\.\d)"), comma(R"(\d,\d)");
+  const std::string dotted = ReadableText(r.Page(false));
+  const std::string commas = ReadableText(r.Page(true));
+  EXPECT_TRUE(std::regex_search(dotted, point));
+  EXPECT_FALSE(std::regex_search(dotted, comma));
+  std::smatch stray;
+  EXPECT_FALSE(std::regex_search(commas, stray, point))
+      << stray.prefix().str().substr(std::max<std::ptrdiff_t>(0, stray.prefix().length() - 80));
+  EXPECT_NE(commas.find("2,5"), std::string::npos);  // pK298
+  // The records for other codes keep their own notation.
+  EXPECT_TRUE(std::regex_search(r.Page(true), std::regex(R"(log_k +2\.\d)")));
+}
+
+TEST(Report, EscapesTheSheetsTexts) {
+  Reported r = ReportOf(ModelData(0));
+  const std::string page = r.Page(false, "Data <b>from</b> Smith & \"Jones\"");
+  EXPECT_NE(page.find("Data &lt;b&gt;from&lt;/b&gt; Smith &amp; &quot;Jones&quot;"),
+            std::string::npos);
+  EXPECT_EQ(page.find("<b>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrix
