@@ -4,7 +4,7 @@ sources, rebuilds, runs the tests that need no office, display or browser,
 and reports for each bug the test that caught it, or that none did, or that
 it did not compile. The sources themselves are never changed.
 
-    scripts/mutation.py [--jobs N] [--budget MINUTES] [--only TEXT] [--table FILE] [FOLDER]
+    scripts/mutation.py [--jobs N] [--budget MINUTES] [--only TEXT] [--table FILE] [--list FILE] [FOLDER]
 
 FOLDER (default build-mutation) holds one copy of the sources and one build
 per job. --budget stops starting new bugs after so many minutes; --only runs
@@ -33,12 +33,14 @@ def arguments():
     parser.add_argument("--budget", type=float, default=0, help="minutes; 0 for no limit")
     parser.add_argument("--only", default="", help="bugs whose file or text contains this")
     parser.add_argument("--table", help="write the results as a Markdown table to this file")
+    parser.add_argument("--list", default=str(root / "scripts" / "mutations.txt"),
+                        help="the list of bugs (default scripts/mutations.txt)")
     return parser.parse_args()
 
 
-def mutations(only):
+def mutations(listing, only):
     """(file, original, bug, where it shows) of every line of the list."""
-    for line in (root / "scripts" / "mutations.txt").read_text().splitlines():
+    for line in pathlib.Path(listing).read_text().splitlines():
         if not line.strip() or line.startswith("#"):
             continue
         fields = line.split("\t")
@@ -65,8 +67,10 @@ class Worker:
         self.build = folder / f"build-{index}"
 
     def prepare(self):
+        # A fresh copy with fresh times, so that no object built from a bug
+        # of an earlier run counts as up to date.
         shutil.rmtree(self.source, ignore_errors=True)
-        shutil.copytree(root, self.source, symlinks=True,
+        shutil.copytree(root, self.source, symlinks=True, copy_function=shutil.copy,
                         ignore=lambda folder, names: [n for n in names if pathlib.Path(folder) == root and
                                                       (n.startswith("build") or n == ".git")])
         configure = ["cmake", "-S", str(self.source), "-B", str(self.build), "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
@@ -75,6 +79,9 @@ class Worker:
             configure.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
         if run(configure, root) != 0 or self.compile() != 0:
             sys.exit(f"the unchanged sources do not build in {self.build}")
+        failing = self.first_failure()
+        if failing:
+            sys.exit(f"{failing} fails on the unchanged sources in {self.build}: no bug could be told")
 
     def compile(self):
         return run(["cmake", "--build", str(self.build), "-j2"], root, self.build / "last-build.log")
@@ -102,13 +109,14 @@ class Worker:
             test = self.first_failure()
             return ("caught", test) if test else ("MISSED", "")
         finally:
-            path.write_text(text)  # the next trial's build takes it back
+            path.write_text(text)
+            self.compile()
 
 
 def main():
     args = arguments()
     folder = pathlib.Path(args.folder).resolve()
-    bugs = list(mutations(args.only))
+    bugs = list(mutations(args.list, args.only))
     workers = [Worker(folder, k) for k in range(max(1, args.jobs))]
     with concurrent.futures.ThreadPoolExecutor(len(workers)) as pool:
         list(pool.map(Worker.prepare, workers))

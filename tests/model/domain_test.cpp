@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "tavrix/water/water.h"
+
 namespace tavrix {
 namespace {
 
@@ -27,6 +29,7 @@ TEST(Domain, ConditionsAreMarkedAsThePkTableMarksThem) {
       {300, 10, false, false, false, M::kSteam, false},            // 10 bar < 85.8 bar
       {300, 10, false, false, true, M::kSteam, true},              // a value, still marked
       {300, 90, false, false, false, M::kNone, true},
+      {100, SatPressure(KelvinOf(100)), false, false, false, M::kNone, true},  // liquid
       {380, 0, false, false, true, M::kNoSaturation, false},
       {25, 2000, false, true, false, M::kOutsideConfidence, true},   // 1.072 > 1.0
       {25, 2000, false, false, false, M::kNone, true},               // <= 1.1

@@ -59,15 +59,17 @@ TEST_F(CsvSheet, SavesTheSameLayoutBack) {
   grid.Put(4, 2, CellContent::Text("?"));
   grid.Put(4, 3, CellContent::Text(" padded "));
   grid.Put(4, 5, CellContent::Number(1E35));
+  grid.Put(4, 6, CellContent::Text("say \"hi\""));
   grid.SetNumberFormat({5, 1, 5, 5}, "0.000");  // formats only: no row of their own
   const std::string path = dir_ / "out.csv";
   SaveCsvSheet(grid, path);
   EXPECT_EQ(Read(path),
-            "\"title, with comma\"\n\n,0.1,,-1234.5\n\"0.254\",?,\" padded \",,1e+35\n");
+            "\"title, with comma\"\n\n,0.1,,-1234.5\n\"0.254\",?,\" padded \",,1e+35,"
+            "\"say \"\"hi\"\"\"\n");
 
   const MemoryGrid back = Load(path);
   for (int row = 1; row <= 4; ++row) {
-    for (int col = 1; col <= 5; ++col) {
+    for (int col = 1; col <= 6; ++col) {
       EXPECT_EQ(back.At(row, col).content, grid.At(row, col).content) << row << "," << col;
     }
   }
