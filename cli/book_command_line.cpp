@@ -186,10 +186,18 @@ void AddPlot(CLI::App& app, Run& run) {
       "plot",
       "Draw pK against t for the fit shown in a data sheet, with its experimental points, "
       "into a PNG or SVG file. Exit code 4 when the sheet shows no fitted parameters.");
+  auto names = std::make_shared<std::string>();
   AddBooks(*command, request->books)->required();
   command->add_option("-o,--output", request->output, "the picture, .png or .svg")->required();
-  command->callback(
-      [&run, request] { run = [request] { return RunPlot(*request, std::cout, std::cerr); }; });
+  command->add_option("--models", *names,
+                      "models drawn beside the sheet's RB fit, comma-separated, one line style "
+                      "each (e.g. rb,density3; see tavrix compare)");
+  command->add_flag("--limits", request->limits,
+                    "with --models: fit them with the \"<\" points as upper limits");
+  command->callback([&run, request, names] {
+    if (!names->empty()) request->models = SplitAtCommas(*names);
+    run = [request] { return RunPlot(*request, std::cout, std::cerr); };
+  });
 }
 #endif
 

@@ -112,7 +112,9 @@ struct SummaryRequest {
 
 struct PlotRequest {
   BookOptions books;
-  std::string output;  // .png or .svg
+  std::string output;                    // .png or .svg
+  std::vector<std::string> models = {};  // drawn beside the sheet's RB fit
+  bool limits = false;                   // the other models keep the "<" points
 };
 
 // The report of the fit a sheet shows: one HTML page, written over the

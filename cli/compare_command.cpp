@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "csv_line.h"
 #include "for_each_book.h"
+#include "model_names.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/fit/model_comparison.h"
 #include "tavrix/numeric/number_text.h"
@@ -51,38 +52,10 @@ std::vector<std::string> CsvFields(const Book& book, const ComparedModel& c) {
   return fields;
 }
 
-// The models named, or every model; none, with the message, for a name
-// that is no model.
-std::optional<std::vector<const Model*>> ModelsNamed(const std::vector<std::string>& names,
-                                                     std::ostream& err) {
-  std::vector<const Model*> models;
-  for (const std::string& name : names) {
-    const Model* model = ModelNamed(name);
-    if (!model) {
-      err << "tavrix compare: unknown model '" << name << "' (use " << ModelNameList() << ")\n";
-      return std::nullopt;
-    }
-    models.push_back(model);
-  }
-  if (models.empty()) {
-    for (const Model& model : Models()) models.push_back(&model);
-  }
-  return models;
-}
-
-// RB's parameters as the sheet marks them to fit; all three where it
-// marks none.
-ParameterChoice RBChoice(Book& book) {
-  ParameterChoice choice = MarkedForFit(*book.host, book.settings.decComma);
-  if (std::none_of(choice.begin(), choice.end(), [](bool b) { return b; }))
-    choice = {true, true, true};
-  return choice;
-}
-
 }  // namespace
 
 int RunCompare(const CompareRequest& request, std::ostream& out, std::ostream& err) {
-  const auto models = ModelsNamed(request.models, err);
+  const auto models = ModelsNamed(request.models, "tavrix compare", err);
   if (!models) return kExitBadInput;
   if (request.csv) out << CsvLine(CsvHeader());
   return ForEachBook(

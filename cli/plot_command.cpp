@@ -6,7 +6,9 @@
 
 #include "book.h"
 #include "commands.h"
+#include "model_names.h"
 #include "tavrix/fit/covariance.h"
+#include "tavrix/fit/model_comparison.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/plot/plot_picture.h"
 #include "tavrix/sheet/leftovers.h"
@@ -57,6 +59,31 @@ class Drawing {
   Leftover leftover_;
 };
 
+// The models --models names beside the sheet's RB fit (drawn already), each
+// fitted to the sheet's points as tavrix compare fits it; a model that
+// cannot be fitted is said so, and nothing is drawn (exit code 3).
+int AddOtherModels(const PlotRequest& request, Book& book, const Output& output, PlotData& plot) {
+  const auto models = ModelsNamed(request.models, "tavrix plot", output.err);
+  if (!models) return kExitBadInput;
+  if (request.models.empty()) return kExitOk;
+  plot.models = {RBModel().name};
+  for (const Model* model : *models) {
+    if (model == &RBModel()) continue;
+    const ModelFit fit =
+        FitSheetModel(book.data(), book.pass.evaluation, *model, RBChoice(book), request.limits);
+    if (!fit) {
+      output.err << output.prefix << model->name << ": Could not find solution: " << fit.reason
+                 << "\n";
+      return kExitNoSolution;
+    }
+    plot.models.push_back(model->name);
+    AddModelCurves(plot, book.data(), FittedModelOf(fit), static_cast<int>(plot.models.size()) - 1,
+                   book.settings.noLimits);
+  }
+  if (plot.models.size() == 1) plot.models.clear();  // the sheet's fit alone
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
@@ -99,10 +126,10 @@ int RunPlot(const PlotRequest& request, std::ostream& out, std::ostream& err) {
     err << output.prefix
         << "note: no band of \u00B1u(pK): the fit has as many parameters as weighted points\n";
   }
-  const PlotData plot = outcome
-                            ? PlotOfFit(book.data(), book.pass.evaluation, *outcome,
-                                        shown.parameters, book.settings.noLimits)
-                            : BuildPlotData(book.data(), shown.parameters, book.settings.noLimits);
+  PlotData plot = outcome ? PlotOfFit(book.data(), book.pass.evaluation, *outcome, shown.parameters,
+                                      book.settings.noLimits)
+                          : BuildPlotData(book.data(), shown.parameters, book.settings.noLimits);
+  if (const int code = AddOtherModels(request, book, output, plot); code != kExitOk) return code;
   if (!SavePlot(plot, request.output)) {
     err << "could not write the plot to " << request.output << " (use .png or .svg)\n";
     return kExitBadInput;

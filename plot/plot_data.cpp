@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -122,18 +123,33 @@ Edge EdgeBetween(const PlotGroup& group, const CurveRules& rules, double a, doub
   return edge;
 }
 
+// A model's pK (and u(pK), where known) at T in kelvin and a density.
+struct CurveValue {
+  double pK;
+  std::optional<double> u;
+};
+using CurveModel = std::function<CurveValue(float T, float rho)>;
+
+// The sheet's RB fit as the table evaluates it, with its band.
+CurveModel RBCurve(const RBPar& fitted, const std::optional<ParameterCovariance>& covariance) {
+  return [&fitted, &covariance](float T, float rho) {
+    CurveValue value{RBpKSingle(fitted, T, rho), std::nullopt};
+    if (covariance) value.u = PkUncertainty(*covariance, RBBasis(T, rho));
+    return value;
+  };
+}
+
 // Draws one condition's curve, piece by piece.
 class CurveBuilder {
  public:
-  CurveBuilder(const RBPar& fitted, const std::optional<ParameterCovariance>& covariance, int g,
-               PlotData& plot)
-      : fitted_(fitted), covariance_(covariance), group_(g), plot_(plot) {}
+  CurveBuilder(const CurveModel& model, int modelIndex, int g, PlotData& plot)
+      : model_(model), modelIndex_(modelIndex), group_(g), plot_(plot) {}
 
   // Adds the pK at (t, its state) to the open piece, opening one of the
   // state's style when none is open.
   void Add(double t, const CurveState& state) {
     if (!open_) {
-      plot_.curves.push_back({group_, state.inRange, state.extrapolated, {}});
+      plot_.curves.push_back({group_, state.inRange, state.extrapolated, {}, {}, modelIndex_});
       open_ = &plot_.curves.back();
       if (joint_) {
         open_->points.push_back(joint_->point);
@@ -141,11 +157,10 @@ class CurveBuilder {
         joint_.reset();
       }
     }
-    const float T = KelvinOf(static_cast<float>(t));
-    const float pK = RBpKSingle(fitted_, T, state.density);
-    if (!std::isfinite(pK)) return;
-    open_->points.emplace_back(t, pK);
-    if (covariance_) open_->band.push_back(PkUncertainty(*covariance_, RBBasis(T, state.density)));
+    const CurveValue value = model_(KelvinOf(static_cast<float>(t)), state.density);
+    if (!std::isfinite(value.pK)) return;
+    open_->points.emplace_back(t, value.pK);
+    if (value.u) open_->band.push_back(*value.u);
   }
 
   // Ends the open piece; when `joined`, the next begins where it ended (no
@@ -164,18 +179,18 @@ class CurveBuilder {
     std::pair<double, double> point;
     std::optional<double> u;
   };
-  const RBPar& fitted_;
-  const std::optional<ParameterCovariance>& covariance_;
+  const CurveModel& model_;
+  int modelIndex_;
   int group_;
   PlotData& plot_;
   PlotCurve* open_ = nullptr;
   std::optional<Joint> joint_;
 };
 
-void AddCurves(const RBPar& fitted, const std::optional<ParameterCovariance>& covariance,
-               const CurveRules& rules, int g, double tLow, double tHigh, PlotData& plot) {
+void AddCurves(const CurveModel& model, int modelIndex, const CurveRules& rules, int g, double tLow,
+               double tHigh, PlotData& plot) {
   const PlotGroup& group = plot.groups[static_cast<std::size_t>(g)];
-  CurveBuilder builder(fitted, covariance, g, plot);
+  CurveBuilder builder(model, modelIndex, g, plot);
   CurveState previous;
   double previousT = tLow;
   for (int i = 0; i <= kCurveSteps; ++i) {
@@ -195,6 +210,26 @@ void AddCurves(const RBPar& fitted, const std::optional<ParameterCovariance>& co
     previous = state;
     previousT = t;
   }
+}
+
+CurveRules RulesOf(const DataSheet& sheet, bool noLimits) {
+  SpeciesNames species = SpeciesNamesOf(sheet);
+  return {{ComplexIsCharged(species), noLimits, SaturationRule::kSheet},
+          SpanOfWeightedPoints(sheet)};
+}
+
+// The pK axis over every curve and point.
+void FitPkAxis(PlotData& plot) {
+  double low = 1e300;
+  double high = -1e300;
+  const auto extend = [&](double pK) {
+    if (std::isfinite(pK)) low = std::min(low, pK), high = std::max(high, pK);
+  };
+  for (const PlotCurve& curve : plot.curves) {
+    for (const auto& point : curve.points) extend(point.second);
+  }
+  for (const PlotPoint& point : plot.points) extend(point.y);
+  if (low <= high) plot.y = NiceAxis(low, high, 8, 0.5);
 }
 
 }  // namespace
@@ -256,21 +291,12 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
   }
 
   plot.x = NiceAxis(std::min(tLow, tHigh), std::max(tLow, tHigh), 9, 10);
-  SpeciesNames species = SpeciesNamesOf(sheet);
-  const CurveRules rules{{ComplexIsCharged(species), noLimits, SaturationRule::kSheet},
-                         SpanOfWeightedPoints(sheet)};
+  const CurveModel rb = RBCurve(fitted, covariance);
+  const CurveRules rules = RulesOf(sheet, noLimits);
   for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
-    AddCurves(fitted, covariance, rules, g, tLow, tHigh, plot);
+    AddCurves(rb, 0, rules, g, tLow, tHigh, plot);
   }
 
-  double low = 1e300;
-  double high = -1e300;
-  const auto extend = [&](double pK) {
-    if (std::isfinite(pK)) low = std::min(low, pK), high = std::max(high, pK);
-  };
-  for (const PlotCurve& curve : plot.curves) {
-    for (const auto& point : curve.points) extend(point.second);
-  }
   plot.points.reserve(sheet.points.size());
   for (const DataPoint& point : sheet.points) {
     const auto kind = point.kind == PointKind::kWeighted
@@ -278,10 +304,28 @@ PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimit
                           : (point.kind == PointKind::kIgnored ? PlotPoint::Kind::kIgnored
                                                                : PlotPoint::Kind::kLimit);
     plot.points.push_back({point.t, point.pK, kind, index.at(ConditionOf(point))});
-    extend(point.pK);
   }
-  if (low <= high) plot.y = NiceAxis(low, high, 8, 0.5);
+  FitPkAxis(plot);
   return plot;
+}
+
+void AddModelCurves(PlotData& plot, const DataSheet& sheet, const FittedModel& fitted, int model,
+                    bool noLimits) {
+  const CurveModel curve = [&fitted](float T, float rho) {
+    return CurveValue{fitted.Pk(T, rho), std::nullopt};
+  };
+  const CurveRules rules = RulesOf(sheet, noLimits);
+  const double tLow = std::min(plot.x.low, plot.x.high), tHigh = std::max(plot.x.low, plot.x.high);
+  double dataLow = tHigh, dataHigh = tLow;  // the curves span the data's temperatures
+  for (const DataPoint& point : sheet.points) {
+    dataLow = std::min<double>(dataLow, point.t);
+    dataHigh = std::max<double>(dataHigh, point.t);
+  }
+  if (dataLow > dataHigh) dataLow = 25, dataHigh = 500;
+  for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
+    AddCurves(curve, model, rules, g, dataLow, dataHigh, plot);
+  }
+  FitPkAxis(plot);
 }
 
 void MarkDiagnostics(PlotData& plot, const DataSheet& sheet, const FitDiagnostics& diagnostics) {

@@ -69,6 +69,10 @@ std::vector<LegendEntry> Legend(const PlotData& plot) {
       entries.push_back({plot.groups[g].name, Glyph::kLine,
                          CurveStroke(GroupColor(static_cast<int>(g)), true, false)});
   }
+  for (std::size_t m = 0; plot.models.size() > 1 && m < plot.models.size(); ++m) {
+    entries.push_back(
+        {plot.models[m], Glyph::kLine, CurveStroke(kLegendInk, true, false, static_cast<int>(m))});
+  }
   if (band) entries.push_back({"\u00B1u(pK), about 95 %", Glyph::kBand});
   if (extrapolated)
     entries.push_back(

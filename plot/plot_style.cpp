@@ -42,18 +42,34 @@ Rgba BandColor(int group) {
   return color;
 }
 
-Stroke CurveStroke(Rgba color, bool inRange, bool extrapolated) {
+namespace {
+
+// The dashes of model k's line within the data; beyond them its gaps
+// widen (the first model's solid line turns into kExtrapolatedDashes).
+std::vector<double> ModelDashes(int model, bool extrapolated) {
+  static const std::vector<double> kPatterns[] = {{}, {2, 3}, {9, 3, 2, 3}, {12, 3, 2, 3, 2, 3}};
+  const auto count = static_cast<int>(std::size(kPatterns));
+  std::vector<double> dashes = kPatterns[((model % count) + count) % count];
+  if (!extrapolated) return dashes;
+  if (dashes.empty()) return kExtrapolatedDashes;
+  for (std::size_t i = 1; i < dashes.size(); i += 2) dashes[i] *= 2;
+  return dashes;
+}
+
+}  // namespace
+
+Stroke CurveStroke(Rgba color, bool inRange, bool extrapolated, int model) {
   Stroke stroke{color, kCurveWidth};
   if (!inRange) {
     stroke.width = kDoubtfulWidth;
     stroke.color = Paler(color);
   }
-  if (extrapolated) stroke.dashes = kExtrapolatedDashes;
+  stroke.dashes = ModelDashes(model, extrapolated);
   return stroke;
 }
 
 Stroke CurveStroke(const PlotCurve& curve) {
-  return CurveStroke(GroupColor(curve.group), curve.inRange, curve.extrapolated);
+  return CurveStroke(GroupColor(curve.group), curve.inRange, curve.extrapolated, curve.model);
 }
 
 MarkerStyle MarkerStyleOf(PlotPoint::Kind kind, Rgba color) {

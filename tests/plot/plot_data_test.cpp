@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -165,6 +167,25 @@ TEST(PlotData, FlaggedPointsCarryTheirWarningAndReachTheResidualPlots) {
   EXPECT_EQ(byT.guides, std::vector<double>{0});
   EXPECT_LE(byT.y.low, -0.3);
   EXPECT_DOUBLE_EQ(byT.y.low, -byT.y.high);  // about 0
+}
+
+TEST(PlotData, AnotherModelsCurvesFollowItsPkInTheirOwnStyle) {
+  PlotData plot = BuildPlotData(Measured(), kFit, false);
+  const std::size_t rbCurves = plot.curves.size();
+  FittedModel density3{ModelNamed("density3"), {2.0, -900.0, 3.0}};
+  AddModelCurves(plot, Measured(), density3, 1, false);
+  ASSERT_GT(plot.curves.size(), rbCurves);
+  for (std::size_t c = rbCurves; c < plot.curves.size(); ++c) {
+    const PlotCurve& curve = plot.curves[c];
+    EXPECT_EQ(curve.model, 1);
+    EXPECT_TRUE(curve.band.empty());
+    const PlotGroup& group = plot.groups[static_cast<std::size_t>(curve.group)];
+    if (group.kind != PlotGroup::Kind::kPressure) continue;
+    const auto [t, pK] = curve.points.back();
+    const float T = KelvinOf(static_cast<float>(t));
+    const double rho = WaterDensity(T, static_cast<float>(group.value));
+    EXPECT_NEAR(pK, 2.0 - 900.0 / T + 3.0 * std::log10(rho), 1e-9);  // p1 + p2/T + p3 log10 rho
+  }
 }
 
 TEST(PlotData, AxesTickAtRoundNumbers) {

@@ -47,6 +47,18 @@ TEST(PlotStyle, CurvesAreDashedBeyondTheDataAndThinOutsideTheRangeOfConfidence) 
   }
 }
 
+TEST(PlotStyle, ModelsSideBySideHaveLinesOfTheirOwnWithinAndBeyondTheData) {
+  std::vector<std::vector<double>> seen;
+  for (int model = 0; model < 4; ++model) {
+    for (const bool extrapolated : {false, true}) {
+      const Stroke stroke = CurveStroke(PlotCurve{0, true, extrapolated, {}, {}, model});
+      EXPECT_EQ(stroke.color, GroupColor(0));  // colours stay with the conditions
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), stroke.dashes), 0) << model << extrapolated;
+      seen.push_back(stroke.dashes);
+    }
+  }
+}
+
 TEST(PlotLayout, PlacesPointsRingsAndTheLegendOfWhatIsDrawn) {
   const PlotData plot = TwoPieces();
   const PlotScene scene = LayOutPlot(plot, {0, 0, 600, 400}, kMetrics, {true, true});

@@ -9,6 +9,7 @@
 
 #include "tavrix/datasheet/data_sheet.h"
 #include "tavrix/fit/diagnostics.h"
+#include "tavrix/model/models.h"
 #include "tavrix/model/pk_uncertainty.h"
 
 namespace tavrix {
@@ -34,6 +35,7 @@ struct PlotCurve {
   bool extrapolated;                              // outside the span of the weighted points
   std::vector<std::pair<double, double>> points;  // (x, y): (t in C, pK)
   std::vector<double> band = {};  // u(pK) at each point: the band pK +/- u; empty when unknown
+  int model = 0;                  // index into PlotData::models: its line style
 };
 
 // Tens of thousands of these are copied with the plot: small, no text.
@@ -64,6 +66,9 @@ struct PlotData {
   std::string xTitle = "t (\u00B0C)";
   std::string yTitle = "pK";
   std::vector<double> guides = {};  // y values of thin lines across the frame (residual 0)
+  // The models drawn side by side, the first the sheet's; empty when the
+  // plot shows one model.
+  std::vector<std::string> models = {};
 };
 
 // At most so many conditions get a curve of their own; beyond, neighbouring
@@ -79,6 +84,13 @@ inline constexpr std::size_t kMaxPlotGroups = 10;
 // covariance, each curve has its band of +/- u(pK).
 PlotData BuildPlotData(const DataSheet& sheet, const RBPar& fitted, bool noLimits,
                        const std::optional<ParameterCovariance>& covariance = std::nullopt);
+
+// Adds another model's curves to the plot of a fit, each condition's in the
+// condition's colour and in the model's own line style (index `model` of
+// PlotData::models, which names it), where the pK table has a value; no
+// band. The axis of pK widens to hold them.
+void AddModelCurves(PlotData& plot, const DataSheet& sheet, const FittedModel& fitted, int model,
+                    bool noLimits);
 
 // Flags the points the diagnostics find to be possible outliers or to pull
 // the fit, each with the warning `tavrix fit` gives of it.

@@ -29,9 +29,11 @@ Rgba BandColor(int group);
 
 // A curve in its condition's colour: solid over the span of the data that
 // were fitted, dashed beyond it; thinner and paler outside the model's range
-// of confidence.
+// of confidence. Models side by side each have a line of their own (the
+// first solid, the others dotted, dash-dotted, ...), its gaps wider beyond
+// the data.
 Stroke CurveStroke(const PlotCurve& curve);
-Stroke CurveStroke(Rgba color, bool inRange, bool extrapolated);
+Stroke CurveStroke(Rgba color, bool inRange, bool extrapolated, int model = 0);
 
 // The marks of the points: a filled circle (weighted), a hollow one
 // (weight 0), a downward triangle (an upper limit), kMarker pixels across;
