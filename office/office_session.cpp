@@ -1,6 +1,5 @@
 #include <sys/wait.h>
 #include <unistd.h>
-#include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -25,6 +24,7 @@
 #include <thread>
 
 #include "office_app.h"
+#include "office_bridge.h"
 #include "office_process.h"
 #include "uno.h"
 
@@ -37,6 +37,9 @@ namespace {
 
 constexpr auto kStartPatience = std::chrono::seconds(60);
 constexpr auto kEndPatience = std::chrono::seconds(10);
+// An office answers a new connection in milliseconds; one that holds its
+// pipe but does not answer is stopped or hung.
+constexpr auto kAnswerPatience = std::chrono::seconds(3);
 
 // The in-process UNO environment, made once.
 Reference<css::uno::XComponentContext> LocalContext() {
@@ -56,31 +59,29 @@ bool Running(pid_t pid) {
   return ::waitpid(pid, nullptr, WNOHANG) == 0;
 }
 
-Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
-  const auto resolver = css::bridge::UnoUrlResolver::create(LocalContext());
-  const OUString url = ToOUString("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
-  return Reference<css::uno::XComponentContext>(resolver->resolve(url), UNO_QUERY_THROW);
+std::unique_ptr<OfficeBridge> Resolve(const std::string& pipe) {
+  return std::make_unique<OfficeBridge>(LocalContext(), pipe, kAnswerPatience);
 }
 
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
-Reference<css::uno::XComponentContext> Connect(
-    const std::string& pipe, pid_t pid, bool launcherIsOffice,
-    std::chrono::milliseconds patience = kStartPatience) {
+std::unique_ptr<OfficeBridge> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice,
+                                      std::chrono::milliseconds patience = kStartPatience) {
   const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
     try {
       return Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
-      if (launcherIsOffice && !Running(pid))
-        throw HostError("LibreOffice ended before it could be reached");
-      if (std::chrono::steady_clock::now() > deadline) {
-        throw HostError("LibreOffice did not answer within " +
-                        std::to_string(patience.count() / 1000) + " s");
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } catch (const OfficeBridge::NoAnswer&) {  // still starting
     }
+    if (launcherIsOffice && !Running(pid))
+      throw HostError("LibreOffice ended before it could be reached");
+    if (std::chrono::steady_clock::now() > deadline) {
+      throw HostError("LibreOffice did not answer within " +
+                      std::to_string(patience.count() / 1000) + " s");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
 }
 
@@ -133,6 +134,7 @@ struct OfficeSession::Impl {
   Leftover processes;                         // of an office of our own
   std::vector<std::string> sockets;           // its pipe files, found while it ran
   std::unique_ptr<Watchdog> watchdog;         // of an office of our own
+  std::unique_ptr<OfficeBridge> bridge;
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
   std::unique_ptr<OfficeApp> app;
@@ -150,7 +152,8 @@ std::unique_ptr<OfficeSession> OfficeSession::StartPrivate() {
   HoldForTest("office-start");
   try {
     Guarded([&] {
-      impl->context = Connect(pipe, impl->pid, true);
+      impl->bridge = Connect(pipe, impl->pid, true);
+      impl->context = impl->bridge->context();
       impl->desktop = frame::Desktop::create(impl->context);
     });
   } catch (...) {
@@ -179,12 +182,19 @@ std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& p
   auto impl = std::make_unique<Impl>();
   bool launched = false;
   Guarded([&] {
+    std::string launchPipe = pipe;
     try {
-      impl->context = Resolve(pipe);
-    } catch (const css::connection::NoConnectException&) {
-      const pid_t launcher = LaunchOffice(pipe, launch.profileUrl, launch.headless);
+      impl->bridge = Resolve(pipe);
+    } catch (const css::connection::NoConnectException&) {  // none, or a stale pipe file
+    } catch (const OfficeBridge::NoAnswer&) {
+      // The pipe is held by an office that does not answer: the one
+      // launched now accepts on a pipe of this process.
+      launchPipe = pipe + "-" + std::to_string(::getpid());
+    }
+    if (!impl->bridge) {
+      const pid_t launcher = LaunchOffice(launchPipe, launch.profileUrl, launch.headless);
       try {
-        impl->context = Connect(pipe, launcher, false, launch.patience);
+        impl->bridge = Connect(launchPipe, launcher, false, launch.patience);
       } catch (...) {
         // Its session holds the launcher and any office it started (an
         // error window of its own included); an office it handed over to is
@@ -196,6 +206,7 @@ std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& p
       ::waitpid(launcher, nullptr, WNOHANG);  // a launcher that only handed the pipe over has ended
       launched = true;
     }
+    impl->context = impl->bridge->context();
     impl->desktop = frame::Desktop::create(impl->context);
   });
   if (launched && !launch.headless) ShowStartCenter(impl->context, impl->desktop);
@@ -214,12 +225,17 @@ OfficeSession::~OfficeSession() {
   impl_->watchdog.reset();
   impl_->desktop.clear();
   impl_->context.clear();
+  impl_->bridge.reset();  // its threads end with the process's last session, not at exit
   if (impl_->pid == 0) return;
   EndProcess(impl_->pid, kEndPatience);
   for (const std::string& socket : impl_->sockets) {  // left by an office that died
     std::error_code ignored;
     std::filesystem::remove(socket, ignored);
   }
+}
+
+void OfficeSession::Abandon() {
+  OfficeBridge::DisposeAll();
 }
 
 int OfficeSession::ProcessId() const {
