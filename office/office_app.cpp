@@ -285,7 +285,7 @@ void OfficeApp::CloseWorkbook(int index) {
     sheets_.erase(std::remove_if(sheets_.begin(), sheets_.end(),
                                  [&](const KnownSheet& known) {
                                    if (known.document != document) return false;
-                                   if (watched_ == known.host->impl().sheet) StopWatching();
+                                   if (watched_ == known.document) StopWatching();
                                    return true;
                                  }),
                   sheets_.end());
@@ -385,19 +385,28 @@ SheetHost* OfficeApp::FirstWorksheet() {
 }
 
 void OfficeApp::StopWatching() {
-  if (watched_.is() && listener_.is()) {
-    Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)
-        ->removeModifyListener(Reference<css::util::XModifyListener>(listener_, UNO_QUERY));
-  }
+  const auto watched = std::move(watched_);
   watched_.clear();
+  if (!watched.is() || !listener_.is()) return;
+  try {
+    Reference<css::util::XModifyBroadcaster>(watched, UNO_QUERY_THROW)
+        ->removeModifyListener(Reference<css::util::XModifyListener>(listener_, UNO_QUERY));
+  } catch (const css::lang::DisposedException&) {  // closed, and the listener with it
+  }
 }
 
+// The edits are watched on the sheet's workbook, not on the sheet: a sheet
+// that still holds the listener of a connection that has ended (a program
+// that was killed, or gave up a hung office) ends the office when its
+// workbook is closed; a workbook lets such a listener go. An edit of
+// another sheet of the workbook thus counts too, and the sheet is read
+// again at the next activation.
 void OfficeApp::WatchSheet(SheetHost* host) {
   Guarded([&] {
     StopWatching();
     for (const KnownSheet& known : sheets_) {
       if (known.host.get() != host && known.readOnly.get() != host) continue;
-      watched_ = known.host->impl().sheet;
+      watched_ = known.document;
       if (!listener_.is())
         listener_ = static_cast<cppu::OWeakObject*>(new ChangeListener(delivery_, changed_));
       Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)

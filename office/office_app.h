@@ -84,7 +84,7 @@ class OfficeApp : public SpreadsheetApp {
   std::shared_ptr<std::atomic<bool>> delivery_ = std::make_shared<std::atomic<bool>>(true);
   std::shared_ptr<std::atomic<bool>> changed_ = std::make_shared<std::atomic<bool>>(false);
   uno::Reference<uno::css::uno::XInterface> listener_;
-  uno::Reference<uno::css::sheet::XSpreadsheet> watched_;
+  uno::Reference<uno::css::lang::XComponent> watched_;  // the workbook of the watched sheet
 };
 
 }  // namespace tavrix
