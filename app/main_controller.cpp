@@ -26,6 +26,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The two paths name the same file (through links too).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return a == b || (fs::equivalent(a, b, error) && !error);
+}
+
 // The folder holds at least one ordinary file (and the name ends in "/").
 bool HoldsFiles(const std::string& folder) {
   if (folder.empty() || folder.back() != '/') return false;
@@ -133,6 +139,7 @@ void MainController::PassOnActiveSheet() {
   // Said once: the names are those of this sheet until another one is active.
   problem_.ErrCode = kUnexpectedError;
   problem_.BookName = app_.ActiveWorkbookName().value_or("");
+  problem_.BookId = app_.ActiveWorkbookId().value_or("");
   problem_.SheetName = app_.ActiveSheetName();
   app_.WatchSheet(nullptr);
   Collapse();
@@ -194,11 +201,13 @@ void MainController::OpenExistingDataFile() {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered()) return;
   FlushOwnWrites();  // the dialog takes the activation away
+  bool chosen = false;
   for (;;) {
     if (const auto choice =
             window_.ChooseFile("Choose data file", state_.WorkDir, problem_.BookName)) {
       state_.WorkDir = choice->folder;
       problem_.BookName = choice->name;
+      chosen = true;
     }
     window_.ProcessPendingMessages();
     if (!CheckWorkDir()) break;
@@ -206,10 +215,13 @@ void MainController::OpenExistingDataFile() {
   }
 
   if (!problem_.BookName.empty()) {
+    // The chosen file, or (cancelled) the workbook of the last pass, when open.
+    const std::string path = state_.WorkDir + problem_.BookName;
+    const bool known = !chosen && !problem_.BookId.empty();
     bool found = false;
-    const std::string wanted = Lower(problem_.BookName);
     for (int i = 1; i <= app_.WorkbookCount() && !found; ++i) {
-      if (Lower(app_.WorkbookName(i)) == wanted) {
+      const std::string id = app_.WorkbookId(i);
+      if (known ? id == problem_.BookId : SameFile(id, path)) {
         app_.ActivateWorkbook(i);
         found = true;
       }
@@ -291,7 +303,7 @@ void MainController::Activated() {
       CloseForNoWorksheet();
       return;
     }
-    const bool bookChanged = *book != problem_.BookName;
+    const bool bookChanged = app_.ActiveWorkbookId() != problem_.BookId;
     const bool sheetChanged = app_.ActiveSheetName() != problem_.SheetName;
     if (bookChanged || sheetChanged || app_.Changed()) PassOnActiveSheet();
   }

@@ -88,15 +88,22 @@ class ReadOnlySheet : public SheetHost {
   SheetHost& sheet_;
 };
 
-std::string DocumentName(const Reference<css::lang::XComponent>& document) {
+// Where the document is kept: the path of its file (or its URL when that
+// is no file); "" while it has none.
+std::string DocumentLocation(const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XStorable> storable(document, UNO_QUERY);
-  if (storable.is() && storable->hasLocation()) {
-    OUString path;
-    if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) ==
-        osl::FileBase::E_None) {
-      return std::filesystem::path(ToStd(path)).filename().string();
-    }
+  if (!storable.is() || !storable->hasLocation()) return "";
+  OUString path;
+  if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) ==
+      osl::FileBase::E_None) {
+    return ToStd(path);
   }
+  return ToStd(storable->getLocation());
+}
+
+std::string DocumentName(const Reference<css::lang::XComponent>& document) {
+  const std::string location = DocumentLocation(document);
+  if (!location.empty()) return std::filesystem::path(location).filename().string();
   const Reference<css::frame::XTitle> title(document, UNO_QUERY);
   return title.is() ? ToStd(title->getTitle()) : std::string();
 }
@@ -321,6 +328,35 @@ std::optional<std::string> OfficeApp::ActiveWorkbookName() {
   return Guarded([&]() -> std::optional<std::string> {
     if (!FindActive()) return std::nullopt;
     return DocumentName(active_);
+  });
+}
+
+std::string OfficeApp::IdOf(const Reference<css::lang::XComponent>& document) {
+  const std::string location = DocumentLocation(document);
+  if (!location.empty()) return location;
+  // Documents that were closed (or saved) since are let go.
+  const auto documents = Documents();
+  newDocuments_.erase(std::remove_if(newDocuments_.begin(), newDocuments_.end(),
+                                     [&](const auto& known) {
+                                       return !Contains(documents, known.first) ||
+                                              !DocumentLocation(known.first).empty();
+                                     }),
+                      newDocuments_.end());
+  for (const auto& [known, id] : newDocuments_) {
+    if (known == document) return id;
+  }
+  newDocuments_.emplace_back(document, "new workbook " + std::to_string(++newCount_));
+  return newDocuments_.back().second;
+}
+
+std::string OfficeApp::WorkbookId(int index) {
+  return Guarded([&] { return IdOf(Document(index)); });
+}
+
+std::optional<std::string> OfficeApp::ActiveWorkbookId() {
+  return Guarded([&]() -> std::optional<std::string> {
+    if (!FindActive()) return std::nullopt;
+    return IdOf(active_);
   });
 }
 
