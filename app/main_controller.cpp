@@ -188,7 +188,11 @@ void MainController::CreateNewDataFile() {
   if (!guard.entered()) return;
   problem_.BookName = kTemplateName;
   if (!app_.OpenWorkbook(state_.TemplatePath, true) || !(state_.xlSheet = app_.ActiveSheet())) {
-    window_.ShowMessage("Could not open the file", MessageIcon::kCritical);
+    window_.ShowMessage("Could not open the file\nLibreOffice Calc could not open the template '" +
+                            state_.TemplatePath +
+                            "'. Put a Tavrix.xls that Calc opens in its place, or install "
+                            "Tavrix again.",
+                        MessageIcon::kCritical);
     Collapse();
     return;
   }

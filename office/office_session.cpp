@@ -278,8 +278,11 @@ std::string Quoted(const std::string& path) {
   return "'" + path + "'";
 }
 
+// Loads the file `source` (its URL) as the workbook kept at `path`; the
+// messages name the file that was opened.
 std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
-                                     const OUString& url, const std::string& path, bool readOnly,
+                                     const OUString& url, const std::string& source,
+                                     const std::string& path, bool readOnly,
                                      bool asTemplate = false) {
   auto impl = std::make_unique<OfficeWorkbook::Impl>();
   impl->path = path;
@@ -303,19 +306,19 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
       }
     });
   } catch (const HostError& e) {
-    throw HostError(e.what() + std::string(" while opening ") + Quoted(path));
+    throw HostError(e.what() + std::string(" while opening ") + Quoted(source));
   }
   if (handler->passwordAsked()) {
-    throw HostError(Quoted(path) + " is protected by a password; save a copy without one");
+    throw HostError(Quoted(source) + " is protected by a password; save a copy without one");
   }
-  if (!component.is()) throw HostError("LibreOffice could not open " + Quoted(path));
+  if (!component.is()) throw HostError("LibreOffice could not open " + Quoted(source));
   impl->document = component;
   if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
     try {
       Guarded([&] { Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true); });
     } catch (const HostError&) {  // it is not ours to keep either way
     }
-    throw HostError(Quoted(path) + " is no spreadsheet");
+    throw HostError(Quoted(source) + " is no spreadsheet");
   }
   HoldForTest("opened");
   return std::make_unique<OfficeWorkbook>(std::move(impl));
@@ -324,17 +327,17 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
 }  // namespace
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path, Access access) {
-  return Load(impl_->desktop, FileUrl(path), path, access == Access::kReadOnly);
+  return Load(impl_->desktop, FileUrl(path), path, path, access == Access::kReadOnly);
 }
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
-  return Load(impl_->desktop, "private:factory/scalc", path, false);
+  return Load(impl_->desktop, "private:factory/scalc", path, path, false);
 }
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::CreateFromTemplate(const std::string& templatePath,
                                                                   const std::string& path,
                                                                   const std::string& sheetName) {
-  auto workbook = Load(impl_->desktop, FileUrl(templatePath), path, false, true);
+  auto workbook = Load(impl_->desktop, FileUrl(templatePath), templatePath, path, false, true);
   workbook->RenameSheet(workbook->ActiveSheetName(), sheetName);
   return workbook;
 }
