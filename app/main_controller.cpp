@@ -64,6 +64,7 @@ class BusyGuard {
 };
 
 constexpr char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
+constexpr char kNotAnswering[] = "LibreOffice does not answer; Tavrix is closing";
 constexpr char kReadOnlyNote[] =
     "The workbook is open read-only, so Tavrix cannot write into it. Save an editable copy in "
     "LibreOffice Calc (File \u203A Save As) and open that copy.";
@@ -165,6 +166,11 @@ void MainController::OfficeFailed() {
   try {
     app_.WorkbookCount();
     answers = true;
+  } catch (const HostNotAnswering&) {
+    state_.Busy = true;  // nothing runs any more: the window is going away
+    window_.ShowMessage(kNotAnswering, MessageIcon::kWarning);
+    window_.Close();
+    return;
   } catch (const HostError&) {
   }
   if (!answers) {
@@ -279,7 +285,8 @@ void MainController::FitBoxClicked(int index) {
 }
 
 void MainController::KeyDown(int key, int shift) {
-  if (shift != 0 || (key != kKeyF2 && key != kKeyF9) || !ResultReady()) return;
+  const BusyGuard guard(state_.Busy);  // a key that comes during a pass is ignored
+  if (!guard.entered() || shift != 0 || (key != kKeyF2 && key != kKeyF9) || !ResultReady()) return;
   app_.Synchronize();  // what the sheet shows now
   CommandView view(window_, [this] { FlushOwnWrites(); });
   if (!ResultIsShown(problem_, *state_.xlSheet, view)) return;
@@ -300,6 +307,8 @@ void MainController::Activated() {
     std::optional<std::string> book;
     try {
       book = app_.ActiveWorkbookName();
+    } catch (const HostNotAnswering&) {
+      throw;  // not gone: it does not answer (OfficeFailed)
     } catch (const HostError&) {
     }
     if (!book) {

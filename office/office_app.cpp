@@ -203,13 +203,14 @@ OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context,
 
 OfficeApp::~OfficeApp() {
   try {
-    StopWatching();
-    if (focusListener_.is()) {
+    Guarded([&] {
+      StopWatching();
+      if (!focusListener_.is()) return;
       const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
       Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
           ->removeDocumentEventListener(
               Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
-    }
+    });
   } catch (...) {  // the office may be gone already
   }
 }

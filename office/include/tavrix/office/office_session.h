@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +84,20 @@ class OfficeSession {
   explicit OfficeSession(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
+
+// Carries out the office calls of a thread that must keep handling its own
+// events (a window's): the call runs on another thread while the calling
+// one waits as the runner sees fit. What the call throws reaches the
+// caller; the runner may throw HostError instead (it gave the call up).
+class CallRunner {
+ public:
+  virtual ~CallRunner() = default;
+  virtual void Run(const std::function<void()>& call) = 0;
+};
+
+// The office calls made on the calling thread go through `runner` from now
+// on; nullptr: they run on the thread itself, as by default.
+void RunOfficeCallsThrough(CallRunner* runner);
 
 // One worksheet of an office document: the five cell operations. Reads
 // come from one block read of the used area, kept coherent with the
