@@ -26,14 +26,25 @@ bool PrintHelp(int argc, char** argv, const tavrix::AppState& state) {
     const std::string arg = argv[i];
     if (arg != "--help" && arg != "-h") continue;
     const std::string found = tavrix::FindTemplate(state.ProgramDir, state.HomeDir);
-    std::cout << "tavrix-desktop [--ie]: the Tavrix window beside LibreOffice Calc\n"
-              << "  --ie       lift the range limits (also /ie)\n"
+    std::cout << "tavrix-desktop [--ie] [--office-pipe NAME]: the Tavrix window beside LibreOffice "
+                 "Calc\n"
+              << "  --ie                lift the range limits (also /ie)\n"
+              << "  --office-pipe NAME  reach LibreOffice on this UNO pipe (default "
+              << tavrix::kOfficePipe << ")\n"
               << "Template:    " << (found.empty() ? "not found" : found) << "\n"
               << "Settings:    " << state.HomeDir << tavrix::kSettingsName << "\n"
               << "Export file: " << state.HomeDir << "data.txt\n";
     return true;
   }
   return false;
+}
+
+// The pipe given with --office-pipe, else the program's own.
+std::string OfficePipe(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--office-pipe") return argv[i + 1];
+  }
+  return tavrix::kOfficePipe;
 }
 
 }  // namespace
@@ -58,20 +69,30 @@ int main(int argc, char** argv) {
   tavrix::Problem problem;
   const char* home = std::getenv("HOME");
   state.UserHome = std::string(home && *home ? home : "/") + (home && *home ? "/" : "");
-  window.PlaceAt(tavrix::ReadSettings(state.HomeDir + tavrix::kSettingsName).position);
+  const std::string settingsFile = state.HomeDir + tavrix::kSettingsName;
+  const tavrix::Settings saved = tavrix::ReadSettings(settingsFile);
+  window.PlaceAt(saved.position);
+  tavrix::CloseOnSignals(window);
   window.show();
 
   // The user's own LibreOffice, visible; started when it does not run.
-  std::unique_ptr<tavrix::OfficeSession> office = tavrix::StartOffice(window, "tavrix", {});
-  if (!office) {
+  std::unique_ptr<tavrix::OfficeSession> session =
+      tavrix::StartOffice(window, OfficePipe(argc, argv), {});
+  if (window.Closing()) {  // closed while LibreOffice started: nothing else to do
+    tavrix::WriteSettings(settingsFile, saved.workDir.value_or(""),
+                          window.Position() ? window.Position() : saved.position);
+    return 0;
+  }
+  if (!session) {
     window.ShowMessage(
         "Could not run LibreOffice Calc\nStart LibreOffice Calc on its own to see what it reports, "
         "then start Tavrix again.",
         tavrix::MessageIcon::kCritical, tavrix::kProgramName);
     return 1;
   }
+  tavrix::WindowOffice office(std::move(session), [&window] { return window.Closing(); });
 
-  tavrix::MainController controller(problem, state, office->App(), window);
+  tavrix::MainController controller(problem, state, office.App(), window);
   std::string commandLine;
   for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
   if (!controller.StartUp(commandLine)) {
@@ -79,7 +100,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   window.SetController(&controller);
-  const int result = QApplication::exec();
+  const int result = window.Closing() ? 0 : QApplication::exec();
   window.SetController(nullptr);
   return result;
 }

@@ -26,6 +26,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The two paths name the same file (through links too).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return a == b || (fs::equivalent(a, b, error) && !error);
+}
+
 // The folder holds at least one ordinary file (and the name ends in "/").
 bool HoldsFiles(const std::string& folder) {
   if (folder.empty() || folder.back() != '/') return false;
@@ -58,6 +64,7 @@ class BusyGuard {
 };
 
 constexpr char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
+constexpr char kNotAnswering[] = "LibreOffice does not answer; Tavrix is closing";
 constexpr char kReadOnlyNote[] =
     "The workbook is open read-only, so Tavrix cannot write into it. Save an editable copy in "
     "LibreOffice Calc (File \u203A Save As) and open that copy.";
@@ -133,6 +140,7 @@ void MainController::PassOnActiveSheet() {
   // Said once: the names are those of this sheet until another one is active.
   problem_.ErrCode = kUnexpectedError;
   problem_.BookName = app_.ActiveWorkbookName().value_or("");
+  problem_.BookId = app_.ActiveWorkbookId().value_or("");
   problem_.SheetName = app_.ActiveSheetName();
   app_.WatchSheet(nullptr);
   Collapse();
@@ -158,6 +166,11 @@ void MainController::OfficeFailed() {
   try {
     app_.WorkbookCount();
     answers = true;
+  } catch (const HostNotAnswering&) {
+    state_.Busy = true;  // nothing runs any more: the window is going away
+    window_.ShowMessage(kNotAnswering, MessageIcon::kWarning);
+    window_.Close();
+    return;
   } catch (const HostError&) {
   }
   if (!answers) {
@@ -181,7 +194,11 @@ void MainController::CreateNewDataFile() {
   if (!guard.entered()) return;
   problem_.BookName = kTemplateName;
   if (!app_.OpenWorkbook(state_.TemplatePath, true) || !(state_.xlSheet = app_.ActiveSheet())) {
-    window_.ShowMessage("Could not open the file", MessageIcon::kCritical);
+    window_.ShowMessage("Could not open the file\nLibreOffice Calc could not open the template '" +
+                            state_.TemplatePath +
+                            "'. Put a Tavrix.xls that Calc opens in its place, or install "
+                            "Tavrix again.",
+                        MessageIcon::kCritical);
     Collapse();
     return;
   }
@@ -194,11 +211,13 @@ void MainController::OpenExistingDataFile() {
   const BusyGuard guard(state_.Busy);
   if (!guard.entered()) return;
   FlushOwnWrites();  // the dialog takes the activation away
+  bool chosen = false;
   for (;;) {
     if (const auto choice =
             window_.ChooseFile("Choose data file", state_.WorkDir, problem_.BookName)) {
       state_.WorkDir = choice->folder;
       problem_.BookName = choice->name;
+      chosen = true;
     }
     window_.ProcessPendingMessages();
     if (!CheckWorkDir()) break;
@@ -206,10 +225,13 @@ void MainController::OpenExistingDataFile() {
   }
 
   if (!problem_.BookName.empty()) {
+    // The chosen file, or (cancelled) the workbook of the last pass, when open.
+    const std::string path = state_.WorkDir + problem_.BookName;
+    const bool known = !chosen && !problem_.BookId.empty();
     bool found = false;
-    const std::string wanted = Lower(problem_.BookName);
     for (int i = 1; i <= app_.WorkbookCount() && !found; ++i) {
-      if (Lower(app_.WorkbookName(i)) == wanted) {
+      const std::string id = app_.WorkbookId(i);
+      if (known ? id == problem_.BookId : SameFile(id, path)) {
         app_.ActivateWorkbook(i);
         found = true;
       }
@@ -263,7 +285,8 @@ void MainController::FitBoxClicked(int index) {
 }
 
 void MainController::KeyDown(int key, int shift) {
-  if (shift != 0 || (key != kKeyF2 && key != kKeyF9) || !ResultReady()) return;
+  const BusyGuard guard(state_.Busy);  // a key that comes during a pass is ignored
+  if (!guard.entered() || shift != 0 || (key != kKeyF2 && key != kKeyF9) || !ResultReady()) return;
   app_.Synchronize();  // what the sheet shows now
   CommandView view(window_, [this] { FlushOwnWrites(); });
   if (!ResultIsShown(problem_, *state_.xlSheet, view)) return;
@@ -284,6 +307,8 @@ void MainController::Activated() {
     std::optional<std::string> book;
     try {
       book = app_.ActiveWorkbookName();
+    } catch (const HostNotAnswering&) {
+      throw;  // not gone: it does not answer (OfficeFailed)
     } catch (const HostError&) {
     }
     if (!book) {
@@ -291,7 +316,7 @@ void MainController::Activated() {
       CloseForNoWorksheet();
       return;
     }
-    const bool bookChanged = *book != problem_.BookName;
+    const bool bookChanged = app_.ActiveWorkbookId() != problem_.BookId;
     const bool sheetChanged = app_.ActiveSheetName() != problem_.SheetName;
     if (bookChanged || sheetChanged || app_.Changed()) PassOnActiveSheet();
   }

@@ -1,6 +1,7 @@
 #include "tavrix/app/presenter.h"
 
 #include <charconv>
+#include <filesystem>
 
 #include "tavrix/datasheet/fit_error.h"
 #include "tavrix/datasheet/sheet_pass.h"
@@ -52,13 +53,15 @@ std::string CellTip(const Problem& problem, const std::optional<ParameterCovaria
 
 }  // namespace
 
-std::string WindowCaption(const std::string& bookName, const std::string& sheetName) {
+std::string WindowCaption(const std::string& bookName, const std::string& sheetName,
+                          const std::string& bookFolder) {
   const bool xls = bookName.size() >= 4 && bookName.compare(bookName.size() - 4, 4, ".xls") == 0;
-  return (xls ? bookName.substr(0, bookName.size() - 4) : bookName) + ": " + sheetName;
+  return (xls ? bookName.substr(0, bookName.size() - 4) : bookName) +
+         (bookFolder.empty() ? "" : " (" + bookFolder + ")") + ": " + sheetName;
 }
 
 void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string& bookName,
-               const std::string& sheetName) {
+               const std::string& sheetName, const std::string& bookFolder) {
   problem.ErrCode = kNoError;
   problem.DecComma = DetectDecimalComma();
   problem.BookName = bookName;
@@ -72,19 +75,12 @@ void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string
     view.ShowMessage(read.error->Message(), MessageIcon::kCritical);
     return;
   }
-  const int points = static_cast<int>(read.sheet.points.size());
-  if (points != problem.LastNPoints) {
-    problem.LastNPoints = points;
-    view.ShowMessage("Number of experimental points: " + std::to_string(points),
-                     MessageIcon::kInformation);
-  }
-
   problem.Sheet = std::move(read.sheet);
   problem.Eval = Evaluate(problem.Sheet);
   problem.OptPar = problem.Sheet.optimized;
   view.SetWindowState(problem.Eval.limits.empty() ? WindowState::kStandard
                                                   : WindowState::kWithRestrictions);
-  view.SetCaption(WindowCaption(problem.BookName, problem.SheetName));
+  view.SetCaption(WindowCaption(problem.BookName, problem.SheetName, bookFolder));
   const ParameterChoice marked = MarkedForFit(sheet, problem.DecComma);
   for (int i = 0; i < kParameterCount; ++i)
     view.SetFitParameter(i, marked[static_cast<std::size_t>(i)]);
@@ -93,15 +89,29 @@ void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string
   WriteFitError(sheet, FitErrorCell::kInitial,
                 FitError(problem.Sheet, problem.Eval, problem.Sheet.initial));
   ShowParams(problem, sheet, view);
+  const int points = static_cast<int>(problem.Sheet.points.size());
+  if (points != problem.LastNPoints) {
+    problem.LastNPoints = points;
+    view.ShowMessage("Number of experimental points: " + std::to_string(points),
+                     MessageIcon::kInformation);
+  }
 }
 
 void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, View& view) {
   const std::optional<std::string> book = app.ActiveWorkbookName();
-  if (!book) throw HostError("no workbook is open");
+  const std::optional<std::string> id = app.ActiveWorkbookId();
+  if (!book || !id) throw HostError("no workbook is open");
   const std::string sheetName = app.ActiveSheetName();
+  bool nameShared = false;
+  for (int i = 1; i <= app.WorkbookCount() && !nameShared; ++i) {
+    nameShared = app.WorkbookName(i) == *book && app.WorkbookId(i) != *id;
+  }
   app.WatchSheet(&sheet);
   app.ClearChanged();
-  SheetPass(problem, sheet, view, *book, sheetName);
+  problem.BookId = *id;
+  const std::filesystem::path file(*id);
+  SheetPass(problem, sheet, view, *book, sheetName,
+            nameShared && file.is_absolute() ? file.parent_path().filename().string() : "");
 }
 
 FitOutcome Optimize(Problem& problem, SheetHost& sheet, View& view) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include "table_window.h"
@@ -30,11 +31,11 @@ int WidthFor(QWidget* widget, int designWidth) {
 QtMainWindow::QtMainWindow(ScreenMeasures& measures)
     : measures_(measures),
       guard_(
-          [this] {
-            if (controller_) controller_->OfficeFailed();
+          [this] {  // nothing is said any more once the window is closed
+            if (controller_ && !closing_) controller_->OfficeFailed();
           },
           [this](const std::string& text) {
-            ShowMessage(text, MessageIcon::kCritical, kProgramName);
+            if (!closing_) ShowMessage(text, MessageIcon::kCritical, kProgramName);
           }) {
   // A window of fixed size: no maximize button.
   setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -115,7 +116,7 @@ void QtMainWindow::Layout() {
   const int limitsWidth = WidthFor(limits_, PixelsX(2550));
   const int clientWidth = std::max({PixelsX(kClientWidth), valueLeft + valueWidth + PixelsX(465),
                                     PixelsX(120 + 240 + 225) + limitsWidth + 8,
-                                    WidthFor(buttons_[1], 0) + PixelsX(225)});
+                                    WidthFor(buttons_[1], 0) + PixelsX(225), CaptionWidth()});
   const int innerWidth = clientWidth - PixelsX(225);  // buttons and frame, as 2895 of 3120
 
   for (int i = 0; i < 3; ++i) {
@@ -132,6 +133,20 @@ void QtMainWindow::Layout() {
   place(credit_, PixelsX(240), restrictions ? 3270 : 2490, clientWidth - 2 * PixelsX(240), 255);
   line1_->setGeometry(0, PixelsY(1080), clientWidth, 2);
   setFixedWidth(clientWidth);
+}
+
+// The window manager draws the caption in its own font, which the program
+// cannot know: the application's font in bold stands in for it, with five
+// title-bar heights of room for the icon, three buttons and the margins.
+// Never wider than the screen.
+int QtMainWindow::CaptionWidth() const {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const int bar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const int wanted = QFontMetrics(font).horizontalAdvance(windowTitle()) + 5 * bar;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const int sides = static_cast<int>(measures_.FrameDX / measures_.TwipsX + 0.5f);
+  return screen ? std::min(wanted, screen->availableGeometry().width() - sides) : wanted;
 }
 
 void QtMainWindow::SetOuterHeight(int twips) {
@@ -248,7 +263,7 @@ void QtMainWindow::Close() {
 }
 
 std::optional<WindowPos> QtMainWindow::Position() const {
-  if (!isVisible()) return std::nullopt;
+  if (!isVisible()) return closedAt_;
   const QPoint corner = frameGeometry().topLeft();
   return WindowPos{corner.x(), corner.y()};
 }
@@ -283,7 +298,20 @@ bool QtMainWindow::event(QEvent* event) {
       event->type() == QEvent::Resize) {
     if (MeasureFrame() && placing_) ApplyPlacement();
   }
+  if (event->type() == QEvent::Resize && isVisible()) KeepRightEdgeOnScreen();
+  // As wide as the caption needs (once the controls are made).
+  if (event->type() == QEvent::WindowTitleChange && line1_) Layout();
   return handled;
+}
+
+// Widened for a longer caption, the window moves left as far as it must.
+void QtMainWindow::KeepRightEdgeOnScreen() {
+  const QScreen* screen = this->screen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  const QRect frame = frameGeometry();
+  if (frame.right() <= available.right()) return;
+  move(std::max(available.left(), frame.left() - (frame.right() - available.right())), frame.top());
 }
 
 void QtMainWindow::changeEvent(QEvent* event) {
@@ -316,8 +344,11 @@ void QtMainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
-  if (!closing_) Handle([this] { controller_->ShutDown(); });
-  closing_ = true;
+  if (!closing_) {
+    closedAt_ = Position();
+    closing_ = true;
+    Handle([this] { controller_->ShutDown(); });
+  }
   event->accept();
 }
 

@@ -52,7 +52,10 @@ class QtMainWindow : public QWidget, public MainWindow {
                                    const std::string& name) override;
   void ShowPkTable(const PkTableView& view) override;
   void Close() override;
+  // Where the window stands, or stood when it was closed.
   std::optional<WindowPos> Position() const override;
+  // The window was closed (by the user, the program or a signal).
+  bool Closing() const { return closing_; }
 
   // Runs an event handler through the one guard of the program.
   void Handle(const std::function<void()>& handler);
@@ -86,9 +89,12 @@ class QtMainWindow : public QWidget, public MainWindow {
   int PixelsY(int twips) const;
   void Layout();
   void SetOuterHeight(int twips);
+  // The client width the window manager's title bar needs for the caption.
+  int CaptionWidth() const;
   // Takes the frame the window manager gave the window; true when it changed.
   bool MeasureFrame();
   void ApplyPlacement();
+  void KeepRightEdgeOnScreen();
 
   ScreenMeasures& measures_;
   MainController* controller_ = nullptr;
@@ -103,6 +109,7 @@ class QtMainWindow : public QWidget, public MainWindow {
   QLabel* credit_ = nullptr;
   QFrame* line1_ = nullptr;
   bool closing_ = false;
+  std::optional<WindowPos> closedAt_;
   bool placing_ = false;  // placed by the program, not moved by the user yet
   std::optional<WindowPos> saved_;
   std::vector<std::string>* recorder_ = nullptr;

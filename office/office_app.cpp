@@ -88,15 +88,22 @@ class ReadOnlySheet : public SheetHost {
   SheetHost& sheet_;
 };
 
-std::string DocumentName(const Reference<css::lang::XComponent>& document) {
+// Where the document is kept: the path of its file (or its URL when that
+// is no file); "" while it has none.
+std::string DocumentLocation(const Reference<css::lang::XComponent>& document) {
   const Reference<css::frame::XStorable> storable(document, UNO_QUERY);
-  if (storable.is() && storable->hasLocation()) {
-    OUString path;
-    if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) ==
-        osl::FileBase::E_None) {
-      return std::filesystem::path(ToStd(path)).filename().string();
-    }
+  if (!storable.is() || !storable->hasLocation()) return "";
+  OUString path;
+  if (osl::FileBase::getSystemPathFromFileURL(storable->getLocation(), path) ==
+      osl::FileBase::E_None) {
+    return ToStd(path);
   }
+  return ToStd(storable->getLocation());
+}
+
+std::string DocumentName(const Reference<css::lang::XComponent>& document) {
+  const std::string location = DocumentLocation(document);
+  if (!location.empty()) return std::filesystem::path(location).filename().string();
   const Reference<css::frame::XTitle> title(document, UNO_QUERY);
   return title.is() ? ToStd(title->getTitle()) : std::string();
 }
@@ -196,13 +203,14 @@ OfficeApp::OfficeApp(Reference<css::uno::XComponentContext> context,
 
 OfficeApp::~OfficeApp() {
   try {
-    StopWatching();
-    if (focusListener_.is()) {
+    Guarded([&] {
+      StopWatching();
+      if (!focusListener_.is()) return;
       const auto broadcaster = css::frame::theGlobalEventBroadcaster::get(context_);
       Reference<css::document::XDocumentEventBroadcaster>(broadcaster, UNO_QUERY_THROW)
           ->removeDocumentEventListener(
               Reference<css::document::XDocumentEventListener>(focusListener_, UNO_QUERY));
-    }
+    });
   } catch (...) {  // the office may be gone already
   }
 }
@@ -285,7 +293,7 @@ void OfficeApp::CloseWorkbook(int index) {
     sheets_.erase(std::remove_if(sheets_.begin(), sheets_.end(),
                                  [&](const KnownSheet& known) {
                                    if (known.document != document) return false;
-                                   if (watched_ == known.host->impl().sheet) StopWatching();
+                                   if (watched_ == known.document) StopWatching();
                                    return true;
                                  }),
                   sheets_.end());
@@ -321,6 +329,35 @@ std::optional<std::string> OfficeApp::ActiveWorkbookName() {
   return Guarded([&]() -> std::optional<std::string> {
     if (!FindActive()) return std::nullopt;
     return DocumentName(active_);
+  });
+}
+
+std::string OfficeApp::IdOf(const Reference<css::lang::XComponent>& document) {
+  const std::string location = DocumentLocation(document);
+  if (!location.empty()) return location;
+  // Documents that were closed (or saved) since are let go.
+  const auto documents = Documents();
+  newDocuments_.erase(std::remove_if(newDocuments_.begin(), newDocuments_.end(),
+                                     [&](const auto& known) {
+                                       return !Contains(documents, known.first) ||
+                                              !DocumentLocation(known.first).empty();
+                                     }),
+                      newDocuments_.end());
+  for (const auto& [known, id] : newDocuments_) {
+    if (known == document) return id;
+  }
+  newDocuments_.emplace_back(document, "new workbook " + std::to_string(++newCount_));
+  return newDocuments_.back().second;
+}
+
+std::string OfficeApp::WorkbookId(int index) {
+  return Guarded([&] { return IdOf(Document(index)); });
+}
+
+std::optional<std::string> OfficeApp::ActiveWorkbookId() {
+  return Guarded([&]() -> std::optional<std::string> {
+    if (!FindActive()) return std::nullopt;
+    return IdOf(active_);
   });
 }
 
@@ -385,19 +422,28 @@ SheetHost* OfficeApp::FirstWorksheet() {
 }
 
 void OfficeApp::StopWatching() {
-  if (watched_.is() && listener_.is()) {
-    Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)
-        ->removeModifyListener(Reference<css::util::XModifyListener>(listener_, UNO_QUERY));
-  }
+  const auto watched = std::move(watched_);
   watched_.clear();
+  if (!watched.is() || !listener_.is()) return;
+  try {
+    Reference<css::util::XModifyBroadcaster>(watched, UNO_QUERY_THROW)
+        ->removeModifyListener(Reference<css::util::XModifyListener>(listener_, UNO_QUERY));
+  } catch (const css::lang::DisposedException&) {  // closed, and the listener with it
+  }
 }
 
+// The edits are watched on the sheet's workbook, not on the sheet: a sheet
+// that still holds the listener of a connection that has ended (a program
+// that was killed, or gave up a hung office) ends the office when its
+// workbook is closed; a workbook lets such a listener go. An edit of
+// another sheet of the workbook thus counts too, and the sheet is read
+// again at the next activation.
 void OfficeApp::WatchSheet(SheetHost* host) {
   Guarded([&] {
     StopWatching();
     for (const KnownSheet& known : sheets_) {
       if (known.host.get() != host && known.readOnly.get() != host) continue;
-      watched_ = known.host->impl().sheet;
+      watched_ = known.document;
       if (!listener_.is())
         listener_ = static_cast<cppu::OWeakObject*>(new ChangeListener(delivery_, changed_));
       Reference<css::util::XModifyBroadcaster>(watched_, UNO_QUERY_THROW)

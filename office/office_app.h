@@ -47,6 +47,8 @@ class OfficeApp : public SpreadsheetApp {
   void ActivateWorkbook(int index) override;
   void CloseWorkbook(int index) override;
   std::optional<std::string> ActiveWorkbookName() override;
+  std::string WorkbookId(int index) override;
+  std::optional<std::string> ActiveWorkbookId() override;
   bool ActiveWorkbookReadOnly() override;
   SheetHost* ActiveSheet() override;
   std::string ActiveSheetName() override;
@@ -63,6 +65,8 @@ class OfficeApp : public SpreadsheetApp {
   uno::Reference<uno::css::lang::XComponent> Document(int index);
   // Finds the active workbook; false when no spreadsheet is open.
   bool FindActive();
+  // The path of the document's file, or a text of its own for a new one.
+  std::string IdOf(const uno::Reference<uno::css::lang::XComponent>& document);
   SheetHost* SheetFor(const uno::Reference<uno::css::lang::XComponent>& document,
                       const uno::Reference<uno::css::sheet::XSpreadsheet>& sheet);
   void StopWatching();
@@ -80,11 +84,14 @@ class OfficeApp : public SpreadsheetApp {
     std::unique_ptr<SheetHost> readOnly;  // the same sheet with every write refused
   };
   std::vector<KnownSheet> sheets_;
+  // The new documents (no file yet) that were told apart, with their texts.
+  std::vector<std::pair<uno::Reference<uno::css::lang::XComponent>, std::string>> newDocuments_;
+  int newCount_ = 0;
   // Shared with the listener, which runs on the office's bridge thread.
   std::shared_ptr<std::atomic<bool>> delivery_ = std::make_shared<std::atomic<bool>>(true);
   std::shared_ptr<std::atomic<bool>> changed_ = std::make_shared<std::atomic<bool>>(false);
   uno::Reference<uno::css::uno::XInterface> listener_;
-  uno::Reference<uno::css::sheet::XSpreadsheet> watched_;
+  uno::Reference<uno::css::lang::XComponent> watched_;  // the workbook of the watched sheet
 };
 
 }  // namespace tavrix

@@ -1,6 +1,5 @@
 #include <sys/wait.h>
 #include <unistd.h>
-#include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -26,6 +25,7 @@
 #include <thread>
 
 #include "office_app.h"
+#include "office_bridge.h"
 #include "office_guard.h"
 #include "office_process.h"
 #include "stale_offices.h"
@@ -40,6 +40,9 @@ namespace {
 
 constexpr auto kStartPatience = std::chrono::seconds(60);
 constexpr auto kEndPatience = std::chrono::seconds(10);
+// An office answers a new connection in milliseconds; one that holds its
+// pipe but does not answer is stopped or hung.
+constexpr auto kAnswerPatience = std::chrono::seconds(3);
 
 // The in-process UNO environment, made once.
 Reference<css::uno::XComponentContext> LocalContext() {
@@ -59,10 +62,8 @@ bool Running(pid_t pid) {
   return ::waitpid(pid, nullptr, WNOHANG) == 0;
 }
 
-Reference<css::uno::XComponentContext> Resolve(const std::string& pipe) {
-  const auto resolver = css::bridge::UnoUrlResolver::create(LocalContext());
-  const OUString url = ToOUString("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
-  return Reference<css::uno::XComponentContext>(resolver->resolve(url), UNO_QUERY_THROW);
+std::unique_ptr<OfficeBridge> Resolve(const std::string& pipe) {
+  return std::make_unique<OfficeBridge>(LocalContext(), pipe, kAnswerPatience);
 }
 
 // An office that ended before it took the connection.
@@ -74,21 +75,21 @@ class EndedEarly : public HostError {
 // Connects to the office on the pipe, retrying while it starts. A launcher
 // that ends may have handed the pipe to an office already running, so its
 // end only stops the waiting when `launcherIsOffice`.
-Reference<css::uno::XComponentContext> Connect(
-    const std::string& pipe, pid_t pid, bool launcherIsOffice,
-    std::chrono::milliseconds patience = kStartPatience) {
+std::unique_ptr<OfficeBridge> Connect(const std::string& pipe, pid_t pid, bool launcherIsOffice,
+                                      std::chrono::milliseconds patience = kStartPatience) {
   const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
     try {
       return Resolve(pipe);
     } catch (const css::connection::NoConnectException&) {
-      if (launcherIsOffice && !Running(pid)) throw EndedEarly();
-      if (std::chrono::steady_clock::now() > deadline) {
-        throw HostError("LibreOffice did not answer within " +
-                        std::to_string(patience.count() / 1000) + " s");
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } catch (const OfficeBridge::NoAnswer&) {  // still starting
     }
+    if (launcherIsOffice && !Running(pid)) throw EndedEarly();
+    if (std::chrono::steady_clock::now() > deadline) {
+      throw HostError("LibreOffice did not answer within " +
+                      std::to_string(patience.count() / 1000) + " s");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
@@ -142,6 +143,7 @@ struct OfficeSession::Impl {
   std::unique_ptr<OfficeGuard> guard;         // of an office of our own
   std::vector<std::string> sockets;           // its pipe files, found while it ran
   std::unique_ptr<Watchdog> watchdog;         // of an office of our own
+  std::unique_ptr<OfficeBridge> bridge;
   Reference<css::uno::XComponentContext> context;
   Reference<frame::XDesktop2> desktop;
   std::unique_ptr<OfficeApp> app;
@@ -164,7 +166,8 @@ void StartPrivateOffice(OfficeSession::Impl& impl, std::chrono::steady_clock::ti
     Guarded([&] {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now());
-      impl.context = Connect(pipe, impl.pid, true, std::max(left, std::chrono::milliseconds(0)));
+      impl.bridge = Connect(pipe, impl.pid, true, std::max(left, std::chrono::milliseconds(0)));
+      impl.context = impl.bridge->context();
       impl.desktop = frame::Desktop::create(impl.context);
     });
   } catch (...) {
@@ -210,12 +213,19 @@ std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& p
   auto impl = std::make_unique<Impl>();
   bool launched = false;
   Guarded([&] {
+    std::string launchPipe = pipe;
     try {
-      impl->context = Resolve(pipe);
-    } catch (const css::connection::NoConnectException&) {
-      const pid_t launcher = LaunchOffice(pipe, launch.profileUrl, launch.headless);
+      impl->bridge = Resolve(pipe);
+    } catch (const css::connection::NoConnectException&) {  // none, or a stale pipe file
+    } catch (const OfficeBridge::NoAnswer&) {
+      // The pipe is held by an office that does not answer: the one
+      // launched now accepts on a pipe of this process.
+      launchPipe = pipe + "-" + std::to_string(::getpid());
+    }
+    if (!impl->bridge) {
+      const pid_t launcher = LaunchOffice(launchPipe, launch.profileUrl, launch.headless);
       try {
-        impl->context = Connect(pipe, launcher, false, launch.patience);
+        impl->bridge = Connect(launchPipe, launcher, false, launch.patience);
       } catch (...) {
         // Its session holds the launcher and any office it started (an
         // error window of its own included); an office it handed over to is
@@ -227,6 +237,7 @@ std::unique_ptr<OfficeSession> OfficeSession::AttachOrStart(const std::string& p
       ::waitpid(launcher, nullptr, WNOHANG);  // a launcher that only handed the pipe over has ended
       launched = true;
     }
+    impl->context = impl->bridge->context();
     impl->desktop = frame::Desktop::create(impl->context);
   });
   if (launched && !launch.headless) ShowStartCenter(impl->context, impl->desktop);
@@ -245,6 +256,7 @@ OfficeSession::~OfficeSession() {
   impl_->watchdog.reset();
   impl_->desktop.clear();
   impl_->context.clear();
+  impl_->bridge.reset();  // its threads end with the process's last session, not at exit
   if (impl_->pid == 0) return;
   EndProcess(impl_->pid, kEndPatience);
   for (const std::string& socket : impl_->sockets) {  // left by an office that died
@@ -253,6 +265,10 @@ OfficeSession::~OfficeSession() {
   }
   impl_->profile.reset();
   impl_->guard.reset();
+}
+
+void OfficeSession::Abandon() {
+  OfficeBridge::DisposeAll();
 }
 
 int OfficeSession::ProcessId() const {
@@ -295,8 +311,11 @@ std::string Quoted(const std::string& path) {
   return "'" + path + "'";
 }
 
+// Loads the file `source` (its URL) as the workbook kept at `path`; the
+// messages name the file that was opened.
 std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
-                                     const OUString& url, const std::string& path, bool readOnly,
+                                     const OUString& url, const std::string& source,
+                                     const std::string& path, bool readOnly,
                                      bool asTemplate = false) {
   auto impl = std::make_unique<OfficeWorkbook::Impl>();
   impl->path = path;
@@ -320,19 +339,19 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
       }
     });
   } catch (const HostError& e) {
-    throw HostError(e.what() + std::string(" while opening ") + Quoted(path));
+    throw HostError(e.what() + std::string(" while opening ") + Quoted(source));
   }
   if (handler->passwordAsked()) {
-    throw HostError(Quoted(path) + " is protected by a password; save a copy without one");
+    throw HostError(Quoted(source) + " is protected by a password; save a copy without one");
   }
-  if (!component.is()) throw HostError("LibreOffice could not open " + Quoted(path));
+  if (!component.is()) throw HostError("LibreOffice could not open " + Quoted(source));
   impl->document = component;
   if (!Reference<css::sheet::XSpreadsheetDocument>(component, UNO_QUERY).is()) {
     try {
       Guarded([&] { Reference<css::util::XCloseable>(component, UNO_QUERY_THROW)->close(true); });
     } catch (const HostError&) {  // it is not ours to keep either way
     }
-    throw HostError(Quoted(path) + " is no spreadsheet");
+    throw HostError(Quoted(source) + " is no spreadsheet");
   }
   HoldForTest("opened");
   return std::make_unique<OfficeWorkbook>(std::move(impl));
@@ -341,17 +360,17 @@ std::unique_ptr<OfficeWorkbook> Load(const Reference<frame::XDesktop2>& desktop,
 }  // namespace
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Open(const std::string& path, Access access) {
-  return Load(impl_->desktop, FileUrl(path), path, access == Access::kReadOnly);
+  return Load(impl_->desktop, FileUrl(path), path, path, access == Access::kReadOnly);
 }
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::Create(const std::string& path) {
-  return Load(impl_->desktop, "private:factory/scalc", path, false);
+  return Load(impl_->desktop, "private:factory/scalc", path, path, false);
 }
 
 std::unique_ptr<OfficeWorkbook> OfficeSession::CreateFromTemplate(const std::string& templatePath,
                                                                   const std::string& path,
                                                                   const std::string& sheetName) {
-  auto workbook = Load(impl_->desktop, FileUrl(templatePath), path, false, true);
+  auto workbook = Load(impl_->desktop, FileUrl(templatePath), templatePath, path, false, true);
   workbook->RenameSheet(workbook->ActiveSheetName(), sheetName);
   return workbook;
 }

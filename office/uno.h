@@ -14,7 +14,9 @@
 #include <rtl/ustring.hxx>
 
 #include <atomic>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "tavrix/office/office_session.h"
@@ -42,6 +44,7 @@ struct CallClock {
   static std::atomic<long long> started;
   static std::atomic<bool> officeEnded;
   static thread_local int depth;
+  static thread_local CallRunner* runner;  // of the thread's calls, when one was given
   CallClock();
   ~CallClock();
 };
@@ -51,9 +54,9 @@ struct CallClock {
 // files, bridges) is no message for a user; TAVRIX_DEBUG_OFFICE adds it.
 HostError OfficeFailure(const css::uno::Exception& e, bool officeGone);
 
-// Runs f; an exception of the office becomes a HostError.
+// Runs f on this thread; an exception of the office becomes a HostError.
 template <typename F>
-auto Guarded(F f) -> decltype(f()) {
+auto GuardedHere(F& f) -> decltype(f()) {
   const CallClock clock;
   try {
     return f();
@@ -61,6 +64,25 @@ auto Guarded(F f) -> decltype(f()) {
     throw OfficeFailure(e, true);
   } catch (const css::uno::Exception& e) {
     throw OfficeFailure(e, false);
+  }
+}
+
+// Runs f, through the thread's runner when it has one (calls within f run
+// where f runs); an exception of the office becomes a HostError.
+template <typename F>
+auto Guarded(F f) -> decltype(f()) {
+  using Result = decltype(f());
+  if (CallClock::runner == nullptr || CallClock::depth > 0) return GuardedHere(f);
+  if constexpr (std::is_void_v<Result>) {
+    CallClock::runner->Run([&] { GuardedHere(f); });
+  } else if constexpr (std::is_reference_v<Result>) {
+    std::remove_reference_t<Result>* result = nullptr;
+    CallClock::runner->Run([&] { result = &GuardedHere(f); });
+    return *result;
+  } else {
+    std::optional<Result> result;
+    CallClock::runner->Run([&] { result.emplace(GuardedHere(f)); });
+    return std::move(*result);
   }
 }
 

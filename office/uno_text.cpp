@@ -12,6 +12,15 @@ namespace tavrix::uno {
 std::atomic<long long> CallClock::started{0};
 std::atomic<bool> CallClock::officeEnded{false};
 thread_local int CallClock::depth = 0;
+thread_local CallRunner* CallClock::runner = nullptr;
+
+}  // namespace tavrix::uno
+
+void tavrix::RunOfficeCallsThrough(CallRunner* runner) {
+  uno::CallClock::runner = runner;
+}
+
+namespace tavrix::uno {
 
 CallClock::CallClock() {
   if (depth++ == 0) {

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "support/data_sheet.h"
 #include "support/memory_app.h"
 #include "support/temp_folder.h"
+#include "tavrix/app/handler_guard.h"
 #include "tavrix/app/settings.h"
 
 namespace tavrix {
@@ -35,7 +37,9 @@ class TestWindow : public MainWindow {
     labels[static_cast<std::size_t>(i)] = t;
   }
   std::string ParameterLabel(int i) const override { return labels[static_cast<std::size_t>(i)]; }
-  void ProcessPendingMessages() override {}
+  void ProcessPendingMessages() override {
+    if (pending) pending();
+  }
   void SetCreateEnabled(bool e) override { createEnabled = e; }
   bool CreateEnabled() const override { return createEnabled; }
   void SetCredit(const std::string& t) override { credit = t; }
@@ -68,6 +72,7 @@ class TestWindow : public MainWindow {
   std::vector<PlotData> plots;
   bool closed = false;
   std::optional<WindowPos> position;
+  std::function<void()> pending;  // what comes in while a pass lets events through
 };
 
 class Controller : public testing_support::TempFolderTest {
@@ -149,9 +154,8 @@ TEST_F(Controller, OpeningAFileRunsThePass) {
   EXPECT_EQ(window.state, WindowState::kStandard);
   EXPECT_EQ(state.WorkDir, state.UserHome + "data/");
 
-  // Choosing it again, in another case, activates the open workbook.
-  window.choices.push_back(MainWindow::Choice{state.UserHome + "data/", "DATA.xls"});
-  controller.OpenExistingDataFile();
+  // Choosing it again activates the open workbook.
+  OpenData();
   EXPECT_EQ(app.WorkbookCount(), 1);
   // A cancelled dialog looks the name of the last pass up again.
   controller.OpenExistingDataFile();
@@ -323,6 +327,107 @@ TEST_F(Controller, TheTemplateMakesANewWorkbookAndDisablesItsButtonMeanwhile) {
   EXPECT_EQ(window.caption, "Untitled 1: Data");
   controller.Activated();  // no workbook named Tavrix.xls is open
   EXPECT_TRUE(window.createEnabled);
+}
+
+TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
+  // data/Data.xls, and other/Data.xls whose second point has another pK.
+  SheetContents other = Fittable();
+  other.points[1].pK = "0.7";
+  std::vector<std::pair<std::string, MemoryGrid>> sheets;
+  sheets.emplace_back("Sheet1", BuildSheet(other));
+  app.AddFile(state.UserHome + "other/Data.xls", std::move(sheets));
+  ASSERT_TRUE(Start());
+  const auto openIn = [&](const std::string& folder) {
+    window.choices.push_back(MainWindow::Choice{state.UserHome + folder, "Data.xls"});
+    controller.OpenExistingDataFile();
+  };
+  const auto fitted = [&](int book) {
+    return app.books()[static_cast<std::size_t>(book)].sheets[0].grid->CellText(9, 6) != "";
+  };
+
+  // Opened in the office, the other one comes in front: the pass and the
+  // fit are its own.
+  openIn("data/");
+  ASSERT_TRUE(app.OpenWorkbook(state.UserHome + "other/Data.xls", false));
+  controller.Deactivated();
+  controller.Activated();
+  EXPECT_EQ(window.caption, "Data (other): Sheet1");
+  EXPECT_EQ(problem.Sheet.points[1].pK, 0.7f);
+  controller.OptimizeClicked();
+  EXPECT_FALSE(fitted(0));
+  EXPECT_TRUE(fitted(1));
+
+  // Choosing each by its folder brings that one, the other one open or not.
+  openIn("data/");
+  EXPECT_EQ(window.caption, "Data (data): Sheet1");
+  EXPECT_EQ(problem.Sheet.points[1].pK, 0.8f);
+  app.CloseWorkbook(2);
+  openIn("other/");
+  EXPECT_EQ(app.WorkbookCount(), 2);
+  EXPECT_EQ(window.caption, "Data (other): Sheet1");
+  EXPECT_EQ(problem.Sheet.points[1].pK, 0.7f);
+}
+
+TEST_F(Controller, KeysThatComeDuringAPassAreIgnored) {
+  ASSERT_TRUE(Start());
+  OpenData();
+  controller.OptimizeClicked();
+  controller.Deactivated();
+  app.UserEdit(state.xlSheet, 17, 5, CellContent::Number(0.4));
+  window.pending = [&] {
+    controller.KeyDown(kKeyF9, 0);
+    controller.KeyDown(kKeyF2, 0);
+  };
+  controller.Activated();
+  EXPECT_TRUE(window.tables.empty());
+  EXPECT_FALSE(fs::exists(state.HomeDir + "data.txt"));
+  window.pending = nullptr;
+  controller.KeyDown(kKeyF9, 0);  // after the pass, as usual
+  EXPECT_EQ(window.tables.size(), 1u);
+}
+
+// An application that stopped answering: the program's patience ran out.
+class HungApp : public MemoryApp {
+ public:
+  int WorkbookCount() override { return Answer(), MemoryApp::WorkbookCount(); }
+  std::optional<std::string> ActiveWorkbookName() override {
+    return Answer(), MemoryApp::ActiveWorkbookName();
+  }
+  void WatchSheet(SheetHost* sheet) override { Answer(), MemoryApp::WatchSheet(sheet); }
+  void Answer() const {
+    if (hung) throw HostNotAnswering("no answer");
+  }
+  bool hung = false;
+};
+
+TEST_F(Controller, AnOfficeThatDoesNotAnswerClosesTheProgramWithItsSettings) {
+  HungApp hungApp;
+  hungApp.AddFile(state.UserHome + "data/Data.xls", {{"Sheet1", BuildSheet(Fittable())}});
+  MainController hungController(problem, state, hungApp, window);
+  HandlerGuard handlers([&] { hungController.OfficeFailed(); }, [](const std::string&) {});
+  ASSERT_TRUE(hungController.StartUp(""));
+  window.choices.push_back(MainWindow::Choice{state.UserHome + "data/", "Data.xls"});
+  hungController.OpenExistingDataFile();
+  window.messages.clear();
+  hungApp.hung = true;
+  handlers.Run([&] { hungController.Activated(); });
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].first, "LibreOffice does not answer; Tavrix is closing");
+  EXPECT_TRUE(window.closed);
+  EXPECT_FALSE(hungApp.quitRequested);  // nothing more is asked of it
+  hungController.ShutDown();
+  EXPECT_TRUE(fs::exists(state.HomeDir + "Tavrix.ini"));
+}
+
+TEST_F(Controller, ATemplateThatDoesNotOpenIsNamed) {
+  Write("x", "home/Tavrix.xls");  // found, but not a workbook the application opens
+  ASSERT_TRUE(Start());
+  controller.CreateNewDataFile();
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].first.rfind("Could not open the file\n", 0), 0u);
+  EXPECT_NE(window.messages[0].first.find("'" + state.HomeDir + "Tavrix.xls'"), std::string::npos)
+      << window.messages[0].first;
+  EXPECT_EQ(window.state, WindowState::kCompact);
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
   ASSERT_EQ(pass.view.messages.size(), 1u);
   EXPECT_EQ(pass.view.messages[0].text, "Number of experimental points: 2");
   EXPECT_EQ(pass.view.messages[0].icon, MessageIcon::kInformation);
+  // The box comes over a window that shows the sheet already.
+  EXPECT_EQ(pass.view.messages[0].caption, "Results: Sheet1");
+  EXPECT_EQ(pass.view.messages[0].labels, pass.view.labels);
+  EXPECT_NE(pass.view.labels[0], "pK");
 
   Type(grid, 16, 4, "<");
   pass.Run(grid, "nacl.ods");
@@ -60,11 +64,13 @@ TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
   EXPECT_EQ(pass.view.caption, "nacl.ods: Sheet1");
   EXPECT_EQ(pass.view.messages.size(), 1u);  // the count is said when it changes
   Type(grid, 17, 1, "50"), Type(grid, 17, 2, "1"), Type(grid, 17, 5, "2");
-  pass.Run(grid);
+  pass.Run(grid, "Other.xls");
   EXPECT_EQ(pass.view.messages.back().text, "Number of experimental points: 3");
+  EXPECT_EQ(pass.view.messages.back().caption, "Other: Sheet1");
 
   EXPECT_EQ(WindowCaption("Results.XLS", "S"), "Results.XLS: S");
   EXPECT_EQ(WindowCaption(".xls", "S"), ": S");
+  EXPECT_EQ(WindowCaption("Results.xls", "S", "b"), "Results (b): S");  // told from another
 }
 
 TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {

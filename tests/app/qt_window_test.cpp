@@ -174,6 +174,8 @@ class GoneApp : public SpreadsheetApp {
   void ActivateWorkbook(int) override { Gone(); }
   void CloseWorkbook(int) override { Gone(); }
   std::optional<std::string> ActiveWorkbookName() override { Gone(); }
+  std::string WorkbookId(int) override { Gone(); }
+  std::optional<std::string> ActiveWorkbookId() override { Gone(); }
   SheetHost* ActiveSheet() override { Gone(); }
   std::string ActiveSheetName() override { Gone(); }
   SheetHost* FirstWorksheet() override { Gone(); }

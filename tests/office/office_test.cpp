@@ -268,6 +268,18 @@ TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
   EXPECT_EQ(std::filesystem::last_write_time(TAVRIX_TEMPLATE_PATH), modified);
 }
 
+TEST_F(Office, ATemplateThatDoesNotOpenIsNamedNotTheWorkbookToMake) {
+  const std::string missing = PathOf("no-template.xls");
+  const std::string made = PathOf("made.ods");
+  try {
+    office->CreateFromTemplate(missing, made, "Data");
+    ADD_FAILURE() << "made from a template that is not there";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("'" + missing + "'"), std::string::npos) << e.what();
+    EXPECT_EQ(std::string(e.what()).find(made), std::string::npos) << e.what();
+  }
+}
+
 // A pass over a sheet of an office of its own that gets `signal` first:
 // the message the pass ends with, which must come within 10 s.
 std::string PassAfter(Office& test, int signal, std::chrono::milliseconds patience) {

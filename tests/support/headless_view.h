@@ -16,10 +16,12 @@ class HeadlessView : public View {
     std::string text;
     MessageIcon icon;
     std::string title;
+    std::string caption;                // what the window showed behind the box
+    std::array<std::string, 3> labels;  // likewise
   };
 
   void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override {
-    messages.push_back({text, icon, title});
+    messages.push_back({text, icon, title, caption, labels});
   }
   void SetWindowState(WindowState s) override { state = s; }
   WindowState GetWindowState() const override { return state; }

@@ -13,8 +13,13 @@ bool MemoryApp::OpenWorkbook(const std::string& path, bool asTemplate) {
   const auto file = files_.find(path);
   if (file == files_.end()) return false;
   Workbook book;
-  book.name = asTemplate ? "Untitled " + std::to_string(++untitled_)
-                         : std::filesystem::path(path).filename().string();
+  if (asTemplate) {
+    book.name = "Untitled " + std::to_string(++untitled_);
+    book.id = "new workbook " + std::to_string(untitled_);
+  } else {
+    book.name = std::filesystem::path(path).filename().string();
+    book.id = path;
+  }
   for (const auto& [name, grid] : file->second) {
     book.sheets.push_back({name, std::make_unique<MemoryGrid>(grid)});
   }
@@ -47,6 +52,11 @@ void MemoryApp::CloseWorkbook(int index) {
 std::optional<std::string> MemoryApp::ActiveWorkbookName() {
   if (active_ == 0) return std::nullopt;
   return Active().name;
+}
+
+std::optional<std::string> MemoryApp::ActiveWorkbookId() {
+  if (active_ == 0) return std::nullopt;
+  return Active().id;
 }
 
 SheetHost* MemoryApp::ActiveSheet() {

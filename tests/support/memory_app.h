@@ -21,6 +21,7 @@ class MemoryApp : public SpreadsheetApp {
   };
   struct Workbook {
     std::string name;
+    std::string id;  // the file's path; for a new workbook, one of its own
     std::vector<Sheet> sheets;
     int activeSheet = 0;
   };
@@ -36,6 +37,8 @@ class MemoryApp : public SpreadsheetApp {
   void ActivateWorkbook(int index) override;
   void CloseWorkbook(int index) override;
   std::optional<std::string> ActiveWorkbookName() override;
+  std::string WorkbookId(int index) override { return Book(index).id; }
+  std::optional<std::string> ActiveWorkbookId() override;
   SheetHost* ActiveSheet() override;
   std::string ActiveSheetName() override;
   SheetHost* FirstWorksheet() override;

@@ -16,15 +16,19 @@ namespace tavrix {
 // sheet and shows their results in the window, in the window's order.
 
 // The pass over the sheet. An error collapses the window and names its
-// cell in a box. After a clean read: the point count when it changed, the
-// window's state and caption, the fit boxes as the sheet marks them, the
-// optimize button; pending events are let through; then E12 gets the error
-// of the initial values and the labels show the parameters.
+// cell in a box. After a clean read: the window's state and caption, the
+// fit boxes as the sheet marks them, the optimize button; pending events
+// are let through; E12 gets the error of the initial values and the labels
+// show the parameters; then, when the point count changed, a box says it
+// (over a window that already shows this sheet). `bookFolder` is added to
+// the caption (when not empty) to tell the workbook from another of its name.
 void SheetPass(Problem& problem, SheetHost& sheet, View& view, const std::string& bookName,
-               const std::string& sheetName);
+               const std::string& sheetName, const std::string& bookFolder = "");
 
-// The pass on the active sheet: records the workbook and sheet names,
-// watches the sheet with a cleared change flag, then runs SheetPass.
+// The pass on the active sheet: records the workbook (name and identity)
+// and sheet names, watches the sheet with a cleared change flag, then runs
+// SheetPass; the caption names the workbook's folder too when another open
+// workbook has its name.
 // Failures of the application here are not the pass's: they throw.
 void SheetPassOnActive(Problem& problem, SpreadsheetApp& app, SheetHost& sheet, View& view);
 
@@ -68,7 +72,9 @@ struct PkTableView {
 };
 PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet);
 
-// "Book: Sheet", without a trailing ".xls" (lower case only) on the book.
-std::string WindowCaption(const std::string& bookName, const std::string& sheetName);
+// "Book: Sheet", without a trailing ".xls" (lower case only) on the book;
+// "Book (folder): Sheet" with a folder.
+std::string WindowCaption(const std::string& bookName, const std::string& sheetName,
+                          const std::string& bookFolder = "");
 
 }  // namespace tavrix

@@ -12,6 +12,7 @@ namespace tavrix {
 struct Problem {
   bool NoLimits = false;  // "/ie": lifts some range limits
   std::string BookName;   // the workbook and sheet the last pass read
+  std::string BookId;     // which workbook that is (SpreadsheetApp::WorkbookId)
   std::string SheetName;
   bool DecComma = false;   // the system writes a decimal comma
   int ErrCode = kNoError;  // of the last pass

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,14 +25,16 @@ class OfficeSession {
   // session ends.
   static std::unique_ptr<OfficeSession> StartPrivate();
 
-  // Attaches to the office that listens on `pipe`. When none answers,
-  // launches soffice with that pipe and the given profile ("" for the
-  // user's own): a LibreOffice already running with that profile then takes
-  // the pipe over, else a new one starts. The office is the user's: it
-  // stays when the session ends. `hidden` opens documents invisibly. An
-  // office that does not answer within the patience is given up, and what
-  // was launched for it is ended. A visible office started here shows its
-  // Start Center.
+  // Attaches to the office that listens on `pipe`. When none listens (or
+  // only a stale pipe file is left), launches soffice with that pipe and the
+  // given profile ("" for the user's own): a LibreOffice already running
+  // with that profile then takes the pipe over, else a new one starts. When
+  // the office on the pipe does not answer (stopped, hung), the launched
+  // one accepts on a pipe of this process instead. The office is the
+  // user's: it stays when the session ends. `hidden` opens documents
+  // invisibly. An office that does not answer within the patience is given
+  // up, and what was launched for it is ended. A visible office started
+  // here shows its Start Center.
   struct Launch {
     std::string profileUrl = "";
     bool headless = false;
@@ -39,6 +42,8 @@ class OfficeSession {
   };
   static std::unique_ptr<OfficeSession> AttachOrStart(const std::string& pipe, const Launch& launch,
                                                       bool hidden);
+  // The connection is closed, together with the process's others, when
+  // the last session ends: then no thread of it is left at exit.
   ~OfficeSession();
   OfficeSession(const OfficeSession&) = delete;
   OfficeSession& operator=(const OfficeSession&) = delete;
@@ -60,6 +65,12 @@ class OfficeSession {
   // The application operations over this office's documents.
   SpreadsheetApp& App();
 
+  // Gives the connection up, from any thread: a call in progress fails at
+  // once, and so does every later one. The process's other connections go
+  // with it (connections to one office share its objects). The office is
+  // left as it is.
+  void Abandon();
+
   // How long one call may wait for a private office before the office is
   // taken as hung and ended (the call then fails). Default 30 s.
   void SetCallPatience(std::chrono::milliseconds patience);
@@ -73,6 +84,20 @@ class OfficeSession {
   explicit OfficeSession(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
+
+// Carries out the office calls of a thread that must keep handling its own
+// events (a window's): the call runs on another thread while the calling
+// one waits as the runner sees fit. What the call throws reaches the
+// caller; the runner may throw HostError instead (it gave the call up).
+class CallRunner {
+ public:
+  virtual ~CallRunner() = default;
+  virtual void Run(const std::function<void()>& call) = 0;
+};
+
+// The office calls made on the calling thread go through `runner` from now
+// on; nullptr: they run on the thread itself, as by default.
+void RunOfficeCallsThrough(CallRunner* runner);
 
 // One worksheet of an office document: the five cell operations. Reads
 // come from one block read of the used area, kept coherent with the

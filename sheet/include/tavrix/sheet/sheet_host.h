@@ -29,6 +29,13 @@ class HostError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The spreadsheet application gave no answer within the program's patience:
+// the call was given up, and so is every later one.
+class HostNotAnswering : public HostError {
+ public:
+  using HostError::HostError;
+};
+
 // The five operations through which the program reads and writes one
 // worksheet, the data sheet.
 class SheetHost {

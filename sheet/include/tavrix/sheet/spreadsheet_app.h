@@ -26,6 +26,11 @@ class SpreadsheetApp {
   virtual void ActivateWorkbook(int index) = 0;
   virtual void CloseWorkbook(int index) = 0;                    // unsaved changes are dropped
   virtual std::optional<std::string> ActiveWorkbookName() = 0;  // none when no workbook is open
+  // Tells workbooks apart where their names do not: the full path of the
+  // workbook's file, or for a new workbook that has none yet, a text of
+  // its own (no path) that no other open workbook has.
+  virtual std::string WorkbookId(int index) = 0;
+  virtual std::optional<std::string> ActiveWorkbookId() = 0;  // none when no workbook is open
   // The active workbook cannot be written (opened read-only).
   virtual bool ActiveWorkbookReadOnly() { return false; }
 
