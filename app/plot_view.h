@@ -7,7 +7,7 @@
 namespace tavrix {
 
 // The plot of a fit on screen: drawn afresh at the widget's size whenever
-// it is painted, as a file gets it.
+// it is painted, as a file gets it; a flagged point's tip says why.
 class PlotView : public QWidget {
  public:
   explicit PlotView(QWidget* parent);
@@ -16,6 +16,7 @@ class PlotView : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   PlotData plot_;

@@ -2,18 +2,24 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QVBoxLayout>
+#include <fstream>
 
 #include "tavrix/model/pk_table.h"
 #include "tavrix/plot/plot_picture.h"
+#include "tavrix/sheet/file_replace.h"
 
 namespace tavrix {
 namespace {
@@ -125,6 +131,17 @@ void TableWindow::Show(const PkTableView& view) {
   SetCellTips(view.cellTips);
   SetExports(view.thermoFun, view.phreeqc, view.grid);
   SetPlot(view.plot);
+  if (view.report && !report_) {
+    connect(menu_->addAction("Save report\u2026"), &QAction::triggered, this,
+            [this] { guard_.Run([this] { SaveReport(); }); });
+  }
+  if (view.comparison && !comparison_) {
+    connect(menu_->addAction("Compare models\u2026"), &QAction::triggered, this,
+            [this] { guard_.Run([this] { ShowComparison(comparison_()); }); });
+  }
+  report_ = view.report;
+  reportName_ = view.reportName;
+  comparison_ = view.comparison;
 }
 
 std::string TableWindow::CellTipAt(const QPoint& position) const {
@@ -217,6 +234,59 @@ void TableWindow::SavePlotAs() {
             "Could not save the plot\nTavrix could not write '" + QString::fromStdString(file) +
                 "'. Choose a folder you may write to, and a name ending in .png or .svg.");
   }
+}
+
+std::string TableWindow::AskReportFile(const std::string& suggested) {
+  return QFileDialog::getSaveFileName(this, "Save report", QString::fromStdString(suggested),
+                                      "HTML (*.html)")
+      .toStdString();
+}
+
+void TableWindow::SaveReport() {
+  const ExportResult page = report_();
+  if (!page) {
+    ShowBox(QMessageBox::Critical,
+            "Could not make the report: " + QString::fromStdString(page.error));
+    return;
+  }
+  const std::string file = AskReportFile(reportName_);
+  if (file.empty()) return;
+  try {
+    ReplaceFile(file, [&](const std::string& path) {
+      std::ofstream stream(path, std::ios::binary);
+      stream << page.text;
+      stream.flush();
+      if (!stream) throw HostError("cannot write '" + file + "'");
+    });
+  } catch (const HostError& e) {
+    ShowBox(QMessageBox::Critical, "Could not save the report\n" +
+                                       QString::fromStdString(e.what()) +
+                                       ". Choose a folder you may write to.");
+  }
+}
+
+void TableWindow::ShowComparison(const TextTable& table) {
+  QDialog window(this);
+  window.setWindowTitle("Models compared: " + QString::fromStdString(title_));
+  auto* text = new QPlainTextEdit(QString::fromStdString(ComparisonText(table, false)), &window);
+  text->setReadOnly(true);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text->setFont(font());
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &window);
+  connect(buttons->addButton("Copy for Excel", QDialogButtonBox::ActionRole), &QPushButton::clicked,
+          &window, [this, &table] { SetClipboardText(ComparisonText(table, true)); });
+  connect(buttons->addButton("Copy for Word", QDialogButtonBox::ActionRole), &QPushButton::clicked,
+          &window, [this, &table] { SetClipboardText(ComparisonText(table, false)); });
+  connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(text);
+  layout->addWidget(buttons);
+  const QFontMetrics metrics(font());
+  const int lines = static_cast<int>(table.rows.size()) + 1;
+  window.resize(
+      std::min(metrics.horizontalAdvance(text->toPlainText().section('\n', 0, 0)) + 40, 1200),
+      (lines + 4) * metrics.height() + buttons->sizeHint().height());
+  window.exec();
 }
 
 void TableWindow::CopyExport(const ExportResult& result) {

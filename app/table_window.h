@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ namespace tavrix {
 // spreadsheet (tabs) or a word processor (blank-padded), each cell with a
 // tip of its pK and u(pK); below it the plot of the fit, which takes the
 // room the screen leaves and follows the window's size. Its menu also
-// copies the fit as a ThermoFun record, a PHREEQC block and a logK grid.
+// copies the fit as a ThermoFun record, a PHREEQC block and a logK grid,
+// saves the fit's report and shows the models compared.
 class TableWindow : public QDialog {
   Q_OBJECT
 
@@ -69,11 +71,18 @@ class TableWindow : public QDialog {
   // The file the user chooses for the plot ("" when cancelled), with the
   // extension of the chosen type.
   virtual std::string AskPlotFile();
+  // The file the user chooses for the report, `suggested` at first ("" when
+  // cancelled).
+  virtual std::string AskReportFile(const std::string& suggested);
   // A message box over the window.
   virtual void ShowBox(QMessageBox::Icon icon, const QString& text);
+  // The models compared, in a window of their own that copies them as the
+  // table is copied.
+  virtual void ShowComparison(const TextTable& table);
 
  private:
   void SavePlotAs();
+  void SaveReport();
   void Arrange();
 
   const ScreenMeasures& measures_;
@@ -88,6 +97,9 @@ class TableWindow : public QDialog {
   ExportResult thermoFun_;
   ExportResult phreeqc_;
   ExportResult grid_;
+  std::function<ExportResult()> report_;
+  std::string reportName_;
+  std::function<TextTable()> comparison_;
   QAction* copyThermoFun_ = nullptr;  // the menu's copies, once there are exports
   int nRows_ = 0;
   int charW_ = 0;

@@ -216,6 +216,22 @@ std::string TickText(double value, double step, bool decComma) {
   return result;
 }
 
+std::string FlaggedPointTip(const PlotData& plot, const PlotScene& scene, Pixel at, double radius) {
+  if (!scene.framed) return "";
+  const std::string* nearest = nullptr;
+  double best = radius * radius;
+  for (const auto& [index, note] : plot.notes) {
+    const PlotPoint& point = plot.points[static_cast<std::size_t>(index)];
+    const Pixel mark = scene.frame.At(point.x, point.y);
+    const double d2 = (mark.x - at.x) * (mark.x - at.x) + (mark.y - at.y) * (mark.y - at.y);
+    if (d2 <= best) {
+      best = d2;
+      nearest = &note;
+    }
+  }
+  return nearest ? *nearest : "";
+}
+
 PlotScene LayOutPlot(const PlotData& plot, const PixelBox& area, const TextMetrics& metrics,
                      const PlotLayoutOptions& options) {
   PlotScene scene;

@@ -123,20 +123,30 @@ void DrawMarksAndTexts(QPainter& painter, const SceneLayer& layer, const QFontMe
   for (const SceneText& text : layer.texts) DrawText(painter, text, metrics);
 }
 
+// The plot laid out into the area for text in the font the metrics measure.
+PlotScene LaidOut(const PlotData& plot, const QFontMetricsF& metrics, const QRectF& area) {
+  const TextMetrics measure{[&metrics](std::string_view text) {
+                              return metrics.horizontalAdvance(QString::fromUtf8(
+                                  text.data(), static_cast<qsizetype>(text.size())));
+                            },
+                            metrics.ascent(), metrics.height()};
+  return LayOutPlot(plot, {area.left(), area.top(), area.right(), area.bottom()}, measure);
+}
+
 }  // namespace
+
+std::string PlotTipAt(const PlotData& plot, const QFont& font, const QRectF& area,
+                      const QPointF& at) {
+  const PlotScene scene = LaidOut(plot, QFontMetricsF(font), area);
+  return FlaggedPointTip(plot, scene, {at.x(), at.y()});
+}
 
 void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.fillRect(area, ColorOf(kBackground));
   const QFontMetricsF metrics(painter.font());
-  const TextMetrics measure{[&metrics](std::string_view text) {
-                              return metrics.horizontalAdvance(QString::fromUtf8(
-                                  text.data(), static_cast<qsizetype>(text.size())));
-                            },
-                            metrics.ascent(), metrics.height()};
-  const PlotScene scene =
-      LayOutPlot(plot, {area.left(), area.top(), area.right(), area.bottom()}, measure);
+  const PlotScene scene = LaidOut(plot, metrics, area);
   Stamps stamps;
   DrawPaths(painter, scene.axes.paths);
   DrawMarksAndTexts(painter, scene.axes, metrics, stamps);

@@ -169,7 +169,19 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   const std::size_t pm = first.find("\u00B1 ");
   ASSERT_NE(pm, std::string::npos) << first;
   EXPECT_NEAR(std::stod(first.substr(pm + 3)), std::stod(grid.CellText(9, 7)), 6e-4);
-  EXPECT_EQ(view.cellTips[10 * kTableColumns], "");  // 500 C: no saturation
+  EXPECT_EQ(first.find("outside the data"), std::string::npos);
+  EXPECT_EQ(view.cellTips[10 * kTableColumns],
+            "t = 500 \u00B0C, at saturation: no pK, no saturation above the critical temperature "
+            "(---)");
+  const std::string beyond = view.cellTips[6 * kTableColumns + 2];  // 300 C, 1000 bar
+  EXPECT_NE(beyond.find(" (about 95 %); outside the data (25\u2013250 \u00B0C, "),
+            std::string::npos)
+      << beyond;
+  EXPECT_EQ(view.reportName, "Results.html");
+  EXPECT_NE(view.report().text.find("data-parameter=\"B\">"), std::string::npos);
+  const TextTable compared = view.comparison();
+  ASSERT_EQ(compared.rows.size(), 4u);
+  EXPECT_EQ(compared.rows[0][0], "rb");
   EXPECT_FALSE(view.plot.curves.front().band.empty());
   EXPECT_NE(view.thermoFun.text.find("\"NaCl@ = Na+ + Cl-\""), std::string::npos);
   EXPECT_NE(view.phreeqc.text.find("\nNa+ + Cl- = NaCl\n"), std::string::npos);
@@ -184,6 +196,9 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   EXPECT_TRUE(stale.plot.curves.front().band.empty());
   EXPECT_TRUE(stale.thermoFun);
   EXPECT_FALSE(stale.grid);
+  EXPECT_EQ(stale.report().error,
+            "the report needs the fit the sheet shows: the sheet's points no longer give the fit "
+            "it shows (optimize again)");
 
   pass.view.fit = {true, true, true};  // three parameters, three points: no ± at all
   ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
@@ -211,6 +226,12 @@ TEST_F(PresenterExport, SaysWhereTheRecordWentOrWhyNot) {
   const std::string missing = PathOf("missing/data.txt");
   EXPECT_FALSE(ExportToDataTxt(pass.problem, pass.view, missing));
   EXPECT_EQ(pass.view.messages.back().text, "Could not open file '" + missing + "' (is it busy?) ");
+}
+
+TEST(Presenter, TheModelsComparedAreCopiedAlignedOrTabSeparated) {
+  const TextTable table{{"model", "k"}, {{"rb", "3"}, {"density7", "7"}}};
+  EXPECT_EQ(ComparisonText(table, false), "model     k\nrb        3\ndensity7  7\n");
+  EXPECT_EQ(ComparisonText(table, true), "model\tk\nrb\t3\ndensity7\t7\n");
 }
 
 TEST(PresenterDecimalComma, ParameterCellsHoldNumbersAndLabelsShowAComma) {

@@ -26,6 +26,7 @@ namespace {
 using testing_support::BuildSheet;
 using testing_support::MemoryApp;
 using testing_support::SheetContents;
+namespace fs = std::filesystem;
 
 class QtWindow : public testing_support::TempFolderTest {
  protected:
@@ -322,11 +323,19 @@ class QuietTableWindow : public TableWindow {
  public:
   using TableWindow::TableWindow;
   std::vector<std::string> boxes;
+  std::string reportFile;  // what the user chooses for the report
+  std::string suggested;
+  std::vector<TextTable> comparisons;
 
  protected:
   void ShowBox(QMessageBox::Icon, const QString& text) override {
     boxes.push_back(text.toStdString());
   }
+  std::string AskReportFile(const std::string& offered) override {
+    suggested = offered;
+    return reportFile;
+  }
+  void ShowComparison(const TextTable& table) override { comparisons.push_back(table); }
 };
 
 void Trigger(QMenu* menu, const QString& text) {
@@ -380,6 +389,32 @@ TEST(TableWindow, CellsShowTheirTipsAndTheMenuCopiesTheExports) {
   Trigger(table.menu(), "Copy as logK grid");
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), view.grid.text);
   EXPECT_EQ(table.boxes.back(), "Copied. Note: a note.");
+
+  const fs::path folder =
+      fs::temp_directory_path() / ("tavrix-report-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  view.reportName = (folder / "nacl.html").string();
+  std::string page = "<html>fit</html>";
+  view.report = [&page] { return page.empty() ? ExportResult{"", "why"} : ExportResult{page}; };
+  view.comparison = [] { return TextTable{{"model"}, {{"rb"}, {"density3"}}}; };
+  table.Show(view);
+  table.boxes.clear();
+  table.reportFile = view.reportName;
+  Trigger(table.menu(), "Save report\u2026");
+  EXPECT_EQ(table.suggested, view.reportName);
+  std::ifstream written(view.reportName);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), page);
+  table.reportFile = (folder / "none" / "nacl.html").string();  // no such folder
+  Trigger(table.menu(), "Save report\u2026");
+  ASSERT_EQ(table.boxes.size(), 1u);
+  EXPECT_EQ(table.boxes[0].rfind("Could not save the report\n", 0), 0u) << table.boxes[0];
+  page.clear();
+  Trigger(table.menu(), "Save report\u2026");
+  EXPECT_EQ(table.boxes.back(), "Could not make the report: why");
+  Trigger(table.menu(), "Compare models\u2026");
+  ASSERT_EQ(table.comparisons.size(), 1u);
+  EXPECT_EQ(table.comparisons[0].rows.size(), 2u);
+  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -74,6 +74,11 @@ TEST(PlotLayout, PlacesPointsRingsAndTheLegendOfWhatIsDrawn) {
   const double width = clip.Width() - 2 * kMarker, height = clip.Height() - 2 * kMarker;
   EXPECT_NEAR(marks[0].at.x, clip.left + kMarker + 0.2 * width, 1e-9);
   EXPECT_NEAR(marks[1].at.y, clip.bottom - kMarker - 0.6 * height, 1e-9);
+  // Only the flagged point has a tip, within a few pixels of its mark.
+  const Pixel flagged = marks[1].at;
+  EXPECT_EQ(FlaggedPointTip(plot, scene, {flagged.x + 3, flagged.y - 3}), plot.notes.at(1));
+  EXPECT_EQ(FlaggedPointTip(plot, scene, {flagged.x + 9, flagged.y}), "");
+  EXPECT_EQ(FlaggedPointTip(plot, scene, marks[0].at), "");
 
   const std::vector<std::string> legend = TextsOf(scene.legend);
   EXPECT_TRUE(Has(legend, "500 bar <&>"));

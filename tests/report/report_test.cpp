@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/fit/shown_fit.h"
@@ -83,7 +82,9 @@ std::string ReadableText(const std::string& page) {
   return WithoutPieces(text, "tavrix " + std::string(kProgramVersion), "");
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Where a digit, `mark` and a digit first stand in a row, or npos.
 std::size_t NumberWithMark(const std::string& text, char mark) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "tavrix/app/view.h"
 #include "tavrix/exports/exports.h"
 #include "tavrix/fit/fit.h"
+#include "tavrix/fit/model_comparison.h"
 #include "tavrix/plot/plot_data.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 
@@ -55,22 +57,36 @@ std::string PkTableTitleOf(const Problem& problem);
 std::vector<std::string> BuildPkTable(const Problem& problem);
 
 // What the table window shows of the fit the sheet shows: the pK table, a
-// tip for each of its cells (pK with its uncertainty there), the plot with
+// tip for each of its cells (pK with its uncertainty there, what the cell's
+// mark means, and whether it lies outside the data), the plot with
 // the band of +/- u(pK), and the fit as a ThermoFun record, a PHREEQC
 // block and a logK grid (the eight EQ3/6 temperatures, tab-separated) to
-// copy. The uncertainty comes from the fit run again from the
+// copy; the points the diagnostics flag are ringed in the plot, with the
+// reason in their tips. The uncertainty comes from the fit run again from the
 // sheet's points; where they no longer give it, the tips say so and the
 // plot has no band.
 struct PkTableView {
   std::string title;
   std::vector<std::string> lines;
-  std::vector<std::string> cellTips;  // kTableRows x kTableColumns, row by row; "" for no pK
+  std::vector<std::string> cellTips;  // kTableRows x kTableColumns, row by row
   PlotData plot;
   ExportResult thermoFun;
   ExportResult phreeqc;
   ExportResult grid;
+  // Made when asked, as they take a while on large sheets: the report of
+  // the fit as one HTML page (its error says why there is none), under
+  // `reportName` by default; every model fitted to the sheet's points, as
+  // tavrix compare shows them (the sheet keeps its RB fit).
+  std::function<ExportResult()> report;
+  std::string reportName;
+  std::function<TextTable()> comparison;
 };
 PkTableView BuildPkTableView(const Problem& problem, SheetHost& sheet);
+
+// The comparison of the models as text to show and copy: columns aligned
+// with blanks (for a word processor), or tab-separated lines for a
+// spreadsheet, each line ending in a line break.
+std::string ComparisonText(const TextTable& table, bool forExcel);
 
 // "Book: Sheet", without a trailing ".xls" (lower case only) on the book;
 // "Book (folder): Sheet" with a folder.

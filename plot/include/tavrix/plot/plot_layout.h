@@ -113,6 +113,11 @@ void ForEachPointMark(const PlotData& plot, const PlotScene& scene, Draw&& draw)
   }
 }
 
+// The tip (PlotData::notes) of the flagged point whose mark lies nearest
+// `at`, within `radius` pixels; "" where there is none.
+std::string FlaggedPointTip(const PlotData& plot, const PlotScene& scene, Pixel at,
+                            double radius = 6);
+
 // A tick label with as many decimals as the step needs.
 std::string TickText(double value, double step, bool decComma);
 

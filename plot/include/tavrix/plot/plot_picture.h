@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPainter>
 #include <QRectF>
 #include <QSize>
@@ -18,6 +19,11 @@ namespace tavrix {
 // red), and a legend. Needs a running Qt application (QGuiApplication) for
 // its fonts.
 void PaintPlot(QPainter& painter, const PlotData& plot, const QRectF& area);
+
+// The tip of the flagged point under `at` in the plot as PaintPlot draws
+// it into the area with the font; "" where there is none.
+std::string PlotTipAt(const PlotData& plot, const QFont& font, const QRectF& area,
+                      const QPointF& at);
 
 // Draws the plot into a PNG file (the painter) or an SVG file (PlotSvg), by
 // the extension; false when the file cannot be written or the extension is
