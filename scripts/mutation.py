@@ -109,8 +109,7 @@ class Worker:
             test = self.first_failure()
             return ("caught", test) if test else ("MISSED", "")
         finally:
-            path.write_text(text)
-            self.compile()
+            path.write_text(text)  # rebuilt with the next bug, or by the next run's fresh copy
 
 
 def main():

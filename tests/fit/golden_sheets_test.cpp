@@ -6,11 +6,14 @@
 // with TAVRIX_WRITE_GOLDEN=1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <vector>
 
 #include "support/random_sheets.h"
 #include "tavrix/datasheet/sheet_pass.h"
@@ -25,37 +28,54 @@ namespace {
 
 constexpr char kGolden[] = TAVRIX_TEST_DATA "/golden-sheets.txt";
 
-std::string Digest(const std::string& text) {  // FNV-1a, 64 bits
+std::uint64_t Hash(const std::string& text) {  // FNV-1a, 64 bits
   std::uint64_t hash = 14695981039346656037ull;
   for (const unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return hex;
+  return hash;
 }
 
-// Every cell the grid holds: contents (numbers to the last bit), number
+// The first `digits` hexadecimal digits of the value.
+std::string Hex(std::uint64_t value, int digits) {
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(value));
+  return std::string(hex, static_cast<std::size_t>(digits));
+}
+
+std::string Digest(const std::string& text) {
+  return Hex(Hash(text), 16);
+}
+
+// A cell as the grid holds it: contents (numbers to the last bit), number
 // format and font colour.
-std::string Cells(const MemoryGrid& grid) {
-  std::ostringstream out;
+std::string CellText(const GridCell& cell) {
+  char number[32] = "";
+  if (cell.content.IsNumber()) std::snprintf(number, sizeof number, "%a", cell.content.number());
+  return std::string(number) + (cell.content.IsText() ? cell.content.text() : "") + '|' +
+         cell.numberFormat + '|' + std::to_string(cell.fontColor ? *cell.fontColor : -1);
+}
+
+// Every cell of the grid: in full for its digest, and by two hexadecimal
+// digits a cell, rows apart, to find a change to the cell.
+std::string Cells(const MemoryGrid& grid, bool shortly) {
+  std::string cells;
   for (int row = 1; row <= grid.RowCount(); ++row) {
+    if (row > 1) cells += shortly ? "/" : "\n";
     for (int col = 1; col <= grid.ColumnCount(row); ++col) {
-      const GridCell& cell = grid.At(row, col);
-      char number[32] = "";
-      if (cell.content.IsNumber())
-        std::snprintf(number, sizeof number, "%a", cell.content.number());
-      out << row << ',' << col << ':' << number
-          << (cell.content.IsText() ? cell.content.text() : "") << '|' << cell.numberFormat << '|'
-          << (cell.fontColor ? *cell.fontColor : -1) << '\n';
+      const std::string cell = CellText(grid.At(row, col));
+      cells += shortly ? Hex(Hash(cell), 2) : cell + '\t';
     }
   }
-  return out.str();
+  return cells;
 }
 
-// One line for one sheet: the pass, the fit and what they wrote and show.
+// One line for one sheet, a field for each call: the pass and what it
+// wrote, the fit and what it wrote, the pK table, its copy for Excel, the
+// export record and the file.
 std::string Outcome(const testing_support::SheetContents& contents, int index, bool comma) {
   CsvSheet grid = testing_support::BuildSheet(contents, comma);
   const SheetPassResult pass = PassOverSheet(grid, {false, comma});
   std::string line = "pass=" + (pass.clean() ? "ok" : pass.read.error->Message());
+  line += " pass-cells=" + Digest(Cells(grid, false));
   if (pass.clean()) {
     // A choice of parameters by the sheet's number, always with the unknown ones.
     FitOptions options;
@@ -66,7 +86,8 @@ std::string Outcome(const testing_support::SheetContents& contents, int index, b
     options.enforceLimits = (index / 7) % 2 == 1;
     const FitOutcome fit = Fit(pass.read.sheet, pass.evaluation, options);
     WriteFitOutcome(grid, fit);
-    line += " fit=" + (fit ? std::string("ok") : fit.reason);
+    line += " fit=" + (fit ? std::string("ok") : fit.reason) +
+            " fit-cells=" + Digest(Cells(grid, false));
     const ShownFit shownFit = CheckShownFit(grid, fit.parameters, comma);
     if (fit && shownFit.shown) {
       const std::vector<std::string> table =
@@ -76,7 +97,69 @@ std::string Outcome(const testing_support::SheetContents& contents, int index, b
               " export=" + Digest(RecordOf(pass.read.sheet, shownFit.parameters, comma).Text());
     }
   }
-  return line + " cells=" + Digest(Cells(grid)) + " csv=" + Digest(grid.Text());
+  return line + " csv=" + Digest(grid.Text()) + " cells=" + Cells(grid, true);
+}
+
+// What each field of a line holds: the pass and the digest of the cells
+// after it, the fit and the digest of the cells after it, the pK table, its
+// copy for Excel, the export record, the file, and the cells at the end.
+constexpr const char* kCalls[] = {"pass",  "pass-cells", "fit", "fit-cells", "table",
+                                  "excel", "export",     "csv", "cells"};
+
+// The fields of a line by call ("fit" -> "ok"); a value may hold blanks.
+std::map<std::string, std::string> Fields(const std::string& line) {
+  std::map<std::size_t, std::string> starts;
+  for (const std::string call : kCalls) {
+    const std::size_t at = line.find(" " + call + "=");
+    if (at != std::string::npos) starts[at] = call;
+  }
+  std::map<std::string, std::string> fields;
+  for (auto it = starts.begin(); it != starts.end(); ++it) {
+    const std::size_t from = it->first + it->second.size() + 2;
+    const std::size_t to = std::next(it) == starts.end() ? line.size() : std::next(it)->first;
+    fields[it->second] = line.substr(from, to - from);
+  }
+  return fields;
+}
+
+std::vector<std::string> Rows(const std::string& digests) {
+  std::vector<std::string> rows;
+  std::istringstream in(digests);
+  for (std::string row; std::getline(in, row, '/');) rows.push_back(row);
+  return rows;
+}
+
+// The first cell whose short digest differs, as "F12"; "" when none does.
+std::string FirstDifferingCell(const std::string& was, const std::string& now) {
+  std::vector<std::string> a = Rows(was), b = Rows(now);
+  a.resize(std::max(a.size(), b.size()));
+  b.resize(a.size());
+  for (std::size_t row = 0; row < a.size(); ++row) {
+    for (std::size_t k = 0; k * 2 < std::max(a[row].size(), b[row].size()); ++k) {
+      if (a[row].substr(std::min(k * 2, a[row].size()), 2) !=
+          b[row].substr(std::min(k * 2, b[row].size()), 2))
+        return std::string(1, static_cast<char>('A' + k)) + std::to_string(row + 1);
+    }
+  }
+  return "";
+}
+
+// What changed in a sheet's line: each call whose result differs, and the
+// first cell that does.
+std::string Change(const std::string& was, const std::string& now) {
+  const auto before = Fields(was), after = Fields(now);
+  const auto field = [](const std::map<std::string, std::string>& fields, const std::string& call) {
+    const auto it = fields.find(call);
+    return it == fields.end() ? std::string("(none)") : it->second;
+  };
+  std::string change;
+  for (const std::string call : kCalls) {
+    if (call == "cells" || field(before, call) == field(after, call)) continue;
+    change += "\n  " + call + ": '" + field(before, call) + "' is now '" + field(after, call) + "'";
+  }
+  const std::string cell = FirstDifferingCell(field(before, "cells"), field(after, "cells"));
+  if (!cell.empty()) change += "\n  first changed cell: " + cell;
+  return change;
 }
 
 TEST(GoldenSheets, EveryResultIsAsItWas) {
@@ -104,7 +187,10 @@ TEST(GoldenSheets, EveryResultIsAsItWas) {
   int fits = 0;
   while (std::getline(golden, expected)) {
     std::getline(now, actual);
-    EXPECT_EQ(actual, expected);
+    // "point 17": sheet 17 of seed 4242 (even: Next(), odd: Measured()), C locale.
+    const std::string sheet = expected.substr(0, expected.find(' ', expected.find(' ') + 1));
+    EXPECT_TRUE(actual == expected)
+        << "sheet '" << sheet << "' changed:" << Change(expected, actual);
     fits += actual.find("table=") != std::string::npos ? 1 : 0;
   }
   EXPECT_FALSE(std::getline(now, actual)) << "more results than the reference";
