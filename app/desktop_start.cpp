@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <future>
+#include <iostream>
 #include <thread>
 
 #include "tavrix/app/view.h"
@@ -28,7 +29,8 @@ std::unique_ptr<OfficeSession> StartOffice(QWidget& window, const std::string& p
   window.setWindowTitle(caption);
   try {
     return connecting.get();
-  } catch (const HostError&) {
+  } catch (const HostError& e) {
+    std::cerr << "Tavrix: could not reach LibreOffice: " << e.what() << "\n";  // for the log
     return nullptr;
   }
 }
