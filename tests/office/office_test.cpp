@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "book.h"
-#include "commands.h"
 #include "office_fixture.h"
+#include "support/commands_run.h"
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/office/office_session.h"
@@ -73,67 +73,52 @@ TEST_F(Office, CellOperationsRoundTrip) {
   EXPECT_EQ(sheet.FontColorAt(17, 6), kBlack);
 }
 
+// A pass, clean or failed, reads and leaves the workbook as it does the
+// memory grid, through the batched host and through one office call per
+// operation alike.
 TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
-  SheetContents contents;
-  contents.reference[0] = "1.23456";
-  contents.initial[2] = "?";
-  contents.points.push_back({"150", "", "0.9", "<", "0.5"});
-  contents.points.push_back({"200", "2000", "", "0", "0.25"});
-  MemoryGrid grid = BuildSheet(contents);
-  auto workbook = office->Open(Workbook("pass.ods", grid));
-  OfficeSheet& sheet = workbook->Sheet("");
-
-  const SheetPassResult memory = PassOverSheet(grid, {});
-  const SheetPassResult inOffice = PassOverSheet(sheet, {});
-  ASSERT_TRUE(inOffice.clean());
-  EXPECT_EQ(inOffice.evaluation.normal.matrix, memory.evaluation.normal.matrix);
-  EXPECT_EQ(inOffice.evaluation.normal.rhs, memory.evaluation.normal.rhs);
-  EXPECT_EQ(inOffice.evaluation.limits, memory.evaluation.limits);
-  EXPECT_EQ(inOffice.read.sheet.reference.pK298, memory.read.sheet.reference.pK298);
-  EXPECT_EQ(inOffice.read.sheet.points[2].density, memory.read.sheet.points[2].density);
-  EXPECT_EQ(MarkedForFit(sheet, false), MarkedForFit(grid, false));
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(ShownParameter(sheet, i, false), ShownParameter(grid, i, false));
-
-  sheet.Refresh();
-  for (int row = 1; row <= 20; ++row) {
-    for (int col = 1; col <= 8; ++col) {
-      EXPECT_EQ(sheet.CellText(row, col), grid.CellText(row, col)) << row << "," << col;
-    }
-  }
-  EXPECT_EQ(sheet.NumberFormatAt(11, 6), "0.00");
-  EXPECT_EQ(sheet.NumberFormatAt(12, 6), "0.000");
-  EXPECT_EQ(sheet.FontColorAt(17, 7), kRed);
-  EXPECT_EQ(sheet.FontColorAt(18, 6), kBlack);
-}
-
-// After a pass, clean or failed, the batched host leaves the sheet exactly
-// as one office call per operation does.
-TEST_F(Office, BatchedWritesLeaveWhatCellByCellWritesLeave) {
   for (const bool fails : {false, true}) {
     SheetContents contents;
-    contents.reference[1] = "2.34567";
+    contents.reference[0] = "1.23456";
+    contents.initial[2] = "?";
     contents.points.push_back({"150", "", "0.9", "<", "0.5"});
     contents.points.push_back({"200", "2000", "", fails ? "-1" : "0", "0.25"});
-    const MemoryGrid grid = BuildSheet(contents);
+    MemoryGrid grid = BuildSheet(contents);
     auto batched = office->Open(Workbook("batched.ods", grid));
     auto plain = office->Open(Workbook("plain.ods", grid));
-    const SheetPassResult a1 = PassOverSheet(batched->Sheet(""), {});
-    const auto unbatched = plain->UnbatchedSheet("");
-    const SheetPassResult b1 = PassOverSheet(*unbatched, {});
-    EXPECT_EQ(a1.read.error ? a1.read.error->code : kNoError, fails ? kNegativeWeight : kNoError);
-    EXPECT_EQ(a1.read.error.has_value(), b1.read.error.has_value());
+    const SheetPassResult memory = PassOverSheet(grid, {});
+    const SheetPassResult inOffice = PassOverSheet(batched->Sheet(""), {});
+    const SheetPassResult unbatched = PassOverSheet(*plain->UnbatchedSheet(""), {});
+    EXPECT_EQ(memory.read.error ? memory.read.error->code : kNoError,
+              fails ? kNegativeWeight : kNoError);
+    for (const SheetPassResult* pass : {&inOffice, &unbatched}) {
+      EXPECT_EQ(pass->read.error.has_value(), memory.read.error.has_value());
+      EXPECT_EQ(pass->evaluation.normal.matrix, memory.evaluation.normal.matrix);
+      EXPECT_EQ(pass->evaluation.normal.rhs, memory.evaluation.normal.rhs);
+      EXPECT_EQ(pass->evaluation.limits, memory.evaluation.limits);
+      EXPECT_EQ(pass->read.sheet.reference.pK298, memory.read.sheet.reference.pK298);
+      EXPECT_EQ(pass->read.sheet.points.size(), memory.read.sheet.points.size());
+    }
     OfficeSheet& a = batched->Sheet("");
     OfficeSheet& b = plain->Sheet("");
+    EXPECT_EQ(MarkedForFit(a, false), MarkedForFit(grid, false));
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(ShownParameter(a, i, false), ShownParameter(grid, i, false));
     a.Refresh();
     b.Refresh();
-    for (int row = 1; row <= 18; ++row) {
+    for (int row = 1; row <= 20; ++row) {
       for (int col = 1; col <= 8; ++col) {
-        EXPECT_EQ(a.CellText(row, col), b.CellText(row, col)) << row << "," << col;
+        EXPECT_EQ(a.CellText(row, col), grid.CellText(row, col)) << row << "," << col;
+        EXPECT_EQ(b.CellText(row, col), grid.CellText(row, col)) << row << "," << col;
         EXPECT_EQ(a.NumberFormatAt(row, col), b.NumberFormatAt(row, col)) << row << "," << col;
         EXPECT_EQ(a.FontColorAt(row, col), b.FontColorAt(row, col)) << row << "," << col;
       }
     }
+    if (fails) continue;
+    EXPECT_EQ(a.NumberFormatAt(11, 6), "0.00");
+    EXPECT_EQ(a.NumberFormatAt(12, 6), "0.000");
+    EXPECT_EQ(a.FontColorAt(17, 7), kRed);
+    EXPECT_EQ(a.FontColorAt(18, 6), kBlack);
   }
 }
 
@@ -226,25 +211,17 @@ TEST_F(Office, FormulaCellsGiveTheirResults) {
 }
 
 TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {
-  SheetContents contents;
-  contents.reference[0] = "?";
-  contents.reference[1] = "?";
-  contents.reference[2] = "0";
-  contents.points = {
-      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
   for (const std::string name : {"fit.ods", "fit.xlsx", "fit.xls"}) {
-    const std::string path = Workbook(name, BuildSheet(contents));
-    cli::FitRequest request{cli::BookOptions{{path}}};
-    request.fit = std::vector<std::string>{"pK298", "A"};
-    std::ostringstream out, err;
-    ASSERT_EQ(cli::RunFit(request, out, err), cli::kExitOk) << err.str();
+    const std::string path = Workbook(name, BuildSheet(testing_support::Fittable()));
+    const auto fit = testing_support::Call(cli::RunFit, testing_support::FitOf(path));
+    ASSERT_EQ(fit.code, cli::kExitOk) << fit.err;
     auto workbook = office->Open(path);
     OfficeSheet& sheet = workbook->Sheet("");
     EXPECT_NE(sheet.CellText(9, 6), "") << name;
     EXPECT_EQ(sheet.CellText(11, 7), "") << name;  // B was held
     EXPECT_EQ(sheet.NumberFormatAt(9, 6), "0.000") << name;
     EXPECT_NE(sheet.CellText(15, 7), "") << name;
-    EXPECT_EQ(out.str().substr(0, 9), "pK(298): ");
+    EXPECT_EQ(fit.out.substr(0, 9), "pK(298): ");
   }
 }
 

@@ -30,8 +30,3 @@ def tavrix_cli(tmp_path_factory):
                               text=True, env=env, check=False)
 
     return run
-
-
-def numbers_text(values, digits):
-    """Numbers as the program prints them ("%.9g" and the like)."""
-    return [f"%.{digits}g" % v for v in values]
