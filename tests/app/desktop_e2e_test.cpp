@@ -1,20 +1,20 @@
 // The desktop program on a real display (xvfb-run, with openbox as window
-// manager) beside a real, visible LibreOffice, driven as a user would: one
-// office for the whole scenario, on a pipe and with a profile of its own,
-// the tests in order; the program itself for starting and quitting.
-#include <fcntl.h>
+// manager) beside a real, visible LibreOffice: one office for the whole
+// scenario, on a pipe and with a profile of its own. Only what the layers
+// below cannot show is checked here (the window manager's frame and
+// activation, a real office that is killed, stopped or holds two workbooks
+// of one name, signals, the program quitting); the rules themselves are
+// tested on the in-memory workbooks (app_test, qt_window_test).
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -22,15 +22,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "desktop_start.h"
+#include "office_process.h"
 #include "qt_main_window.h"
 #include "table_window.h"
-#include "tavrix/model/pk_table.h"
-
-extern char** environ;
 
 namespace tavrix {
 namespace {
@@ -38,6 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using Clock = std::chrono::steady_clock;
 
 // With TAVRIX_SCREENSHOTS set to a folder, the scenario leaves pictures of
 // the windows there, frames included (scripts/screenshots.sh).
@@ -51,7 +49,6 @@ void Screenshot(QWidget& widget, const char* name) {
       .save(QString::fromUtf8(folder) + "/" + name + ".png", "PNG");
 }
 
-// The output of a command.
 std::string Output(const std::string& command) {
   std::string out;
   if (FILE* pipe = ::popen(command.c_str(), "r")) {
@@ -62,7 +59,6 @@ std::string Output(const std::string& command) {
   return out;
 }
 
-// A window of the display whose title matches.
 bool WindowShown(const std::string& title) {
   return !Output("xdotool search --onlyvisible --name '" + title + "' 2>/dev/null").empty();
 }
@@ -71,7 +67,6 @@ bool WaitFor(const std::function<bool()>& condition, milliseconds limit = second
   return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
 }
 
-// The processes whose command line matches.
 std::vector<pid_t> Processes(const std::string& pattern) {
   std::vector<pid_t> pids;
   std::istringstream lines(Output("pgrep -f -- '" + pattern + "'"));
@@ -79,28 +74,15 @@ std::vector<pid_t> Processes(const std::string& pattern) {
   return pids;
 }
 
-// The pipe files (/tmp/OSL_PIPE_*) the processes listen on: a killed
-// office leaves them behind.
-std::vector<std::string> PipeFilesOf(const std::vector<pid_t>& pids) {
-  std::set<std::string> sockets;
+// Kills the offices whose command line matches, as a crash would, and
+// removes the pipe files they leave.
+bool KillOffices(const std::string& pattern) {
+  const std::vector<pid_t> pids = Processes(pattern);
   for (const pid_t pid : pids) {
-    std::error_code error;
-    for (fs::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", error), end;
-         !error && fd != end; fd.increment(error)) {
-      const std::string target = fs::read_symlink(fd->path(), error).string();
-      if (target.rfind("socket:[", 0) == 0) sockets.insert(target.substr(8, target.size() - 9));
-    }
+    const pid_t group = ::getpgid(pid);  // an office's own, made at its launch
+    if (group > 0) EndProcessGroup(group, [group] { return PipeFilesOf(group); });
   }
-  std::vector<std::string> files;
-  std::ifstream table("/proc/net/unix");
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string skip, inode, path;
-    for (int i = 0; i < 6; ++i) fields >> skip;
-    fields >> inode >> path;
-    if (sockets.count(inode) && path.rfind("/tmp/OSL_PIPE_", 0) == 0) files.push_back(path);
-  }
-  return files;
+  return !pids.empty();
 }
 
 // The threads of this process that carry a bridge to an office.
@@ -121,76 +103,50 @@ int TitleBarNeeds(const QString& caption, int titleHeight) {
   return QFontMetrics(QFont("Sans", 8, QFont::Bold)).horizontalAdvance(caption) + 6 * titleHeight;
 }
 
-// The desktop program itself, started as a user starts it (with a settings
-// folder and an office pipe of the scenario's), its output dropped.
-class Program {
- public:
-  Program(const std::vector<std::string>& args, const std::string& settingsFolder,
-          const std::string& home) {
-    std::vector<std::string> words{TAVRIX_DESKTOP};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<std::string> environment{"TAVRIX_HOME=" + settingsFolder, "HOME=" + home,
-                                         "XDG_CONFIG_HOME=" + home + "/.config"};
-    for (char** entry = environ; *entry; ++entry) {
-      const std::string variable = *entry;
-      const std::string name = variable.substr(0, variable.find('=') + 1);
-      if (name != "TAVRIX_HOME=" && name != "HOME=" && name != "XDG_CONFIG_HOME=")
-        environment.push_back(variable);
-    }
-    std::vector<char*> argv, envp;
-    for (std::string& word : words) argv.push_back(word.data());
-    for (std::string& variable : environment) envp.push_back(variable.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    if (::posix_spawn(&pid_, TAVRIX_DESKTOP, &quiet, nullptr, argv.data(), envp.data()) != 0)
-      pid_ = 0;
-    posix_spawn_file_actions_destroy(&quiet);
-  }
-  ~Program() {
-    if (pid_ != 0 && Wait(milliseconds(0)) == -1) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  // Its visible window whose title matches, "" when none came in time.
-  std::string Window(const std::string& title, seconds limit = seconds(20)) const {
-    std::string id;
-    WaitFor(
-        [&] {
-          id = Output("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
-                      " --name '" + title + "' 2>/dev/null | head -1");
-          return !id.empty();
-        },
-        limit);
-    return id.substr(0, id.find('\n'));
-  }
-  // Alt+F4 on a window of it: the window manager closes it.
-  static void Close(const std::string& window) {
-    Output("xdotool windowactivate " + window + " sleep 0.3 key alt+F4 2>/dev/null");
-  }
-  void Signal(int signal) const { ::kill(pid_, signal); }
-  // Its exit code, 128 + the signal that ended it, or -1 while it runs.
-  int Wait(milliseconds limit) {
-    if (status_ >= 0 || pid_ == 0) return pid_ == 0 ? 127 : status_;
-    int status = 0;
-    if (!WaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return -1;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return status_;
-  }
+// The desktop program itself, started as a user starts it, with its
+// settings in `settings` and LibreOffice's profile under `home`.
+std::unique_ptr<QProcess> StartProgram(const std::string& pipe, const fs::path& settings,
+                                       const fs::path& home) {
+  auto program = std::make_unique<QProcess>();
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("TAVRIX_HOME", QString::fromStdString(settings.string()));
+  environment.insert("HOME", QString::fromStdString(home.string()));
+  environment.insert("XDG_CONFIG_HOME", QString::fromStdString((home / ".config").string()));
+  program->setProcessEnvironment(environment);
+  program->setStandardOutputFile(QProcess::nullDevice());
+  program->setStandardErrorFile(QProcess::nullDevice());
+  program->start(TAVRIX_DESKTOP, {"--office-pipe", QString::fromStdString(pipe)});
+  return program;
+}
 
- private:
-  pid_t pid_ = 0;
-  int status_ = -1;
-};
+// A visible window of the program whose title matches, "" when none came.
+std::string WindowOf(const QProcess& program, const std::string& title) {
+  std::string id;
+  WaitFor(
+      [&] {
+        id = Output("xdotool search --all --onlyvisible --pid " +
+                    std::to_string(program.processId()) + " --name '" + title + "' | head -1");
+        return !id.empty();
+      },
+      seconds(20));
+  return id.substr(0, id.find('\n'));
+}
+
+// Alt+F4 on a window: the window manager closes it.
+void CloseWindow(const std::string& id) {
+  Output("xdotool windowactivate " + id + " sleep 0.3 key alt+F4 2>/dev/null");
+}
+
+// The program ended by itself, with exit code 0, within the time.
+bool EndsWell(QProcess& program, seconds limit) {
+  return program.waitForFinished(static_cast<int>(limit.count() * 1000)) &&
+         program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+}
 
 // The main window with its modal parts answered by the test: the file
-// dialog picks `chosen`; the table is shown, its plot saved and clicked,
-// the table copied, and the window closed; message boxes are recorded, and
-// with `realBoxes` also shown and answered with OK.
+// dialog picks `chosen`; the table is shown on the screen and closed;
+// message boxes are recorded, and with `realBoxes` also shown and answered
+// with OK.
 class ScriptedWindow : public QtMainWindow {
  public:
   explicit ScriptedWindow(ScreenMeasures& measures) : QtMainWindow(measures), measures(measures) {}
@@ -214,28 +170,15 @@ class ScriptedWindow : public QtMainWindow {
     TableWindow table(measures, guard(), this);
     table.Show(view);
     table.show();
-    (void)QTest::qWaitForWindowExposed(&table);
-    tableFits = screen()->availableGeometry().contains(table.frameGeometry());
+    tableFits = QTest::qWaitForWindowExposed(&table) &&
+                screen()->availableGeometry().contains(table.frameGeometry());
     Screenshot(table, "table-window");
-    plotSaved = table.SavePlot(plotFile);
-    // The plot stays on screen after it was saved, and takes clicks.
-    QTest::mouseClick(table.plotView(), Qt::LeftButton);
-    plotShown = table.plotView()->isVisible() && !table.plotView()->plot().curves.empty();
-    QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
-    copied = QGuiApplication::clipboard()->text().toStdString();
-    expected = TableText(view.lines, false);
-    table.close();
   }
   ScreenMeasures& measures;
   std::optional<Choice> chosen;
   std::vector<std::string> messages;
   bool realBoxes = false;
-  std::string plotFile;
-  bool plotSaved = false;
-  bool plotShown = false;
   bool tableFits = false;
-  std::string copied;
-  std::string expected;
 };
 
 // One visible office for the scenario and a second client of it that edits
@@ -249,8 +192,7 @@ class Desktop : public testing::Test {
     root = folder;
     for (const char* sub : {"home", "work", "a", "b", "program"})
       fs::create_directories(root / sub);
-    for (const char* name :
-         {"work/nacl.ods", "work/mynew.ods", "work/readonly.ods", "a/nacl.ods", "b/nacl.ods"})
+    for (const char* name : {"work/nacl.ods", "work/readonly.ods", "a/nacl.ods", "b/nacl.ods"})
       fs::copy_file(TAVRIX_EXAMPLE, root / name);
     std::ofstream(root / "work" / "notes.txt") << "Field notes, not a data sheet.\n";
     profile = "file://" + (root / "profile").string();
@@ -258,15 +200,12 @@ class Desktop : public testing::Test {
   }
   static void TearDownTestSuite() {
     user.reset();
-    KillOffice();  // a visible office with unsaved changes would ask before quitting
-    // The pipe files of the scenario's pipe names that an office left.
-    const std::string prefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipe;
-    std::error_code error;
-    for (fs::directory_iterator it("/tmp", error), end; !error && it != end; it.increment(error)) {
-      if (it->path().filename().string().rfind(prefix, 0) == 0) fs::remove(it->path(), error);
-    }
+    // Every office of the scenario's pipes (a visible office with unsaved
+    // changes would ask before quitting), and the pipe files they leave.
+    KillOffices("[n]ame=" + pipe);
     std::system(("chattr -i '" + (root / "work/readonly.ods").string() + "' 2>/dev/null").c_str());
-    fs::remove_all(root, error);
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
   }
 
   void SetUp() override {
@@ -293,6 +232,11 @@ class Desktop : public testing::Test {
     controller.reset();
     office.reset();
     auto session = StartOffice(*window, pipe, {profile, false});
+    if (!session) {  // now and then right after a test's connection closed: once more
+      std::fprintf(stderr, "the scenario's office refused an attach; trying again\n");
+      QTest::qWait(2000);
+      session = StartOffice(*window, pipe, {profile, false});
+    }
     ASSERT_NE(session, nullptr);
     office = std::make_unique<WindowOffice>(
         std::move(session), [w = window.get()] { return w->Closing(); }, patience);
@@ -306,12 +250,19 @@ class Desktop : public testing::Test {
     window->chosen = MainWindow::Choice{folder.string() + "/", name};
     QTest::mouseClick(window->button(1), Qt::LeftButton);
   }
+  void FitAll() {
+    for (int i = 0; i < 3; ++i) {
+      if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
+    }
+    QTest::mouseClick(window->button(2), Qt::LeftButton);
+  }
   // Another window takes the activation; Tavrix's comes back on a click.
   void LeaveTavrix() {
     other.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
     other.activateWindow();
     ASSERT_TRUE(WaitFor([&] { return !window->isActiveWindow(); }));
+    window->messages.clear();
   }
   // The user clicks the Tavrix window's title bar.
   void Click() {
@@ -323,6 +274,13 @@ class Desktop : public testing::Test {
     Click();
     ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }));
     QTest::qWait(300);  // the activation handler has run
+  }
+  // Back in Tavrix, which closes: how long that took.
+  Clock::duration ClickUntilClosed() {
+    const auto started = Clock::now();
+    Click();
+    EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
+    return Clock::now() - started;
   }
   // The user's own client of the visible office, for the edits a user
   // makes. It connects through a second launcher that hands over to the
@@ -345,16 +303,6 @@ class Desktop : public testing::Test {
     for (const pid_t pid : pids) ::kill(pid, signal);
     return !pids.empty();
   }
-  // Kills the processes as a crash would, and removes the pipe files they
-  // leave (those of the scenario's pipe names and the office's own).
-  static bool Kill(const std::vector<pid_t>& pids) {
-    const std::vector<std::string> files = PipeFilesOf(pids);
-    for (const pid_t pid : pids) ::kill(pid, SIGKILL);
-    QTest::qWait(300);
-    for (const std::string& file : files) ::unlink(file.c_str());
-    return !pids.empty();
-  }
-  static bool KillOffice() { return Kill(Processes("[U]serInstallation=" + profile)); }
   // The user opens a file in the office, in front (as from a file manager).
   static void OpenInOffice(const fs::path& file) {
     std::system(("/usr/lib/libreoffice/program/soffice -env:UserInstallation=" + profile + " '" +
@@ -392,84 +340,26 @@ class Desktop : public testing::Test {
   std::unique_ptr<MainController> controller;
 };
 
-TEST_F(Desktop, StartsBesideTheOfficesStartCenterCompactAtTheTopRight) {
+TEST_F(Desktop, StartsFramedAtTheTopRightBesideTheStartCenterWithItsCaptionWhole) {
   EXPECT_TRUE(WindowShown("LibreOffice"));  // an office started without a document shows itself
   const QRect available = window->screen()->availableGeometry();
   const QRect frame = window->frameGeometry();
   EXPECT_NEAR(frame.right(), available.right(), 1);
   EXPECT_NEAR(frame.top(), available.top(), 1);
-  // Compact: the frame is the window manager's, the height as designed,
-  // and nothing but the two file buttons.
-  EXPECT_GT(measures.FrameDY, 0);
+  EXPECT_GT(measures.FrameDY, 0);  // the window manager's frame, measured
   EXPECT_NEAR(frame.height(), QtMainWindow::kMinSize / measures.TwipsY, 1.5);
-  EXPECT_FALSE(window->fitBox(0)->isVisible());
-  EXPECT_FALSE(window->button(2)->isVisible());
   Screenshot(*window, "main-window-compact");
-}
 
-TEST_F(Desktop, TheCaptionFitsTheTitleBarWithinTheScreen) {
-  const QRect available = window->screen()->availableGeometry();
-  const int titleHeight = window->geometry().top() - window->frameGeometry().top();
+  const int titleHeight = window->geometry().top() - frame.top();
   for (const QString& caption : {QString::fromUtf8("Starting LibreOffice\u2026"),
                                  QString("nacl.ods (b): nacl"), QString(400, 'x')}) {
     window->setWindowTitle(caption);
     QTest::qWait(200);
-    const QRect frame = window->frameGeometry();
-    EXPECT_GE(frame.width(), std::min(available.width(), TitleBarNeeds(caption, titleHeight)))
+    const QRect framed = window->frameGeometry();
+    EXPECT_GE(framed.width(), std::min(available.width(), TitleBarNeeds(caption, titleHeight)))
         << caption.toStdString();
-    EXPECT_TRUE(available.contains(frame)) << caption.toStdString();
+    EXPECT_TRUE(available.contains(framed)) << caption.toStdString();
   }
-}
-
-TEST_F(Desktop, EditComeBackOptimizeTableAndExport) {
-  Open("nacl.ods");
-  ASSERT_EQ(problem.ErrCode, 0);
-  EXPECT_EQ(Caption(), "nacl.ods: nacl");
-
-  // Tavrix inactive, the user edits in Calc: initial values for the three
-  // parameters (so that E12 has a value) and an outlier.
-  LeaveTavrix();
-  SheetHost* sheet = UserSheet("nacl.ods");
-  ASSERT_NE(sheet, nullptr);
-  const std::string e12 = sheet->CellText(12, 5);
-  sheet->SetCell(9, 5, CellContent::Number(-1.2));
-  sheet->SetCell(10, 5, CellContent::Number(0.5));
-  sheet->SetCell(11, 5, CellContent::Number(-100));
-  sheet->SetCell(15, 5, CellContent::Number(5.0));
-  user->App().Synchronize();
-  ASSERT_TRUE(WaitFor([&] { return office->App().Changed(); }));
-
-  // Back in Tavrix: the pass runs and E12 changes in the sheet.
-  ComeBack();
-  ASSERT_TRUE(WaitFor([&] {
-    user->App().Synchronize();
-    return sheet->CellText(12, 5) != e12;
-  }));
-  EXPECT_EQ(problem.Sheet.points[0].pK, 5.0f);
-
-  // Fit all three, then F9: the table and the plot, which is saved and
-  // stays; Ctrl+C copies the table.
-  for (int i = 0; i < 3; ++i) {
-    if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
-  }
-  ASSERT_TRUE(window->button(2)->isEnabled());
-  QTest::mouseClick(window->button(2), Qt::LeftButton);
-  Screenshot(*window, "main-window-fitted");
-  user->App().Synchronize();
-  EXPECT_NE(sheet->CellText(9, 6), "");
-  window->plotFile = (root / "work" / "fitplot.png").string();
-  QTest::keyClick(window.get(), Qt::Key_F9);
-  EXPECT_EQ(window->copied, window->expected);
-  EXPECT_NE(window->copied.find("pK of dissociation of \"NaCl\""), std::string::npos);
-  EXPECT_TRUE(window->plotSaved);
-  EXPECT_TRUE(window->plotShown);
-  EXPECT_TRUE(window->tableFits);
-  EXPECT_TRUE(fs::exists(window->plotFile));
-
-  // F2: the export names the file with its folder.
-  QTest::keyClick(window.get(), Qt::Key_F2);
-  ASSERT_FALSE(window->messages.empty());
-  EXPECT_EQ(window->messages.back(), "Added to the file '" + state.HomeDir + "data.txt' ");
 }
 
 TEST_F(Desktop, AnErrorIsShownOnceAndItsOKEndsIt) {
@@ -480,7 +370,6 @@ TEST_F(Desktop, AnErrorIsShownOnceAndItsOKEndsIt) {
   sheet->SetCell(17, 1, CellContent::Text("abc"));
   user->App().Synchronize();
   ASSERT_TRUE(WaitFor([&] { return office->App().Changed(); }));
-  window->messages.clear();
   window->realBoxes = true;
   ComeBack();
   QTest::qWait(3000);  // a box that came back would have come by now
@@ -488,27 +377,6 @@ TEST_F(Desktop, AnErrorIsShownOnceAndItsOKEndsIt) {
   window->realBoxes = false;
   sheet->SetCell(17, 1, CellContent::Number(100));
   user->App().Synchronize();
-}
-
-TEST_F(Desktop, OpeningAnOpenWorkbookSwitchesToItAndClosingOneKeepsTheOther) {
-  Open("nacl.ods");
-  Open("mynew.ods");
-  EXPECT_EQ(Caption(), "mynew.ods: nacl");
-  Open("nacl.ods");  // open already, and not the active one
-  EXPECT_EQ(Caption(), "nacl.ods: nacl");
-  EXPECT_NE(Output("xdotool getactivewindow getwindowname").find("nacl.ods"), std::string::npos);
-  Open("mynew.ods");
-  EXPECT_EQ(Caption(), "mynew.ods: nacl");
-
-  // The user closes the workbook Tavrix works on: the other one is read.
-  LeaveTavrix();
-  CloseForTheUser("mynew.ods");
-  window->messages.clear();
-  ComeBack();
-  EXPECT_EQ(Caption(), "nacl.ods: nacl");
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(problem.ErrCode, 0);
-  EXPECT_EQ(window->messages, std::vector<std::string>{});
 }
 
 TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
@@ -523,14 +391,14 @@ TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   ASSERT_TRUE(WaitFor([&] { return user->App().WorkbookCount() == books + 1; }));
   ComeBack();
   EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
-  for (int i = 0; i < 3; ++i) {
-    if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
-  }
-  QTest::mouseClick(window->button(2), Qt::LeftButton);
+  FitAll();
+  Screenshot(*window, "main-window-fitted");
   EXPECT_NE(UserSheet(b)->CellText(9, 6), "");  // the fit went into b
   EXPECT_EQ(UserSheet(a)->CellText(9, 6), "");
+  QTest::keyClick(window.get(), Qt::Key_F9);  // its table, on the screen
+  EXPECT_TRUE(window->tableFits);
 
-  // Opening each by its folder brings that one.
+  // Opening each by its folder brings that one to the front.
   Open("nacl.ods", root / "a");
   EXPECT_EQ(Caption(), "nacl.ods (a): nacl");
   Open("nacl.ods", root / "b");
@@ -545,10 +413,8 @@ TEST_F(Desktop, AReadOnlyWorkbookSaysWhereItCouldNotWriteAndWhatToDo) {
   Open("readonly.ods");
   ASSERT_EQ(window->messages.size(), 1u);
   EXPECT_EQ(window->messages[0].rfind("Unexpected error (row=", 0), 0u) << window->messages[0];
-  EXPECT_NE(window->messages[0].find("read-only"), std::string::npos);
-  EXPECT_NE(window->messages[0].find("Save As"), std::string::npos);
-  EXPECT_EQ(window->messages[0].find("LibreOffice:"), std::string::npos);
-  EXPECT_EQ(window->GetWindowState(), WindowState::kCompact);
+  EXPECT_NE(window->messages[0].find("(File \u203A Save As)"), std::string::npos);
+  EXPECT_EQ(window->messages[0].find("LibreOffice:"), std::string::npos);  // no internals
   CloseForTheUser("readonly.ods");
   std::system(("chattr -i '" + path + "'").c_str());
 }
@@ -559,7 +425,6 @@ TEST_F(Desktop, AFileThatIsNoSpreadsheetIsReportedAndClosed) {
   window->messages.clear();
   Open("notes.txt");
   EXPECT_EQ(window->messages, std::vector<std::string>{"Could not open the file"});
-  EXPECT_EQ(Caption(), "Tavrix");
   EXPECT_EQ(user->App().WorkbookCount(), books);
   QTest::qWait(500);
   EXPECT_FALSE(WindowShown("notes.txt"));
@@ -572,13 +437,9 @@ TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] { captions.push_back(window->windowTitle()); });
   watch.start(200);
-  const auto started = std::chrono::steady_clock::now();
-  const auto session =
-      StartOffice(*window, broken, {"file:///dev/null/profile", false}, seconds(4));
-  const auto waited = std::chrono::steady_clock::now() - started;
-  watch.stop();
-  EXPECT_EQ(session, nullptr);
-  EXPECT_LT(waited, seconds(8));
+  const auto started = Clock::now();
+  EXPECT_EQ(StartOffice(*window, broken, {"file:///dev/null/profile", false}, seconds(4)), nullptr);
+  EXPECT_LT(Clock::now() - started, seconds(8));
   ASSERT_FALSE(captions.empty());  // the window kept handling its events
   EXPECT_EQ(captions.front(), QString::fromUtf8("Starting LibreOffice\u2026"));
   EXPECT_EQ(Caption(), "Tavrix");
@@ -596,9 +457,9 @@ TEST_F(Desktop, APipeWhoseOfficeDoesNotAnswerIsLeftForAnotherOne) {
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", file.c_str());
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::listen(listener, 4), 0);
-  const auto started = std::chrono::steady_clock::now();
+  const auto started = Clock::now();
   auto session = StartOffice(*window, held, {profile, false}, seconds(20));
-  const auto waited = std::chrono::steady_clock::now() - started;
+  const auto waited = Clock::now() - started;
   ::close(listener);
   fs::remove(file);
   ASSERT_NE(session, nullptr);  // the scenario's office, on a pipe of the program's
@@ -610,7 +471,7 @@ TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
   // The office holds listeners of the program's, and had a handler of the
   // user's for the workbook it loaded (as the command line loads one).
   Open("nacl.ods");
-  user->Open((root / "work" / "mynew.ods").string(), OfficeSession::Access::kReadOnly)
+  user->Open((root / "a" / "nacl.ods").string(), OfficeSession::Access::kReadOnly)
       ->Sheet("")
       .CellText(1, 1);
   ASSERT_GT(BridgeThreads(), 0);
@@ -628,16 +489,16 @@ TEST_F(Desktop, TheProgramQuitsFromARunningOfficeWithItsSettingsAndWithoutACrash
   // Closed by its button, by SIGTERM and by SIGHUP in turn; TAVRIX_QUIT_CYCLES
   // runs more cycles by hand.
   const int cycles = std::max(10, std::atoi(qgetenv("TAVRIX_QUIT_CYCLES").constData()));
-  const std::string settings = (root / "program" / kSettingsName).string();
+  const fs::path settings = root / "program" / kSettingsName;
   for (int cycle = 0; cycle < cycles; ++cycle) {
     fs::remove(settings);
-    Program program({"--office-pipe", pipe}, (root / "program").string(), (root / "work").string());
-    const std::string shown = program.Window("^Tavrix$");  // attached: no longer starting
+    const auto program = StartProgram(pipe, root / "program", root / "work");
+    const std::string shown = WindowOf(*program, "^Tavrix$");  // attached: no longer starting
     ASSERT_FALSE(shown.empty()) << cycle;
     const int way = cycle % 3;
-    if (way == 0) Program::Close(shown);
-    if (way > 0) program.Signal(way == 1 ? SIGTERM : SIGHUP);
-    EXPECT_EQ(program.Wait(seconds(20)), 0) << "cycle " << cycle << ", way " << way;
+    if (way == 0) CloseWindow(shown);
+    if (way > 0) ::kill(static_cast<pid_t>(program->processId()), way == 1 ? SIGTERM : SIGHUP);
+    EXPECT_TRUE(EndsWell(*program, seconds(20))) << "cycle " << cycle << ", way " << way;
     EXPECT_TRUE(fs::exists(settings)) << "cycle " << cycle << ", way " << way;
   }
 }
@@ -645,98 +506,69 @@ TEST_F(Desktop, TheProgramQuitsFromARunningOfficeWithItsSettingsAndWithoutACrash
 TEST_F(Desktop, ClosingWhileLibreOfficeStartsEndsTheProgramWithItsSettings) {
   // No office on this pipe, and a profile LibreOffice makes at its start.
   const std::string starting = pipe + "-start";
-  const std::string settings = (root / "program" / kSettingsName).string();
+  const fs::path settings = root / "program" / kSettingsName;
   fs::remove(settings);
-  Program program({"--office-pipe", starting}, (root / "program").string(),
-                  (root / "fresh").string());
-  const std::string shown = program.Window("^Starting LibreOffice");
+  const auto program = StartProgram(starting, root / "program", root / "fresh");
+  const std::string shown = WindowOf(*program, "^Starting LibreOffice");
   ASSERT_FALSE(shown.empty());
-  Program::Close(shown);
-  EXPECT_EQ(program.Wait(seconds(40)), 0);  // once the start is done
+  CloseWindow(shown);
+  EXPECT_TRUE(EndsWell(*program, seconds(40)));  // once the start is done
   EXPECT_TRUE(fs::exists(settings));
-  Kill(Processes("[n]ame=" + starting));  // the office started for the user stays
+  KillOffices("[n]ame=" + starting);  // the office started for the user stays
 }
 
 TEST_F(Desktop, AStoppedOfficeLeavesTheWindowClosable) {
   Open("nacl.ods");
-  ASSERT_EQ(problem.ErrCode, 0);
   LeaveTavrix();
   fs::remove(SettingsFile());
-  window->messages.clear();
   ASSERT_TRUE(SignalOffice(SIGSTOP));
   // Back in Tavrix, whose calls now wait; the user closes it two seconds later.
   std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
-  const auto started = std::chrono::steady_clock::now();
-  Click();
-  const bool closed = WaitFor([&] { return !window->isVisible(); }, seconds(20));
-  const auto waited = std::chrono::steady_clock::now() - started;
+  const auto waited = ClickUntilClosed();
   SignalOffice(SIGCONT);
-  user.reset();  // its connection was given up with the program's
-  EXPECT_TRUE(closed);
+  user.reset();                    // its connection was given up with the program's
   EXPECT_LT(waited, seconds(10));  // long before the patience is over
   EXPECT_TRUE(window->messages.empty());
   EXPECT_TRUE(fs::exists(SettingsFile()));
 }
 
-TEST_F(Desktop, AStoppedOfficeIsGivenUpAfterThePatienceWithTheSettingsWritten) {
+TEST_F(Desktop, AStoppedOfficeIsGivenUpAfterThePatienceAndGoesOn) {
   Attach(seconds(3));
   Open("nacl.ods");
-  ASSERT_EQ(problem.ErrCode, 0);
   LeaveTavrix();
   fs::remove(SettingsFile());
-  window->messages.clear();
   ASSERT_TRUE(SignalOffice(SIGSTOP));
-  const auto started = std::chrono::steady_clock::now();
-  Click();
-  const bool closed = WaitFor([&] { return !window->isVisible(); }, seconds(20));
-  const auto waited = std::chrono::steady_clock::now() - started;
+  const auto waited = ClickUntilClosed();
   SignalOffice(SIGCONT);
-  EXPECT_TRUE(closed);
+  user.reset();  // given up with the program's connection
   EXPECT_GE(waited, seconds(3));
   EXPECT_EQ(window->messages,
             std::vector<std::string>{"LibreOffice does not answer; Tavrix is closing"});
   EXPECT_TRUE(fs::exists(SettingsFile()));
-
-  // The office goes on: the workbook the program watched closes, and the
-  // office stays.
-  window->SetController(nullptr);
-  controller.reset();
-  office.reset();
-  user.reset();  // given up with the program's connection
-  user = AttachUser();
-  CloseForTheUser("nacl.ods");
   QTest::qWait(1000);
   EXPECT_FALSE(Processes("[U]serInstallation=" + profile).empty());
-  Attach(kCallPatience);
 }
 
 TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
   Open("nacl.ods");
-  // A text document of the user's, opened in the same office.
-  OpenInOffice(root / "work" / "notes.txt");
+  OpenInOffice(root / "work" / "notes.txt");  // a text document of the user's
   ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, seconds(20)));
   LeaveTavrix();
   for (int i = user->App().WorkbookCount(); i >= 1; --i) user->App().CloseWorkbook(i);
-  window->messages.clear();
-  Click();
-  ASSERT_TRUE(WaitFor([&] { return !window->isVisible(); }));
+  ClickUntilClosed();
   EXPECT_EQ(window->messages,
             std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
   QTest::qWait(1000);
   EXPECT_TRUE(WindowShown("notes.txt"));  // the office and the text stay
-  EXPECT_EQ(user->App().WorkbookCount(), 0);
 }
 
 TEST_F(Desktop, AnOfficeThatDiesClosesTavrixWithItsSettings) {
   Open("nacl.ods");
-  ASSERT_EQ(problem.ErrCode, 0);
   LeaveTavrix();
   fs::remove(SettingsFile());
-  ASSERT_TRUE(KillOffice());
+  ASSERT_TRUE(KillOffices("[U]serInstallation=" + profile));
   QTest::qWait(500);
-  window->messages.clear();
-  Click();
-  ASSERT_TRUE(WaitFor([&] { return !window->isVisible(); }));
+  ClickUntilClosed();
   EXPECT_EQ(window->messages,
             std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
   EXPECT_TRUE(fs::exists(SettingsFile()));
