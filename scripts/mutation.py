@@ -116,6 +116,9 @@ def main():
     args = arguments()
     folder = pathlib.Path(args.folder).resolve()
     bugs = list(mutations(args.list, args.only))
+    # The sources as they are copied now: the commit, marked when changed since.
+    commit = subprocess.run(["git", "describe", "--always", "--dirty"], cwd=root, capture_output=True,
+                            text=True).stdout.strip()
     workers = [Worker(folder, k) for k in range(max(1, args.jobs))]
     with concurrent.futures.ThreadPoolExecutor(len(workers)) as pool:
         list(pool.map(Worker.prepare, workers))
@@ -148,7 +151,7 @@ def main():
     broken = sum(1 for r in tried if r[0] == "did not compile")
     missed = [bugs[i] for i, r in enumerate(results) if r[0] == "MISSED"]
     if args.table:
-        write_table(pathlib.Path(args.table), bugs, results)
+        write_table(pathlib.Path(args.table), bugs, results, commit)
     for file, _, bug, _ in missed:
         print(f"  missed: {file}: {bug}")
     left = len(bugs) - len(tried)
@@ -157,9 +160,7 @@ def main():
     sys.exit(1 if missed else 0)
 
 
-def write_table(path, bugs, results):
-    commit = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=root, capture_output=True,
-                            text=True).stdout.strip()
+def write_table(path, bugs, results, commit):
     lines = [f"Run of {datetime.date.today()} on commit {commit}.", "",
              "| file | bug | shows on | result | caught by |", "|---|---|---|---|---|"]
     for (file, _, bug, shows), (outcome, detail) in zip(bugs, results):

@@ -1,6 +1,9 @@
 // The desktop program on a real display (xvfb-run, with openbox as window
-// manager) beside a real, visible LibreOffice: one office for the whole
-// scenario, on a pipe and with a profile of its own. Only what the layers
+// manager) beside a real, visible LibreOffice on a pipe and with a profile
+// of its own. ctest runs each test in a process of its own
+// (each_test_alone.sh): the UNO library shares an office's objects among
+// the connections of a process, so one that a test leaves broken would
+// fail every later attach in it. Only what the layers
 // below cannot show is checked here (the window manager's frame and
 // activation, a real office that is killed, stopped or holds two workbooks
 // of one name, signals, the program quitting); the rules themselves are
@@ -181,7 +184,7 @@ class ScriptedWindow : public QtMainWindow {
   bool tableFits = false;
 };
 
-// One visible office for the scenario and a second client of it that edits
+// One visible office for the test process and a second client of it that edits
 // as the user would; for each test the program's window and logic,
 // attached to the office as the program attaches.
 class Desktop : public testing::Test {
