@@ -70,13 +70,6 @@ void AddAllSheets(CLI::App& command, BookOptions& books) {
       ->excludes("--sheet");
 }
 
-// The models by name, one value between commas.
-CLI::Option* AddModelOption(CLI::App& command, std::string& model, const char* what) {
-  return command.add_option("--model", model, what)
-      ->check(CLI::IsMember({"rb", "density3", "density5", "density7"}))
-      ->type_name("NAME");
-}
-
 // For the commands that save: a file open in another office is refused
 // unless the user says so.
 void AddIgnoreLock(CLI::App& command, BookOptions& books) {
@@ -229,11 +222,9 @@ void AddTable(CLI::App& app, Run& run) {
   AddBooks(*command, sheets->books);
   AddAllSheets(*command, sheets->books);
   AddParameterOptions(*command, *parameters);
-  command
-      ->add_option("--species", table->species,
+  AddSpeciesOption(*command, table->species,
                    "with parameters: a basic species of the complex, in order (up to four; "
-                   "--species once for each)")
-      ->allow_extra_args(false);
+                   "--species once for each)");
   command->add_option("--complex", table->complex, "with parameters: the complex's name");
   // --ie: the sheets' range limits, or the model's density limits of the table.
   command->add_flag("--comma", table->decComma, "with parameters: write a decimal comma");

@@ -43,23 +43,18 @@ void AddPk(CLI::App& app, Run& run) {
                       "the data sheet whose fit to use, instead of --pk298, --A and --B");
   command->add_option("--sheet", fromBook->sheet, "with --from: the worksheet to use");
   CLI::Option* model =
-      command
-          ->add_option("--model", fromBook->model,
-                       "with --from: the model, rb (default: the fit the sheet shows), or "
-                       "density3, density5, density7 fitted to the sheet's points")
-          ->check(CLI::IsMember({"rb", "density3", "density5", "density7"}))
-          ->type_name("NAME");
+      AddModelOption(*command, fromBook->model,
+                     "with --from: the model, rb (default: the fit the sheet shows), or "
+                     "density3, density5, density7 fitted to the sheet's points");
   CLI::Option* limits = command->add_flag(
       "--limits", fromBook->limits,
       "with --from and --model: enforce the \"<\" points as upper limits of that model");
   command->add_flag("--density", request->density,
                     "the second number of each pair is the water density in g/cm3");
-  command
-      ->add_option("--species", request->species,
+  AddSpeciesOption(*command, request->species,
                    "with parameters: a basic species of the complex, in order (up to four; "
                    "--species once for each); a charged complex has a narrower range of "
-                   "confidence")
-      ->allow_extra_args(false);
+                   "confidence");
   command->add_flag("--ie", request->noLimits,
                     "lift the gas and steam limits: values there, as tavrix table --ie");
   AddPointValues(*command, request->values,

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "point_input.h"
@@ -21,6 +22,19 @@ inline void AddParameterOptions(CLI::App& command, ParameterOptions& p) {
   command.add_option("--pk298", p.pK298, "pK(298), the pK at 298.15 K");
   command.add_option("--A", p.A, "A(zz/a)");
   command.add_option("--B", p.B, "B(zz/a)");
+}
+
+// A model by name: rb or one of the density models.
+inline CLI::Option* AddModelOption(CLI::App& command, std::string& model, const char* what) {
+  return command.add_option("--model", model, what)
+      ->check(CLI::IsMember({"rb", "density3", "density5", "density7"}))
+      ->type_name("NAME");
+}
+
+// The complex's basic species, in order, for commands given parameters.
+inline void AddSpeciesOption(CLI::App& command, std::vector<std::string>& species,
+                             const char* what) {
+  command.add_option("--species", species, what)->allow_extra_args(false);
 }
 
 // Copies the given parameters into a request. On failure says why after
