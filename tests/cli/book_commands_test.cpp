@@ -3,8 +3,8 @@
 // in-memory grid in the engine's folders.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <tuple>
 
@@ -168,28 +168,6 @@ TEST_F(BookCommands, MistakesGiveTheirExitCodeAndOneMessage) {
   }
 }
 
-// What the program writes reads back: overflow marks are no result, a fit
-// too large for its cells is no solution, a typed value too large for its
-// mask stays as typed.
-TEST_F(BookCommands, ValuesTooLargeForTheirCellsNeverSpoilTheSheet) {
-  SheetContents contents = Fittable();
-  contents.reference[2] = "1e10";
-  const char* marks[3] = {"####.###", "####.###", "#####.##"};  // as an older version wrote them
-  for (int i = 0; i < 3; ++i) contents.optimized[i] = marks[i];
-  contents.points[0].pK = "1e10";
-  const std::string path = Sheet("big.csv", contents);
-  const Outcome check = Call(RunCheck, CheckRequest{Of(path), true});
-  ASSERT_EQ(check.code, kExitOk) << check.err;
-  const std::string checked = Read(path);
-  EXPECT_NE(checked.find("B(zz/a):,1e+10,,,1e+10,"), std::string::npos) << checked;
-
-  const Outcome fit = Call(RunFit, FitOf(path));
-  EXPECT_EQ(fit.code, kExitNoSolution);
-  EXPECT_EQ(fit.err.substr(0, 38), "Could not find solution: the fit gives");
-  EXPECT_EQ(Read(path), checked);
-  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).code, kExitOk);
-}
-
 TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
   SheetContents contents = Fittable();
   contents.points.push_back({"25", "0.001", "", "1", "1"});
@@ -207,51 +185,68 @@ TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
   EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).err, steam);
 }
 
-// Under a decimal comma the results are numbers, so the sheet shows them
-// with commas and the table, the export and the plot take them.
-TEST_F(BookCommands, UnderADecimalCommaFitTableExportAndPlotWork) {
-  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-  ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs the de_DE.UTF-8 locale";
-  const std::string path = Sheet("comma.csv");
-  const Outcome fitted = Call(RunFit, FitOf(path));
-  EXPECT_EQ(fitted.code, kExitOk) << fitted.err;
-  EXPECT_NE(fitted.out.find("fit error (F12): 0,"), std::string::npos) << fitted.out;
-  EXPECT_EQ(Read(path).find("\"  "), std::string::npos);  // no padded number text
-  const Outcome table = Call(RunSheetTable, SheetTableRequest{Of(path)});
-  EXPECT_NE(table.out.find("25,00"), std::string::npos) << table.err;
-  const std::string target = PathOf("data.txt");
-  EXPECT_EQ(Export(path, ExportFormat::kDataTxt, target).code, kExitOk);
-  EXPECT_NE(Read(target).find(" pK(298): "), std::string::npos);
-#ifdef TAVRIX_WITH_PLOT
-  const std::string picture = PathOf("fit.svg");
-  EXPECT_EQ(Call(RunPlot, PlotRequest{Of(path), picture}).code, kExitOk);
-  EXPECT_TRUE(fs::exists(picture));
-#endif
-  std::setlocale(LC_NUMERIC, saved.c_str());
+Outcome PkFrom(const std::string& book, std::vector<std::string> values) {
+  return Call([](const PkFromBookRequest& r, std::ostream& out,
+                 std::ostream& err) { return RunPkFromBook(r, std::cin, out, err); },
+              PkFromBookRequest{book, "", false, std::move(values)});
 }
 
-TEST_F(BookCommands, TableAndExportNeedAShownFit) {
-  const std::string path = Sheet("t.csv");
-  const Outcome table = Call(RunSheetTable, SheetTableRequest{Of(path)});
-  EXPECT_EQ(table.code, kExitNoResultShown);
-  EXPECT_EQ(table.err, "the sheet does not show fitted parameters; run tavrix fit first\n");
-  const std::string target = PathOf("data.txt");
-  EXPECT_EQ(Export(path, ExportFormat::kDataTxt, target).code, kExitNoResultShown);
-  EXPECT_FALSE(fs::exists(target));
+// The table, the exports, the report and pk --from take the fit the sheet
+// shows: none before the fit or once a pK changed after it, and no u(pK)
+// from a fit without degrees of freedom. They then write nothing.
+TEST_F(BookCommands, ResultsNeedTheFitTheSheetShows) {
+  const std::string unfitted = Sheet("unfitted.csv"), stale = Fitted("stale.csv");
+  CsvSheet changed = LoadCsvSheet(stale, false);
+  testing_support::Type(changed, 16, 5, "0.9");
+  SaveCsvSheet(changed, stale);
+  const std::string exact = Sheet("exact.csv");  // three parameters to the three points
+  FitRequest all{Of(exact)};
+  all.fit = std::vector<std::string>{"pK298", "A", "B"};
+  ASSERT_EQ(Call(RunFit, all).code, kExitOk);
 
-  ASSERT_EQ(Call(RunFit, FitOf(path)).code, kExitOk);
-  EXPECT_NE(Call(RunSheetTable, SheetTableRequest{Of(path)}).out.find("pK of dissociation"),
-            std::string::npos);
-  const Outcome exported = Export(path, ExportFormat::kDataTxt, target);
-  EXPECT_EQ(exported.code, kExitOk) << exported.err;
-  EXPECT_EQ(exported.out, "Added to the file 'data.txt' (" + target + ")\n");
-  EXPECT_EQ(Read(target).substr(0, 15), "Complex: NaCl\r\n");
+  const std::string target = PathOf("out.txt");
+  using Command = std::function<Outcome(const std::string&)>;
+  const Command table = [](const std::string& p) {
+    return Call(RunSheetTable, SheetTableRequest{Of(p)});
+  };
+  const Command dataTxt = [&](const std::string& p) {
+    return Export(p, ExportFormat::kDataTxt, target);
+  };
+  const Command grid = [&](const std::string& p) { return Export(p, ExportFormat::kGrid, target); };
+  const Command report = [&](const std::string& p) {
+    return Call(RunReport, ReportRequest{Of(p), target});
+  };
+  const Command pk = [](const std::string& p) { return PkFrom(p, {"25", "1"}); };
+  const std::string notFitted = "the sheet does not show fitted parameters; run tavrix fit first\n";
+  const struct {
+    const std::string& path;
+    const Command& command;
+    std::string says;
+  } cases[] = {
+      {unfitted, table, notFitted},        {unfitted, dataTxt, notFitted},
+      {unfitted, report, notFitted},       {stale, report, "run tavrix fit again"},
+      {stale, pk, "run tavrix fit again"}, {stale, grid, "run tavrix fit again"},
+      {exact, pk, "u(pK) is not known"},   {exact, grid, "is not known"},
+  };
+  for (const auto& c : cases) {
+    const Outcome run = c.command(c.path);
+    EXPECT_EQ(run.code, kExitNoResultShown) << c.path << ": " << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(target)) << c.path << ": " << c.says;
+  }
+  EXPECT_EQ(Export(stale, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
 }
 
 // The formats' texts are checked in tests/exports and against the Python
 // module's; here, where they go and what is refused.
-TEST_F(BookCommands, ExportsForCodesWriteWholeFilesOrLeaveThemAsTheyWere) {
+TEST_F(BookCommands, ExportsWriteWholeFilesOrLeaveThemAsTheyWere) {
   const std::string path = Fitted("e.csv");
+  EXPECT_NE(Call(RunSheetTable, SheetTableRequest{Of(path)}).out.find("pK of dissociation"),
+            std::string::npos);
+  const std::string data = PathOf("data.txt");
+  const Outcome added = Export(path, ExportFormat::kDataTxt, data);
+  EXPECT_EQ(added.out, "Added to the file 'data.txt' (" + data + ")\n");
+  EXPECT_EQ(Read(data).substr(0, 15), "Complex: NaCl\r\n");
   const Outcome printed = Export(path, ExportFormat::kThermoFun, "");
   ASSERT_EQ(printed.code, kExitOk) << printed.err;
   const std::string json = Write("old", "nacl.json");
@@ -292,15 +287,11 @@ TEST_F(BookCommands, ExportsForCodesWriteWholeFilesOrLeaveThemAsTheyWere) {
 
 // The page's contents are checked in tests/report.
 TEST_F(BookCommands, ReportWritesOnePageOrLeavesTheFileAsItWas) {
-  const std::string path = Sheet("r.csv");
+  const std::string path = Fitted("r.csv");
   const std::string page = Write("old", "page.html");
   const auto Report = [&](BookOptions books, const std::string& output) {
     return Call(RunReport, ReportRequest{std::move(books), output});
   };
-  EXPECT_EQ(Report(Of(path), page).code, kExitNoResultShown);
-  EXPECT_EQ(Read(page), "old");
-  ASSERT_EQ(Call(RunFit, FitOf(path)).code, kExitOk);
-
   const Outcome written = Report(Of(path), page);
   ASSERT_EQ(written.code, kExitOk) << written.err;
   EXPECT_EQ(written.out, "Wrote the report of the fit to 'page.html' (" + page + ")\n");
@@ -314,24 +305,12 @@ TEST_F(BookCommands, ReportWritesOnePageOrLeavesTheFileAsItWas) {
   EXPECT_EQ(readOnly.code, kExitBadInput);
   EXPECT_EQ(readOnly.err, "'" + page + "' is read-only; the report was not written\n");
   EXPECT_EQ(Report(Of(path, path), page).code, kExitBadInput);
-  CsvSheet sheet = LoadCsvSheet(path, false);
-  testing_support::Type(sheet, 16, 5, "0.9");  // a pK changed after the fit
-  SaveCsvSheet(sheet, path);
-  const Outcome stale = Report(Of(path), PathOf("stale.html"));
-  EXPECT_EQ(stale.code, kExitNoResultShown);
-  EXPECT_NE(stale.err.find("run tavrix fit again"), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir_ / "stale.html"));
 }
 
-TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
+// At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its \u00B1.
+TEST_F(BookCommands, PkFromASheetIsItsFit) {
   const std::string path = Fitted("u.csv");
-  const auto Pk = [&](const std::string& book, std::vector<std::string> values) {
-    return Call([](const PkFromBookRequest& r, std::ostream& out,
-                   std::ostream& err) { return RunPkFromBook(r, std::cin, out, err); },
-                PkFromBookRequest{book, "", false, std::move(values)});
-  };
-  // At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its ±.
-  const Outcome pK = Pk(path, {"25", "1", "300", "0"});
+  const Outcome pK = PkFrom(path, {"25", "1", "300", "0"});
   ASSERT_EQ(pK.code, kExitOk) << pK.err;
   std::istringstream line(pK.out.substr(0, pK.out.find('\n')));
   std::vector<std::string> fields;
@@ -340,24 +319,6 @@ TEST_F(BookCommands, UncertaintiesNeedTheSheetsPointsToGiveItsFit) {
   CsvSheet sheet = LoadCsvSheet(path, false);
   EXPECT_NEAR(std::stod(fields[3]), std::stod(sheet.CellText(9, 6)), 1e-4);
   EXPECT_NEAR(std::stod(fields[4]), std::stod(sheet.CellText(9, 7)), 6e-4);
-
-  testing_support::Type(sheet, 16, 5, "0.9");  // a pK changed after the fit
-  SaveCsvSheet(sheet, path);
-  const Outcome stale = Pk(path, {"25", "1"});
-  EXPECT_EQ(stale.code, kExitNoResultShown);
-  EXPECT_NE(stale.err.find("run tavrix fit again"), std::string::npos);
-  EXPECT_EQ(Export(path, ExportFormat::kGrid, "").code, kExitNoResultShown);
-  EXPECT_EQ(Export(path, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
-
-  // Three parameters fitted to the three points: no degrees of freedom, no u.
-  const std::string exact = Sheet("exact.csv");
-  FitRequest all{Of(exact)};
-  all.fit = std::vector<std::string>{"pK298", "A", "B"};
-  ASSERT_EQ(Call(RunFit, all).code, kExitOk);
-  const Outcome unknown = Pk(exact, {"25", "1"});
-  EXPECT_EQ(unknown.code, kExitNoResultShown);
-  EXPECT_NE(unknown.err.find("u(pK) is not known"), std::string::npos) << unknown.err;
-  EXPECT_EQ(Export(exact, ExportFormat::kGrid, "").code, kExitNoResultShown);
 }
 
 TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {

@@ -6,7 +6,10 @@ import os
 import pathlib
 import subprocess
 
+import numpy as np
 import pytest
+
+import tavrix
 
 EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
 
@@ -30,3 +33,17 @@ def tavrix_cli(tmp_path_factory):
                               text=True, env=env, check=False)
 
     return run
+
+
+def rb_basis(t, rho):
+    """RB's basis terms (tau, Q, Q/T) at t (C) and rho: its pK with unit parameters."""
+    return np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
+
+
+def nacl_arrays(weight=None, initial=None):
+    """The NaCl sheet's points given as arrays, with other weights or initial values."""
+    p = tavrix.read_sheet(EXAMPLES / "nacl.csv").points
+    density = np.where(np.isnan(p["p"]), p["density"], np.nan)  # as the sheet gives them
+    return tavrix.DataSheet.from_arrays(p["t"], p["pK"], p=p["p"], density=density,
+                                        weight=p["weight"] if weight is None else weight,
+                                        complex="NaCl", species=["Na+", "Cl-"], initial=initial)

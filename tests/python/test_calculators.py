@@ -85,7 +85,6 @@ def test_out_of_range_is_the_programs_message(tavrix_cli, command, values, call)
 
 TABLES = [
     dict(pk298=-1.229, A=0.566, B=-129.21, species=["Na+", "Cl-"], complex="NaCl"),
-    dict(pk298=1.987654, A=-2.5, B=845.5, species=["H+", "SO4-2"], complex="HSO4-"),
     dict(pk298=-0.2, A=1.25, B=-310.0, species=["Ca+2", "SO4-2"], complex="CaSO4°",
          no_limits=True),
     dict(pk298=0.5, A=1e35, B=0.0, species=["Na+"], complex="x"),

@@ -7,7 +7,7 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES
+from conftest import EXAMPLES, nacl_arrays, rb_basis
 
 NACL = EXAMPLES / "nacl.csv"
 
@@ -28,7 +28,7 @@ def design(sheet, model):
     p = sheet.points[sheet.points["kind"] == "weighted"]
     t, rho = p["t"].astype(float), p["density"].astype(float)
     if model == "rb":
-        X = np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
+        X = rb_basis(t, rho)
     else:
         T = (t + 273.15).astype(np.float32).astype(float)
         X = np.column_stack(rows(model, T, rho))
@@ -37,11 +37,7 @@ def design(sheet, model):
 
 def weighted_nacl():
     """The NaCl sheet's points with weights 1, 2 and 3 in turn."""
-    p = tavrix.read_sheet(NACL).points
-    density = np.where(np.isnan(p["p"]), p["density"], np.nan)  # as the sheet gives them
-    return tavrix.DataSheet.from_arrays(p["t"], p["pK"], p=p["p"], density=density,
-                                        weight=1 + np.arange(len(p)) % 3, complex="NaCl",
-                                        species=["Na+", "Cl-"])
+    return nacl_arrays(weight=1 + np.arange(60) % 3)
 
 
 def lstsq(X, w, pK):

@@ -7,16 +7,14 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES
+from conftest import EXAMPLES, nacl_arrays, rb_basis
 
 
 def design(sheet):
-    """The weighted points' basis terms (tau, Q, Q/T) from the model itself,
-    with the weights and pK, as a least-squares problem sees them."""
+    """The weighted points' basis terms with the weights and pK, as a
+    least-squares problem sees them."""
     points = sheet.points[sheet.points["kind"] == "weighted"]
-    t, rho = points["t"], points["density"]
-    X = np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
-    return X, points["weight"], points["pK"], points
+    return rb_basis(points["t"], points["density"]), points["weight"], points["pK"], points
 
 
 def independent_diagnostics(X, w, pK):
@@ -52,29 +50,25 @@ def test_diagnostics_are_those_of_the_weighted_least_squares():
     assert list(d["flag"] != "") == list(flagged)
 
 
-def nacl_from_arrays(initial=None):
-    """The weighted points of the NaCl sheet."""
-    p = tavrix.read_sheet(EXAMPLES / "nacl.csv").points
-    w = p[p["kind"] == "weighted"]
-    density = np.where(np.isnan(w["p"]), w["density"], np.nan)  # as the sheet gives them
-    return tavrix.DataSheet.from_arrays(w["t"], w["pK"], p=w["p"],
-                                        density=density, weight=w["weight"], complex="NaCl",
-                                        species=["Na+", "Cl-"], initial=initial)
-
-
 def test_a_held_parameter_has_no_correlation():
-    result = tavrix.fit(nacl_from_arrays(initial=(None, None, -129.21)), fit="pK298,A")
+    result = tavrix.fit(nacl_arrays(initial=(None, None, -129.21)), fit="pK298,A")
     c = result.correlation
     assert np.isnan(c[2]).all() and np.isnan(c[:, 2]).all()
     assert c[0, 0] == pytest.approx(1) and -1 <= c[0, 1] <= 1
 
 
-def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, tmp_path):
-    sheet = tavrix.read_sheet(EXAMPLES / "nacl.csv")
-    result = tavrix.fit(sheet)
+@pytest.fixture
+def fitted(tmp_path):
+    """The NaCl sheet's fit and a copy of the sheet it was written into."""
+    result = tavrix.fit(tavrix.read_sheet(EXAMPLES / "nacl.csv"))
     path = tmp_path / "nacl.csv"
     path.write_bytes((EXAMPLES / "nacl.csv").read_bytes())
     tavrix.write_back(path, result)
+    return result, path
+
+
+def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, fitted):
+    result, path = fitted
     t = np.array([500, 500, 25, 380, 300, 25, 1000])
     p = np.array([500, 100, 1, 0, 10, 2000, 5000])
     for no_limits in (False, True):
@@ -95,11 +89,8 @@ def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, tmp_path):
     assert list(result.pk(t, p_bar=p).marks) == ["gas", "gas", "", "---", "steam", "?", ""]
 
 
-def test_report_is_the_programs(tavrix_cli, tmp_path):
-    result = tavrix.fit(tavrix.read_sheet(EXAMPLES / "nacl.csv"))
-    path = tmp_path / "nacl.csv"
-    path.write_bytes((EXAMPLES / "nacl.csv").read_bytes())
-    tavrix.write_back(path, result)
+def test_report_is_the_programs(tavrix_cli, tmp_path, fitted):
+    result, path = fitted
     out = tavrix_cli("report", path, "-o", tmp_path / "cli.html")
     assert out.returncode == 0, out.stderr
     assert result.report(tmp_path / "python.html") == str(tmp_path / "python.html")
