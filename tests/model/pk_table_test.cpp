@@ -87,39 +87,21 @@ TEST(PkTable, SaturationColumnBelow100CelsiusIsTakenAt1Bar) {
   }
 }
 
-TEST(PkTable, ChargedComplexMarksDensitiesAboveOne) {
-  const std::vector<std::string> lines = PkTableLines(NaClInput());
-  const std::set<std::pair<int, int>> expected = {{1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 2},
-                                                  {2, 3}, {2, 4}, {2, 5},  // 25, 50 C from 500 bar
-                                                  {3, 4}, {3, 5}, {4, 4}, {4, 5},  // 100, 150 C
-                                                  {5, 5}, {6, 5}};                 // 200, 250 C
-  EXPECT_EQ(MarkedCells(lines), expected);
-  EXPECT_EQ(Cell(lines, 11, 2), "      gas   ");
-}
-
-TEST(PkTable, UnchargedComplexMarksDensitiesAboveOnePointOne) {
+// The marks are the domain's (domain_test); the table puts each in its cell.
+TEST(PkTable, MarksDensitiesOutsideTheRangeOfConfidence) {
   PkTableInput input = NaClInput();
-  input.species = Species("H+", "H2O");
-  const std::set<std::pair<int, int>> expected = {{1, 5}, {2, 5}, {3, 5}};
-  EXPECT_EQ(MarkedCells(PkTableLines(input)), expected);
-}
-
-TEST(PkTable, GasCellOnlyUnderTheDensityLimit) {
-  PkTableInput input = NaClInput();
-  int gasCells = 0;
-  for (const std::string& line : PkTableLines(input)) {
-    for (std::size_t at = line.find("gas"); at != std::string::npos; at = line.find("gas", at + 1))
-      ++gasCells;
-  }
-  EXPECT_EQ(gasCells, 1);
-
-  // With the limits lifted the 500 C / 500 bar cell (rho about 0.257) gets a
-  // value, out of the charged complex's range, within the uncharged one's.
+  const std::set<std::pair<int, int>> charged = {{1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 2},
+                                                 {2, 3}, {2, 4}, {2, 5},  // 25, 50 C from 500 bar
+                                                 {3, 4}, {3, 5}, {4, 4}, {4, 5},  // 100, 150 C
+                                                 {5, 5}, {6, 5}};                 // 200, 250 C
+  EXPECT_EQ(MarkedCells(PkTableLines(input)), charged);
+  EXPECT_EQ(Cell(PkTableLines(input), 11, 2), "      gas   ");  // 500 C, 500 bar: 0.257 g/cm3
   input.noLimits = true;
   EXPECT_EQ(Cell(PkTableLines(input), 11, 2).back(), '?');
-  input.species = Species("H2O", "");
-  EXPECT_EQ(Cell(PkTableLines(input), 11, 2).back(), ' ');
-  EXPECT_NE(Cell(PkTableLines(input), 11, 2).find('.'), std::string::npos);
+  input.noLimits = false;
+  input.species = Species("H+", "H2O");
+  const std::set<std::pair<int, int>> uncharged = {{1, 5}, {2, 5}, {3, 5}};
+  EXPECT_EQ(MarkedCells(PkTableLines(input)), uncharged);
 }
 
 TEST(PkTable, ValuesThatDoNotFitOrAreUndefined) {
