@@ -84,18 +84,14 @@ def main():
         subprocess.run([tavrix, *command], capture_output=True, check=True,
                        env=dict(os.environ, LC_ALL="C.UTF-8"))
 
-    # The page as it is: its picture, and what it asks of the network.
-    netlog = output / "netlog.json"
-    browse(browser, page, output, "--window-size=1000,1320", f"--log-net-log={netlog}",
-           f"--screenshot={output / 'report.png'}")
+    # The page with the probe: its picture, its DOM and what it asks of the network.
+    probed, netlog = output / "probe.html", output / "netlog.json"
+    probed.write_text(page.read_text().replace("</body>", PROBE + "</body>"))
+    dom = browse(browser, probed, output, "--window-size=1000,1320", f"--log-net-log={netlog}",
+                 f"--screenshot={output / 'report.png'}", "--dump-dom")
+    (output / "dom.html").write_text(dom)
     leaving = requests_of_the_page(netlog)
     assert not leaving, f"the page asks the network for {leaving}"
-
-    # Its DOM with the probe.
-    probed = output / "probe.html"
-    probed.write_text(page.read_text().replace("</body>", PROBE + "</body>"))
-    dom = browse(browser, probed, output, "--window-size=1000,1500", "--dump-dom")
-    (output / "dom.html").write_text(dom)
     match = re.search(r'<pre id="probe">(.*?)</pre>', dom, re.S)
     assert match, "the page did not load in the browser"
     boxes = json.loads(match[1])
