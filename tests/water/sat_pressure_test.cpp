@@ -36,15 +36,6 @@ TEST(SatPressure, MeetsTheStraightLineAtTheCriticalPoint) {
   EXPECT_NEAR(SatPressure(657.25f) - SatPressure(647.25f), 27.625f, 0.01f);
 }
 
-TEST(SatPressure, RisesWithTemperature) {
-  float previous = SatPressure(273.15f);
-  for (float T = 274.15f; T < 800.0f; T += 0.5f) {
-    const float P = SatPressure(T);
-    ASSERT_GT(P, previous) << "T = " << T;
-    previous = P;
-  }
-}
-
 TEST(SaturationPoint, IsAtLeastOneBarAndEndsAtTheCriticalTemperature) {
   EXPECT_EQ(SaturationPoint(KelvinOf(25.0f)), 1.0f);
   EXPECT_EQ(SaturationPoint(KelvinOf(100.0f)), SatPressure(KelvinOf(100.0f)));
