@@ -37,10 +37,6 @@ window.addEventListener("load", function () {
 """
 
 
-def chromium():
-    return shutil.which("chromium") or shutil.which("chromium-browser")
-
-
 def browse(program, page, output, *args):
     """Runs the browser on the page in a profile of its own; its stdout."""
     profile = output / "profile"
@@ -72,7 +68,7 @@ def requests_of_the_page(netlog):
 
 def main():
     tavrix, examples, output = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
-    browser = chromium()
+    browser = shutil.which("chromium") or shutil.which("chromium-browser")
     if not browser:
         print("chromium is not installed: the report is not checked in a browser")
         return SKIPPED
