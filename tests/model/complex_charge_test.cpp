@@ -18,23 +18,18 @@ bool Charged(std::initializer_list<const char*> names) {
   return ComplexIsCharged(species);
 }
 
-TEST(ComplexIsCharged, FirstSpeciesOtherThanTheProtonDecides) {
+// The first species other than the proton decides, by its formula alone.
+TEST(ComplexIsCharged, OnlyTheFormulaBeforeABlankOrCommaCounts) {
   EXPECT_TRUE(Charged({"H+", "Cl-"}));
   EXPECT_FALSE(Charged({"H+", "H2O"}));
   EXPECT_TRUE(Charged({"Na+, aq"}));
   EXPECT_FALSE(Charged({"H+", "H+", "H+", "H+"}));
   EXPECT_FALSE(Charged({"H2O", "Cl-"}));
   EXPECT_TRUE(Charged({"  SO4-2", "H2O"}));
-}
-
-TEST(ComplexIsCharged, OnlyTheFormulaBeforeABlankOrCommaCounts) {
   EXPECT_FALSE(Charged({"NaCl (+ aq)"}));
   EXPECT_FALSE(Charged({"HCl,+"}));
   EXPECT_TRUE(Charged({"  H+ aq ", "Ca+2"}));  // "H+ aq" is the proton
-}
-
-TEST(ComplexIsCharged, AnEmptyEntryCountsAsUncharged) {
-  EXPECT_FALSE(Charged({}));
+  EXPECT_FALSE(Charged({}));                   // an empty entry counts as uncharged
   EXPECT_FALSE(Charged({"H+", "", "Cl-"}));
 }
 

@@ -51,22 +51,12 @@ TEST(Domain, ConditionsAreMarkedAsThePkTableMarksThem) {
 }
 
 TEST(Domain, SaturationIsTakenAsTheSheetOrAsSpeciationCodesTakeIt) {
-  const struct {
-    float t;
-    SaturationRule rule;
-    float P;
-  } cases[] = {
-      {50, SaturationRule::kSheet, 1.0f},  // 0.123 bar raised to 1 bar
-      {50, SaturationRule::kCodes, 1.01325f},
-      {99.9f, SaturationRule::kCodes, 1.01325f},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(SaturationPressureOf(c.t, c.rule), c.P) << c.t;
-  }
-  EXPECT_NEAR(*SaturationPressureOf(300, SaturationRule::kCodes), 85.8, 0.05);
-  EXPECT_FALSE(SaturationPressureOf(374.2f, SaturationRule::kCodes));
-  EXPECT_FALSE(SaturationPressureOf(374.2f, SaturationRule::kSheet));
-  EXPECT_EQ(MarkText(PkMark::kNoSaturation), "---");
+  using enum SaturationRule;
+  EXPECT_EQ(SaturationPressureOf(50, kSheet), 1.0f);  // 0.123 bar raised to 1 bar
+  EXPECT_EQ(SaturationPressureOf(50, kCodes), 1.01325f);
+  EXPECT_EQ(SaturationPressureOf(99.9f, kCodes), 1.01325f);
+  EXPECT_NEAR(*SaturationPressureOf(300, kCodes), 85.8, 0.05);
+  EXPECT_FALSE(SaturationPressureOf(374.2f, kCodes));
 }
 
 TEST(DataSpan, ValuesOutsideTheDataAreExtrapolated) {

@@ -31,25 +31,22 @@ TEST_P(IsNumericTextTable, AcceptsExactlyTheGrammar) {
 
 INSTANTIATE_TEST_SUITE_P(
     SeparatorRule, IsNumericTextTable,
-    testing::Values(NumericCase{false, "1.5", true}, NumericCase{false, "1,5", false},
-                    NumericCase{false, "1,000", false}, NumericCase{false, " -2.5E+3 ", true},
-                    NumericCase{false, "", false}, NumericCase{false, "?", false},
-                    NumericCase{true, "1,5", true}, NumericCase{true, "1.5", false},
-                    NumericCase{true, "0,001", true}, NumericCase{true, "1,000.5", false}));
+    testing::Values(NumericCase{false, "1.5", true}, NumericCase{false, "1,000", false},
+                    NumericCase{false, " -2.5E+3 ", true}, NumericCase{true, "1,5", true},
+                    NumericCase{true, "1.5", false}, NumericCase{true, "1,000.5", false}));
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, IsNumericTextTable,
-    testing::Values(NumericCase{false, "42", true}, NumericCase{false, "+42", true},
-                    NumericCase{false, ".5", true}, NumericCase{false, "5.", true},
-                    NumericCase{false, "\t7 ", true}, NumericCase{false, "1e5", true},
-                    NumericCase{false, "1E-05", true}, NumericCase{false, "   ", false},
-                    NumericCase{false, ".", false}, NumericCase{false, "-", false},
-                    NumericCase{false, "1e", false}, NumericCase{false, "e5", false},
-                    NumericCase{false, "1e+", false}, NumericCase{false, "1.2.3", false},
-                    NumericCase{false, "--1", false}, NumericCase{false, "- 1", false},
-                    NumericCase{false, "1 2", false}, NumericCase{false, "12abc", false},
-                    NumericCase{false, "0x1A", false}, NumericCase{false, "inf", false},
-                    NumericCase{false, "nan", false}, NumericCase{false, "<", false},
+    testing::Values(NumericCase{false, "+42", true}, NumericCase{false, ".5", true},
+                    NumericCase{false, "5.", true}, NumericCase{false, "\t7 ", true},
+                    NumericCase{false, "1E-05", true}, NumericCase{false, "", false},
+                    NumericCase{false, "   ", false}, NumericCase{false, ".", false},
+                    NumericCase{false, "-", false}, NumericCase{false, "1e", false},
+                    NumericCase{false, "e5", false}, NumericCase{false, "1e+", false},
+                    NumericCase{false, "1.2.3", false}, NumericCase{false, "--1", false},
+                    NumericCase{false, "- 1", false}, NumericCase{false, "1 2", false},
+                    NumericCase{false, "12abc", false}, NumericCase{false, "0x1A", false},
+                    NumericCase{false, "inf", false}, NumericCase{false, "nan", false},
                     NumericCase{false, "####.###", false},
                     // Beyond a double's range is no number; below it is zero.
                     NumericCase{false, "1e400", false}, NumericCase{false, "1e-400", true}));
@@ -93,7 +90,6 @@ TEST(CellValue, StoresNumbersAsNumbersAndEverythingElseAsText) {
   EXPECT_EQ(NumberFormatOf("####.###"), "0.000");
   EXPECT_EQ(NumberFormatOf("#####.##"), "0.00");
   EXPECT_EQ(NumberFormatOf("#####"), "0");
-  EXPECT_TRUE(CellContent().IsEmpty());
   // A value that rounds to zero keeps its minus in the text, not in the cell.
   EXPECT_FALSE(std::signbit(CellValue("  -0.000").number()));
   EXPECT_EQ(GeneralText(-0.0, false), "0");
@@ -101,16 +97,13 @@ TEST(CellValue, StoresNumbersAsNumbersAndEverythingElseAsText) {
 
 TEST(LeadingNumber, ReadsThePrefixAndIgnoresTheRest) {
   EXPECT_EQ(LeadingNumber("   3.142"), 3.142);
-  EXPECT_EQ(LeadingNumber("  -0.000"), 0.0);
   EXPECT_EQ(LeadingNumber("-999.900"), -999.9);
   EXPECT_EQ(LeadingNumber("1.23E+04"), 12300.0);
   EXPECT_EQ(LeadingNumber("1.23E-04"), 1.23e-4);
   EXPECT_EQ(LeadingNumber("12.5 bar"), 12.5);
-  EXPECT_EQ(LeadingNumber("7e"), 7.0);
   EXPECT_EQ(LeadingNumber("7e+x"), 7.0);
   EXPECT_EQ(LeadingNumber("+.5,3"), 0.5);
   EXPECT_EQ(LeadingNumber("####.###"), 0.0);
-  EXPECT_EQ(LeadingNumber(""), 0.0);
   EXPECT_EQ(LeadingNumber("1,5"), 1.0);  // the decimal separator in force does not matter
   EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
 }

@@ -24,14 +24,9 @@ PlotData TwoPieces() {
 
 const TextMetrics kMetrics{[](std::string_view text) { return 6.0 * text.size(); }, 10, 14};
 
-std::vector<std::string> TextsOf(const SceneLayer& layer) {
-  std::vector<std::string> texts;
-  for (const SceneText& text : layer.texts) texts.push_back(text.text);
-  return texts;
-}
-
-bool Has(const std::vector<std::string>& texts, const std::string& text) {
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
+bool Shows(const SceneLayer& layer, const std::string& text) {
+  return std::any_of(layer.texts.begin(), layer.texts.end(),
+                     [&](const SceneText& shown) { return shown.text == text; });
 }
 
 TEST(PlotStyle, CurvesAreDashedBeyondTheDataAndThinOutsideTheRangeOfConfidence) {
@@ -80,14 +75,12 @@ TEST(PlotLayout, PlacesPointsRingsAndTheLegendOfWhatIsDrawn) {
   EXPECT_EQ(FlaggedPointTip(plot, scene, {flagged.x + 9, flagged.y}), "");
   EXPECT_EQ(FlaggedPointTip(plot, scene, marks[0].at), "");
 
-  const std::vector<std::string> legend = TextsOf(scene.legend);
-  EXPECT_TRUE(Has(legend, "500 bar <&>"));
-  EXPECT_TRUE(Has(legend, "beyond the data (extrapolated)"));
-  EXPECT_FALSE(Has(legend, "outside the range of confidence (?)"));
-  EXPECT_TRUE(Has(legend, "outlier, or pulls the fit"));
-  // Tick labels in the decimal mark asked for.
-  EXPECT_TRUE(Has(TextsOf(scene.axes), "2,5"));
-  EXPECT_TRUE(TextsOf(LayOutPlot(plot, {0, 0, 600, 400}, kMetrics, {false}).legend).empty());
+  EXPECT_TRUE(Shows(scene.legend, "500 bar <&>"));
+  EXPECT_TRUE(Shows(scene.legend, "beyond the data (extrapolated)"));
+  EXPECT_FALSE(Shows(scene.legend, "outside the range of confidence (?)"));
+  EXPECT_TRUE(Shows(scene.legend, "outlier, or pulls the fit"));
+  EXPECT_TRUE(Shows(scene.axes, "2,5"));  // tick labels in the decimal mark asked for
+  EXPECT_TRUE(LayOutPlot(plot, {0, 0, 600, 400}, kMetrics, {false}).legend.texts.empty());
 }
 
 TEST(PlotSvg, WritesTheSceneAsEscapedSvgWithTipsOnTheRings) {

@@ -24,6 +24,40 @@ PlotData Diagonal() {
   return plot;
 }
 
+// Pixels of the image that pass the test.
+template <typename Test>
+int Count(const QImage& image, Test test) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += test(image.pixelColor(x, y)) ? 1 : 0;
+  }
+  return count;
+}
+
+// Pixels of the picture that pass the test.
+template <typename Test>
+int PixelsOf(const PlotData& plot, Test test) {
+  QImage image(600, 400, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintPlot(painter, plot, QRectF(0, 0, 600, 400));
+  painter.end();
+  return Count(image, test);
+}
+
+bool Blue(const QColor& c) {
+  return c.blue() > 150 && c.red() < 100;
+}
+
+// A light tint of blue: the band's fill on white.
+bool Tinted(const QColor& c) {
+  return c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10;
+}
+
+bool Red(const QColor& c) {
+  return c.red() > 150 && c.green() < 80 && c.blue() < 80;
+}
+
 using PlotPicture = testing_support::TempFolderTest;
 
 TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
@@ -37,64 +71,23 @@ TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
   // there, and none of it in the frame's empty upper left.
   const QImage image(QString::fromStdString(png));
   ASSERT_EQ(image.size(), QSize(600, 400));
-  int blue = 0, blueTopLeft = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.blue() > 150 && c.red() < 100) {
-        ++blue;
-        if (x < 200 && y < 120) ++blueTopLeft;
-      }
-    }
-  }
-  EXPECT_GT(blue, 300);
-  EXPECT_EQ(blueTopLeft, 0);
-  const std::string text = Read(svg);
-  EXPECT_NE(text.find("500 bar"), std::string::npos);
-  EXPECT_NE(text.find("measured"), std::string::npos);
+  EXPECT_GT(Count(image, Blue), 300);
+  EXPECT_EQ(Count(image.copy(0, 0, 200, 120), Blue), 0);
+  EXPECT_NE(Read(svg).find("500 bar"), std::string::npos);  // the scene is in plot_layout_test
 }
 
-// Pixels of the picture that pass the test.
-template <typename Test>
-int PixelsOf(const PlotData& plot, Test test) {
-  QImage image(600, 400, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  PaintPlot(painter, plot, QRectF(0, 0, 600, 400));
-  painter.end();
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) count += test(image.pixelColor(x, y)) ? 1 : 0;
-  }
-  return count;
-}
-
-// A light tint of blue: the band's fill on white.
-bool Tinted(const QColor& c) {
-  return c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10;
-}
-
-bool Red(const QColor& c) {
-  return c.red() > 150 && c.green() < 80 && c.blue() < 80;
-}
-
-TEST(PlotBand, IsShadedAroundTheCurve) {
+TEST(PaintPlot, ShadesTheBandAndRingsAFlaggedPointInRed) {
   PlotData plot = Diagonal();
-  const int without = PixelsOf(plot, Tinted);
-  plot.curves[0].band = {1, 1};  // pK +/- 1 all along: a tenth of the frame's height
-  EXPECT_GT(PixelsOf(plot, Tinted), without + 5000);
-}
-
-TEST(PlotRings, RingAFlaggedPointInRed) {
-  PlotData plot = Diagonal();
+  const int untinted = PixelsOf(plot, Tinted);
   EXPECT_EQ(PixelsOf(plot, Red), 0);
+  plot.curves[0].band = {1, 1};  // pK +/- 1 all along: a tenth of the frame's height
   plot.points[0].flagged = true;
+  EXPECT_GT(PixelsOf(plot, Tinted), untinted + 5000);
   EXPECT_GT(PixelsOf(plot, Red), 2 * 40);  // two rings: the point's and the legend's
 }
 
 TEST(PlotFileName, TakesTheFiltersExtensionWhenTheNameHasNone) {
   EXPECT_EQ(PlotFileName("/tmp/fit", "SVG (*.svg)"), "/tmp/fit.svg");
-  EXPECT_EQ(PlotFileName("/tmp/fit", "PNG (*.png)"), "/tmp/fit.png");
   EXPECT_EQ(PlotFileName("/tmp/fit.png", "SVG (*.svg)"), "/tmp/fit.png");
   EXPECT_EQ(PlotFileName("", "PNG (*.png)"), "");
 }

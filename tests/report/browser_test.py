@@ -1,6 +1,6 @@
 """The report of the NaCl fit in a real browser (headless Chromium): every
-SVG has a box of its own, the parameters are those `tavrix fit` printed,
-and nothing is fetched from anywhere.
+SVG has a box of its own, and nothing is fetched from anywhere. (The
+page's text is checked in report_test.)
 
     browser_test.py TAVRIX EXAMPLES OUTPUT
 
@@ -20,40 +20,21 @@ import sys
 
 SKIPPED = 77
 
-# Reads what the rendered page holds into a <pre id="probe"> once it has
-# loaded, for --dump-dom: the boxes of the SVGs, the parameters, every
-# resource the page loaded and every element that refers to another file.
+# Writes the boxes the rendered SVGs take into a <pre id="probe"> once the
+# page has loaded, for --dump-dom.
 PROBE = """<script>
 window.addEventListener("load", function () {
-  var boxes = Array.prototype.map.call(document.querySelectorAll("svg"), function (svg) {
-    var r = svg.getBoundingClientRect(), b = svg.getBBox();
-    return [r.width, r.height, b.width, b.height];
-  });
-  var cells = function (attribute) {
-    var found = {};
-    document.querySelectorAll("[" + attribute + "]").forEach(function (e) {
-      found[e.getAttribute(attribute)] = e.textContent;
-    });
-    return found;
-  };
   var probe = document.createElement("pre");
   probe.id = "probe";
-  probe.textContent = JSON.stringify({
-    boxes: boxes, values: cells("data-parameter"), uncertainties: cells("data-uncertainty"),
-    f12: document.querySelector("[data-value=f12]").textContent,
-    resources: performance.getEntriesByType("resource").map(function (e) { return e.name; }),
-    references: Array.prototype.map.call(
-        document.querySelectorAll("[src], [href], link, img, iframe, object, embed"),
-        function (e) { return e.outerHTML; })
-  });
+  probe.textContent = JSON.stringify(Array.prototype.map.call(
+      document.querySelectorAll("svg"), function (svg) {
+        var r = svg.getBoundingClientRect(), b = svg.getBBox();
+        return [r.width, r.height, b.width, b.height];
+      }));
   document.body.appendChild(probe);
 });
 </script>
 """
-
-
-def chromium():
-    return shutil.which("chromium") or shutil.which("chromium-browser")
 
 
 def browse(program, page, output, *args):
@@ -85,66 +66,38 @@ def requests_of_the_page(netlog):
             and e["params"].get("initiator") != "not an origin"]
 
 
-def fitted_values(out):
-    """{name: (value, uncertainty)} and F12 from the lines of `tavrix fit`."""
-    values = {}
-    for line in out.splitlines():
-        match = re.fullmatch(r"(pK\(298\)|A\(zz/a\)|B\(zz/a\)): (\S+)(?: \u00b1 (\S+))?", line)
-        if match:
-            values[match[1]] = (match[2], match[3])
-    f12 = re.search(r"^fit error \(F12\): (\S+)$", out, re.M)[1]
-    return values, f12
-
-
 def main():
     tavrix, examples, output = sys.argv[1], pathlib.Path(sys.argv[2]), pathlib.Path(sys.argv[3])
-    browser = chromium()
+    browser = shutil.which("chromium") or shutil.which("chromium-browser")
     if not browser:
         print("chromium is not installed: the report is not checked in a browser")
         return SKIPPED
     output.mkdir(parents=True, exist_ok=True)
     sheet = output / "nacl.csv"
     shutil.copyfile(examples / "nacl.csv", sheet)
-    env = dict(os.environ, LC_ALL="C.UTF-8")
-    run = lambda *args: subprocess.run([tavrix, *args], capture_output=True, text=True, env=env,
-                                       check=True)
-    fitted, f12 = fitted_values(run("fit", str(sheet)).stdout)
     page = output / "nacl.html"
-    run("report", str(sheet), "-o", str(page))
+    for command in (["fit", sheet], ["report", sheet, "-o", page]):  # reports the fit written
+        subprocess.run([tavrix, *command], capture_output=True, check=True,
+                       env=dict(os.environ, LC_ALL="C.UTF-8"))
 
-    # The page as it is: its picture, and what it asks of the network.
-    netlog = output / "netlog.json"
-    browse(browser, page, output, "--window-size=1000,1320", f"--log-net-log={netlog}",
-           f"--screenshot={output / 'report.png'}")
+    # The page with the probe: its picture, its DOM and what it asks of the network.
+    probed, netlog = output / "probe.html", output / "netlog.json"
+    probed.write_text(page.read_text().replace("</body>", PROBE + "</body>"))
+    dom = browse(browser, probed, output, "--window-size=1000,1320", f"--log-net-log={netlog}",
+                 f"--screenshot={output / 'report.png'}", "--dump-dom")
+    (output / "dom.html").write_text(dom)
     leaving = requests_of_the_page(netlog)
     assert not leaving, f"the page asks the network for {leaving}"
-
-    # Its DOM with the probe.
-    probed = output / "probe.html"
-    probed.write_text(page.read_text().replace("</body>", PROBE + "</body>"))
-    dom = browse(browser, probed, output, "--window-size=1000,1500", "--dump-dom")
-    (output / "dom.html").write_text(dom)
     match = re.search(r'<pre id="probe">(.*?)</pre>', dom, re.S)
     assert match, "the page did not load in the browser"
-    probe = json.loads(match[1].replace("&quot;", '"').replace("&lt;", "<").replace("&gt;", ">")
-                       .replace("&amp;", "&"))
-
-    assert len(probe["boxes"]) >= 3, probe["boxes"]  # the fit and two residual plots
-    for box in probe["boxes"]:
-        assert min(box) > 0, f"an SVG without a box: {probe['boxes']}"
-    names = {"pK(298)": "pK298", "A(zz/a)": "A", "B(zz/a)": "B"}
-    for name, (value, uncertainty) in fitted.items():
-        assert probe["values"][names[name]] == value, (name, value, probe["values"])
-        assert probe["uncertainties"].get(names[name]) == uncertainty, (name, probe)
-    assert probe["f12"] == f12, (f12, probe["f12"])
-    assert probe["resources"] == [], probe["resources"]
-    assert probe["references"] == [], probe["references"]
+    boxes = json.loads(match[1])
+    assert len(boxes) >= 3, boxes  # the fit and two residual plots
+    assert all(min(box) > 0 for box in boxes), f"an SVG without a box: {boxes}"
 
     if os.environ.get("TAVRIX_SCREENSHOTS"):
         shutil.copyfile(output / "report.png",
                         pathlib.Path(os.environ["TAVRIX_SCREENSHOTS"]) / "report.png")
-    print(f"the report in the browser: {len(probe['boxes'])} SVGs, parameters {fitted}; "
-          f"screenshot {output / 'report.png'}")
+    print(f"the report in the browser: {len(boxes)} SVGs; screenshot {output / 'report.png'}")
     return 0
 
 
