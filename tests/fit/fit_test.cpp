@@ -95,18 +95,6 @@ SheetContents LimitExample() {
   return contents;
 }
 
-TEST(Fit, HeldParametersKeepTheirInitialValuesExactly) {
-  SheetContents contents = LimitExample();
-  contents.reference[1] = "0.123";
-  contents.optimized[1] = "7";
-  contents.uncertainty[1] = "old";
-  Fitted fit(contents);
-  ASSERT_TRUE(fit.Run(kPK, false));
-  EXPECT_EQ(fit.outcome.parameters.A, fit.pass.read.sheet.initial.A);
-  EXPECT_EQ(fit.grid.CellText(10, 6), "0.123");
-  EXPECT_EQ(fit.grid.CellText(10, 7), "");  // no uncertainty for a parameter held
-}
-
 // Model data with pK(298) and A fitted, and "<" points below the model at
 // 25 C / 1 bar and 350 C / 500 bar.
 SheetContents TwoLimits(bool first, bool second) {
