@@ -48,6 +48,10 @@ struct Case {
   bool limits;
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class RefitsOfPerturbedData : public testing::TestWithParam<Case> {};
 
 // Var(pK_k) = s^2 / w_k^2 makes the covariance of least squares
