@@ -19,13 +19,10 @@ using nlohmann::json;
 
 // pK of dissociation at t (C) and P (bar) by the model, from coefficients
 // as a code reads them.
-double ModelPk(double pK298, double A, double B, double t, double P) {
+double ModelPk(const RBPar& p, double t, double P) {
   const float T = KelvinOf(static_cast<float>(t));
   const RBBasisTerms g = RBBasis(T, WaterDensity(T, static_cast<float>(P)));
-  return pK298 * g.tau + A * g.Q + B * g.QOverT;
-}
-double ModelPk(const RBPar& p, double t, double P) {
-  return ModelPk(p.pK298, p.A, p.B, t, P);
+  return p.pK298 * g.tau + p.A * g.Q + p.B * g.QOverT;
 }
 
 // Saturation as speciation codes tabulate it.
@@ -116,19 +113,8 @@ TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
   EXPECT_EQ(
       record["datasources"],
       std::string("Cobalt and sodium chloride, tests (RB fit by Tavrix ") + kProgramVersion + ")");
-  const json& limits = record["limitsTP"];
-  EXPECT_EQ(limits,
+  EXPECT_EQ(record["limitsTP"],
             json({{"lowerT", 298.15}, {"upperT", 573.15}, {"lowerP", 1e5}, {"upperP", 5e7}}));
-
-  // ThermoFun's logK of the equation as written is -pK: at the record's
-  // upper limits, from its coefficients, it is the grid's logK there.
-  const auto& v = method["dr_ryzhenko_coeffs"]["values"];
-  const double t = limits["upperT"].get<double>() - 273.15;
-  const double P = limits["upperP"].get<double>() / 1e5;
-  const ExportResult grid =
-      LogKGrid(FitOf(c), {{static_cast<float>(t), static_cast<float>(P)}}, GridFormat::kTsv);
-  const std::vector<double> row = Numbers(Lines(grid.text).back(), '\t');
-  EXPECT_NEAR(row[3], -ModelPk(v[0], v[1], v[2], t, P), 1e-6);
 
   // Several records make an array.
   const json both = json::parse(ThermoFunRecords({FitOf(c), FitOf(c)}).text);
@@ -181,15 +167,14 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     const std::size_t at = block.comments.find("largest deviation ");
     ASSERT_NE(at, std::string::npos);
     const double stated = std::stod(block.comments.substr(at + 18));
-    std::vector<double> deviations;
     double largest = 0, largestAtDegrees = 0;
     for (int i = 0; i <= static_cast<int>(tHigh) * 10; ++i) {
       const double t = i / 10.0, T = t + 273.15;
       const double expression =
           A[0] + A[1] * T + A[2] / T + A[3] * std::log10(T) + A[4] / (T * T) + A[5] * T * T;
-      deviations.push_back(expression - ModelPk(p, t, SaturationBar(t)));
-      largest = std::max(largest, std::fabs(deviations.back()));
-      if (i % 10 == 0) largestAtDegrees = std::max(largestAtDegrees, std::fabs(deviations.back()));
+      const double deviation = std::fabs(expression - ModelPk(p, t, SaturationBar(t)));
+      largest = std::max(largest, deviation);
+      if (i % 10 == 0) largestAtDegrees = std::max(largestAtDegrees, deviation);
     }
     for (const double reached : {largest, largestAtDegrees}) {
       EXPECT_LE(reached, stated);
@@ -209,18 +194,8 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     const long used = std::count_if(A.begin(), A.end(), [](double a) { return a != 0; });
     EXPECT_TRUE(!beyond || used == 6);
     EXPECT_NE(block.comments.find(std::to_string(used) + " of its 6 terms"), std::string::npos);
-    // The minimax fit: its deviation reaches the largest with alternating
-    // signs at one point more than it has terms (and no fit of those terms
-    // can then do better).
-    int alternations = 0;
-    double sign = 0;
-    for (const double d : deviations) {
-      if (std::fabs(d) < largest * (1 - 1e-6) || d * sign > 0) continue;
-      ++alternations;
-      sign = d;
-    }
-    EXPECT_GE(alternations, used + 1);
   }
+  EXPECT_FALSE(PhreeqcBlock(FitOf(c), 0, 380));  // no saturation up there
 }
 
 TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
@@ -312,16 +287,6 @@ TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
   EXPECT_EQ(json::parse(ThermoFunRecords({ExportedFitOf(sheet, {1, 2, 3}, std::nullopt)}).text)
                 .count("limitsTP"),
             0u);
-}
-
-TEST(Exports, AModelOfOneTermGetsOneTerm) {
-  // pK = pK298 * 298.15 / T exactly: A3 alone.
-  const std::optional<AnalyticFit> fit = FitAnalytic(FittedRB({1.5, 0, 0}, std::nullopt), 0, 350);
-  ASSERT_TRUE(fit);
-  EXPECT_EQ(fit->terms, 1);
-  EXPECT_NEAR(fit->A[2], 1.5 * 298.15, 1e-4);
-  EXPECT_LT(fit->deviation, 1e-6);
-  EXPECT_FALSE(FitAnalytic(FittedRB({1.5, 0, 0}, std::nullopt), 0, 380));  // no saturation up there
 }
 
 TEST(Exports, NamesMakeBalancedReactionsOrAreRefused) {

@@ -95,33 +95,6 @@ SheetContents LimitExample() {
   return contents;
 }
 
-TEST(Fit, LimitsAreHeldOnlyWhenEnforced) {
-  Fitted plain(LimitExample());
-  ASSERT_TRUE(plain.Run(kPK, false));
-  EXPECT_NEAR(plain.outcome.parameters.pK298, 6, 1e-6);
-  EXPECT_EQ(plain.grid.CellText(12, 6), "1");
-  EXPECT_EQ(plain.grid.At(17, 6).content, CellContent::Number(6));  // a limit point is shown too
-
-  Fitted limited(LimitExample());
-  ASSERT_TRUE(limited.Run(kPK, true));
-  EXPECT_NEAR(limited.outcome.parameters.pK298, 5.5, 1e-6);
-  EXPECT_EQ(limited.outcome.activeLimits, (std::vector<int>{2}));
-  EXPECT_EQ(limited.grid.CellText(12, 6), "1.118");
-  EXPECT_EQ(limited.grid.CellText(9, 6), "5.5");
-}
-
-TEST(Fit, HeldParametersKeepTheirInitialValuesExactly) {
-  SheetContents contents = LimitExample();
-  contents.reference[1] = "0.123";
-  contents.optimized[1] = "7";
-  contents.uncertainty[1] = "old";
-  Fitted fit(contents);
-  ASSERT_TRUE(fit.Run(kPK, false));
-  EXPECT_EQ(fit.outcome.parameters.A, fit.pass.read.sheet.initial.A);
-  EXPECT_EQ(fit.grid.CellText(10, 6), "0.123");
-  EXPECT_EQ(fit.grid.CellText(10, 7), "");  // no uncertainty for a parameter held
-}
-
 // Model data with pK(298) and A fitted, and "<" points below the model at
 // 25 C / 1 bar and 350 C / 500 bar.
 SheetContents TwoLimits(bool first, bool second) {
@@ -165,31 +138,37 @@ TEST(Fit, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
   EXPECT_EQ(twice.outcome.activeLimits, (std::vector<int>{12, 14}));
 }
 
+// The plain fit gives 6; a limit is held once the fit exceeds it by more
+// than the tolerance, 0.0001, and of several the one that keeps the others.
 TEST(Fit, ALimitIsHeldOnceTheFitExceedsItByMoreThanTheTolerance) {
-  // The plain fit gives 6; the tolerance is 0.0001.
   const struct {
-    const char* limit;
+    std::vector<std::string> limits;
+    bool enforced;
     double pK298;
-  } cases[] = {{"5.9995", 5.9995}, {"5.99995", 6}};
+    std::vector<int> held;
+    const char* error;  // F12
+  } cases[] = {
+      {{"5.5"}, false, 6, {}, "1"},
+      {{"5.5"}, true, 5.5, {2}, "1.118"},
+      {{"5.9995"}, true, 5.9995, {2}, "1"},
+      {{"5.99995"}, true, 6, {}, "1"},
+      {{"5.5", "5.8", "5.2"}, true, 5.2, {4}, "1.281"},  // the last keeps the others
+  };
   for (const auto& c : cases) {
     SheetContents contents = LimitExample();
-    contents.points[2].pK = c.limit;
+    contents.points.pop_back();
+    for (const std::string& limit : c.limits)
+      contents.points.push_back({"25", "1", "", "<", limit});
     Fitted fit(contents);
-    ASSERT_TRUE(fit.Run(kPK, true));
-    EXPECT_NEAR(fit.outcome.parameters.pK298, c.pK298, 1e-6) << c.limit;
-    EXPECT_EQ(fit.outcome.activeLimits.size(), c.pK298 < 6 ? 1u : 0u) << c.limit;
+    ASSERT_TRUE(fit.Run(kPK, c.enforced));
+    SCOPED_TRACE(c.limits.back() + (c.enforced ? " enforced" : ""));
+    EXPECT_NEAR(fit.outcome.parameters.pK298, c.pK298, 1e-6);
+    EXPECT_EQ(fit.outcome.activeLimits, c.held);
+    EXPECT_EQ(fit.grid.CellText(12, 6), c.error);
+    if (!c.enforced) {
+      EXPECT_EQ(fit.grid.At(17, 6).content, CellContent::Number(6));  // a limit is shown too
+    }
   }
-}
-
-TEST(Fit, TheOnlyAdmissibleSingleLimitMayBeTheLast) {
-  // Three "<" points at 25 C: only the lowest, the last, keeps the others.
-  SheetContents contents = LimitExample();
-  contents.points.push_back({"25", "1", "", "<", "5.8"});
-  contents.points.push_back({"25", "1", "", "<", "5.2"});
-  Fitted fit(contents);
-  ASSERT_TRUE(fit.Run(kPK, true));
-  EXPECT_EQ(fit.outcome.activeLimits, (std::vector<int>{4}));
-  EXPECT_NEAR(fit.outcome.parameters.pK298, 5.2, 1e-6);
 }
 
 // The text with a '*' in the pattern standing for any figure.

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <vector>
 
@@ -100,66 +99,43 @@ std::string Outcome(const testing_support::SheetContents& contents, int index, b
   return line + " csv=" + Digest(grid.Text()) + " cells=" + Cells(grid, true);
 }
 
-// What each field of a line holds: the pass and the digest of the cells
+// The calls of a line, in their order: the pass and the digest of the cells
 // after it, the fit and the digest of the cells after it, the pK table, its
 // copy for Excel, the export record, the file, and the cells at the end.
 constexpr const char* kCalls[] = {"pass",  "pass-cells", "fit", "fit-cells", "table",
                                   "excel", "export",     "csv", "cells"};
 
-// The fields of a line by call ("fit" -> "ok"); a value may hold blanks.
-std::map<std::string, std::string> Fields(const std::string& line) {
-  std::map<std::size_t, std::string> starts;
-  for (const std::string call : kCalls) {
-    const std::size_t at = line.find(" " + call + "=");
-    if (at != std::string::npos) starts[at] = call;
-  }
-  std::map<std::string, std::string> fields;
-  for (auto it = starts.begin(); it != starts.end(); ++it) {
-    const std::size_t from = it->first + it->second.size() + 2;
-    const std::size_t to = std::next(it) == starts.end() ? line.size() : std::next(it)->first;
-    fields[it->second] = line.substr(from, to - from);
-  }
-  return fields;
-}
-
-std::vector<std::string> Rows(const std::string& digests) {
-  std::vector<std::string> rows;
-  std::istringstream in(digests);
-  for (std::string row; std::getline(in, row, '/');) rows.push_back(row);
-  return rows;
+// The field of a call in a line ("fit" -> "ok"), up to the next call's; a
+// value may hold blanks.
+std::string Field(const std::string& line, const std::string& call) {
+  const std::size_t at = line.find(" " + call + "=");
+  if (at == std::string::npos) return "(none)";
+  const std::size_t from = at + call.size() + 2;
+  std::size_t to = line.size();
+  for (const std::string next : kCalls) to = std::min(to, line.find(" " + next + "=", from));
+  return line.substr(from, to - from);
 }
 
 // The first cell whose short digest differs, as "F12"; "" when none does.
 std::string FirstDifferingCell(const std::string& was, const std::string& now) {
-  std::vector<std::string> a = Rows(was), b = Rows(now);
-  a.resize(std::max(a.size(), b.size()));
-  b.resize(a.size());
-  for (std::size_t row = 0; row < a.size(); ++row) {
-    for (std::size_t k = 0; k * 2 < std::max(a[row].size(), b[row].size()); ++k) {
-      if (a[row].substr(std::min(k * 2, a[row].size()), 2) !=
-          b[row].substr(std::min(k * 2, b[row].size()), 2))
-        return std::string(1, static_cast<char>('A' + k)) + std::to_string(row + 1);
-    }
-  }
-  return "";
+  const auto differs = std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first;
+  if (was == now) return "";
+  const std::size_t at = static_cast<std::size_t>(differs - was.begin());
+  const std::size_t rowStart = at == 0 ? 0 : was.rfind('/', at - 1) + 1;  // npos + 1 is 0
+  const long row = std::count(was.begin(), differs, '/') + 1;
+  return std::string(1, static_cast<char>('A' + (at - rowStart) / 2)) + std::to_string(row);
 }
 
 // What changed in a sheet's line: each call whose result differs, and the
 // first cell that does.
 std::string Change(const std::string& was, const std::string& now) {
-  const auto before = Fields(was), after = Fields(now);
-  const auto field = [](const std::map<std::string, std::string>& fields, const std::string& call) {
-    const auto it = fields.find(call);
-    return it == fields.end() ? std::string("(none)") : it->second;
-  };
   std::string change;
   for (const std::string call : kCalls) {
-    if (call == "cells" || field(before, call) == field(after, call)) continue;
-    change += "\n  " + call + ": '" + field(before, call) + "' is now '" + field(after, call) + "'";
+    if (call == "cells" || Field(was, call) == Field(now, call)) continue;
+    change += "\n  " + call + ": '" + Field(was, call) + "' is now '" + Field(now, call) + "'";
   }
-  const std::string cell = FirstDifferingCell(field(before, "cells"), field(after, "cells"));
-  if (!cell.empty()) change += "\n  first changed cell: " + cell;
-  return change;
+  const std::string cell = FirstDifferingCell(Field(was, "cells"), Field(now, "cells"));
+  return cell.empty() ? change : change + "\n  first changed cell: " + cell;
 }
 
 TEST(GoldenSheets, EveryResultIsAsItWas) {

@@ -17,12 +17,21 @@ MemoryGrid Showing(const RBPar& fitted) {
   return grid;
 }
 
-TEST(ShownFit, TheValuesShownReplaceTheFittedOnes) {
-  MemoryGrid grid = Showing({3.45678, 0.5f, -12.345f});
-  const ShownFit shown = CheckShownFit(grid, {3.45678, 0.5f, -12.345f}, false);
+TEST(ShownFit, TheValuesShownReplaceTheFittedOnesUntilOneDiffers) {
+  const RBPar fitted{3.45678, 0.5f, -12.345f};
+  MemoryGrid grid = Showing(fitted);
+  const ShownFit shown = CheckShownFit(grid, fitted, false);
   EXPECT_TRUE(shown.shown);
   EXPECT_EQ(shown.parameters.pK298, 3.4570000171661377);  // 3.457 in single precision
   EXPECT_EQ(shown.parameters.B, -12.35f);
+
+  Type(grid, 10, 6, "0.6");
+  const ShownFit other = CheckShownFit(grid, fitted, false);
+  EXPECT_FALSE(other.shown);
+  EXPECT_EQ(other.parameters.pK298, 3.4570000171661377);  // replaced before the failing one
+  EXPECT_EQ(other.parameters.A, 0.5f);
+  grid.ClearCells({9, 6, 12, 7});  // as a fit without solution leaves it
+  EXPECT_FALSE(CheckShownFit(grid, fitted, false).shown);
 }
 
 TEST(ShownFit, RoundedInSinglePrecisionFirst) {
@@ -34,17 +43,6 @@ TEST(ShownFit, RoundedInSinglePrecisionFirst) {
   MemoryGrid written = Showing({1.234499999999, 0, 0});
   ASSERT_EQ(written.CellText(9, 6), "1.234");
   EXPECT_TRUE(CheckShownFit(written, {1.234499999999, 0, 0}, false).shown);
-}
-
-TEST(ShownFit, OtherValuesFailTheCheckAfterReplacingTheEarlierOnes) {
-  MemoryGrid grid = Showing({3.45678, 0.5f, 1.0f});
-  Type(grid, 10, 6, "0.6");
-  const ShownFit shown = CheckShownFit(grid, {3.45678, 0.5f, 1.0f}, false);
-  EXPECT_FALSE(shown.shown);
-  EXPECT_EQ(shown.parameters.pK298, 3.4570000171661377);  // replaced before the failing one
-  EXPECT_EQ(shown.parameters.A, 0.5f);
-  grid.ClearCells({9, 6, 12, 7});  // as a fit without solution leaves it
-  EXPECT_FALSE(CheckShownFit(grid, {3.45678, 0.5f, 1.0f}, false).shown);
 }
 
 }  // namespace

@@ -25,6 +25,31 @@ class CsvSheet : public testing_support::TempFolderTest {
   static tavrix::CsvSheet Load(const std::string& path) { return LoadCsvSheet(path, false, ','); }
 };
 
+// A text in ISO 8859-1 (one byte a character), as UTF-8, UTF-16 or Windows-1252.
+std::string Encoded(const std::string& latin1, CsvDialect::Encoding encoding) {
+  std::string out;
+  for (const char c : latin1) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (encoding) {
+      case CsvDialect::Encoding::kUtf8:
+        out += b < 0x80 ? std::string(1, c)
+                        : std::string{static_cast<char>(0xC0 | (b >> 6)),
+                                      static_cast<char>(0x80 | (b & 0x3F))};
+        break;
+      case CsvDialect::Encoding::kUtf16Le:
+        out += std::string{c, '\0'};
+        break;
+      case CsvDialect::Encoding::kUtf16Be:
+        out += std::string{'\0', c};
+        break;
+      case CsvDialect::Encoding::kWindows1252:
+        out += c;
+        break;
+    }
+  }
+  return out;
+}
+
 TEST_F(CsvSheet, UnquotedNumbersAreNumbersAndEverythingElseText) {
   const MemoryGrid grid = Load(Write("1.5,\"2.5\",abc,,-3e2, 7\n\"T, C\",\"say \"\"hi\"\"\"\n"));
   EXPECT_EQ(grid.At(1, 1).content, CellContent::Number(1.5));
@@ -75,51 +100,39 @@ TEST_F(CsvSheet, SavesTheSameLayoutBack) {
   }
 }
 
-TEST_F(CsvSheet, SavingReplacesTheFileWholeAndLeavesNothingBehind) {
-  const std::string path = Write("old contents\n");
-  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  MemoryGrid grid;
-  grid.Put(1, 1, CellContent::Number(42));
-  SaveCsvSheet(grid, path);
-  EXPECT_EQ(Read(path), "42\n");
-  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
-}
-
-TEST_F(CsvSheet, FailuresAreHostErrorsAndKeepTheOldFile) {
-  EXPECT_THROW(Load((dir_ / "missing.csv").string()), HostError);
-  MemoryGrid grid;
-  EXPECT_THROW(SaveCsvSheet(grid, (dir_ / "no-such-folder" / "x.csv").string()), HostError);
-
-  // A file that cannot be replaced (its folder is a file) stays as it was.
-  const std::string path = Write("keep me\n");
-  EXPECT_THROW(SaveCsvSheet(grid, path + "/x.csv"), HostError);
-  EXPECT_EQ(Read(path), "keep me\n");
-}
-
-// Text that is no CSV stops the read with the line where it goes wrong.
+// A file that cannot be read stops the read with the line where it goes
+// wrong, or says why it is no data sheet.
 TEST_F(CsvSheet, TextThatIsNoCsvNamesItsLine) {
   const struct {
-    const char* text;
+    std::string text;
+    std::optional<char> separator;  // none: found in the file
     const char* message;
   } cases[] = {
-      {"a\r\nb,\"open\n1,2\n", "bad.csv: line 2: unterminated quoted field"},
+      {"a\r\nb,\"open\n1,2\n", ',', "bad.csv: line 2: unterminated quoted field"},
       // A later quote closes the field, with text after it: the same slip.
-      {"a\nb\n25,1,,1,5,,,\"comment\n30,1,,1,5,,,\"other\"\n",
+      {"a\nb\n25,1,,1,5,,,\"comment\n30,1,,1,5,,,\"other\"\n", ',',
        "bad.csv: line 3: unterminated quoted field"},
-      {"a\nsay \"hi\"\n",
+      {"a\nsay \"hi\"\n", ',',
        "bad.csv: line 2: a quote inside a field that does not begin with one "
        "(quote the whole field)"},
+      {"x;y\n;Complex;\n", std::nullopt,
+       "bad.csv: no separator (',' ';' tab) puts 'Complex:' in B2 \u2014 is this a data sheet?"},
+      {"\xFF\xFE" + Encoded("a\n,Complex:,x\nb", CsvDialect::Encoding::kUtf16Le) + "\x41",
+       std::nullopt,
+       "bad.csv: line 3: not valid UTF-16, although the file begins with its byte-order mark"},
   };
   for (const auto& c : cases) {
     try {
-      Load(Write(c.text, "bad.csv"));
+      LoadCsvSheet(Write(c.text, "bad.csv"), false, c.separator);
       ADD_FAILURE() << "read: " << c.text;
     } catch (const HostError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
   }
+  EXPECT_EQ(LoadCsvSheet(Write("x;y\n;Complex;\n"), false, ';').At(2, 2).content,
+            CellContent::Text("Complex"));  // read as it is with the separator given
+  EXPECT_THROW(Load(PathOf("missing.csv")), HostError);
+  EXPECT_THROW(SaveCsvSheet(MemoryGrid(), PathOf("no-such-folder/x.csv")), HostError);
 }
 
 // Saving after the program changed one cell rewrites that field only.
@@ -264,20 +277,6 @@ TEST_F(CsvSheet, SeparatorAndDecimalMarkAreFoundInTheFile) {
   }
 }
 
-TEST_F(CsvSheet, AFileThatIsNoDataSheetSaysSoUnlessTheSeparatorIsGiven) {
-  const std::string path = Write("x;y\n;Complex;\n", "x.csv");
-  try {
-    LoadCsvSheet(path, false);
-    ADD_FAILURE() << "read without a separator";
-  } catch (const HostError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "x.csv: no separator (',' ';' tab) puts 'Complex:' in B2 \u2014 is this a data "
-              "sheet?");
-  }
-  const tavrix::CsvSheet sheet = LoadCsvSheet(path, false, ';');
-  EXPECT_EQ(sheet.At(2, 2).content, CellContent::Text("Complex"));
-}
-
 // What the program writes takes the file's notation, quoted where the
 // separator needs it.
 TEST_F(CsvSheet, WritesInTheFilesSeparatorAndDecimalMark) {
@@ -299,31 +298,6 @@ TEST_F(CsvSheet, WritesInTheFilesSeparatorAndDecimalMark) {
     SaveCsvSheet(sheet, path);
     EXPECT_EQ(Read(path), SheetText(c.separator, "1", c.written + std::string("\n\nbelow")));
   }
-}
-
-// A text in ISO 8859-1 (one byte a character), as UTF-8, UTF-16 or Windows-1252.
-std::string Encoded(const std::string& latin1, CsvDialect::Encoding encoding) {
-  std::string out;
-  for (const char c : latin1) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (encoding) {
-      case CsvDialect::Encoding::kUtf8:
-        out += b < 0x80 ? std::string(1, c)
-                        : std::string{static_cast<char>(0xC0 | (b >> 6)),
-                                      static_cast<char>(0x80 | (b & 0x3F))};
-        break;
-      case CsvDialect::Encoding::kUtf16Le:
-        out += std::string{c, '\0'};
-        break;
-      case CsvDialect::Encoding::kUtf16Be:
-        out += std::string{'\0', c};
-        break;
-      case CsvDialect::Encoding::kWindows1252:
-        out += c;
-        break;
-    }
-  }
-  return out;
 }
 
 // Each encoding is found, its texts read as UTF-8, and a save writes only
@@ -382,18 +356,6 @@ TEST_F(CsvSheet, Windows1252KeepsEveryByte) {
   sheet.SetCell(2, 3, CellContent::Text("KCl"));
   SaveCsvSheet(sheet, path);
   EXPECT_EQ(Read(path), "Title " + high + "\n,Complex:,KCl\n");
-}
-
-TEST_F(CsvSheet, BrokenUtf16NamesItsLine) {
-  const std::string text = Encoded("a\n,Complex:,x\nb", CsvDialect::Encoding::kUtf16Le);
-  try {
-    LoadCsvSheet(Write("\xFF\xFE" + text + "\x41", "bad.csv"), false);
-    ADD_FAILURE() << "read an odd number of UTF-16 bytes";
-  } catch (const HostError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "bad.csv: line 3: not valid UTF-16, although the file begins with its "
-              "byte-order mark");
-  }
 }
 
 }  // namespace
