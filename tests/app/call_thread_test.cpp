@@ -25,12 +25,16 @@ struct Connection {
     while (!abandoned) std::this_thread::sleep_for(milliseconds(2));
     throw HostError("the bridge was disposed");
   }
+  // Calls with this patience, that give the connection up.
+  CallThread Calls(milliseconds patience) {
+    return CallThread(
+        patience, [this] { abandoned = true; }, [this] { return leaving; });
+  }
 };
 
 TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
   Connection connection;
-  CallThread calls(
-      milliseconds(5000), [&] { connection.abandoned = true; }, [] { return false; });
+  CallThread calls = connection.Calls(milliseconds(5000));
   std::thread::id where;
   calls.Run([&] { where = std::this_thread::get_id(); });
   EXPECT_NE(where, std::this_thread::get_id());
@@ -46,8 +50,7 @@ TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
 
 TEST(CallThread, ACallWithoutAnswerIsGivenUpWhileTheWindowGoesOn) {
   Connection connection;
-  CallThread calls(
-      milliseconds(400), [&] { connection.abandoned = true; }, [] { return false; });
+  CallThread calls = connection.Calls(milliseconds(400));
   int ticks = 0;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
@@ -75,9 +78,7 @@ TEST(CallThread, ACallWithoutAnswerIsGivenUpWhileTheWindowGoesOn) {
 
 TEST(CallThread, TheProgramsEndGivesTheCallUpAtOnce) {
   Connection connection;
-  CallThread calls(
-      milliseconds(30000), [&] { connection.abandoned = true; },
-      [&] { return connection.leaving; });
+  CallThread calls = connection.Calls(milliseconds(30000));
   QTimer::singleShot(100, [&] { connection.leaving = true; });
   const auto started = std::chrono::steady_clock::now();
   EXPECT_THROW(calls.Run([&] { connection.Hang(); }), HostNotAnswering);
