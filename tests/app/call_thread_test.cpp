@@ -25,16 +25,12 @@ struct Connection {
     while (!abandoned) std::this_thread::sleep_for(milliseconds(2));
     throw HostError("the bridge was disposed");
   }
-  // Calls with this patience, that give the connection up.
-  CallThread Calls(milliseconds patience) {
-    return CallThread(
-        patience, [this] { abandoned = true; }, [this] { return leaving; });
-  }
 };
 
 TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
   Connection connection;
-  CallThread calls = connection.Calls(milliseconds(5000));
+  CallThread calls(
+      milliseconds(5000), [&] { connection.abandoned = true; }, [] { return false; });
   std::thread::id where;
   calls.Run([&] { where = std::this_thread::get_id(); });
   EXPECT_NE(where, std::this_thread::get_id());
@@ -50,7 +46,8 @@ TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
 
 TEST(CallThread, ACallWithoutAnswerIsGivenUpWhileTheWindowGoesOn) {
   Connection connection;
-  CallThread calls = connection.Calls(milliseconds(400));
+  CallThread calls(
+      milliseconds(400), [&] { connection.abandoned = true; }, [] { return false; });
   int ticks = 0;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
@@ -78,7 +75,9 @@ TEST(CallThread, ACallWithoutAnswerIsGivenUpWhileTheWindowGoesOn) {
 
 TEST(CallThread, TheProgramsEndGivesTheCallUpAtOnce) {
   Connection connection;
-  CallThread calls = connection.Calls(milliseconds(30000));
+  CallThread calls(
+      milliseconds(30000), [&] { connection.abandoned = true; },
+      [&] { return connection.leaving; });
   QTimer::singleShot(100, [&] { connection.leaving = true; });
   const auto started = std::chrono::steady_clock::now();
   EXPECT_THROW(calls.Run([&] { connection.Hang(); }), HostNotAnswering);
