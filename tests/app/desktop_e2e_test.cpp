@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "desktop_start.h"
@@ -36,6 +39,8 @@ namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using Clock = std::chrono::steady_clock;
+
+const char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
 
 // With TAVRIX_SCREENSHOTS set to a folder, the scenario leaves pictures of
 // the windows there, frames included (scripts/screenshots.sh).
@@ -83,6 +88,17 @@ bool KillOffices(const std::string& pattern) {
     if (group > 0) EndProcessGroup(group, [group] { return PipeFilesOf(group); });
   }
   return !pids.empty();
+}
+
+// The threads of this process that carry a bridge to an office.
+int BridgeThreads() {
+  int threads = 0;
+  for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+    std::string name;
+    std::getline(std::ifstream(task.path() / "comm"), name);
+    threads += name.rfind("binaryurp", 0) == 0 ? 1 : 0;
+  }
+  return threads;
 }
 
 // What openbox's title bar (its default theme, "sans 8 bold") needs to show
@@ -180,8 +196,9 @@ class Desktop : public testing::Test {
     root = folder;
     for (const char* sub : {"home", "work", "a", "b", "program"})
       fs::create_directories(root / sub);
-    for (const char* name : {"work/nacl.ods", "a/nacl.ods", "b/nacl.ods"})
+    for (const char* name : {"work/nacl.ods", "work/readonly.ods", "a/nacl.ods", "b/nacl.ods"})
       fs::copy_file(TAVRIX_EXAMPLE, root / name);
+    std::ofstream(root / "work" / "notes.txt") << "Field notes, not a data sheet.\n";
     profile = "file://" + (root / "profile").string();
     pipe = "tavrix-e2e-" + std::to_string(::getpid());
   }
@@ -189,6 +206,7 @@ class Desktop : public testing::Test {
     // Every office of the scenario's pipes (a visible office with unsaved
     // changes would ask before quitting), and the pipe files they leave.
     KillOffices("[n]ame=" + pipe);
+    std::system(("chattr -i '" + (root / "work/readonly.ods").string() + "' 2>/dev/null").c_str());
     std::error_code ignored;
     fs::remove_all(root, ignored);
   }
@@ -357,6 +375,98 @@ TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   EXPECT_EQ(calc.WorkbookCount(), books + 1);
 }
 
+TEST_F(Desktop, AReadOnlyWorkbookSaysWhereItCouldNotWriteAndWhatToDo) {
+  const std::string path = (root / "work" / "readonly.ods").string();
+  ASSERT_EQ(std::system(("chattr +i '" + path + "'").c_str()), 0);
+  window->messages.clear();
+  Open("readonly.ods");
+  ASSERT_EQ(window->messages.size(), 1u);
+  EXPECT_EQ(window->messages[0].rfind("Unexpected error (row=", 0), 0u) << window->messages[0];
+  EXPECT_NE(window->messages[0].find("(File \u203A Save As)"), std::string::npos);
+  EXPECT_EQ(window->messages[0].find("LibreOffice:"), std::string::npos);  // no internals
+}
+
+TEST_F(Desktop, AFileThatIsNoSpreadsheetIsReportedAndClosed) {
+  Open("nacl.ods");
+  const int books = office->App().WorkbookCount();
+  window->messages.clear();
+  Open("notes.txt");
+  EXPECT_EQ(window->messages, std::vector<std::string>{"Could not open the file"});
+  EXPECT_EQ(office->App().WorkbookCount(), books);
+  QTest::qWait(500);
+  EXPECT_FALSE(WindowShown("notes.txt"));
+}
+
+// Closing the last workbook closes Tavrix, and leaves the office with the
+// user's other documents.
+TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
+  Open("nacl.ods");
+  OpenInOffice(root / "work" / "notes.txt");
+  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, seconds(20)));
+  LeaveTavrix();
+  SpreadsheetApp& calc = office->App();
+  for (int i = calc.WorkbookCount(); i >= 1; --i) calc.CloseWorkbook(i);
+  ClickUntilClosed();
+  EXPECT_EQ(window->messages, std::vector<std::string>{kNoWorksheet});
+  QTest::qWait(1000);
+  EXPECT_TRUE(WindowShown("notes.txt"));
+}
+
+TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
+  // A profile that cannot be made: the office never answers.
+  const std::string broken = pipe + "-broken";
+  std::vector<QString> captions;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] { captions.push_back(window->windowTitle()); });
+  watch.start(200);
+  const auto started = Clock::now();
+  EXPECT_EQ(StartOffice(*window, broken, {"file:///dev/null/profile", false}, seconds(4)), nullptr);
+  EXPECT_LT(Clock::now() - started, seconds(8));
+  ASSERT_FALSE(captions.empty());  // the window kept handling its events
+  EXPECT_EQ(captions.front(), QString::fromUtf8("Starting LibreOffice\u2026"));
+  EXPECT_EQ(Caption(), "Tavrix");
+  QTest::qWait(300);
+  EXPECT_EQ(Output("pgrep -f '[n]ame=" + broken + "'"), "");  // nothing of it stays
+}
+
+TEST_F(Desktop, APipeWhoseOfficeDoesNotAnswerIsLeftForAnotherOne) {
+  // Something holds the pipe and never answers, as a stopped office does.
+  const std::string held = pipe + "-held";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string file = "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + held;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", file.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  const auto started = Clock::now();
+  auto session = StartOffice(*window, held, {profile, false}, seconds(20));
+  const auto waited = Clock::now() - started;
+  ::close(listener);
+  fs::remove(file);
+  ASSERT_NE(session, nullptr);  // the scenario's office, on a pipe of the program's
+  EXPECT_LT(waited, seconds(10));
+  EXPECT_GE(session->App().WorkbookCount(), 0);
+}
+
+TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
+  // The office holds listeners of the program's, and a handler of a second
+  // connection for the workbook it loaded (as the command line loads one).
+  Open("nacl.ods");
+  auto reader = OfficeSession::AttachOrStart(pipe + "-reader", {profile, true}, true);
+  reader->Open((root / "a" / "nacl.ods").string(), OfficeSession::Access::kReadOnly)
+      ->Sheet("")
+      .CellText(1, 1);
+  ASSERT_GT(BridgeThreads(), 0);
+  window->SetController(nullptr);
+  controller->ShutDown();
+  controller.reset();
+  office.reset();
+  reader.reset();
+  // At once: none is left to race the UNO library's clean-up at exit.
+  EXPECT_EQ(BridgeThreads(), 0);
+}
+
 TEST_F(Desktop, TheProgramQuitsFromARunningOfficeWithItsSettingsAndWithoutACrash) {
   // Closed by its button, by SIGTERM and by SIGHUP in turn; TAVRIX_QUIT_CYCLES
   // runs more cycles by hand.
@@ -424,7 +534,6 @@ TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
   EXPECT_EQ(Processes("[U]serInstallation=" + profile).empty(), fault.signal == SIGKILL);
 }
 
-const char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
 INSTANTIATE_TEST_SUITE_P(
     Offices, DesktopFault,
     testing::Values(
