@@ -3,11 +3,11 @@
 // of its own. ctest runs each test in a process of its own
 // (each_test_alone.sh): the UNO library shares an office's objects among
 // the connections of a process, so one that a test leaves broken would
-// fail every later attach in it. Only what the layers
-// below cannot show is checked here (the window manager's frame and
-// activation, a real office that is killed, stopped or holds two workbooks
-// of one name, signals, the program quitting); the rules themselves are
-// tested on the in-memory workbooks (app_test, qt_window_test).
+// fail every later attach in it. Only the wiring to the office and the
+// window manager is checked here (the frame and activation, an office that
+// is killed or stopped, two workbooks of one name, signals, the program
+// quitting); the rules themselves are tested on the in-memory workbooks
+// (app_test, qt_window_test) and in a headless office (tests/office).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -39,6 +39,8 @@ namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using Clock = std::chrono::steady_clock;
+
+const char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
 
 // With TAVRIX_SCREENSHOTS set to a folder, the scenario leaves pictures of
 // the windows there, frames included (scripts/screenshots.sh).
@@ -184,9 +186,8 @@ class ScriptedWindow : public QtMainWindow {
   bool tableFits = false;
 };
 
-// One visible office for the test process and a second client of it that edits
-// as the user would; for each test the program's window and logic,
-// attached to the office as the program attaches.
+// One visible office for the test process; the program's window and logic,
+// attached to it as the program attaches.
 class Desktop : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -202,7 +203,6 @@ class Desktop : public testing::Test {
     pipe = "tavrix-e2e-" + std::to_string(::getpid());
   }
   static void TearDownTestSuite() {
-    user.reset();
     // Every office of the scenario's pipes (a visible office with unsaved
     // changes would ask before quitting), and the pipe files they leave.
     KillOffices("[n]ame=" + pipe);
@@ -243,7 +243,6 @@ class Desktop : public testing::Test {
     ASSERT_NE(session, nullptr);
     office = std::make_unique<WindowOffice>(
         std::move(session), [w = window.get()] { return w->Closing(); }, patience);
-    if (!user) user = AttachUser();
     controller = std::make_unique<MainController>(problem, state, office->App(), *window);
     window->SetController(controller.get());
     ASSERT_TRUE(controller->StartUp(""));
@@ -285,20 +284,6 @@ class Desktop : public testing::Test {
     EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
     return Clock::now() - started;
   }
-  // The user's own client of the visible office, for the edits a user
-  // makes. It connects through a second launcher that hands over to the
-  // office; an office still busy with its start can refuse that, and the
-  // client tries again.
-  static std::unique_ptr<OfficeSession> AttachUser() {
-    for (int attempt = 1;; ++attempt) {
-      try {
-        return OfficeSession::AttachOrStart(pipe + "-user", {profile, true}, true);
-      } catch (const HostError&) {
-        if (attempt == 3) throw;
-        QTest::qWait(1000);
-      }
-    }
-  }
   // A signal to every process of the office: SIGSTOP as a hung office,
   // SIGCONT to go on.
   static bool SignalOffice(int signal) {
@@ -312,28 +297,12 @@ class Desktop : public testing::Test {
                  file.string() + "' >/dev/null 2>&1")
                     .c_str());
   }
-  // The user's view of a workbook open in the office, by name or path.
-  SheetHost* UserSheet(const std::string& book) {
-    SpreadsheetApp& calc = user->App();
-    for (int i = 1; i <= calc.WorkbookCount(); ++i) {
-      if (calc.WorkbookName(i) == book || calc.WorkbookId(i) == book) calc.ActivateWorkbook(i);
-    }
-    calc.Synchronize();
-    return calc.ActiveSheet();
-  }
-  void CloseForTheUser(const std::string& book) {
-    SpreadsheetApp& calc = user->App();
-    for (int i = calc.WorkbookCount(); i >= 1; --i) {
-      if (calc.WorkbookName(i) == book) calc.CloseWorkbook(i);
-    }
-  }
   std::string Caption() const { return window->windowTitle().toStdString(); }
   std::string SettingsFile() const { return state.HomeDir + kSettingsName; }
 
   static inline fs::path root;
   static inline std::string profile;
   static inline std::string pipe;
-  static inline std::unique_ptr<OfficeSession> user;
   ScreenMeasures measures;
   std::unique_ptr<ScriptedWindow> window;
   std::unique_ptr<WindowOffice> office;
@@ -365,48 +334,45 @@ TEST_F(Desktop, StartsFramedAtTheTopRightBesideTheStartCenterWithItsCaptionWhole
   }
 }
 
+// The box takes the activation and its OK gives it back: the pass's writes
+// that the office reports late must not count as an edit of the user's.
 TEST_F(Desktop, AnErrorIsShownOnceAndItsOKEndsIt) {
   Open("nacl.ods");
   ASSERT_EQ(problem.ErrCode, 0);
   LeaveTavrix();
-  SheetHost* sheet = UserSheet("nacl.ods");
-  sheet->SetCell(17, 1, CellContent::Text("abc"));
-  user->App().Synchronize();
+  state.xlSheet->SetCell(17, 1, CellContent::Text("abc"));  // as the user types it in Calc
+  office->App().Synchronize();
   ASSERT_TRUE(WaitFor([&] { return office->App().Changed(); }));
   window->realBoxes = true;
   ComeBack();
   QTest::qWait(3000);  // a box that came back would have come by now
   EXPECT_EQ(window->messages, std::vector<std::string>{"Invalid data format (row=17, col=1)"});
-  window->realBoxes = false;
-  sheet->SetCell(17, 1, CellContent::Number(100));
-  user->App().Synchronize();
 }
 
 TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
-  const std::string a = (root / "a" / "nacl.ods").string();
-  const std::string b = (root / "b" / "nacl.ods").string();
   Open("nacl.ods", root / "a");
   ASSERT_EQ(problem.ErrCode, 0);
   // The user opens b's nacl.ods in Calc, in front, and comes back.
   LeaveTavrix();
-  const int books = user->App().WorkbookCount();
-  OpenInOffice(b);
-  ASSERT_TRUE(WaitFor([&] { return user->App().WorkbookCount() == books + 1; }));
+  SpreadsheetApp& calc = office->App();
+  const int books = calc.WorkbookCount();
+  OpenInOffice(root / "b" / "nacl.ods");
+  ASSERT_TRUE(WaitFor([&] { return calc.WorkbookCount() == books + 1; }));
   ComeBack();
   EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
   FitAll();
   Screenshot(*window, "main-window-fitted");
-  EXPECT_NE(UserSheet(b)->CellText(9, 6), "");  // the fit went into b
-  EXPECT_EQ(UserSheet(a)->CellText(9, 6), "");
+  EXPECT_NE(state.xlSheet->CellText(9, 6), "");
   QTest::keyClick(window.get(), Qt::Key_F9);  // its table, on the screen
   EXPECT_TRUE(window->tableFits);
 
   // Opening each by its folder brings that one to the front.
   Open("nacl.ods", root / "a");
   EXPECT_EQ(Caption(), "nacl.ods (a): nacl");
+  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");  // the fit went into b only
   Open("nacl.ods", root / "b");
   EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
-  EXPECT_EQ(user->App().WorkbookCount(), books + 1);
+  EXPECT_EQ(calc.WorkbookCount(), books + 1);
 }
 
 TEST_F(Desktop, AReadOnlyWorkbookSaysWhereItCouldNotWriteAndWhatToDo) {
@@ -418,19 +384,32 @@ TEST_F(Desktop, AReadOnlyWorkbookSaysWhereItCouldNotWriteAndWhatToDo) {
   EXPECT_EQ(window->messages[0].rfind("Unexpected error (row=", 0), 0u) << window->messages[0];
   EXPECT_NE(window->messages[0].find("(File \u203A Save As)"), std::string::npos);
   EXPECT_EQ(window->messages[0].find("LibreOffice:"), std::string::npos);  // no internals
-  CloseForTheUser("readonly.ods");
-  std::system(("chattr -i '" + path + "'").c_str());
 }
 
 TEST_F(Desktop, AFileThatIsNoSpreadsheetIsReportedAndClosed) {
   Open("nacl.ods");
-  const int books = user->App().WorkbookCount();
+  const int books = office->App().WorkbookCount();
   window->messages.clear();
   Open("notes.txt");
   EXPECT_EQ(window->messages, std::vector<std::string>{"Could not open the file"});
-  EXPECT_EQ(user->App().WorkbookCount(), books);
+  EXPECT_EQ(office->App().WorkbookCount(), books);
   QTest::qWait(500);
   EXPECT_FALSE(WindowShown("notes.txt"));
+}
+
+// Closing the last workbook closes Tavrix, and leaves the office with the
+// user's other documents.
+TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
+  Open("nacl.ods");
+  OpenInOffice(root / "work" / "notes.txt");
+  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, seconds(20)));
+  LeaveTavrix();
+  SpreadsheetApp& calc = office->App();
+  for (int i = calc.WorkbookCount(); i >= 1; --i) calc.CloseWorkbook(i);
+  ClickUntilClosed();
+  EXPECT_EQ(window->messages, std::vector<std::string>{kNoWorksheet});
+  QTest::qWait(1000);
+  EXPECT_TRUE(WindowShown("notes.txt"));
 }
 
 TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
@@ -471,10 +450,11 @@ TEST_F(Desktop, APipeWhoseOfficeDoesNotAnswerIsLeftForAnotherOne) {
 }
 
 TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
-  // The office holds listeners of the program's, and had a handler of the
-  // user's for the workbook it loaded (as the command line loads one).
+  // The office holds listeners of the program's, and a handler of a second
+  // connection for the workbook it loaded (as the command line loads one).
   Open("nacl.ods");
-  user->Open((root / "a" / "nacl.ods").string(), OfficeSession::Access::kReadOnly)
+  auto reader = OfficeSession::AttachOrStart(pipe + "-reader", {profile, true}, true);
+  reader->Open((root / "a" / "nacl.ods").string(), OfficeSession::Access::kReadOnly)
       ->Sheet("")
       .CellText(1, 1);
   ASSERT_GT(BridgeThreads(), 0);
@@ -482,10 +462,9 @@ TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
   controller->ShutDown();
   controller.reset();
   office.reset();
-  user.reset();
+  reader.reset();
   // At once: none is left to race the UNO library's clean-up at exit.
   EXPECT_EQ(BridgeThreads(), 0);
-  Attach(kCallPatience);
 }
 
 TEST_F(Desktop, TheProgramQuitsFromARunningOfficeWithItsSettingsAndWithoutACrash) {
@@ -520,62 +499,56 @@ TEST_F(Desktop, ClosingWhileLibreOfficeStartsEndsTheProgramWithItsSettings) {
   KillOffices("[n]ame=" + starting);  // the office started for the user stays
 }
 
-TEST_F(Desktop, AStoppedOfficeLeavesTheWindowClosable) {
+// While the user is in another window the office dies or stops; back in
+// Tavrix, the program closes with its settings and says why.
+struct OfficeFault {
+  const char* name;
+  int signal;  // SIGKILL: it dies; SIGSTOP: it hangs
+  milliseconds patience;
+  bool userCloses;  // Alt+F4 two seconds after the click, while the calls wait
+  std::vector<std::string> messages;
+  seconds least, most;  // how long the closing takes
+};
+class DesktopFault : public Desktop, public testing::WithParamInterface<OfficeFault> {};
+
+TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
+  const OfficeFault& fault = GetParam();
+  Attach(fault.patience);
   Open("nacl.ods");
   LeaveTavrix();
   fs::remove(SettingsFile());
-  ASSERT_TRUE(SignalOffice(SIGSTOP));
-  // Back in Tavrix, whose calls now wait; the user closes it two seconds later.
-  std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
+  if (fault.signal == SIGKILL) {
+    ASSERT_TRUE(KillOffices("[U]serInstallation=" + profile));
+    QTest::qWait(500);
+  } else {
+    ASSERT_TRUE(SignalOffice(SIGSTOP));
+  }
+  if (fault.userCloses) std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
   const auto waited = ClickUntilClosed();
   SignalOffice(SIGCONT);
-  user.reset();                    // its connection was given up with the program's
-  EXPECT_LT(waited, seconds(10));  // long before the patience is over
-  EXPECT_TRUE(window->messages.empty());
+  EXPECT_GE(waited, fault.least);
+  EXPECT_LT(waited, fault.most);
+  EXPECT_EQ(window->messages, fault.messages);
   EXPECT_TRUE(fs::exists(SettingsFile()));
+  QTest::qWait(1000);  // a stopped office is given up, not ended
+  EXPECT_EQ(Processes("[U]serInstallation=" + profile).empty(), fault.signal == SIGKILL);
 }
 
-TEST_F(Desktop, AStoppedOfficeIsGivenUpAfterThePatienceAndGoesOn) {
-  Attach(seconds(3));
-  Open("nacl.ods");
-  LeaveTavrix();
-  fs::remove(SettingsFile());
-  ASSERT_TRUE(SignalOffice(SIGSTOP));
-  const auto waited = ClickUntilClosed();
-  SignalOffice(SIGCONT);
-  user.reset();  // given up with the program's connection
-  EXPECT_GE(waited, seconds(3));
-  EXPECT_EQ(window->messages,
-            std::vector<std::string>{"LibreOffice does not answer; Tavrix is closing"});
-  EXPECT_TRUE(fs::exists(SettingsFile()));
-  QTest::qWait(1000);
-  EXPECT_FALSE(Processes("[U]serInstallation=" + profile).empty());
-}
-
-TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
-  Open("nacl.ods");
-  OpenInOffice(root / "work" / "notes.txt");  // a text document of the user's
-  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, seconds(20)));
-  LeaveTavrix();
-  for (int i = user->App().WorkbookCount(); i >= 1; --i) user->App().CloseWorkbook(i);
-  ClickUntilClosed();
-  EXPECT_EQ(window->messages,
-            std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
-  QTest::qWait(1000);
-  EXPECT_TRUE(WindowShown("notes.txt"));  // the office and the text stay
-}
-
-TEST_F(Desktop, AnOfficeThatDiesClosesTavrixWithItsSettings) {
-  Open("nacl.ods");
-  LeaveTavrix();
-  fs::remove(SettingsFile());
-  ASSERT_TRUE(KillOffices("[U]serInstallation=" + profile));
-  QTest::qWait(500);
-  ClickUntilClosed();
-  EXPECT_EQ(window->messages,
-            std::vector<std::string>{"Tavrix closed: could not find an open worksheet "});
-  EXPECT_TRUE(fs::exists(SettingsFile()));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Offices, DesktopFault,
+    testing::Values(
+        OfficeFault{"Dies", SIGKILL, kCallPatience, false, {kNoWorksheet}, seconds(0), seconds(20)},
+        // Long before the patience is over.
+        OfficeFault{
+            "StopsAndTheUserCloses", SIGSTOP, kCallPatience, true, {}, seconds(0), seconds(10)},
+        OfficeFault{"StopsForLongerThanThePatience",
+                    SIGSTOP,
+                    seconds(3),
+                    false,
+                    {"LibreOffice does not answer; Tavrix is closing"},
+                    seconds(3),
+                    seconds(20)}),
+    [](const testing::TestParamInfo<OfficeFault>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tavrix

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "tavrix/app/view.h"
+#include "tavrix/app/main_controller.h"
 
 namespace tavrix::testing_support {
 
-// A view without a window: keeps every state it is given and records the
-// messages.
-class HeadlessView : public View {
+// A main window without a window: keeps every state it is given, records
+// the messages and tables, and answers the file dialog from `choices`.
+class HeadlessView : public MainWindow {
  public:
   struct Message {
     std::string text;
@@ -33,7 +35,27 @@ class HeadlessView : public View {
   void SetParameterLabel(int index, const std::string& text) override {
     labels[static_cast<std::size_t>(index)] = text;
   }
-  void ProcessPendingMessages() override { ++pendingMessagesProcessed; }
+  std::string ParameterLabel(int index) const override {
+    return labels[static_cast<std::size_t>(index)];
+  }
+  void ProcessPendingMessages() override {
+    ++pendingMessagesProcessed;
+    if (pending) pending();
+  }
+  void SetCreateEnabled(bool enabled) override { createEnabled = enabled; }
+  bool CreateEnabled() const override { return createEnabled; }
+  void SetCredit(const std::string& text) override { credit = text; }
+  std::optional<Choice> ChooseFile(const std::string& title, const std::string& folder,
+                                   const std::string& name) override {
+    dialogs.push_back(title + "|" + folder + "|" + name);
+    if (choices.empty()) return std::nullopt;
+    const std::optional<Choice> choice = choices.front();
+    choices.erase(choices.begin());
+    return choice;
+  }
+  void ShowPkTable(const PkTableView& view) override { tables.push_back(view); }
+  void Close() override { closed = true; }
+  std::optional<WindowPos> Position() const override { return std::nullopt; }
 
   std::vector<Message> messages;
   WindowState state = WindowState::kCompact;
@@ -43,6 +65,13 @@ class HeadlessView : public View {
   bool optimizeEnabled = true;
   std::array<std::string, 3> labels = {"pK", "A", "B"};
   int pendingMessagesProcessed = 0;
+  std::function<void()> pending;  // what comes in while a pass lets events through
+  bool createEnabled = false;
+  std::string credit;
+  std::vector<std::optional<Choice>> choices;  // the file dialog's answers, in turn
+  std::vector<std::string> dialogs;            // "title|folder|name" of each
+  std::vector<PkTableView> tables;
+  bool closed = false;
 };
 
 }  // namespace tavrix::testing_support

@@ -4,9 +4,8 @@
 
 namespace tavrix::testing_support {
 
-void MemoryApp::AddFile(const std::string& path,
-                        std::vector<std::pair<std::string, MemoryGrid>> sheets) {
-  files_[path] = std::move(sheets);
+void MemoryApp::AddFile(const std::string& path, MemoryGrid grid, const std::string& sheet) {
+  files_.insert_or_assign(path, std::make_pair(sheet, std::move(grid)));
 }
 
 bool MemoryApp::OpenWorkbook(const std::string& path, bool asTemplate) {
@@ -20,9 +19,7 @@ bool MemoryApp::OpenWorkbook(const std::string& path, bool asTemplate) {
     book.name = std::filesystem::path(path).filename().string();
     book.id = path;
   }
-  for (const auto& [name, grid] : file->second) {
-    book.sheets.push_back({name, std::make_unique<MemoryGrid>(grid)});
-  }
+  book.sheets.push_back({file->second.first, std::make_unique<MemoryGrid>(file->second.second)});
   books_.push_back(std::move(book));
   active_ = static_cast<int>(books_.size());
   return true;

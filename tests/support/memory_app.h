@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/data_sheet.h"
 #include "tavrix/sheet/memory_grid.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 
@@ -26,8 +27,8 @@ class MemoryApp : public SpreadsheetApp {
     int activeSheet = 0;
   };
 
-  // A file that OpenWorkbook can open: a copy of `content` opens each time.
-  void AddFile(const std::string& path, std::vector<std::pair<std::string, MemoryGrid>> sheets);
+  // A file that OpenWorkbook can open: a copy of `grid` opens each time.
+  void AddFile(const std::string& path, MemoryGrid grid, const std::string& sheet = "Sheet1");
   // A user's edit of a cell: raises the change flag as the application would.
   void UserEdit(SheetHost* sheet, int row, int col, const CellContent& value);
 
@@ -48,7 +49,6 @@ class MemoryApp : public SpreadsheetApp {
   void ClearChanged() override { changed_ = false; }
   void Quit() override { quitRequested = true; }
 
-  bool eventsDelivered() const { return events_; }
   bool quitRequested = false;
   std::vector<Workbook>& books() { return books_; }
 
@@ -56,7 +56,7 @@ class MemoryApp : public SpreadsheetApp {
   Workbook& Book(int index);
   Workbook& Active();
 
-  std::map<std::string, std::vector<std::pair<std::string, MemoryGrid>>> files_;
+  std::map<std::string, std::pair<std::string, MemoryGrid>> files_;
   std::vector<Workbook> books_;
   int active_ = 0;  // 1-based; 0 when none
   int untitled_ = 0;
@@ -64,5 +64,17 @@ class MemoryApp : public SpreadsheetApp {
   bool changed_ = false;
   SheetHost* watched_ = nullptr;
 };
+
+// A sheet whose pK(298) and A are marked for the fit (B held at 0), with
+// three points from 25 to 250 C.
+inline SheetContents ThreePoints() {
+  SheetContents contents;
+  contents.reference[2] = "0";
+  contents.uncertainty[0] = "1";
+  contents.uncertainty[1] = "1";
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+  return contents;
+}
 
 }  // namespace tavrix::testing_support
