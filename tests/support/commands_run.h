@@ -31,15 +31,4 @@ inline cli::FitRequest FitOf(const std::string& path, bool dryRun = false) {
   return request;
 }
 
-// A sheet with three points that fix pK(298) and A (B held at 0).
-inline SheetContents Fittable() {
-  SheetContents contents;
-  contents.reference[0] = "?";
-  contents.reference[1] = "?";
-  contents.reference[2] = "0";
-  contents.points = {
-      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
-  return contents;
-}
-
 }  // namespace tavrix::testing_support

@@ -38,6 +38,29 @@ struct SheetContents {
 
 MemoryGrid BuildSheet(const SheetContents& contents, bool decimalComma = false);
 
+// A sheet with three points, from 25 to 250 C, that fix pK(298) and A (B
+// held at 0): both marked for the fit without a value.
+inline SheetContents Fittable() {
+  SheetContents contents;
+  contents.reference[0] = "?";
+  contents.reference[1] = "?";
+  contents.reference[2] = "0";
+  contents.points = {
+      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+  return contents;
+}
+
+// The same points, with pK(298) and A marked for the fit by their
+// uncertainty cells, from initial values 1 and 2.
+inline SheetContents ThreePoints() {
+  SheetContents contents = Fittable();
+  contents.reference[0] = "1";
+  contents.reference[1] = "2";
+  contents.uncertainty[0] = "1";
+  contents.uncertainty[1] = "1";
+  return contents;
+}
+
 // Sets a cell as typed ("" empties it).
 void Type(MemoryGrid& grid, int row, int col, const std::string& text);
 

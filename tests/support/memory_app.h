@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "support/data_sheet.h"
 #include "tavrix/sheet/memory_grid.h"
 #include "tavrix/sheet/spreadsheet_app.h"
 
@@ -64,17 +63,5 @@ class MemoryApp : public SpreadsheetApp {
   bool changed_ = false;
   SheetHost* watched_ = nullptr;
 };
-
-// A sheet whose pK(298) and A are marked for the fit (B held at 0), with
-// three points from 25 to 250 C.
-inline SheetContents ThreePoints() {
-  SheetContents contents;
-  contents.reference[2] = "0";
-  contents.uncertainty[0] = "1";
-  contents.uncertainty[1] = "1";
-  contents.points = {
-      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
-  return contents;
-}
 
 }  // namespace tavrix::testing_support
