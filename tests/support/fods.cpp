@@ -24,7 +24,8 @@ std::string Fods(const std::vector<FodsSheet>& sheets) {
   std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2"
  office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
 )";
   for (const FodsSheet& sheet : sheets) {
