@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -263,18 +262,6 @@ TEST_F(BookCommands, ResultsGoToWholeFilesOrLeaveThemAsTheyWere) {
     EXPECT_EQ(run.err.substr(0, says.size()), says);
   }
   for (const auto& [file, text] : before) EXPECT_EQ(Read(file), text) << file;
-}
-
-// At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its \u00B1.
-TEST_F(BookCommands, PkFromASheetIsItsFit) {
-  const std::string path = Fitted("u.csv");
-  const Outcome pK = PkFrom(path, {"25", "1", "300", "0"});
-  ASSERT_EQ(pK.code, kExitOk) << pK.err;
-  double value = 0, u = 0;  // after t, P and the density
-  ASSERT_EQ(std::sscanf(pK.out.c_str(), "%*s %*s %*s %lf %lf", &value, &u), 2) << pK.out;
-  CsvSheet sheet = LoadCsvSheet(path, false);
-  EXPECT_NEAR(value, std::stod(sheet.CellText(9, 6)), 1e-4);
-  EXPECT_NEAR(u, std::stod(sheet.CellText(9, 7)), 6e-4);
 }
 
 TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {
