@@ -109,46 +109,84 @@ TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
   EXPECT_NE(Read(path), before);
 }
 
-// Each kind of mistake: its exit code and its one message, and the file
-// left as it was. Why a sheet or a fit is refused is the engine's rule
-// (tests/datasheet, tests/fit); here, how each kind reaches the user.
-TEST_F(BookCommands, MistakesGiveTheirExitCodeAndOneMessage) {
-  SheetContents many = Fittable(), none = Fittable(), one = Fittable();
+// Each kind of refusal: its exit code and its one message, and no file
+// changed or written. Why a sheet or a fit is refused is the engine's rule
+// (tests/datasheet, tests/fit). The table, the exports, the report and pk
+// --from take the fit the sheet shows: none before the fit or once a pK
+// changed after it, and no u(pK) from a fit without degrees of freedom.
+TEST_F(BookCommands, RefusalsGiveTheirExitCodeAndOneMessageAndChangeNoFile) {
+  SheetContents many = Fittable(), none = Fittable(), one = Fittable(), bad = Fittable();
   many.points.assign(32768, {"25", "1", "", "1", "1"});
   none.points.clear();
   one.points.resize(1);
-  const auto fit = [](const std::string& path, std::vector<std::string> names = {}) {
-    return FitRequest{Of(path), false, names.empty() ? std::nullopt : std::optional(names)};
+  bad.points[1].weight = "-2";
+  const std::string plain = Sheet("plain.csv"), fitted = Fitted("fitted.csv");
+  const std::string stale = Fitted("stale.csv"), exact = Sheet("exact.csv");
+  CsvSheet changed = LoadCsvSheet(stale, false);
+  testing_support::Type(changed, 16, 5, "0.9");
+  SaveCsvSheet(changed, stale);
+  const std::vector<std::string> all = {"pK298", "A", "B"};  // to the three points
+  ASSERT_EQ(Call(RunFit, FitRequest{Of(exact), false, all}).code, kExitOk);
+  const std::string gone = PathOf("gone.csv"), folder = dir_.string(), target = PathOf("out.txt");
+  const std::string wrong = Sheet("wrong.csv", bad);
+  const std::string paths[] = {Sheet("many.csv", many), Sheet("none.csv", none),
+                               Sheet("one.csv", one)};
+  const auto files = [&] {
+    std::map<std::string, std::string> contents;
+    for (const auto& file : fs::directory_iterator(dir_)) contents[file.path()] = Read(file.path());
+    return contents;
   };
-  const std::string gone = PathOf("gone.csv");
+  const auto before = files();
+  const auto fit = [](const std::string& path, std::optional<std::vector<std::string>> names = {}) {
+    return Call(RunFit, FitRequest{Of(path), false, names});
+  };
+  const auto pk = [](const std::string& path) {
+    return Call(RunPkFromBook, PkFromBookRequest{path, "", false, {"25", "1"}}, "");
+  };
+  const auto report = [&](const std::string& path) {
+    return Call(RunReport, ReportRequest{Of(path), target});
+  };
+  const std::string notFitted = "the sheet does not show fitted parameters; run tavrix fit first\n";
   const struct {
-    FitRequest request;
+    Outcome run;
     int code;
-    std::string err;
+    std::string says;  // all it says, or a part of it without the line's end
   } cases[] = {
-      {fit(Sheet("many.csv", many)), kExitSheetError,
+      {fit(paths[0]), kExitSheetError,
        "Unexpected error (row=32782, col=1): a data sheet holds at most 32 767 points\n"},
+      {Call(RunCheck, CheckRequest{Of(plain, wrong)}), kExitSheetError,
+       wrong + ": Weight is negative (row=16, col=4)\n"},  // several sheets: under their names
       {fit(gone), kExitBadInput, "'" + gone + "' does not exist\n"},
-      {fit(dir_.string()), kExitBadInput,
-       "'" + dir_.string() + "' is a folder, not a data sheet\n"},
-      {fit(Sheet("none.csv", none)), kExitBadInput,
+      {fit(folder), kExitBadInput, "'" + folder + "' is a folder, not a data sheet\n"},
+      {fit(paths[1]), kExitBadInput,
        "nothing to fit: the sheet has no experimental points (from row 15 on)\n"},
-      {fit(Sheet("one.csv", one)), kExitBadInput,
+      {fit(paths[2]), kExitBadInput,
        "cannot fit 2 parameters to 1 point; choose at most 1 with --fit (e.g. --fit pK298)\n"},
-      {fit(Sheet("plain.csv"), {"pK298", "C"}), kExitBadInput,
+      {fit(plain, {{"pK298", "C"}}), kExitBadInput,
        "unknown parameter 'C' in --fit (use pK298, A, B)\n"},
       // A fitted sheet shows A, but its initial value is still "?".
-      {fit(Fitted("fitted.csv"), {"pK298"}), kExitBadInput,
+      {fit(fitted, {{"pK298"}}), kExitBadInput,
        "A(zz/a) has no initial value and cannot be held fixed; add A to --fit\n"},
+      {Call(RunSheetTable, SheetTableRequest{Of(plain)}), kExitNoResultShown, notFitted},
+      {Export(plain, ExportFormat::kDataTxt, target), kExitNoResultShown, notFitted},
+      {report(plain), kExitNoResultShown, notFitted},
+      {report(stale), kExitNoResultShown, "run tavrix fit again"},
+      {pk(stale), kExitNoResultShown, "run tavrix fit again"},
+      {Export(stale, ExportFormat::kGrid, target), kExitNoResultShown, "run tavrix fit again"},
+      {pk(exact), kExitNoResultShown, "u(pK) is not known"},
+      {Export(exact, ExportFormat::kGrid, target), kExitNoResultShown, "is not known"},
   };
-  for (const auto& c : cases) {
-    const std::string& path = c.request.books.books[0];
-    const std::string before = Read(path);
-    const Outcome run = Call(RunFit, c.request);
-    EXPECT_EQ(run.code, c.code) << path;
-    EXPECT_EQ(run.err, c.err);
-    EXPECT_EQ(Read(path), before) << path;
+  for (const auto& [run, code, says] : cases) {
+    EXPECT_EQ(run.code, code) << says;
+    if (says.back() == '\n') {
+      EXPECT_EQ(run.err, says);
+    } else {
+      EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    }
   }
+  EXPECT_EQ(files(), before);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(plain, wrong)}).out.rfind(plain + ": ", 0), 0u);
+  EXPECT_EQ(Export(stale, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
 }
 
 TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
@@ -166,49 +204,6 @@ TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
       "saturation\n";
   EXPECT_EQ(fit.err.substr(0, steam.size()), steam);  // before what the fit itself warns of
   EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).err, steam);
-}
-
-Outcome PkFrom(const std::string& book, std::vector<std::string> values) {
-  return Call(RunPkFromBook, PkFromBookRequest{book, "", false, std::move(values)}, "");
-}
-
-// The table, the exports, the report and pk --from take the fit the sheet
-// shows: none before the fit or once a pK changed after it, and no u(pK)
-// from a fit without degrees of freedom. They then write nothing.
-TEST_F(BookCommands, ResultsNeedTheFitTheSheetShows) {
-  const std::string unfitted = Sheet("unfitted.csv"), stale = Fitted("stale.csv");
-  CsvSheet changed = LoadCsvSheet(stale, false);
-  testing_support::Type(changed, 16, 5, "0.9");
-  SaveCsvSheet(changed, stale);
-  const std::string exact = Sheet("exact.csv");  // three parameters to the three points
-  const std::vector<std::string> all = {"pK298", "A", "B"};
-  ASSERT_EQ(Call(RunFit, FitRequest{Of(exact), false, all}).code, kExitOk);
-
-  const std::string target = PathOf("out.txt");
-  const auto run = [&](const std::string& command, const std::string& p) {
-    if (command == "table") return Call(RunSheetTable, SheetTableRequest{Of(p)});
-    if (command == "report") return Call(RunReport, ReportRequest{Of(p), target});
-    if (command == "pk") return PkFrom(p, {"25", "1"});
-    return Export(p, command == "grid" ? ExportFormat::kGrid : ExportFormat::kDataTxt, target);
-  };
-  const std::string notFitted = "the sheet does not show fitted parameters; run tavrix fit first\n";
-  const struct {
-    const std::string& path;
-    const char* command;
-    std::string says;
-  } cases[] = {
-      {unfitted, "table", notFitted},        {unfitted, "data.txt", notFitted},
-      {unfitted, "report", notFitted},       {stale, "report", "run tavrix fit again"},
-      {stale, "pk", "run tavrix fit again"}, {stale, "grid", "run tavrix fit again"},
-      {exact, "pk", "u(pK) is not known"},   {exact, "grid", "is not known"},
-  };
-  for (const auto& c : cases) {
-    const Outcome result = run(c.command, c.path);
-    EXPECT_EQ(result.code, kExitNoResultShown) << c.path << ": " << c.command;
-    EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-    EXPECT_FALSE(fs::exists(target)) << c.path << ": " << c.command;
-  }
-  EXPECT_EQ(Export(stale, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
 }
 
 // Where the exports and the report go and what they say; a mistake gives
@@ -262,16 +257,6 @@ TEST_F(BookCommands, ResultsGoToWholeFilesOrLeaveThemAsTheyWere) {
     EXPECT_EQ(run.err.substr(0, says.size()), says);
   }
   for (const auto& [file, text] : before) EXPECT_EQ(Read(file), text) << file;
-}
-
-TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {
-  SheetContents bad = Fittable();
-  bad.points[1].weight = "-2";
-  const std::string good = Sheet("good.csv"), wrong = Sheet("wrong.csv", bad);
-  const Outcome check = Call(RunCheck, CheckRequest{Of(good, wrong)});
-  EXPECT_EQ(check.code, kExitSheetError);
-  EXPECT_EQ(check.out.substr(0, good.size() + 2), good + ": ");
-  EXPECT_EQ(check.err, wrong + ": Weight is negative (row=16, col=4)\n");
 }
 
 }  // namespace
