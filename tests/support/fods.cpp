@@ -5,6 +5,12 @@
 namespace tavrix::testing_support {
 namespace {
 
+std::string Escaped(const std::string& text) {
+  std::string xml;
+  for (const char c : text) xml += c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+  return xml;
+}
+
 std::string Cell(const CellContent& c, const std::string* formula) {
   if (formula) return "<table:table-cell table:formula=\"" + *formula + "\"/>";
   if (c.IsNumber()) {
@@ -12,7 +18,7 @@ std::string Cell(const CellContent& c, const std::string* formula) {
            NumberText(c.number()) + "\"/>";
   }
   if (c.IsText()) {
-    return "<table:table-cell office:value-type=\"string\"><text:p>" + c.text() +
+    return "<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(c.text()) +
            "</text:p></table:table-cell>";
   }
   return "<table:table-cell/>";
