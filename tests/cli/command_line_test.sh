@@ -31,7 +31,6 @@ expect 1 1 "$tavrix" fit --bogus "$nacl"
 expect 1 1 "$tavrix" pk 25 1
 expect 1 1 "$tavrix" pk --pk298 1 --A 1e39 --B 1 25 1
 expect 1 1 "$tavrix" table --pk298 1 --A 1 --B nan
-expect 1 1 "$tavrix" water 1e30 1
 # Exports and pk --from: formats by name only, exclusive options.
 expect 1 1 "$tavrix" export --format xml "$nacl"
 expect 1 1 "$tavrix" export --format 1 "$nacl"
@@ -45,8 +44,6 @@ done
 expect 0 0 "$tavrix" check --separator , "$nacl"
 expect 1 1 "$tavrix" check --separator ";" "$nacl"
 expect 1 1 "$tavrix" check --separator x "$nacl"
-printf 'notes\n' >"$work/notes.txt"
-expect 1 1 "$tavrix" check "$work/notes.txt"
 # Other models: fitted to the sheet's points where asked; ThermoFun is RB's.
 models=$work/models.csv
 cp "$nacl" "$models"
