@@ -31,9 +31,10 @@ expect 1 1 "$tavrix" fit --bogus "$nacl"
 expect 1 1 "$tavrix" pk 25 1
 expect 1 1 "$tavrix" pk --pk298 1 --A 1e39 --B 1 25 1
 expect 1 1 "$tavrix" table --pk298 1 --A 1 --B nan
-# Exports and pk --from: formats by name only, exclusive options.
+# Exports and pk --from: formats by name only, a sheet without a fit, exclusive options.
 expect 1 1 "$tavrix" export --format xml "$nacl"
 expect 1 1 "$tavrix" export --format 1 "$nacl"
+expect 4 1 "$tavrix" pk --from "$nacl" 25 1
 expect 1 1 "$tavrix" pk --from "$nacl" --pk298 1 25 1
 expect 1 1 "$tavrix" check --all-sheets --sheet x "$nacl"
 # CSV sheets: .txt and .tsv files are CSV too; --separator forces one.
