@@ -3,10 +3,9 @@
 // in-memory grid in the engine's folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <iostream>
-#include <tuple>
+#include <map>
 
 #include "book.h"
 #include "support/commands_run.h"
@@ -51,7 +50,9 @@ class BookCommands : public testing_support::TempFolderTest {
   }
 };
 
-TEST_F(BookCommands, CheckReportsTheSheetAndLeavesTheFile) {
+// Check and a dry run print what the sheet gives and leave the file; fit
+// and check --write save it.
+TEST_F(BookCommands, OnlyAFitAndCheckWriteSaveTheFile) {
   const std::string path = Sheet("a.csv");
   const std::string before = Read(path);
   const Outcome check = Call(RunCheck, CheckRequest{Of(path)});
@@ -59,49 +60,38 @@ TEST_F(BookCommands, CheckReportsTheSheetAndLeavesTheFile) {
   EXPECT_EQ(check.out,
             "complex: NaCl\npoints: 3 (weighted 3, weight 0 0, \"<\" 0)\n"
             "error of the initial values (E12): ?\npK(298): ?\nA(zz/a): ?\nB(zz/a): 0.00\n");
-  EXPECT_EQ(Read(path), before);
-
-  Call(RunCheck, CheckRequest{Of(path), true});
-  EXPECT_NE(Read(path), before);  // --write keeps the rewritten parameter cells
-  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).out, check.out);
-}
-
-TEST_F(BookCommands, FitSavesTheResultUnlessItIsADryRun) {
-  const std::string path = Sheet("fit.csv");
-  const std::string before = Read(path);
   const Outcome dry = Call(RunFit, FitOf(path, true));
   ASSERT_EQ(dry.code, kExitOk) << dry.err;
-  EXPECT_NE(dry.out.find("pK(298): "), std::string::npos);
   EXPECT_NE(dry.out.find("B(zz/a): 0 (fixed)\n"), std::string::npos) << dry.out;
   EXPECT_EQ(Read(path), before);
 
+  Call(RunCheck, CheckRequest{Of(path), true});
+  const std::string written = Read(path);  // the rewritten parameter cells
+  EXPECT_NE(written, before);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).out, check.out);
   EXPECT_EQ(Call(RunFit, FitOf(path)).out, dry.out);
-  EXPECT_NE(Read(path), before);
+  EXPECT_NE(Read(path), written);
 }
 
 // A file open in another office (its lock file beside it, or beside the
 // file a link leads to) is not saved over: that office's next save would
 // discard the fit. Commands that only read go ahead.
 TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
-  const std::string path = Sheet("x.csv");
-  fs::create_directories(dir_ / "links");
-  const std::string link = PathOf("links/x.csv");
+  const std::string path = Sheet("x.csv"), link = PathOf("link.csv");
   fs::create_symlink(path, link);
   const std::string before = Read(path);
-  const struct {
-    const char* lock;  // as LibreOffice writes it
-    const char* by;
-  } locks[] = {
+  const std::pair<const char*, const char*> locks[] = {
+      // as LibreOffice writes them
       {",jane,lab-pc,07.12.2026 15:43,file:///home/jane/.config/libreoffice/4;",
        " (by jane on lab-pc since 07.12.2026 15:43)"},
       {"Doe\\\\\\, Jane,jane,lab-pc,07.12.2026 15:43,file:///home/jane/a\\;b;",
        " (by Doe\\, Jane on lab-pc since 07.12.2026 15:43)"},
       {"", ""},  // a lock file without its line: still a lock
   };
-  for (const auto& lock : locks) {
-    Write(lock.lock, ".~lock.x.csv#");
+  for (const auto& [lock, by] : locks) {
+    Write(lock, ".~lock.x.csv#");
     for (const std::string& name : {path, link}) {
-      const std::string refused = "'" + name + "' is open in LibreOffice" + lock.by +
+      const std::string refused = "'" + name + "' is open in LibreOffice" + by +
                                   "; close it there first, or pass --ignore-lock\n";
       const Outcome fit = Call(RunFit, FitRequest{Of(name)});
       EXPECT_EQ(fit.code, kExitBadInput);
@@ -119,53 +109,84 @@ TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
   EXPECT_NE(Read(path), before);
 }
 
-// Each mistake the commands meet: its exit code and its one message, and
-// the file left as it was. (Why the fit refuses is the fit's own rule.)
-TEST_F(BookCommands, MistakesGiveTheirExitCodeAndOneMessage) {
-  SheetContents many = Fittable(), none = Fittable(), one = Fittable(), unnamed = Fittable();
+// Each kind of refusal: its exit code and its one message, and no file
+// changed or written. Why a sheet or a fit is refused is the engine's rule
+// (tests/datasheet, tests/fit). The table, the exports, the report and pk
+// --from take the fit the sheet shows: none before the fit or once a pK
+// changed after it, and no u(pK) from a fit without degrees of freedom.
+TEST_F(BookCommands, RefusalsGiveTheirExitCodeAndOneMessageAndChangeNoFile) {
+  SheetContents many = Fittable(), none = Fittable(), one = Fittable(), bad = Fittable();
   many.points.assign(32768, {"25", "1", "", "1", "1"});
   none.points.clear();
   one.points.resize(1);
-  unnamed.complex = "";
-  const auto fit = [](const std::string& path, std::vector<std::string> names) {
-    FitRequest request{Of(path)};
-    if (!names.empty()) request.fit = std::move(names);
-    return request;
+  bad.points[1].weight = "-2";
+  const std::string plain = Sheet("plain.csv"), fitted = Fitted("fitted.csv");
+  const std::string stale = Fitted("stale.csv"), exact = Sheet("exact.csv");
+  CsvSheet changed = LoadCsvSheet(stale, false);
+  testing_support::Type(changed, 16, 5, "0.9");
+  SaveCsvSheet(changed, stale);
+  const std::vector<std::string> all = {"pK298", "A", "B"};  // to the three points
+  ASSERT_EQ(Call(RunFit, FitRequest{Of(exact), false, all}).code, kExitOk);
+  const std::string gone = PathOf("gone.csv"), folder = dir_.string(), target = PathOf("out.txt");
+  const std::string wrong = Sheet("wrong.csv", bad);
+  const std::string paths[] = {Sheet("many.csv", many), Sheet("none.csv", none),
+                               Sheet("one.csv", one)};
+  const auto files = [&] {
+    std::map<std::string, std::string> contents;
+    for (const auto& file : fs::directory_iterator(dir_)) contents[file.path()] = Read(file.path());
+    return contents;
   };
-  const std::string fitted = Fitted("fitted.csv"), plain = Sheet("plain.csv");
-  const std::string gone = PathOf("gone.csv");
+  const auto before = files();
+  const auto fit = [](const std::string& path, std::optional<std::vector<std::string>> names = {}) {
+    return Call(RunFit, FitRequest{Of(path), false, names});
+  };
+  const auto pk = [](const std::string& path) {
+    return Call(RunPkFromBook, PkFromBookRequest{path, "", false, {"25", "1"}}, "");
+  };
+  const auto report = [&](const std::string& path) {
+    return Call(RunReport, ReportRequest{Of(path), target});
+  };
+  const std::string notFitted = "the sheet does not show fitted parameters; run tavrix fit first\n";
   const struct {
-    FitRequest request;
+    Outcome run;
     int code;
-    std::string err;
+    std::string says;  // all it says, or a part of it without the line's end
   } cases[] = {
-      {fit(Sheet("unnamed.csv", unnamed), {}), kExitSheetError,
-       "Missing mandatory data (row=2, col=3)\n"},
-      {fit(Sheet("many.csv", many), {}), kExitSheetError,
+      {fit(paths[0]), kExitSheetError,
        "Unexpected error (row=32782, col=1): a data sheet holds at most 32 767 points\n"},
-      {fit(gone, {}), kExitBadInput, "'" + gone + "' does not exist\n"},
-      {fit(dir_.string(), {}), kExitBadInput,
-       "'" + dir_.string() + "' is a folder, not a data sheet\n"},
-      {fit(Sheet("none.csv", none), {}), kExitBadInput,
+      {Call(RunCheck, CheckRequest{Of(plain, wrong)}), kExitSheetError,
+       wrong + ": Weight is negative (row=16, col=4)\n"},  // several sheets: under their names
+      {fit(gone), kExitBadInput, "'" + gone + "' does not exist\n"},
+      {fit(folder), kExitBadInput, "'" + folder + "' is a folder, not a data sheet\n"},
+      {fit(paths[1]), kExitBadInput,
        "nothing to fit: the sheet has no experimental points (from row 15 on)\n"},
-      {fit(Sheet("one.csv", one), {}), kExitBadInput,
+      {fit(paths[2]), kExitBadInput,
        "cannot fit 2 parameters to 1 point; choose at most 1 with --fit (e.g. --fit pK298)\n"},
-      {fit(plain, {"A"}), kExitBadInput,
-       "pK(298) has no initial value and cannot be held fixed; add pK298 to --fit\n"},
-      {fit(plain, {"pK298", "C"}), kExitBadInput,
+      {fit(plain, {{"pK298", "C"}}), kExitBadInput,
        "unknown parameter 'C' in --fit (use pK298, A, B)\n"},
       // A fitted sheet shows A, but its initial value is still "?".
-      {fit(fitted, {"pK298"}), kExitBadInput,
+      {fit(fitted, {{"pK298"}}), kExitBadInput,
        "A(zz/a) has no initial value and cannot be held fixed; add A to --fit\n"},
+      {Call(RunSheetTable, SheetTableRequest{Of(plain)}), kExitNoResultShown, notFitted},
+      {Export(plain, ExportFormat::kDataTxt, target), kExitNoResultShown, notFitted},
+      {report(plain), kExitNoResultShown, notFitted},
+      {report(stale), kExitNoResultShown, "run tavrix fit again"},
+      {pk(stale), kExitNoResultShown, "run tavrix fit again"},
+      {Export(stale, ExportFormat::kGrid, target), kExitNoResultShown, "run tavrix fit again"},
+      {pk(exact), kExitNoResultShown, "u(pK) is not known"},
+      {Export(exact, ExportFormat::kGrid, target), kExitNoResultShown, "is not known"},
   };
-  for (const auto& c : cases) {
-    const std::string& path = c.request.books.books[0];
-    const std::string before = Read(path);
-    const Outcome run = Call(RunFit, c.request);
-    EXPECT_EQ(run.code, c.code) << path;
-    EXPECT_EQ(run.err, c.err);
-    EXPECT_EQ(Read(path), before) << path;
+  for (const auto& [run, code, says] : cases) {
+    EXPECT_EQ(run.code, code) << says;
+    if (says.back() == '\n') {
+      EXPECT_EQ(run.err, says);
+    } else {
+      EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+    }
   }
+  EXPECT_EQ(files(), before);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(plain, wrong)}).out.rfind(plain + ": ", 0), 0u);
+  EXPECT_EQ(Export(stale, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
 }
 
 TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
@@ -185,151 +206,57 @@ TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
   EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).err, steam);
 }
 
-Outcome PkFrom(const std::string& book, std::vector<std::string> values) {
-  return Call([](const PkFromBookRequest& r, std::ostream& out,
-                 std::ostream& err) { return RunPkFromBook(r, std::cin, out, err); },
-              PkFromBookRequest{book, "", false, std::move(values)});
-}
-
-// The table, the exports, the report and pk --from take the fit the sheet
-// shows: none before the fit or once a pK changed after it, and no u(pK)
-// from a fit without degrees of freedom. They then write nothing.
-TEST_F(BookCommands, ResultsNeedTheFitTheSheetShows) {
-  const std::string unfitted = Sheet("unfitted.csv"), stale = Fitted("stale.csv");
-  CsvSheet changed = LoadCsvSheet(stale, false);
-  testing_support::Type(changed, 16, 5, "0.9");
-  SaveCsvSheet(changed, stale);
-  const std::string exact = Sheet("exact.csv");  // three parameters to the three points
-  FitRequest all{Of(exact)};
-  all.fit = std::vector<std::string>{"pK298", "A", "B"};
-  ASSERT_EQ(Call(RunFit, all).code, kExitOk);
-
-  const std::string target = PathOf("out.txt");
-  using Command = std::function<Outcome(const std::string&)>;
-  const Command table = [](const std::string& p) {
-    return Call(RunSheetTable, SheetTableRequest{Of(p)});
+// Where the exports and the report go and what they say; a mistake gives
+// one message and leaves every file as it was. (The formats' texts are
+// checked in tests/exports and against the Python module's in
+// tests/python/test_sheets.py, the page's in tests/report.)
+TEST_F(BookCommands, ResultsGoToWholeFilesOrLeaveThemAsTheyWere) {
+  const std::string path = Fitted("e.csv"), data = PathOf("data.txt"), csv = PathOf("grid.csv");
+  const std::string json = Write("old", "nacl.json"), page = Write("old", "page.html");
+  const auto report = [](BookOptions books, const std::string& to) {
+    return Call(RunReport, ReportRequest{std::move(books), to});
   };
-  const Command dataTxt = [&](const std::string& p) {
-    return Export(p, ExportFormat::kDataTxt, target);
-  };
-  const Command grid = [&](const std::string& p) { return Export(p, ExportFormat::kGrid, target); };
-  const Command report = [&](const std::string& p) {
-    return Call(RunReport, ReportRequest{Of(p), target});
-  };
-  const Command pk = [](const std::string& p) { return PkFrom(p, {"25", "1"}); };
-  const std::string notFitted = "the sheet does not show fitted parameters; run tavrix fit first\n";
-  const struct {
-    const std::string& path;
-    const Command& command;
-    std::string says;
-  } cases[] = {
-      {unfitted, table, notFitted},        {unfitted, dataTxt, notFitted},
-      {unfitted, report, notFitted},       {stale, report, "run tavrix fit again"},
-      {stale, pk, "run tavrix fit again"}, {stale, grid, "run tavrix fit again"},
-      {exact, pk, "u(pK) is not known"},   {exact, grid, "is not known"},
-  };
-  for (const auto& c : cases) {
-    const Outcome run = c.command(c.path);
-    EXPECT_EQ(run.code, kExitNoResultShown) << c.path << ": " << c.says;
-    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(target)) << c.path << ": " << c.says;
-  }
-  EXPECT_EQ(Export(stale, ExportFormat::kThermoFun, "").code, kExitOk);  // needs no u
-}
-
-// The formats' texts are checked in tests/exports and against the Python
-// module's; here, where they go and what is refused.
-TEST_F(BookCommands, ExportsWriteWholeFilesOrLeaveThemAsTheyWere) {
-  const std::string path = Fitted("e.csv");
-  EXPECT_NE(Call(RunSheetTable, SheetTableRequest{Of(path)}).out.find("pK of dissociation"),
-            std::string::npos);
-  const std::string data = PathOf("data.txt");
-  const Outcome added = Export(path, ExportFormat::kDataTxt, data);
-  EXPECT_EQ(added.out, "Added to the file 'data.txt' (" + data + ")\n");
-  EXPECT_EQ(Read(data).substr(0, 15), "Complex: NaCl\r\n");
   const Outcome printed = Export(path, ExportFormat::kThermoFun, "");
   ASSERT_EQ(printed.code, kExitOk) << printed.err;
-  const std::string json = Write("old", "nacl.json");
+  EXPECT_EQ(Export(path, ExportFormat::kDataTxt, data).out,
+            "Added to the file 'data.txt' (" + data + ")\n");
   EXPECT_EQ(Export(path, ExportFormat::kThermoFun, json).out,
             "Wrote the ThermoFun record of 1 sheet to 'nacl.json' (" + json + ")\n");
   EXPECT_EQ(Read(json), printed.out);
-  const std::string csv = PathOf("grid.csv");
+  EXPECT_EQ(report(Of(path), page).out,
+            "Wrote the report of the fit to 'page.html' (" + page + ")\n");
+  EXPECT_EQ(Read(page).rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_EQ(report(Of(path), "").code, kExitOk);  // beside the sheet
+  EXPECT_EQ(Read(PathOf("e.html")).size(), Read(page).size());
   ASSERT_EQ(Export(path, ExportFormat::kGrid, csv).code, kExitOk);
-  EXPECT_NE(Read(csv).find("t_C,P_bar,density_g_cm3,logK,u_logK,mark,extrapolated\n0.01,1.01325,"),
-            std::string::npos);
 
-  // Mistakes leave the files as they were.
   fs::permissions(json, fs::perms::owner_read);
-  const Outcome readOnly = Export(path, ExportFormat::kPhreeqc, json);
-  EXPECT_EQ(readOnly.code, kExitBadInput);
-  EXPECT_EQ(readOnly.err, "tavrix export: '" + json + "' is read-only\n");
-  EXPECT_EQ(Read(json), printed.out);
-  for (const std::string& target : {PathOf("missing/data.txt"), dir_.string()}) {
-    const Outcome exported = Export(path, ExportFormat::kDataTxt, target);
-    EXPECT_EQ(exported.code, kExitBadInput);
-    EXPECT_EQ(exported.err.substr(0, 16 + target.size()), "cannot write '" + target + "':");
-  }
-  for (const auto& [format, t, p] : {std::tuple{ExportFormat::kThermoFun, "", "500"},
-                                     {ExportFormat::kDataTxt, "25", ""},
-                                     {ExportFormat::kGrid, "25:20:5", ""},
-                                     {ExportFormat::kGrid, "", "-1"},
-                                     {ExportFormat::kPhreeqc, "0,400", ""},
-                                     {ExportFormat::kPhreeqc, "25", ""}}) {
-    const auto list = [](const std::string& text) {
-      return text.empty() ? std::vector<std::string>{} : std::vector<std::string>{text};
-    };
-    const Outcome wrong = Export(path, format, csv, list(t), list(p));
-    EXPECT_EQ(wrong.code, kExitBadInput) << t << " " << p;
-    EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
-  }
-  EXPECT_NE(Read(csv).find("t_C,P_bar"), std::string::npos);
-}
-
-// The page's contents are checked in tests/report.
-TEST_F(BookCommands, ReportWritesOnePageOrLeavesTheFileAsItWas) {
-  const std::string path = Fitted("r.csv");
-  const std::string page = Write("old", "page.html");
-  const auto Report = [&](BookOptions books, const std::string& output) {
-    return Call(RunReport, ReportRequest{std::move(books), output});
-  };
-  const Outcome written = Report(Of(path), page);
-  ASSERT_EQ(written.code, kExitOk) << written.err;
-  EXPECT_EQ(written.out, "Wrote the report of the fit to 'page.html' (" + page + ")\n");
-  const std::string html = Read(page);
-  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
-  EXPECT_EQ(Report(Of(path), "").code, kExitOk);  // beside the sheet
-  EXPECT_EQ(Read(PathOf("r.html")).size(), html.size());
-
   fs::permissions(page, fs::perms::owner_read);
-  const Outcome readOnly = Report(Of(path), page);
-  EXPECT_EQ(readOnly.code, kExitBadInput);
-  EXPECT_EQ(readOnly.err, "'" + page + "' is read-only; the report was not written\n");
-  EXPECT_EQ(Report(Of(path, path), page).code, kExitBadInput);
-}
-
-// At 25 C and 1 bar pK is pK(298) (Q is 2e-5 there), and u(pK) its \u00B1.
-TEST_F(BookCommands, PkFromASheetIsItsFit) {
-  const std::string path = Fitted("u.csv");
-  const Outcome pK = PkFrom(path, {"25", "1", "300", "0"});
-  ASSERT_EQ(pK.code, kExitOk) << pK.err;
-  std::istringstream line(pK.out.substr(0, pK.out.find('\n')));
-  std::vector<std::string> fields;
-  for (std::string field; std::getline(line, field, '\t');) fields.push_back(field);
-  ASSERT_EQ(fields.size(), 5u) << pK.out;
-  CsvSheet sheet = LoadCsvSheet(path, false);
-  EXPECT_NEAR(std::stod(fields[3]), std::stod(sheet.CellText(9, 6)), 1e-4);
-  EXPECT_NEAR(std::stod(fields[4]), std::stod(sheet.CellText(9, 7)), 6e-4);
-}
-
-TEST_F(BookCommands, SeveralBooksAreReportedUnderTheirNames) {
-  SheetContents bad = Fittable();
-  bad.points[1].weight = "-2";
-  const std::string good = Sheet("good.csv");
-  const std::string wrong = Sheet("wrong.csv", bad);
-  const Outcome check = Call(RunCheck, CheckRequest{Of(good, wrong)});
-  EXPECT_EQ(check.code, kExitSheetError);
-  EXPECT_EQ(check.out.substr(0, good.size() + 2), good + ": ");
-  EXPECT_EQ(check.err, wrong + ": Weight is negative (row=16, col=4)\n");
+  const std::string missing = PathOf("missing/data.txt"), folder = dir_.string();
+  const std::map<std::string, std::string> before = {
+      {json, Read(json)}, {page, Read(page)}, {csv, Read(csv)}};
+  const struct {
+    Outcome run;
+    std::string says;  // how its one line begins
+  } refused[] = {
+      {Export(path, ExportFormat::kPhreeqc, json), "tavrix export: '" + json + "' is read-only\n"},
+      {report(Of(path), page), "'" + page + "' is read-only; the report was not written\n"},
+      {report(Of(path, path), page), ""},  // one page, of one sheet
+      {Export(path, ExportFormat::kDataTxt, missing), "cannot write '" + missing + "':"},
+      {Export(path, ExportFormat::kDataTxt, folder), "cannot write '" + folder + "':"},
+      {Export(path, ExportFormat::kThermoFun, csv, {}, {"500"}), ""},
+      {Export(path, ExportFormat::kDataTxt, csv, {"25"}), ""},
+      {Export(path, ExportFormat::kGrid, csv, {"25:20:5"}), ""},
+      {Export(path, ExportFormat::kGrid, csv, {}, {"-1"}), ""},
+      {Export(path, ExportFormat::kPhreeqc, csv, {"0,400"}), ""},
+      {Export(path, ExportFormat::kPhreeqc, csv, {"25"}), ""},
+  };
+  for (const auto& [run, says] : refused) {
+    EXPECT_EQ(run.code, kExitBadInput) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err.substr(0, says.size()), says);
+  }
+  for (const auto& [file, text] : before) EXPECT_EQ(Read(file), text) << file;
 }
 
 }  // namespace

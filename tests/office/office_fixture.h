@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "support/temp_folder.h"
 #include "tavrix/office/office_session.h"
@@ -13,12 +15,17 @@ extern OfficeSession* office;  // one for all tests, started by main()
 // Copies the contents of a grid into an office sheet.
 void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet);
 
-class Office : public testing_support::TempFolderTest {
- public:
-  std::string MakeWorkbook(const std::string& name, const MemoryGrid& grid) {
-    return Workbook(name, grid);
+// Waits up to `patience` for the condition (checks once for none).
+template <typename Condition>
+bool Within(std::chrono::milliseconds patience, Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!condition() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  return condition();
+}
 
+class Office : public testing_support::TempFolderTest {
  protected:
   // A workbook file holding the grid's contents in its active sheet.
   std::string Workbook(const std::string& name, const MemoryGrid& grid);

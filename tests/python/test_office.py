@@ -1,8 +1,8 @@
 """Workbooks through the private LibreOffice: read and fitted as the program
 does, and no office left behind by a Python that is interrupted."""
 
+import contextlib
 import os
-import pathlib
 import shutil
 import signal
 import subprocess
@@ -39,34 +39,14 @@ def test_a_workbook_reads_and_fits_as_the_program_does(tavrix_cli, tmp_path):
     assert out.stderr == f"{raised.value}\n"
 
 
-def processes():
-    """(pid, parent, session) of every process that runs (not of the ended
-    ones that wait to be reaped)."""
-    found = []
-    for entry in pathlib.Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            stat = (entry / "stat").read_text()
-        except (OSError, ValueError):
-            continue
-        fields = stat[stat.rindex(")") + 2:].split()
-        if fields[0] != "Z":
-            found.append((int(entry.name), int(fields[1]), int(fields[3])))
-    return found
+def offices_in(folder):
+    """The processes of the offices whose profile is in the folder."""
+    found = subprocess.run(["pgrep", "-f", f"UserInstallation=file://{folder}/"],
+                           capture_output=True, text=True).stdout
+    return [int(pid) for pid in found.split()]
 
 
-CHILD = """
-import sys, time, tavrix
-tavrix.read_sheet(sys.argv[1])
-print("ready", flush=True)
-time.sleep(120)
-"""
-
-
-def running(sessions):
-    """The processes that run in the sessions."""
-    return [pid for pid, _, session in processes() if session in sessions]
+READ = "import sys, time, tavrix; tavrix.read_sheet(sys.argv[1])"
 
 
 @pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGKILL])
@@ -75,28 +55,22 @@ def test_an_interrupted_python_leaves_no_office(tmp_path, interruption):
     out-of-memory kill), within 5 s no office of its own runs, and after the
     next start nothing of it is left."""
     env = dict(os.environ, TMPDIR=str(tmp_path))
-    child = subprocess.Popen([sys.executable, "-c", CHILD, str(NACL_ODS)], env=env,
-                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    offices = set()
+    child = subprocess.Popen(
+        [sys.executable, "-c", READ + "; print('ready', flush=True); time.sleep(120)", NACL_ODS],
+        env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     try:
         assert child.stdout.readline() == "ready\n"
-        # The office runs in a session of its own, led by a child of Python.
-        offices = {session for pid, parent, session in processes() if parent == child.pid}
-        assert offices and any(p.name.startswith("tavrix-office-") for p in tmp_path.iterdir())
+        assert offices_in(tmp_path)
         child.send_signal(interruption)
         assert child.wait(timeout=60) == -interruption
         deadline = time.monotonic() + 5
-        while running(offices) and time.monotonic() < deadline:
+        while (left := offices_in(tmp_path)) and time.monotonic() < deadline:
             time.sleep(0.05)
-        left = running(offices)
     finally:
         child.kill()
-        for session in offices:  # whatever a failing test leaves
-            try:
-                os.killpg(session, signal.SIGKILL)
-            except OSError:
-                pass
-    assert not left, (offices, left, child.pid)
-    subprocess.run([sys.executable, "-c", "import sys, tavrix; tavrix.read_sheet(sys.argv[1])",
-                    str(NACL_ODS)], env=env, check=True)
+        for pid in offices_in(tmp_path):  # whatever a failing test leaves
+            with contextlib.suppress(OSError):
+                os.kill(pid, signal.SIGKILL)
+    assert not left, (left, child.pid)
+    subprocess.run([sys.executable, "-c", READ, NACL_ODS], env=env, check=True)
     assert list(tmp_path.iterdir()) == []

@@ -23,6 +23,15 @@ Outcome Call(Command command, const Request& request) {
   return {code, out.str(), err.str()};
 }
 
+// A command that reads standard input, with `input` there.
+template <typename Request, typename Command>
+Outcome Call(Command command, const Request& request, const std::string& input) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int code = command(request, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
 // A fit of pK(298) and A, which the fittable sheet determines.
 inline cli::FitRequest FitOf(const std::string& path, bool dryRun = false) {
   cli::FitRequest request{cli::BookOptions{{path}}};

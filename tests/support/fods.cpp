@@ -5,6 +5,12 @@
 namespace tavrix::testing_support {
 namespace {
 
+std::string Escaped(const std::string& text) {
+  std::string xml;
+  for (const char c : text) xml += c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+  return xml;
+}
+
 std::string Cell(const CellContent& c, const std::string* formula) {
   if (formula) return "<table:table-cell table:formula=\"" + *formula + "\"/>";
   if (c.IsNumber()) {
@@ -12,7 +18,7 @@ std::string Cell(const CellContent& c, const std::string* formula) {
            NumberText(c.number()) + "\"/>";
   }
   if (c.IsText()) {
-    return "<table:table-cell office:value-type=\"string\"><text:p>" + c.text() +
+    return "<table:table-cell office:value-type=\"string\"><text:p>" + Escaped(c.text()) +
            "</text:p></table:table-cell>";
   }
   return "<table:table-cell/>";
@@ -24,7 +30,8 @@ std::string Fods(const std::vector<FodsSheet>& sheets) {
   std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2"
  office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
 )";
   for (const FodsSheet& sheet : sheets) {
