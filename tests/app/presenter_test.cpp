@@ -70,10 +70,7 @@ TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
 }
 
 TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
-  SheetContents contents;
-  contents.uncertainty[1] = "0.25";
-  contents.initial[2] = "?";
-  MemoryGrid grid = BuildSheet(contents);
+  MemoryGrid grid = BuildSheet({.initial = {"", "", "?"}, .uncertainty = {"", "0.25", ""}});
   Pass pass;
   pass.view.fit = {true, false, false};
   pass.Run(grid);
@@ -86,11 +83,8 @@ TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
 }
 
 TEST(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
-  SheetContents contents;
-  contents.uncertainty[0] = "0.1";
-  contents.uncertainty[1] = "0.1";
-  contents.points = {{"25", "1", "", "1", "1"}};
-  MemoryGrid grid = BuildSheet(contents);
+  MemoryGrid grid =
+      BuildSheet({.uncertainty = {"0.1", "0.1", ""}, .points = {{"25", "1", "", "1", "1"}}});
   Pass pass;
   pass.Run(grid);
   EXPECT_FALSE(pass.view.optimizeEnabled);  // two boxes, one point
@@ -103,27 +97,16 @@ TEST(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
 }
 
 TEST(Presenter, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
-  SheetContents contents;
-  contents.reference[0] = "1.5";
-  contents.initial[0] = "?";
-  contents.reference[1] = "2";
-  contents.initial[1] = "3";
-  contents.optimized[1] = "4.25";
-  contents.reference[2] = "?";
-  MemoryGrid grid = BuildSheet(contents);
+  MemoryGrid grid = BuildSheet(
+      {.reference = {"1.5", "2", "?"}, .initial = {"?", "3", ""}, .optimized = {"", "4.25", ""}});
   Pass pass;
   pass.Run(grid);
-  EXPECT_EQ(pass.view.labels[0], "   1.500");
-  EXPECT_EQ(pass.view.labels[1], "   4.250");
-  EXPECT_EQ(pass.view.labels[2], "?");
+  EXPECT_EQ(pass.view.labels, (std::array<std::string, 3>{"   1.500", "   4.250", "?"}));
 }
 
 TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
-  SheetContents contents;
-  contents.reference[1] = "0";
-  contents.reference[2] = "0";
-  contents.points = {{"25", "1", "", "1", "3.45678"}};
-  MemoryGrid grid = BuildSheet(contents);
+  MemoryGrid grid =
+      BuildSheet({.reference = {"1", "0", "0"}, .points = {{"25", "1", "", "1", "3.45678"}}});
   Pass pass;
   pass.Run(grid);
   pass.view.fit = {true, false, false};
@@ -143,10 +126,8 @@ TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
 // The exports' texts are the exports' tests' (tests/exports); here they
 // are made from the fit the sheet shows.
 TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
-  SheetContents contents;
-  contents.reference[2] = "0";  // pK(298) and A fitted to three points, B held
-  contents.points = {
-      {"25", "1", "", "1", "1"}, {"100", "1000", "", "1", "0.8"}, {"250", "1000", "", "1", "0.5"}};
+  SheetContents contents = testing_support::Fittable();  // pK(298) and A fitted, B held
+  contents.reference[0] = "1", contents.reference[1] = "2";
   MemoryGrid grid = BuildSheet(contents);
   Pass pass;
   const auto fitted = [&](std::array<bool, 3> fit) {
@@ -231,9 +212,7 @@ TEST(Presenter, TheModelsComparedAreCopiedAlignedOrTabSeparated) {
 TEST(PresenterDecimalComma, LabelsShowAComma) {
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs de_DE.UTF-8";
-  SheetContents contents;
-  contents.reference[0] = "12.345";
-  MemoryGrid grid = BuildSheet(contents, true);
+  MemoryGrid grid = BuildSheet({.reference = {"12.345", "2", "-300"}}, true);
   Pass pass;
   pass.Run(grid);
   EXPECT_TRUE(pass.problem.DecComma);
