@@ -162,7 +162,9 @@ TEST_F(Controller, ActivationRunsThePassOnlyAfterAChange) {
   EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
 }
 
-TEST_F(Controller, AFailedPassLeavesNothingToOptimizeAndSaysWhatToDoInAReadOnlyWorkbook) {
+// A failed pass says what to do in a read-only workbook; a file that is
+// no workbook is said; after either there is nothing to optimize.
+TEST_F(Controller, AFailedPassOrFileLeavesNothingToOptimize) {
   Opened();
   app.readOnly = true;
   EditAndComeBack(18, 1, 20);  // a fourth point, without its pK
@@ -173,14 +175,11 @@ TEST_F(Controller, AFailedPassLeavesNothingToOptimizeAndSaysWhatToDoInAReadOnlyW
   controller.KeyDown(kKeyF9, 0);
   EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
   EXPECT_TRUE(window.tables.empty());
-}
 
-TEST_F(Controller, AFileThatIsNoWorkbookIsReportedAndNothingElseIsRead) {
-  Opened();
   window.choices.push_back(MainWindow::Choice{state.UserHome, "notes.txt"});
   controller.OpenExistingDataFile();
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(Message(), "Could not open the file");
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(Message(1), "Could not open the file");
   EXPECT_EQ(window.state, WindowState::kCompact);
   EXPECT_EQ(window.caption, "Tavrix");
   controller.OptimizeClicked();
