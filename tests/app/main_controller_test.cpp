@@ -222,10 +222,6 @@ TEST_F(Controller, FunctionKeysNeedAShownFitAndNoPass) {
   EXPECT_EQ(window.tables[0].plot.points.size(), 3u);
   controller.KeyDown(kKeyF2, 0);
   EXPECT_EQ(Read(state.HomeDir + "data.txt").substr(0, 15), "Complex: NaCl\r\n");
-
-  window.state = WindowState::kCompact;
-  controller.KeyDown(kKeyF9, 0);
-  EXPECT_EQ(window.tables.size(), 1u);
 }
 
 TEST_F(Controller, TheTemplateMakesANewWorkbookOrIsNamedWhenItDoesNotOpen) {

@@ -212,7 +212,7 @@ TEST_F(TableWindowTest, FitsTheScreenAndThePlotTakesTheRest) {
   EXPECT_EQ(table.plotView()->width(), table.width());
 }
 
-TEST_F(TableWindowTest, CopiesTheTableInBothForms) {
+TEST_F(TableWindowTest, CopiesTheTableAndTheExportsAndShowsTheCellsTips) {
   EXPECT_EQ(table.windowTitle().toStdString(), view.title);
   QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(Clipboard(), TableText(view.lines, false));
@@ -220,9 +220,7 @@ TEST_F(TableWindowTest, CopiesTheTableInBothForms) {
   EXPECT_EQ(Clipboard(), TableText(view.lines, true));
   QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);  // does nothing
   EXPECT_EQ(Clipboard(), TableText(view.lines, true));
-}
 
-TEST_F(TableWindowTest, CellsShowTheirTipsAndTheMenuCopiesTheExports) {
   for (int i = 1; i <= kTableRows; ++i) {
     for (int j = 1; j <= kTableColumns; ++j) {
       view.cellTips.push_back("tip " + std::to_string(i) + "," + std::to_string(j));
