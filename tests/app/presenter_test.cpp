@@ -181,6 +181,7 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   EXPECT_NE(exact.cellTips[0].find("not known: the fit has as many parameters as weighted points"),
             std::string::npos)
       << exact.cellTips[0];
+  EXPECT_TRUE(exact.plot.curves.front().band.empty());
   EXPECT_EQ(exact.grid.error,
             "u(logK) is not known: the fit has as many parameters as weighted points");
 }
