@@ -44,45 +44,41 @@ TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
   EXPECT_FALSE(connection.abandoned);
 }
 
-TEST(CallThread, ACallWithoutAnswerIsGivenUpWhileTheWindowGoesOn) {
-  Connection connection;
-  CallThread calls(
-      milliseconds(400), [&] { connection.abandoned = true; }, [] { return false; });
-  int ticks = 0;
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-  timer.start(20);
-  bool nestedRefused = false;  // a handler that runs meanwhile and calls too
-  QTimer::singleShot(100, [&] {
-    try {
-      calls.Run([] {});
-    } catch (const HostNotAnswering&) {
-    } catch (const HostError&) {
-      nestedRefused = true;
-    }
-  });
-  const auto started = std::chrono::steady_clock::now();
-  EXPECT_THROW(calls.Run([&] { connection.Hang(); }), HostNotAnswering);
-  EXPECT_GE(std::chrono::steady_clock::now() - started, milliseconds(400));
-  EXPECT_TRUE(connection.abandoned);
-  EXPECT_GT(ticks, 5);  // the window's timers ran during the wait
-  EXPECT_TRUE(nestedRefused);
-
-  bool ran = false;  // given up for good
-  EXPECT_THROW(calls.Run([&] { ran = true; }), HostNotAnswering);
-  EXPECT_FALSE(ran);
-}
-
-TEST(CallThread, TheProgramsEndGivesTheCallUpAtOnce) {
-  Connection connection;
-  CallThread calls(
-      milliseconds(30000), [&] { connection.abandoned = true; },
-      [&] { return connection.leaving; });
-  QTimer::singleShot(100, [&] { connection.leaving = true; });
-  const auto started = std::chrono::steady_clock::now();
-  EXPECT_THROW(calls.Run([&] { connection.Hang(); }), HostNotAnswering);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(2000));
-  EXPECT_TRUE(connection.abandoned);
+// Given up when the patience is over, or at once when the program leaves
+// (its patience then 30 s); a handler that runs meanwhile and calls too is
+// refused, and later calls are not made at all.
+TEST(CallThread, ACallWithoutAnswerIsGivenUpForGoodWhileTheWindowGoesOn) {
+  for (const bool leaves : {false, true}) {
+    Connection connection;
+    CallThread calls(
+        milliseconds(leaves ? 30000 : 400), [&] { connection.abandoned = true; },
+        [&] { return connection.leaving; });
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    bool nestedRefused = false;
+    QTimer::singleShot(100, [&] {
+      try {
+        calls.Run([] {});
+      } catch (const HostNotAnswering&) {
+      } catch (const HostError&) {
+        nestedRefused = true;
+      }
+      connection.leaving = leaves;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(calls.Run([&] { connection.Hang(); }), HostNotAnswering);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, milliseconds(leaves ? 100 : 400)) << leaves;
+    EXPECT_LT(waited, milliseconds(2000)) << leaves;
+    EXPECT_TRUE(connection.abandoned) << leaves;
+    EXPECT_GT(ticks, 2) << leaves;  // the window's timers ran during the wait
+    EXPECT_TRUE(nestedRefused) << leaves;
+    bool ran = false;
+    EXPECT_THROW(calls.Run([&] { ran = true; }), HostNotAnswering);
+    EXPECT_FALSE(ran) << leaves;
+  }
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
-// The desktop program on a real display (xvfb-run, with openbox as window
-// manager) beside a real, visible LibreOffice on a pipe and with a profile
-// of its own. ctest runs each test in a process of its own
-// (each_test_alone.sh): the UNO library shares an office's objects among
-// the connections of a process, so one that a test leaves broken would
-// fail every later attach in it. Only the wiring to the office and the
-// window manager is checked here (the frame and activation, an office that
-// is killed or stopped, two workbooks of one name, signals, the program
-// quitting); the rules themselves are tested on the in-memory workbooks
-// (app_test, qt_window_test) and in a headless office (tests/office).
+// The desktop program under a window manager (openbox on xvfb) beside a
+// real, visible LibreOffice with a profile of its own: the wiring to both;
+// the rules are app_test's, qt_window_test's and tests/office's. Each test
+// runs in a process of its own (each_test_alone.sh): the UNO library shares
+// an office's objects among a process's connections, so one broken
+// connection would fail every later attach.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -72,80 +68,25 @@ bool WaitFor(const std::function<bool()>& condition, milliseconds limit = second
   return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
 }
 
-std::vector<pid_t> Processes(const std::string& pattern) {
-  std::vector<pid_t> pids;
+// Sends `signal` to each process whose command line matches; whether any
+// did. SIGKILL kills each one's process group (an office's own, made at its
+// launch) as a crash would, and removes the pipe files it leaves.
+bool SignalAll(const std::string& pattern, int signal) {
   std::istringstream lines(Output("pgrep -f -- '" + pattern + "'"));
-  for (pid_t pid = 0; lines >> pid;) pids.push_back(pid);
-  return pids;
-}
-
-// Kills the offices whose command line matches, as a crash would, and
-// removes the pipe files they leave.
-bool KillOffices(const std::string& pattern) {
-  const std::vector<pid_t> pids = Processes(pattern);
-  for (const pid_t pid : pids) {
-    const pid_t group = ::getpgid(pid);  // an office's own, made at its launch
-    if (group > 0) EndProcessGroup(group, [group] { return PipeFilesOf(group); });
+  bool any = false;
+  for (pid_t pid = 0; lines >> pid; any = true) {
+    const pid_t group = ::getpgid(pid);
+    if (signal != SIGKILL) ::kill(pid, signal);
+    if (signal == SIGKILL && group > 0)
+      EndProcessGroup(group, [group] { return PipeFilesOf(group); });
   }
-  return !pids.empty();
+  return any;
 }
 
 // The threads of this process that carry a bridge to an office.
 int BridgeThreads() {
-  int threads = 0;
-  for (const auto& task : fs::directory_iterator("/proc/self/task")) {
-    std::string name;
-    std::getline(std::ifstream(task.path() / "comm"), name);
-    threads += name.rfind("binaryurp", 0) == 0 ? 1 : 0;
-  }
-  return threads;
-}
-
-// What openbox's title bar (its default theme, "sans 8 bold") needs to show
-// a caption whole: the text, and about six title-bar heights for the icon,
-// its three buttons and the margins, as measured on its screenshots.
-int TitleBarNeeds(const QString& caption, int titleHeight) {
-  return QFontMetrics(QFont("Sans", 8, QFont::Bold)).horizontalAdvance(caption) + 6 * titleHeight;
-}
-
-// The desktop program itself, started as a user starts it, with its
-// settings in `settings` and LibreOffice's profile under `home`.
-std::unique_ptr<QProcess> StartProgram(const std::string& pipe, const fs::path& settings,
-                                       const fs::path& home) {
-  auto program = std::make_unique<QProcess>();
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("TAVRIX_HOME", QString::fromStdString(settings.string()));
-  environment.insert("HOME", QString::fromStdString(home.string()));
-  environment.insert("XDG_CONFIG_HOME", QString::fromStdString((home / ".config").string()));
-  program->setProcessEnvironment(environment);
-  program->setStandardOutputFile(QProcess::nullDevice());
-  program->setStandardErrorFile(QProcess::nullDevice());
-  program->start(TAVRIX_DESKTOP, {"--office-pipe", QString::fromStdString(pipe)});
-  return program;
-}
-
-// A visible window of the program whose title matches, "" when none came.
-std::string WindowOf(const QProcess& program, const std::string& title) {
-  std::string id;
-  WaitFor(
-      [&] {
-        id = Output("xdotool search --all --onlyvisible --pid " +
-                    std::to_string(program.processId()) + " --name '" + title + "' | head -1");
-        return !id.empty();
-      },
-      seconds(20));
-  return id.substr(0, id.find('\n'));
-}
-
-// Alt+F4 on a window: the window manager closes it.
-void CloseWindow(const std::string& id) {
-  Output("xdotool windowactivate " + id + " sleep 0.3 key alt+F4 2>/dev/null");
-}
-
-// The program ended by itself, with exit code 0, within the time.
-bool EndsWell(QProcess& program, seconds limit) {
-  return program.waitForFinished(static_cast<int>(limit.count() * 1000)) &&
-         program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+  return std::stoi(
+      Output("cat /proc/" + std::to_string(::getpid()) + "/task/*/comm | grep -c '^binaryurp'"));
 }
 
 // The main window with its modal parts answered by the test: the file
@@ -205,7 +146,7 @@ class Desktop : public testing::Test {
   static void TearDownTestSuite() {
     // Every office of the scenario's pipes (a visible office with unsaved
     // changes would ask before quitting), and the pipe files they leave.
-    KillOffices("[n]ame=" + pipe);
+    SignalAll("[n]ame=" + pipe, SIGKILL);
     std::system(("chattr -i '" + (root / "work/readonly.ods").string() + "' 2>/dev/null").c_str());
     std::error_code ignored;
     fs::remove_all(root, ignored);
@@ -225,9 +166,6 @@ class Desktop : public testing::Test {
   void TearDown() override {
     window->SetController(nullptr);
     if (window->isVisible() && controller) controller->ShutDown();
-    controller.reset();
-    office.reset();
-    window.reset();
   }
   // The program's connection to the office, with its patience for calls.
   void Attach(milliseconds patience) {
@@ -252,12 +190,6 @@ class Desktop : public testing::Test {
     window->chosen = MainWindow::Choice{folder.string() + "/", name};
     QTest::mouseClick(window->button(1), Qt::LeftButton);
   }
-  void FitAll() {
-    for (int i = 0; i < 3; ++i) {
-      if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
-    }
-    QTest::mouseClick(window->button(2), Qt::LeftButton);
-  }
   // Another window takes the activation; Tavrix's comes back on a click.
   void LeaveTavrix() {
     other.show();
@@ -277,20 +209,6 @@ class Desktop : public testing::Test {
     ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }));
     QTest::qWait(300);  // the activation handler has run
   }
-  // Back in Tavrix, which closes: how long that took.
-  Clock::duration ClickUntilClosed() {
-    const auto started = Clock::now();
-    Click();
-    EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
-    return Clock::now() - started;
-  }
-  // A signal to every process of the office: SIGSTOP as a hung office,
-  // SIGCONT to go on.
-  static bool SignalOffice(int signal) {
-    const std::vector<pid_t> pids = Processes("[U]serInstallation=" + profile);
-    for (const pid_t pid : pids) ::kill(pid, signal);
-    return !pids.empty();
-  }
   // The user opens a file in the office, in front (as from a file manager).
   static void OpenInOffice(const fs::path& file) {
     std::system(("/usr/lib/libreoffice/program/soffice -env:UserInstallation=" + profile + " '" +
@@ -298,7 +216,35 @@ class Desktop : public testing::Test {
                     .c_str());
   }
   std::string Caption() const { return window->windowTitle().toStdString(); }
-  std::string SettingsFile() const { return state.HomeDir + kSettingsName; }
+  // The desktop program as a user starts it (its settings in root/program,
+  // LibreOffice's profile under `home`), closed once a window of it shows
+  // `title`: by Alt+F4 (way 0), SIGTERM (1) or SIGHUP (2). Whether it ended
+  // by itself within the time, with exit code 0 and its settings written.
+  static bool StartsAndQuits(const std::string& pipe, const fs::path& home,
+                             const std::string& title, int way, seconds limit) {
+    const fs::path settings = root / "program" / kSettingsName;
+    fs::remove(settings);
+    QProcess program;  // env hands its process on to the program
+    program.start("env", {"TAVRIX_HOME=" + QString::fromStdString(settings.parent_path()),
+                          "HOME=" + QString::fromStdString(home),
+                          "XDG_CONFIG_HOME=" + QString::fromStdString(home / ".config"),
+                          TAVRIX_DESKTOP, "--office-pipe", QString::fromStdString(pipe)});
+    std::string id;
+    if (!WaitFor(
+            [&] {
+              return !(id = Output("xdotool search --all --onlyvisible --pid " +
+                                   std::to_string(program.processId()) + " --name '" + title +
+                                   "' | head -1 | tr -d '\\n'"))
+                          .empty();
+            },
+            seconds(20)))
+      return false;
+    if (way == 0) Output("xdotool windowactivate " + id + " sleep 0.3 key alt+F4 2>/dev/null");
+    if (way > 0) ::kill(static_cast<pid_t>(program.processId()), way == 1 ? SIGTERM : SIGHUP);
+    return program.waitForFinished(static_cast<int>(limit.count() * 1000)) &&
+           program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0 &&
+           fs::exists(settings);
+  }
 
   static inline fs::path root;
   static inline std::string profile;
@@ -322,14 +268,18 @@ TEST_F(Desktop, StartsFramedAtTheTopRightBesideTheStartCenterWithItsCaptionWhole
   EXPECT_NEAR(frame.height(), QtMainWindow::kMinSize / measures.TwipsY, 1.5);
   Screenshot(*window, "main-window-compact");
 
+  // openbox's title bar (its default theme, "sans 8 bold") shows a caption
+  // whole in the text's width and about six title-bar heights for the icon,
+  // its three buttons and the margins, as measured on its screenshots.
   const int titleHeight = window->geometry().top() - frame.top();
   for (const QString& caption : {QString::fromUtf8("Starting LibreOffice\u2026"),
                                  QString("nacl.ods (b): nacl"), QString(400, 'x')}) {
     window->setWindowTitle(caption);
     QTest::qWait(200);
     const QRect framed = window->frameGeometry();
-    EXPECT_GE(framed.width(), std::min(available.width(), TitleBarNeeds(caption, titleHeight)))
-        << caption.toStdString();
+    const int needs =
+        QFontMetrics(QFont("Sans", 8, QFont::Bold)).horizontalAdvance(caption) + 6 * titleHeight;
+    EXPECT_GE(framed.width(), std::min(available.width(), needs)) << caption.toStdString();
     EXPECT_TRUE(available.contains(framed)) << caption.toStdString();
   }
 }
@@ -349,49 +299,46 @@ TEST_F(Desktop, AnErrorIsShownOnceAndItsOKEndsIt) {
   EXPECT_EQ(window->messages, std::vector<std::string>{"Invalid data format (row=17, col=1)"});
 }
 
+// The rules of two workbooks of one name are the controller's (app_test);
+// here the office's workbooks tell their folders.
 TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   Open("nacl.ods", root / "a");
   ASSERT_EQ(problem.ErrCode, 0);
-  // The user opens b's nacl.ods in Calc, in front, and comes back.
-  LeaveTavrix();
+  LeaveTavrix();  // the user opens b's nacl.ods in Calc, in front, and comes back
   SpreadsheetApp& calc = office->App();
   const int books = calc.WorkbookCount();
   OpenInOffice(root / "b" / "nacl.ods");
   ASSERT_TRUE(WaitFor([&] { return calc.WorkbookCount() == books + 1; }));
   ComeBack();
   EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
-  FitAll();
+  for (int i = 0; i < 3; ++i) {
+    if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
+  }
+  QTest::mouseClick(window->button(2), Qt::LeftButton);
   Screenshot(*window, "main-window-fitted");
   EXPECT_NE(state.xlSheet->CellText(9, 6), "");
   QTest::keyClick(window.get(), Qt::Key_F9);  // its table, on the screen
   EXPECT_TRUE(window->tableFits);
-
-  // Opening each by its folder brings that one to the front.
-  Open("nacl.ods", root / "a");
+  Open("nacl.ods", root / "a");  // chosen by its folder, a comes to the front
   EXPECT_EQ(Caption(), "nacl.ods (a): nacl");
   EXPECT_EQ(state.xlSheet->CellText(9, 6), "");  // the fit went into b only
-  Open("nacl.ods", root / "b");
-  EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
   EXPECT_EQ(calc.WorkbookCount(), books + 1);
 }
 
-TEST_F(Desktop, AReadOnlyWorkbookSaysWhereItCouldNotWriteAndWhatToDo) {
-  const std::string path = (root / "work" / "readonly.ods").string();
-  ASSERT_EQ(std::system(("chattr +i '" + path + "'").c_str()), 0);
+// A read-only workbook says where it could not write and what to do,
+// without the office's internals; a file that is no spreadsheet is closed.
+TEST_F(Desktop, AFileTheOfficeCannotUseIsReported) {
+  ASSERT_EQ(std::system(("chattr +i '" + (root / "work/readonly.ods").string() + "'").c_str()), 0);
   window->messages.clear();
   Open("readonly.ods");
   ASSERT_EQ(window->messages.size(), 1u);
-  EXPECT_EQ(window->messages[0].rfind("Unexpected error (row=", 0), 0u) << window->messages[0];
-  EXPECT_NE(window->messages[0].find("(File \u203A Save As)"), std::string::npos);
-  EXPECT_EQ(window->messages[0].find("LibreOffice:"), std::string::npos);  // no internals
-}
-
-TEST_F(Desktop, AFileThatIsNoSpreadsheetIsReportedAndClosed) {
-  Open("nacl.ods");
+  const std::string said = window->messages[0];
+  EXPECT_EQ(said.rfind("Unexpected error (row=", 0), 0u) << said;
+  EXPECT_NE(said.find("(File \u203A Save As)"), std::string::npos) << said;
+  EXPECT_EQ(said.find("LibreOffice:"), std::string::npos) << said;
   const int books = office->App().WorkbookCount();
-  window->messages.clear();
   Open("notes.txt");
-  EXPECT_EQ(window->messages, std::vector<std::string>{"Could not open the file"});
+  EXPECT_EQ(window->messages, (std::vector<std::string>{said, "Could not open the file"}));
   EXPECT_EQ(office->App().WorkbookCount(), books);
   QTest::qWait(500);
   EXPECT_FALSE(WindowShown("notes.txt"));
@@ -406,7 +353,8 @@ TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
   LeaveTavrix();
   SpreadsheetApp& calc = office->App();
   for (int i = calc.WorkbookCount(); i >= 1; --i) calc.CloseWorkbook(i);
-  ClickUntilClosed();
+  Click();
+  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
   EXPECT_EQ(window->messages, std::vector<std::string>{kNoWorksheet});
   QTest::qWait(1000);
   EXPECT_TRUE(WindowShown("notes.txt"));
@@ -467,36 +415,16 @@ TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
   EXPECT_EQ(BridgeThreads(), 0);
 }
 
-TEST_F(Desktop, TheProgramQuitsFromARunningOfficeWithItsSettingsAndWithoutACrash) {
-  // Closed by its button, by SIGTERM and by SIGHUP in turn; TAVRIX_QUIT_CYCLES
-  // runs more cycles by hand.
+// From a running office, closed by its button, SIGTERM and SIGHUP in turn
+// (TAVRIX_QUIT_CYCLES runs more cycles by hand); then closed while
+// LibreOffice starts, with a profile it makes then: it ends once the start
+// is done (the office started for the user stays: the suite ends it).
+TEST_F(Desktop, TheProgramQuitsWithItsSettingsAndWithoutACrash) {
   const int cycles = std::max(10, std::atoi(qgetenv("TAVRIX_QUIT_CYCLES").constData()));
-  const fs::path settings = root / "program" / kSettingsName;
-  for (int cycle = 0; cycle < cycles; ++cycle) {
-    fs::remove(settings);
-    const auto program = StartProgram(pipe, root / "program", root / "work");
-    const std::string shown = WindowOf(*program, "^Tavrix$");  // attached: no longer starting
-    ASSERT_FALSE(shown.empty()) << cycle;
-    const int way = cycle % 3;
-    if (way == 0) CloseWindow(shown);
-    if (way > 0) ::kill(static_cast<pid_t>(program->processId()), way == 1 ? SIGTERM : SIGHUP);
-    EXPECT_TRUE(EndsWell(*program, seconds(20))) << "cycle " << cycle << ", way " << way;
-    EXPECT_TRUE(fs::exists(settings)) << "cycle " << cycle << ", way " << way;
-  }
-}
-
-TEST_F(Desktop, ClosingWhileLibreOfficeStartsEndsTheProgramWithItsSettings) {
-  // No office on this pipe, and a profile LibreOffice makes at its start.
-  const std::string starting = pipe + "-start";
-  const fs::path settings = root / "program" / kSettingsName;
-  fs::remove(settings);
-  const auto program = StartProgram(starting, root / "program", root / "fresh");
-  const std::string shown = WindowOf(*program, "^Starting LibreOffice");
-  ASSERT_FALSE(shown.empty());
-  CloseWindow(shown);
-  EXPECT_TRUE(EndsWell(*program, seconds(40)));  // once the start is done
-  EXPECT_TRUE(fs::exists(settings));
-  KillOffices("[n]ame=" + starting);  // the office started for the user stays
+  for (int cycle = 0; cycle < cycles; ++cycle)
+    EXPECT_TRUE(StartsAndQuits(pipe, root / "work", "^Tavrix$", cycle % 3, seconds(20))) << cycle;
+  EXPECT_TRUE(
+      StartsAndQuits(pipe + "-start", root / "fresh", "^Starting LibreOffice", 0, seconds(40)));
 }
 
 // While the user is in another window the office dies or stops; back in
@@ -513,25 +441,26 @@ class DesktopFault : public Desktop, public testing::WithParamInterface<OfficeFa
 
 TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
   const OfficeFault& fault = GetParam();
+  const std::string office = "[U]serInstallation=" + profile;
+  const std::string settings = state.HomeDir + kSettingsName;
   Attach(fault.patience);
   Open("nacl.ods");
   LeaveTavrix();
-  fs::remove(SettingsFile());
-  if (fault.signal == SIGKILL) {
-    ASSERT_TRUE(KillOffices("[U]serInstallation=" + profile));
-    QTest::qWait(500);
-  } else {
-    ASSERT_TRUE(SignalOffice(SIGSTOP));
-  }
+  fs::remove(settings);
+  ASSERT_TRUE(SignalAll(office, fault.signal));
+  if (fault.signal == SIGKILL) QTest::qWait(500);
   if (fault.userCloses) std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
-  const auto waited = ClickUntilClosed();
-  SignalOffice(SIGCONT);
+  const auto started = Clock::now();
+  Click();
+  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
+  const auto waited = Clock::now() - started;
+  SignalAll(office, SIGCONT);
   EXPECT_GE(waited, fault.least);
   EXPECT_LT(waited, fault.most);
   EXPECT_EQ(window->messages, fault.messages);
-  EXPECT_TRUE(fs::exists(SettingsFile()));
+  EXPECT_TRUE(fs::exists(settings));
   QTest::qWait(1000);  // a stopped office is given up, not ended
-  EXPECT_EQ(Processes("[U]serInstallation=" + profile).empty(), fault.signal == SIGKILL);
+  EXPECT_EQ(Output("pgrep -f -- '" + office + "'").empty(), fault.signal == SIGKILL);
 }
 
 INSTANTIATE_TEST_SUITE_P(

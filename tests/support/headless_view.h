@@ -39,7 +39,6 @@ class HeadlessView : public MainWindow {
     return labels[static_cast<std::size_t>(index)];
   }
   void ProcessPendingMessages() override {
-    ++pendingMessagesProcessed;
     if (pending) pending();
   }
   void SetCreateEnabled(bool enabled) override { createEnabled = enabled; }
@@ -64,7 +63,6 @@ class HeadlessView : public MainWindow {
   bool limits = false;
   bool optimizeEnabled = true;
   std::array<std::string, 3> labels = {"pK", "A", "B"};
-  int pendingMessagesProcessed = 0;
   std::function<void()> pending;  // what comes in while a pass lets events through
   bool createEnabled = false;
   std::string credit;
