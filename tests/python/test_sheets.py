@@ -250,30 +250,25 @@ def point_table(path):
     return pandas.read_csv(path, skiprows=13)
 
 
+# The points given as pandas reads the point table, and as the sheet holds
+# them (its columns are views with gaps between their values).
 @pytest.mark.parametrize("source, limits", [(NACL, False), (LIMITS, True)])
 def test_from_arrays_fits_as_the_sheet(source, limits):
-    df = point_table(source)
+    df, sheet = point_table(source), tavrix.read_sheet(source)
+    p = sheet.points
     arrays = tavrix.DataSheet.from_arrays(
         df["T, C"], df["exper."], p=df["P, bar"], density=df["D, g/cm3"], weight=df["weight"],
         comment=df["Comment"], complex="NaCl", species=["Na+", "Cl-"])
-    sheet = tavrix.read_sheet(source)
-    assert arrays.points.tolist() == sheet.points.tolist()
+    again = tavrix.DataSheet.from_arrays(
+        p["t"], p["pK"], p=p["p"], density=np.where(np.isnan(p["p"]), p["density"], np.nan),
+        weight=p["weight"], upper_limit=p["kind"] == "limit", comment=p["comment"],
+        complex=sheet.complex, species=sheet.species)
+    assert arrays.points.tolist() == again.points.tolist() == p.tolist()
     a, s = tavrix.fit(arrays, limits=limits), tavrix.fit(sheet, limits=limits)
     assert (a.params, a.uncertainties, a.f12) == (s.params, s.uncertainties, s.f12)
     assert np.array_equal(a.covariance, s.covariance)
     assert np.array_equal(a.calculated, s.calculated)
     assert str(a) == str(s)
-
-
-def test_from_arrays_takes_back_the_points_of_a_sheet():
-    sheet = tavrix.read_sheet(LIMITS)
-    points = sheet.points  # its columns are views with gaps between their values
-    given = np.where(np.isnan(points["p"]), points["density"], np.nan)
-    again = tavrix.DataSheet.from_arrays(
-        points["t"], points["pK"], p=points["p"], density=given,
-        weight=points["weight"], upper_limit=points["kind"] == "limit",
-        comment=points["comment"], complex=sheet.complex, species=sheet.species)
-    assert again.points.tolist() == points.tolist()
 
 
 @pytest.mark.parametrize("arguments, error, text", [
