@@ -145,27 +145,23 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
   return parts;
 }
 
-TEST(TableText, ForAWordProcessorKeepsTheLinesAsShown) {
+// For a word processor the lines as shown, without trailing blanks; for a
+// spreadsheet every value in its column, without its mark (a line whose
+// last mark was "?" ends with the last value's digits). CR LF between
+// lines, none after the last.
+TEST(TableText, KeepsTheLinesOrPutsEveryValueInItsColumn) {
   const std::vector<std::string> lines = PkTableLines(NaClInput());
-  const std::string text = TableText(lines, false);
-  const std::vector<std::string> out = Split(text, "\r\n");
-  ASSERT_EQ(out.size(), lines.size());  // CR LF between lines, none after the last
-  EXPECT_EQ(out[0], lines[0]);          // the centering blanks stay
-  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(out[i], TrimTrailingBlanks(lines[i]));
-  // 25 C ends with a "?" mark, 300 C with a blank one that the trim removes.
-  EXPECT_EQ(out[4].size(), 68u);
-  EXPECT_EQ(out[10].size(), 67u);
-}
-
-// Every value in its column, without its mark: a line whose last mark was
-// "?" ends with the last value's digits.
-TEST(TableText, ForASpreadsheetPutsEveryValueInItsColumn) {
-  const std::vector<std::string> lines = PkTableLines(NaClInput());
+  const std::vector<std::string> shown = Split(TableText(lines, false), "\r\n");
   const std::vector<std::string> out = Split(TableText(lines, true), "\r\n");
+  ASSERT_EQ(shown.size(), lines.size());
   ASSERT_EQ(out.size(), lines.size());
-  EXPECT_EQ(out[0], lines[0]);
-  EXPECT_EQ(out[2], "\t" + std::string(TrimTrailingBlanks(lines[2])));
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(shown[i], TrimTrailingBlanks(lines[i]));
+  // 25 C ends with a "?" mark, 300 C with a blank one that the trim removes.
+  EXPECT_EQ(shown[4].size(), 68u);
+  EXPECT_EQ(shown[10].size(), 67u);
 
+  EXPECT_EQ(out[0], lines[0]);  // the centering blanks stay
+  EXPECT_EQ(out[2], "\t" + std::string(TrimTrailingBlanks(lines[2])));
   const std::vector<std::string> header = Split(out[3], "\t");
   ASSERT_EQ(header.size(), 6u) << out[3];
   EXPECT_EQ(header[0], "  t(\u00B0C)");
