@@ -128,15 +128,8 @@ struct Block {
   std::vector<std::string> species;
 };
 Block BlockOf(const std::string& text) {
-  Block block;
-  for (const std::string& line : Lines(text)) {
-    if (line[0] == '#' && block.species.empty()) {
-      block.comments += line + "\n";
-    } else {
-      block.species.push_back(line);
-    }
-  }
-  return block;
+  const std::size_t at = text.find("\nSOLUTION_SPECIES");  // npos + 1: no comments
+  return {text.substr(0, at + 1), Lines(text.substr(at + 1))};
 }
 
 TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDeviation) {

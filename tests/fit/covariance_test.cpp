@@ -108,22 +108,6 @@ INSTANTIATE_TEST_SUITE_P(Fits, RefitsOfPerturbedData,
                                          Case{"B held", {true, true, false}, false},
                                          Case{"a limit held", {true, true, true}, true}));
 
-// As many parameters as weighted points: no degrees of freedom, so no
-// covariance and no ± (the sheet says "optimized", not 0).
-TEST(Covariance, NoneWithoutDegreesOfFreedom) {
-  SheetContents contents;
-  contents.points = {{"25", "1", "", "1", "0.9"},
-                     {"150", "500", "", "2", "0.35"},
-                     {"300", "1000", "", "1", "-0.1"}};
-  MemoryGrid grid = BuildSheet(contents);
-  const SheetPassResult pass = PassOverSheet(grid, {});
-  const FitOutcome exact = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
-  ASSERT_TRUE(exact);
-  EXPECT_FALSE(CovarianceOf(exact));
-  EXPECT_TRUE(std::isnan(*exact.Uncertainty(0)));
-  EXPECT_EQ(UncertaintyCell(0, exact), CellContent::Text("optimized"));
-}
-
 TEST(Covariance, TheFitASheetShowsIsFoundAgainUntilItsPointsChange) {
   SheetContents contents;
   contents.points = {{"25", "1", "", "1", "5"},

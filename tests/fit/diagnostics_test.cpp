@@ -7,6 +7,7 @@
 
 #include "support/data_sheet.h"
 #include "tavrix/datasheet/sheet_pass.h"
+#include "tavrix/fit/covariance.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -73,10 +74,15 @@ TEST(Diagnostics, ParametersTheDataDoNotTellApartAreNamed) {
   EXPECT_TRUE(named[0].ends_with("); consider holding one")) << named[0];
 }
 
-TEST(Diagnostics, WithoutDegreesOfFreedomNothingIsFlagged) {
+// As many parameters as weighted points: no degrees of freedom, so no
+// covariance, no ± (the sheet's "optimized": fit_test) and no flags.
+TEST(Diagnostics, WithoutDegreesOfFreedomNothingIsKnownOrFlagged) {
   MemoryGrid grid = BuildSheet(ModelData(3, 25, 100, 1, 1.0));
   const SheetPassResult pass = PassOverSheet(grid, {});
   const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
+  ASSERT_TRUE(outcome);
+  EXPECT_FALSE(CovarianceOf(outcome));
+  EXPECT_TRUE(std::isnan(*outcome.Uncertainty(0)));
   const FitDiagnostics d = DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome);
   EXPECT_TRUE(std::isnan(d.s));
   for (const PointDiagnostics& point : d.points) {

@@ -39,29 +39,25 @@ struct Keeping {
 std::vector<Keeping> Keepings() {
   std::vector<Keeping> all = {{"InMemoryPoint", std::nullopt, false},
                               {"InMemoryComma", std::nullopt, true}};
-  const std::pair<Encoding, bool> encodings[] = {{Encoding::kUtf8, false},
-                                                 {Encoding::kUtf8, true},
-                                                 {Encoding::kUtf16Le, true},
-                                                 {Encoding::kUtf16Be, true},
-                                                 {Encoding::kWindows1252, false}};
-  const char* const encodingNames[] = {"Utf8", "Utf8Bom", "Utf16Le", "Utf16Be", "Windows1252"};
+  const struct {
+    Encoding encoding;
+    bool byteOrderMark;
+    const char* name;
+  } encodings[] = {{Encoding::kUtf8, false, "Utf8"},
+                   {Encoding::kUtf8, true, "Utf8Bom"},
+                   {Encoding::kUtf16Le, true, "Utf16Le"},
+                   {Encoding::kUtf16Be, true, "Utf16Be"},
+                   {Encoding::kWindows1252, false, "Windows1252"}};
   for (const char separator : kCsvSeparators) {
     for (const bool comma : {false, true}) {
-      for (std::size_t e = 0; e < std::size(encodings); ++e) {
-        const std::string name = std::string(separator == ','   ? "Comma"
-                                             : separator == ';' ? "Semicolon"
-                                                                : "Tab") +
-                                 (comma ? "DecimalComma" : "DecimalPoint") + encodingNames[e];
-        all.push_back(
-            {name, CsvDialect{separator, comma, encodings[e].first, encodings[e].second}});
+      for (const auto& e : encodings) {
+        const char* name = separator == ',' ? "Comma" : separator == ';' ? "Semicolon" : "Tab";
+        all.push_back({name + std::string(comma ? "DecimalComma" : "DecimalPoint") + e.name,
+                       CsvDialect{separator, comma, e.encoding, e.byteOrderMark}});
       }
     }
   }
   return all;
-}
-
-void PrintTo(const Keeping& keeping, std::ostream* out) {
-  *out << keeping.name;
 }
 
 class WrittenSheets : public testing_support::TempFolderTest,

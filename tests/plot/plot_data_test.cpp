@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "tavrix/water/water.h"
@@ -54,12 +55,9 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
   EXPECT_LT(SpanOf(plot, 0).second, 374.1);
   EXPECT_DOUBLE_EQ(SpanOf(plot, 2).second, 809);  // the 1500 bar curve as far as its hottest point
   // A charged complex leaves its range above 1 g/cm3: dense water at 25 C, 5000 bar.
-  bool dashedDense = false;
-  for (const PlotCurve& curve : plot.curves) {
-    dashedDense =
-        dashedDense || (curve.group == 3 && !curve.inRange && curve.points.front().first == 25);
-  }
-  EXPECT_TRUE(dashedDense);
+  EXPECT_TRUE(std::any_of(plot.curves.begin(), plot.curves.end(), [](const PlotCurve& curve) {
+    return curve.group == 3 && !curve.inRange && curve.points.front().first == 25;
+  }));
 }
 
 TEST(PlotData, EachCurvesBandIsTheUncertaintyOfItsPk) {

@@ -40,6 +40,29 @@ def rb_basis(t, rho):
     return np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
 
 
+def rows(model, T, rho):
+    """The model's basis at T (K) and rho (g/cm3), as docs/models.md writes it."""
+    one, L = np.ones_like(T), np.log10(rho)
+    return {
+        "density3": [one, 1 / T, L],
+        "density5": [one, 1 / T, T**-2.0, L, L / T],
+        "density7": [one, 1 / T, T**-2.0, T**-3.0, L, L / T, L * T**-2.0],
+    }[model]
+
+
+def design(sheet, model):
+    """The weighted points' basis rows, weights and pK. The program holds T
+    in single precision; RB's rows come from its own pK with unit parameters."""
+    p = sheet.points[sheet.points["kind"] == "weighted"]
+    t, rho = p["t"].astype(float), p["density"].astype(float)
+    if model == "rb":
+        X = rb_basis(t, rho)
+    else:
+        T = (t + 273.15).astype(np.float32).astype(float)
+        X = np.column_stack(rows(model, T, rho))
+    return X, p["weight"].astype(float), p["pK"].astype(float)
+
+
 def nacl_arrays(weight=None, initial=None):
     """The NaCl sheet's points given as arrays, with other weights or initial values."""
     p = tavrix.read_sheet(EXAMPLES / "nacl.csv").points

@@ -55,6 +55,9 @@ def test_fit_writes_what_the_program_writes(tavrix_cli, tmp_path, monkeypatch, c
     assert out.returncode == 0, out.stderr
     result = tavrix.fit(tavrix.read_sheet(mine), **options)
     assert str(result) == out.stdout
+    assert result.fitted == options.get("fit", ("pK298", "A", "B"))
+    assert result.limits == (len(result.active_limits) > 0) == options.get("limits", False)
+    assert set(result.active_limits) <= set(np.flatnonzero(result.sheet.points["kind"] == "limit"))
 
     tavrix.write_back(mine, result)
     assert open(mine, "rb").read() == open(theirs, "rb").read()
@@ -90,13 +93,6 @@ def test_fit_writes_what_the_program_writes(tavrix_cli, tmp_path, monkeypatch, c
                     ["--format", "grid", "--t", "25:350:25", "--p", "0,500", "--csv"])]
     for text, flags in exports:
         assert text == tavrix_cli("export", *flags, theirs).stdout, flags
-
-
-def test_fit_result_holds_what_the_program_shows():
-    result = tavrix.fit(tavrix.read_sheet(LIMITS), limits=True)
-    assert result.fitted == ("pK298", "A", "B") and result.limits
-    assert len(result.active_limits) > 0
-    assert set(result.active_limits) <= set(np.flatnonzero(result.sheet.points["kind"] == "limit"))
 
 
 def test_exports_refuse_what_the_program_refuses():
@@ -250,30 +246,25 @@ def point_table(path):
     return pandas.read_csv(path, skiprows=13)
 
 
+# The points given as pandas reads the point table, and as the sheet holds
+# them (its columns are views with gaps between their values).
 @pytest.mark.parametrize("source, limits", [(NACL, False), (LIMITS, True)])
 def test_from_arrays_fits_as_the_sheet(source, limits):
-    df = point_table(source)
+    df, sheet = point_table(source), tavrix.read_sheet(source)
+    p = sheet.points
     arrays = tavrix.DataSheet.from_arrays(
         df["T, C"], df["exper."], p=df["P, bar"], density=df["D, g/cm3"], weight=df["weight"],
         comment=df["Comment"], complex="NaCl", species=["Na+", "Cl-"])
-    sheet = tavrix.read_sheet(source)
-    assert arrays.points.tolist() == sheet.points.tolist()
+    again = tavrix.DataSheet.from_arrays(
+        p["t"], p["pK"], p=p["p"], density=np.where(np.isnan(p["p"]), p["density"], np.nan),
+        weight=p["weight"], upper_limit=p["kind"] == "limit", comment=p["comment"],
+        complex=sheet.complex, species=sheet.species)
+    assert arrays.points.tolist() == again.points.tolist() == p.tolist()
     a, s = tavrix.fit(arrays, limits=limits), tavrix.fit(sheet, limits=limits)
     assert (a.params, a.uncertainties, a.f12) == (s.params, s.uncertainties, s.f12)
     assert np.array_equal(a.covariance, s.covariance)
     assert np.array_equal(a.calculated, s.calculated)
     assert str(a) == str(s)
-
-
-def test_from_arrays_takes_back_the_points_of_a_sheet():
-    sheet = tavrix.read_sheet(LIMITS)
-    points = sheet.points  # its columns are views with gaps between their values
-    given = np.where(np.isnan(points["p"]), points["density"], np.nan)
-    again = tavrix.DataSheet.from_arrays(
-        points["t"], points["pK"], p=points["p"], density=given,
-        weight=points["weight"], upper_limit=points["kind"] == "limit",
-        comment=points["comment"], complex=sheet.complex, species=sheet.species)
-    assert again.points.tolist() == points.tolist()
 
 
 @pytest.mark.parametrize("arguments, error, text", [

@@ -7,14 +7,7 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES, nacl_arrays, rb_basis
-
-
-def design(sheet):
-    """The weighted points' basis terms with the weights and pK, as a
-    least-squares problem sees them."""
-    points = sheet.points[sheet.points["kind"] == "weighted"]
-    return rb_basis(points["t"], points["density"]), points["weight"], points["pK"], points
+from conftest import EXAMPLES, design, nacl_arrays
 
 
 def independent_diagnostics(X, w, pK):
@@ -34,12 +27,13 @@ def independent_diagnostics(X, w, pK):
 def test_diagnostics_are_those_of_the_weighted_least_squares():
     sheet = tavrix.read_sheet(EXAMPLES / "nacl.csv")
     result = tavrix.fit(sheet, fit="pK298,A,B")
-    X, w, pK, points = design(sheet)
+    X, w, pK = design(sheet, "rb")
+    weighted = sheet.points[sheet.points["kind"] == "weighted"]
     beta, h, e, r, D, correlation = independent_diagnostics(X, w, pK)
 
     np.testing.assert_allclose(result.params, beta, rtol=1e-6)
     d = result.diagnostics
-    np.testing.assert_array_equal(d["t"], points["t"])
+    np.testing.assert_array_equal(d["t"], weighted["t"])
     np.testing.assert_allclose(d["leverage"], h, rtol=1e-9)
     # A and B are held in single precision: the residuals differ by that.
     np.testing.assert_allclose(d["residual"], e, atol=1e-5)

@@ -27,24 +27,16 @@ class CsvSheet : public testing_support::TempFolderTest {
 
 // A text in ISO 8859-1 (one byte a character), as UTF-8, UTF-16 or Windows-1252.
 std::string Encoded(const std::string& latin1, CsvDialect::Encoding encoding) {
+  using enum CsvDialect::Encoding;
   std::string out;
   for (const char c : latin1) {
     const auto b = static_cast<unsigned char>(c);
-    switch (encoding) {
-      case CsvDialect::Encoding::kUtf8:
-        out += b < 0x80 ? std::string(1, c)
-                        : std::string{static_cast<char>(0xC0 | (b >> 6)),
-                                      static_cast<char>(0x80 | (b & 0x3F))};
-        break;
-      case CsvDialect::Encoding::kUtf16Le:
-        out += std::string{c, '\0'};
-        break;
-      case CsvDialect::Encoding::kUtf16Be:
-        out += std::string{'\0', c};
-        break;
-      case CsvDialect::Encoding::kWindows1252:
-        out += c;
-        break;
+    if (encoding == kUtf16Le || encoding == kUtf16Be) {
+      out += encoding == kUtf16Le ? std::string{c, '\0'} : std::string{'\0', c};
+    } else if (encoding == kUtf8 && b >= 0x80) {
+      out += {static_cast<char>(0xC0 | (b >> 6)), static_cast<char>(0x80 | (b & 0x3F))};
+    } else {
+      out += c;
     }
   }
   return out;

@@ -6,22 +6,20 @@ namespace tavrix {
 namespace {
 
 TEST(MemoryGrid, NumbersReadBackAsAGeneralFormatShowsThem) {
-  MemoryGrid grid;
-  grid.SetCell(1, 1, CellContent::Number(3.142));
-  grid.SetCell(1, 2, CellContent::Number(1E35));
-  grid.SetCell(1, 3, CellContent::Number(0.1 + 0.2));
-  grid.SetCell(1, 4, CellContent::Number(0.00001));
-  grid.SetCell(1, 5, CellContent::Number(-300));
-  EXPECT_EQ(grid.CellText(1, 1), "3.142");
-  EXPECT_EQ(grid.CellText(1, 2), "1E+35");
-  EXPECT_EQ(grid.CellText(1, 3), "0.3");  // 15 significant digits
-  EXPECT_EQ(grid.CellText(1, 4), "1E-05");
-  EXPECT_EQ(grid.CellText(1, 5), "-300");
-  EXPECT_EQ(grid.CellText(7, 7), "");
-
-  MemoryGrid comma(true);
-  comma.SetCell(1, 1, CellContent::Number(-0.75));
-  EXPECT_EQ(comma.CellText(1, 1), "-0,75");
+  const struct {
+    double number;
+    bool comma;
+    const char* text;
+  } cases[] = {{3.142, false, "3.142"},   {1E35, false, "1E+35"},
+               {0.1 + 0.2, false, "0.3"},  // 15 significant digits
+               {0.00001, false, "1E-05"}, {-300, false, "-300"},
+               {-0.75, true, "-0,75"}};
+  for (const auto& c : cases) {
+    MemoryGrid grid(c.comma);
+    grid.SetCell(1, 1, CellContent::Number(c.number));
+    EXPECT_EQ(grid.CellText(1, 1), c.text);
+  }
+  EXPECT_EQ(MemoryGrid().CellText(7, 7), "");
 }
 
 TEST(MemoryGrid, ClearingKeepsFormatsAndAnEmptyTextEmptiesTheCell) {
