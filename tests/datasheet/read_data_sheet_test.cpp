@@ -100,15 +100,23 @@ INSTANTIATE_TEST_SUITE_P(
                   [](MemoryGrid& g) { Type(g, 15, 1, "-150"), Type(g, 15, 2, "1e-15"); }, true, 12,
                   15, 3}));
 
-TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
+TEST(ReadDataSheet, FindsTheHeadAndThePointsToTheTablesEnd) {
   SheetContents contents;
   contents.species = {
       {"1", "  Na+ and a very long name"}, {"-2", "Cl-"}, {"0", ""}, {"32000", "X"}};
-  contents.points = {{"25", "1", "", "2", "-0.8"},
-                     {"374", "0", "", "", "1.5"},      // saturation pressure
-                     {"100", "", "0.31", "<", "0.5"},  // density given; a limit
-                     {"50", "5000", "", "0", "0"}};
+  // The points take the edges of the ranges: the saturation pressure just
+  // below the critical point, the gas threshold itself, 1000 C and 5000 bar,
+  // 0 C; a row with only a comment ends the table.
+  contents.points = {
+      {"25", "1", "", "2", "-0.8"},   {"374", "0", "", "", "1.5"},
+      {"30", "", "0.31", "<", "0.5"}, {"1000", "5000", "", "0", "0"},
+      {"0", "1", "", "1", "1"},       {"", "", "", "", "", "only a comment ends the table"},
+      {"not", "read", "", "", ""}};
   MemoryGrid grid = BuildSheet(contents);
+  // Cells the reader leaves alone.
+  for (int col = 1; col <= 8; ++col) Type(grid, 1, col, "anything");
+  Type(grid, 2, 5, "x"), Type(grid, 9, 3, "x"), Type(grid, 12, 7, "x"), Type(grid, 13, 8, "x");
+  Type(grid, 15, 6, "x"), Type(grid, 15, 8, "x"), Type(grid, 9, 8, "x");
   const SheetRead read = ReadDataSheet(grid, {});
   ASSERT_FALSE(read.error) << read.error->Message();
   const DataSheet& s = read.sheet;
@@ -119,7 +127,7 @@ TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
   EXPECT_EQ(s.species[2].coefficient, 0);  // coefficient 0 without a name counts
   EXPECT_EQ(s.species[3].coefficient, 32000);
 
-  ASSERT_EQ(s.points.size(), 4u);
+  ASSERT_EQ(s.points.size(), 5u);
   EXPECT_EQ(s.points[1].pressure, SatPressure(KelvinOf(374)));
   EXPECT_FALSE(s.points[2].pressure);
   EXPECT_EQ(s.points[2].density, 0.31f);
@@ -132,23 +140,6 @@ TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
   EXPECT_EQ(grid.At(17, 6).fontColor, kRed);
   EXPECT_EQ(grid.At(17, 7).fontColor, kRed);
   EXPECT_EQ(grid.At(16, 7).fontColor, kBlack);
-}
-
-TEST(ReadDataSheet, RangesTableEndAndFreeCells) {
-  SheetContents contents;
-  contents.points = {{"374", "0", "", "1", "1"},    // just below the critical point
-                     {"30", "", "0.31", "1", "1"},  // the gas threshold itself
-                     {"1000", "5000", "", "1", "1"},
-                     {"0", "1", "", "1", "1"},
-                     {"", "", "", "", "", "only a comment ends the table"},
-                     {"not", "read", "", "", ""}};
-  MemoryGrid grid = BuildSheet(contents);
-  for (int col = 1; col <= 8; ++col) Type(grid, 1, col, "anything");
-  Type(grid, 2, 5, "x"), Type(grid, 9, 3, "x"), Type(grid, 12, 7, "x"), Type(grid, 13, 8, "x");
-  Type(grid, 15, 6, "x"), Type(grid, 15, 8, "x"), Type(grid, 9, 8, "x");
-  const SheetRead read = ReadDataSheet(grid, {});
-  ASSERT_FALSE(read.error) << read.error->Message();
-  EXPECT_EQ(read.sheet.points.size(), 4u);
 
   // The override lifts the temperature, pressure and gas limits.
   contents.points = {
