@@ -15,11 +15,16 @@ struct MaskCase {
   const char* expected;
 };
 
+// Names a case in the test list too.
+void PrintTo(const MaskCase& c, std::ostream* os) {
+  *os << '"' << c.mask << "\" " << c.x;
+}
+
 class FormatMaskedTable : public testing::TestWithParam<MaskCase> {};
 
 TEST_P(FormatMaskedTable, GivesTheLaidOutText) {
   const MaskCase& c = GetParam();
-  EXPECT_EQ(FormatMasked(c.mask, c.x), c.expected) << "mask \"" << c.mask << "\", x = " << c.x;
+  EXPECT_EQ(FormatMasked(c.mask, c.x), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
