@@ -24,17 +24,13 @@ struct Points {
   Evaluation evaluation;
 };
 
-RBPar Par(double pK298) {
-  return {pK298, 0, 0};
-}
-
 TEST(FitError, WeightedRootMeanSquareOfTheCountedPoints) {
   // Deviations 1 and 0 with weights 2 and 1: sqrt(4 / 5); weight 0 and "<"
-  // points are shown but not counted.
-  const Points p{{4, 2}, {5, 1}, {9, 0}, {0, -1}};
-  const FitErrors errors = FitErrorAtPoints(p.sheet, p.evaluation, Par(5));
+  // points are shown but not counted. A tiny negative deviation is written
+  // as a zero without a sign.
+  const Points p{{4, 2}, {5, 1}, {9, 0}, {0, -1}, {5.0004f, 0}};
+  const FitErrors errors = FitErrorAtPoints(p.sheet, p.evaluation, {5, 0, 0});
   EXPECT_DOUBLE_EQ(errors.total, std::sqrt(0.8));
-  EXPECT_EQ(FitError(p.sheet, p.evaluation, Par(5)), errors.total);
   MemoryGrid grid;
   WritePointResults(grid, errors.points);
   WriteFitError(grid, FitErrorCell::kOptimized, errors.total);
@@ -44,11 +40,13 @@ TEST(FitError, WeightedRootMeanSquareOfTheCountedPoints) {
   EXPECT_EQ(grid.CellText(17, 7), "-4");
   EXPECT_EQ(grid.CellText(18, 7), "5");
   EXPECT_EQ(grid.At(18, 7).numberFormat, "0.000");
+  EXPECT_EQ(grid.At(19, 7).content, CellContent::Number(0));
+  EXPECT_FALSE(std::signbit(grid.At(19, 7).content.number()));
 }
 
 TEST(FitError, NothingCountedOrAParameterUndefinedIsUndefined) {
   const Points none{{4, 0}, {5, -1}};
-  EXPECT_EQ(FitError(none.sheet, none.evaluation, Par(5)), 1E35);
+  EXPECT_EQ(FitError(none.sheet, none.evaluation, {5, 0, 0}), 1E35);
   MemoryGrid grid;
   WriteFitError(grid, FitErrorCell::kInitial, 1E35);
   EXPECT_EQ(grid.CellText(12, 5), "?");
@@ -60,15 +58,6 @@ TEST(FitError, NothingCountedOrAParameterUndefinedIsUndefined) {
   WritePointResults(grid, errors.points);
   EXPECT_EQ(grid.CellText(15, 6), "?");
   EXPECT_EQ(grid.CellText(15, 7), "");
-}
-
-TEST(FitError, TinyNegativeDeviationIsWrittenAsZero) {
-  const Points p{{5.0004f, 1}};
-  MemoryGrid grid;
-  WritePointResults(grid, FitErrorAtPoints(p.sheet, p.evaluation, Par(5)).points);
-  ASSERT_TRUE(grid.At(15, 7).content.IsNumber());
-  EXPECT_FALSE(std::signbit(grid.At(15, 7).content.number()));
-  EXPECT_EQ(grid.At(15, 7).content.number(), 0.0);
 }
 
 }  // namespace

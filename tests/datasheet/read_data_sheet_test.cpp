@@ -68,9 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     AllCodes, SheetErrors,
     testing::Values(
         ErrorCase{"WordAsParameter", Set(9, 2, "big"), false, 1, 9, 2},
-        ErrorCase{"WordAsInitialValue", Set(10, 5, "1,5"), false, 1, 10, 5},
         ErrorCase{"LowerCaseKeyword", Set(2, 2, "complex:"), false, 2, 2, 2},
-        ErrorCase{"KeywordWithTrailingBlank", Set(2, 2, "Complex: "), false, 2, 2, 2},
         ErrorCase{"WrongHeaderKeyword", Set(14, 7, "err"), false, 2, 14, 7},
         ErrorCase{"NoComplexName", Set(2, 3, ""), false, 3, 2, 3},
         ErrorCase{"NoExperimentalPk", Set(16, 5, ""), false, 3, 16, 5},
@@ -86,19 +84,15 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NegativeWeight", Set(15, 4, "-1"), false, 6, 15, 4},
         ErrorCase{"FractionalCoefficient", Set(4, 2, "2.5"), false, 7, 4, 2},
         ErrorCase{"CoefficientAbove32000", Set(5, 2, "32001"), false, 7, 5, 2},
-        ErrorCase{"TextTemperature", Set(16, 1, "hot"), false, 7, 16, 1},
         ErrorCase{"CommaInPk", Set(15, 5, "1,5"), false, 7, 15, 5},
         ErrorCase{"FilledCellThatMustBeEmpty", Set(2, 4, "x"), false, 8, 2, 4},
-        ErrorCase{"FilledB8", Set(8, 2, "x"), false, 8, 8, 2},
         ErrorCase{"NameWithoutCoefficient", Set(4, 2, ""), false, 9, 4, 3},
-        ErrorCase{"NameWithCoefficientZero", Set(4, 2, "0"), false, 9, 4, 3},
         ErrorCase{"CoefficientWithoutName", Set(6, 2, "3"), false, 9, 6, 3},
         ErrorCase{"NoComposition",
                   [](MemoryGrid& g) {
                     for (int r = 4; r <= 5; ++r) Type(g, r, 2, ""), Type(g, r, 3, "");
                   },
                   false, 10, 7, 4},
-        ErrorCase{"PressureAndDensity", Set(15, 3, "1.0"), false, 11, 15, 3},
         // The pressure is there before the density's text is looked at.
         ErrorCase{"PressureAndAWordAsDensity", Set(15, 3, "dense"), false, 11, 15, 3},
         ErrorCase{"NeitherPressureNorDensity", Set(16, 2, ""), false, 11, 16, 3},
@@ -106,28 +100,34 @@ INSTANTIATE_TEST_SUITE_P(
                   [](MemoryGrid& g) { Type(g, 15, 1, "-150"), Type(g, 15, 2, "1e-15"); }, true, 12,
                   15, 3}));
 
-TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
+TEST(ReadDataSheet, FindsTheHeadAndThePointsToTheTablesEnd) {
   SheetContents contents;
   contents.species = {
-      {"1", "  Na+"}, {"-2", "a very long species name"}, {"0", ""}, {"32000", "X"}};
-  contents.points = {{"25", "1", "", "2", "-0.8"},
-                     {"374", "0", "", "", "1.5"},      // saturation pressure
-                     {"100", "", "0.31", "<", "0.5"},  // density given; a limit
-                     {"50", "5000", "", "0", "0"}};
+      {"1", "  Na+ and a very long name"}, {"-2", "Cl-"}, {"0", ""}, {"32000", "X"}};
+  // The points take the edges of the ranges: the saturation pressure just
+  // below the critical point, the gas threshold itself, 1000 C and 5000 bar,
+  // 0 C; a row with only a comment ends the table.
+  contents.points = {
+      {"25", "1", "", "2", "-0.8"},   {"374", "0", "", "", "1.5"},
+      {"30", "", "0.31", "<", "0.5"}, {"1000", "5000", "", "0", "0"},
+      {"0", "1", "", "1", "1"},       {"", "", "", "", "", "only a comment ends the table"},
+      {"not", "read", "", "", ""}};
   MemoryGrid grid = BuildSheet(contents);
+  // Cells the reader leaves alone.
+  for (int col = 1; col <= 8; ++col) Type(grid, 1, col, "anything");
+  Type(grid, 2, 5, "x"), Type(grid, 9, 3, "x"), Type(grid, 12, 7, "x"), Type(grid, 13, 8, "x");
+  Type(grid, 15, 6, "x"), Type(grid, 15, 8, "x"), Type(grid, 9, 8, "x");
   const SheetRead read = ReadDataSheet(grid, {});
   ASSERT_FALSE(read.error) << read.error->Message();
   const DataSheet& s = read.sheet;
   EXPECT_EQ(s.complex, "NaCl");
   ASSERT_EQ(s.species.size(), 4u);
-  EXPECT_EQ(s.species[0].name, "  Na+         ");
+  EXPECT_EQ(s.species[0].name, "  Na+ and a ve");
   EXPECT_EQ(s.species[1].coefficient, -2);
-  EXPECT_EQ(s.species[1].name, "a very long sp");
   EXPECT_EQ(s.species[2].coefficient, 0);  // coefficient 0 without a name counts
   EXPECT_EQ(s.species[3].coefficient, 32000);
 
-  ASSERT_EQ(s.points.size(), 4u);
-  EXPECT_EQ(s.points[1].t, 374.0f);
+  ASSERT_EQ(s.points.size(), 5u);
   EXPECT_EQ(s.points[1].pressure, SatPressure(KelvinOf(374)));
   EXPECT_FALSE(s.points[2].pressure);
   EXPECT_EQ(s.points[2].density, 0.31f);
@@ -140,23 +140,6 @@ TEST(ReadDataSheet, FindsTheHeadAndThePoints) {
   EXPECT_EQ(grid.At(17, 6).fontColor, kRed);
   EXPECT_EQ(grid.At(17, 7).fontColor, kRed);
   EXPECT_EQ(grid.At(16, 7).fontColor, kBlack);
-}
-
-TEST(ReadDataSheet, RangesTableEndAndFreeCells) {
-  SheetContents contents;
-  contents.points = {{"374", "0", "", "1", "1"},    // just below the critical point
-                     {"30", "", "0.31", "1", "1"},  // the gas threshold itself
-                     {"1000", "5000", "", "1", "1"},
-                     {"0", "1", "", "1", "1"},
-                     {"", "", "", "", "", "only a comment ends the table"},
-                     {"not", "read", "", "", ""}};
-  MemoryGrid grid = BuildSheet(contents);
-  for (int col = 1; col <= 8; ++col) Type(grid, 1, col, "anything");
-  Type(grid, 2, 5, "x"), Type(grid, 9, 3, "x"), Type(grid, 12, 7, "x"), Type(grid, 13, 8, "x");
-  Type(grid, 15, 6, "x"), Type(grid, 15, 8, "x"), Type(grid, 9, 8, "x");
-  const SheetRead read = ReadDataSheet(grid, {});
-  ASSERT_FALSE(read.error) << read.error->Message();
-  EXPECT_EQ(read.sheet.points.size(), 4u);
 
   // The override lifts the temperature, pressure and gas limits.
   contents.points = {

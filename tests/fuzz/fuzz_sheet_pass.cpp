@@ -17,53 +17,39 @@
 
 using namespace tavrix;
 
-namespace {
-
-// Texts that reach the interesting branches, besides arbitrary bytes.
+// Texts that reach the interesting branches; a choice of 200 or more
+// types arbitrary bytes instead.
 const char* const kWords[] = {"",       "0",       "1",        "-1",   "<",     "?",       "2.5",
                               "1e40",   "0.31",    "0.3",      "5000", "5001",  "374",     "380",
                               "1000",   "-273.15", "Complex:", "pK",   "32001", "1,5",     " 7 ",
                               "1E-300", "-0",      "NaN",      "inf",  "1e10",  "####.###"};
 
-class Input {
- public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return at_ >= size_; }
-  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  std::string Text() {
-    const std::uint8_t choice = Byte();
-    if (choice < 200) return kWords[choice % (sizeof kWords / sizeof *kWords)];
-    std::string text;
-    for (std::uint8_t n = Byte() % 12; n > 0 && !Empty(); --n) text += static_cast<char>(Byte());
-    return text;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Input input(data, size);
+  std::size_t at = 0;
+  const auto byte = [&]() -> std::uint8_t { return at < size ? data[at++] : 0; };
+  const auto text = [&]() -> std::string {
+    const std::uint8_t choice = byte();
+    if (choice < 200) return kWords[choice % std::size(kWords)];
+    std::string typed;
+    for (std::uint8_t n = byte() % 12; n > 0 && at < size; --n) typed += static_cast<char>(byte());
+    return typed;
+  };
   testing_support::SheetContents contents;
   contents.points = {{"25", "1", "", "1", "1"},
                      {"100", "0", "", "<", "0.8"},
                      {"300", "500", "", "2", "0.5"},
                      {"200", "", "0.9", "0", "0.7"}};
   // The decimal separator of the sheet and of the process go together.
-  const bool comma = input.Byte() % 2 == 1 && std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  const bool comma = byte() % 2 == 1 && std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
   if (!comma) std::setlocale(LC_NUMERIC, "C");
   MemoryGrid grid = testing_support::BuildSheet(contents, comma);
-  for (int edits = input.Byte() % 16; edits > 0 && !input.Empty(); --edits) {
-    const int row = 1 + input.Byte() % 22;
-    const int col = 1 + input.Byte() % 9;
-    testing_support::Type(grid, row, col, input.Text());
+  for (int edits = byte() % 16; edits > 0 && at < size; --edits) {
+    const int row = 1 + byte() % 22;
+    const int col = 1 + byte() % 9;
+    testing_support::Type(grid, row, col, text());
   }
 
-  const ReadSettings settings{input.Byte() % 2 == 1, comma};
+  const ReadSettings settings{byte() % 2 == 1, comma};
   testing_support::RecordingSheet sheet(grid);
   const SheetPassResult pass = PassOverSheet(sheet, settings);
   if (!pass.clean()) {
@@ -73,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
 
-  const std::uint8_t boxes = input.Byte();
+  const std::uint8_t boxes = byte();
   FitOptions options;
   for (int i = 0; i < 3; ++i) options.fitted[static_cast<std::size_t>(i)] = (boxes >> i) & 1;
   options.enforceLimits = (boxes >> 3) & 1;

@@ -1,13 +1,10 @@
-"""The report of the NaCl fit in a real browser (headless Chromium): every
-SVG has a box of its own, and nothing is fetched from anywhere. (The
-page's text is checked in report_test.)
+"""The report of the NaCl fit in headless Chromium: every SVG has a box of its
+own, and nothing is fetched from anywhere (the page's text is checked in
+report_test). Usage: browser_test.py TAVRIX EXAMPLES OUTPUT
 
-    browser_test.py TAVRIX EXAMPLES OUTPUT
-
-OUTPUT keeps what the browser made of the page: the DOM (dom.html), a
-screenshot (report.png) and the network log (netlog.json); with
-TAVRIX_SCREENSHOTS set, the screenshot is copied there as report.png for
-the README. Exits with 77 (skipped) where Chromium is not installed.
+OUTPUT keeps the DOM (dom.html), the screenshot (report.png, also copied to
+$TAVRIX_SCREENSHOTS for the README when set) and the network log
+(netlog.json). Exits with 77 (skipped) where Chromium is not installed.
 """
 
 import json
@@ -37,24 +34,8 @@ window.addEventListener("load", function () {
 """
 
 
-def browse(program, page, output, *args):
-    """Runs the browser on the page in a profile of its own; its stdout."""
-    profile = output / "profile"
-    shutil.rmtree(profile, ignore_errors=True)
-    profile.mkdir()
-    command = [program, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-               "--no-first-run", "--disable-background-networking", "--disable-component-update",
-               "--disable-sync", f"--user-data-dir={profile}", "--hide-scrollbars", *args,
-               page.as_uri()]
-    done = subprocess.run(command, capture_output=True, text=True, timeout=120, check=False)
-    if done.returncode != 0:
-        sys.exit(f"{program} ended with {done.returncode}: {done.stderr[-2000:]}")
-    return done.stdout
-
-
 def requests_of_the_page(netlog):
-    """The network requests the page made: those with the page as their
-    initiator (the browser's own have none)."""
+    """The requests the page made (the browser's own have no initiator)."""
     text = netlog.read_text()
     try:
         log = json.loads(text)
@@ -83,8 +64,17 @@ def main():
     # The page with the probe: its picture, its DOM and what it asks of the network.
     probed, netlog = output / "probe.html", output / "netlog.json"
     probed.write_text(page.read_text().replace("</body>", PROBE + "</body>"))
-    dom = browse(browser, probed, output, "--window-size=1000,1320", f"--log-net-log={netlog}",
-                 f"--screenshot={output / 'report.png'}", "--dump-dom")
+    profile = output / "profile"  # a profile of its own
+    shutil.rmtree(profile, ignore_errors=True)
+    done = subprocess.run(
+        [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         f"--user-data-dir={profile}", "--hide-scrollbars", "--window-size=1000,1320",
+         f"--log-net-log={netlog}", f"--screenshot={output / 'report.png'}", "--dump-dom",
+         probed.as_uri()], capture_output=True, text=True, timeout=120, check=False)
+    if done.returncode != 0:
+        sys.exit(f"{browser} ended with {done.returncode}: {done.stderr[-2000:]}")
+    dom = done.stdout
     (output / "dom.html").write_text(dom)
     leaving = requests_of_the_page(netlog)
     assert not leaving, f"the page asks the network for {leaving}"

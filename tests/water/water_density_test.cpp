@@ -25,11 +25,9 @@ TEST(WaterDensity, WorkedValues) {
 
 TEST(WaterDensity, SaturationPressureGivesTheLiquid) {
   const float T = KelvinOf(100);
-  const float Psat = SatPressure(T);  // 1.0132527 bar
-  EXPECT_GT(WaterDensity(T, Psat), 0.9f);
-  // Just below it the vapour start value is taken: 1.01325 bar < Psat.
+  EXPECT_GT(WaterDensity(T, SatPressure(T)), 0.9f);
+  // Just below it the vapour start value is taken: 1.01325 bar < 1.0132527.
   EXPECT_PRED_FORMAT2(ShowsAs, WaterDensity(T, 1.01325f), "0.000598");
-  EXPECT_LT(WaterDensity(T, std::nextafter(Psat, 0.0f)), 0.001f);
 }
 
 TEST(WaterDensity, BothStartValuesAboveTheCriticalTemperatureFindTheOneRoot) {
@@ -43,39 +41,30 @@ TEST(WaterDensity, BothStartValuesAboveTheCriticalTemperatureFindTheOneRoot) {
   EXPECT_LT(above - below, 0.02f);
 }
 
-TEST(WaterDensity, ConvergedDensityReproducesItsPressure) {
-  // The single-precision density is the nearest one to the root: the
-  // pressure lies between those two single-precision steps either side give.
-  for (float t : {0.0f, 25.0f, 100.0f, 250.0f, 370.0f, 374.0f, 380.0f, 500.0f, 1000.0f}) {
-    for (float P : {1.0f, 10.0f, 100.0f, 221.0f, 500.0f, 1000.0f, 5000.0f}) {
-      const float T = KelvinOf(t);
+TEST(WaterDensity, RisesWithPressureAndIsTheNearestToTheRoot) {
+  // Along isotherms, near the critical point too, the density rises with the
+  // pressure, and the pressure lies between those two single-precision
+  // steps either side of the density give.
+  for (float t : {0.0f, 25.0f, 100.0f, 250.0f, 370.0f, 374.0f, 380.0f, 500.0f, 750.0f, 1000.0f}) {
+    const float T = KelvinOf(t);
+    float previous = 0;
+    for (float P = 1; P <= 5000; P *= 1.25f) {
       const float rho = WaterDensity(T, P);
-      ASSERT_GT(rho, 0.0f) << t << " C, " << P << " bar";
+      ASSERT_GT(rho, previous) << t << " C, " << P << " bar";
       const float lower = std::nextafter(std::nextafter(rho, 0.0f), 0.0f);
       const float upper = std::nextafter(std::nextafter(rho, 10.0f), 10.0f);
       EXPECT_LE(WaterPressure(T, lower), P) << t << " C, " << P << " bar, rho " << rho;
       EXPECT_GE(WaterPressure(T, upper), P) << t << " C, " << P << " bar, rho " << rho;
-    }
-  }
-}
-
-TEST(WaterDensity, RisesWithPressureAlongIsotherms) {
-  for (float t = 0; t <= 1000; t += 50) {
-    float previous = 0;
-    for (float P = 1; P <= 5000; P *= 1.25f) {
-      const float rho = DensityAt(t, P);
-      ASSERT_GT(rho, previous) << t << " C, " << P << " bar";
       previous = rho;
     }
   }
 }
 
 TEST(WaterDensity, FailsWithMinusOneWithoutThrowing) {
-  // Below 195.15 K the vapour start value takes the logarithm of a negative number.
+  // Below 195.15 K the vapour start value takes the logarithm of a negative
+  // number; a pressure that is no number fails in the iteration.
   EXPECT_EQ(WaterDensity(150.0f, 1e-12f), -1.0f);
   EXPECT_EQ(WaterDensity(KelvinOf(25), std::nanf("")), -1.0f);
-  EXPECT_EQ(WaterDensity(KelvinOf(25), INFINITY), -1.0f);
-  EXPECT_EQ(WaterDensity(std::nanf(""), 1.0f), -1.0f);
 }
 
 }  // namespace
