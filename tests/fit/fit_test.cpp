@@ -61,33 +61,6 @@ SheetContents WithReference(const RBPar& par) {
   return contents;
 }
 
-TEST(Fit, DataOfTheModelGiveItsParametersBack) {
-  const RBPar truth{2.5, 1.25f, -300.0f};
-  SheetContents contents = WithReference({0, 0, 0});
-  for (float t : {25.0f, 100.0f, 200.0f, 300.0f, 400.0f}) {
-    for (float P : {500.0f, 1000.0f, 3000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
-  }
-  Fitted fit(contents);
-  ASSERT_TRUE(fit.Run(kAll, false));
-  EXPECT_NEAR(fit.outcome.parameters.pK298, 2.5, 2e-5);
-  EXPECT_NEAR(fit.outcome.parameters.A, 1.25f, 2e-5);
-  EXPECT_NEAR(fit.outcome.parameters.B, -300.0f, 5e-3);
-  EXPECT_EQ(fit.grid.CellText(9, 6), "2.5");
-  EXPECT_EQ(fit.grid.CellText(11, 6), "-300");
-  EXPECT_EQ(fit.grid.CellText(12, 6), "0");
-}
-
-TEST(Fit, OneParameterAt25CelsiusIsTheWeightedMean) {
-  SheetContents contents = WithReference({0, 0, 0});
-  contents.points = {
-      {"25", "1", "", "1", "1"}, {"25", "1", "", "2", "2"}, {"25", "1", "", "3", "4"}};
-  Fitted fit(contents);
-  ASSERT_TRUE(fit.Run(kPK, false));
-  const double mean = (1 * 1 + 4 * 2 + 9 * 4) / 14.0;
-  EXPECT_NEAR(fit.outcome.parameters.pK298, mean, 1e-7);  // tau at 25 C is 1 + 2e-8
-  EXPECT_EQ(fit.outcome.parameters.A, 0.0f);
-}
-
 // Model data with pK(298) and A fitted, and "<" points below the model at
 // 25 C / 1 bar and 350 C / 500 bar.
 SheetContents TwoLimits(bool first, bool second) {
