@@ -274,7 +274,6 @@ TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
   EXPECT_EQ(fit.range->pLow, 1);
   // Where the density was given, the pressure of water there.
   EXPECT_NEAR(fit.range->pHigh, WaterPressure(KelvinOf(300), 0.8), 1e-3);
-  EXPECT_GT(fit.range->pHigh, 100);
   sheet.points = {sheet.points[1]};
   EXPECT_FALSE(ExportedFitOf(sheet, {1, 2, 3}, std::nullopt).range);
   EXPECT_EQ(json::parse(ThermoFunRecords({ExportedFitOf(sheet, {1, 2, 3}, std::nullopt)}).text)

@@ -21,14 +21,6 @@ DataSheet NaCl(std::string complex = "NaCl") {
 
 const RBPar kFit{-0.5, 1.234f, 512.5f};
 
-TEST(ExportRecord, ElevenLinesForTwoSpecies) {
-  const ExportRecord record = RecordOf(NaCl(), kFit, false);
-  EXPECT_EQ(record.head, "Complex: NaCl\r\nSpecies: 2\r\n");
-  EXPECT_EQ(record.Text(),
-            "Complex: NaCl\r\nSpecies: 2\r\n  1  Na+\r\n  1  Cl-\r\n pK(298): -0.500\r\n"
-            " A(zz/a): 1.234\r\n B(zz/a): 512.50\r\nRef1: Tavrix\r\nRef2:\r\nRef3:\r\n\r\n");
-}
-
 TEST(ExportRecord, OddCoefficientsValuesAndNames) {
   DataSheet sheet = NaCl("5");
   sheet.species = {{-1, "Na+"}, {-100, "Cl-"}, {1000, ""}};
