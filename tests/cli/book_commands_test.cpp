@@ -174,7 +174,6 @@ TEST_F(BookCommands, RefusalsGiveTheirExitCodeAndOneMessageAndChangeNoFile) {
       {pk(stale), kExitNoResultShown, "run tavrix fit again"},
       {Export(stale, ExportFormat::kGrid, target), kExitNoResultShown, "run tavrix fit again"},
       {pk(exact), kExitNoResultShown, "u(pK) is not known"},
-      {Export(exact, ExportFormat::kGrid, target), kExitNoResultShown, "is not known"},
   };
   for (const auto& [run, code, says] : cases) {
     EXPECT_EQ(run.code, code) << says;
