@@ -19,8 +19,10 @@ NACL = EXAMPLES / "nacl.csv"
 LIMITS = EXAMPLES / "nacl-limits.csv"
 
 
-def variant(source, folder, edits, name="sheet.csv"):
-    """A copy of a CSV sheet with cells changed: {(row, col): text}, 1-based."""
+def variant(source, folder, edits, name="sheet.csv", german=False):
+    """A copy of a CSV sheet with cells changed: {(row, col): text}, 1-based;
+    with `german`, as a German spreadsheet saves it: ';' between fields,
+    decimal commas and Windows-1252."""
     with open(source, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
     for (row, col), text in edits.items():
@@ -29,9 +31,11 @@ def variant(source, folder, edits, name="sheet.csv"):
         cells = rows[row - 1]
         cells += [""] * (col - len(cells))
         cells[col - 1] = text
+    if german:
+        rows = [[re.sub(r"^(-?\d+)\.(\d+)$", r"\1,\2", cell) for cell in row] for row in rows]
     path = folder / name
-    with open(path, "w", newline="", encoding="utf-8") as f:
-        csv.writer(f).writerows(rows)
+    with open(path, "w", newline="", encoding="cp1252" if german else "utf-8") as f:
+        csv.writer(f, delimiter=";" if german else ",").writerows(rows)
     return path
 
 
@@ -207,26 +211,10 @@ def test_write_back_refuses_other_data(tmp_path):
     assert open(other, "rb").read() == before
 
 
-def german(source, folder, name):
-    """The sheet as a German spreadsheet saves it: ';' between fields,
-    decimal commas, Windows-1252, and a comment with an umlaut."""
-    with open(source, newline="", encoding="utf-8") as f:
-        rows = list(csv.reader(f))
-    rows[14] += [""] * (8 - len(rows[14]))
-    rows[14][7] = "Müller"
-    number = re.compile(r"^-?\d+\.\d+$")
-    rows = [[cell.replace(".", ",") if number.match(cell) else cell for cell in row]
-            for row in rows]
-    path = folder / name
-    with open(path, "w", newline="", encoding="cp1252") as f:
-        csv.writer(f, delimiter=";").writerows(rows)
-    return path
-
-
 # The dialects themselves are the CSV reader's (tests/sheet); here, that
 # read_sheet and write_back take them as the program does, and `sep`.
 def test_a_german_csv_reads_and_is_written_as_the_program_does(tavrix_cli, tmp_path):
-    mine = german(NACL, tmp_path, "mine.csv")
+    mine = variant(NACL, tmp_path, {(15, 8): "Müller"}, "mine.csv", german=True)
     theirs = copy(mine, tmp_path, "theirs.csv")
     assert tavrix_cli("fit", theirs).returncode == 0
     sheet = tavrix.read_sheet(mine)
