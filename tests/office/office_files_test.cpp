@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "book.h"
@@ -85,11 +84,6 @@ TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
   EXPECT_EQ(Read(failing), before);
 }
 
-std::string ReadFile(const std::string& file) {
-  std::ifstream in(file);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A run of the program: its outcome and its process.
 struct ProgramRun : Outcome {
   pid_t pid = 0;
@@ -113,13 +107,13 @@ ProgramRun RunTavrix(const std::string& args, const fs::path& folder, const char
   EXPECT_EQ(std::fscanf(shell, "%d", &run.pid), 1);
   if (hold) {
     Within(std::chrono::seconds(60),
-           [&] { return ReadFile(f + "/stderr").find("holding at") != std::string::npos; });
+           [&] { return Office::Read(f + "/stderr").find("holding at") != std::string::npos; });
     ::kill(run.pid, signal);
   }
   const int status = ::pclose(shell);
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  run.out = ReadFile(f + "/stdout");
-  run.err = ReadFile(f + "/stderr");
+  run.out = Office::Read(f + "/stdout");
+  run.err = Office::Read(f + "/stderr");
   return run;
 }
 
@@ -128,7 +122,7 @@ std::vector<pid_t> ProcessesWith(const std::vector<std::string>& texts) {
   std::vector<pid_t> found;
   std::error_code error;
   for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
-    const std::string line = ReadFile(it->path() / "cmdline");
+    const std::string line = Office::Read(it->path() / "cmdline");
     if (std::all_of(texts.begin(), texts.end(),
                     [&](const std::string& text) { return line.find(text) != std::string::npos; }))
       found.push_back(std::atoi(it->path().filename().c_str()));

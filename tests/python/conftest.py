@@ -35,11 +35,6 @@ def tavrix_cli(tmp_path_factory):
     return run
 
 
-def rb_basis(t, rho):
-    """RB's basis terms (tau, Q, Q/T) at t (C) and rho: its pK with unit parameters."""
-    return np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
-
-
 def rows(model, T, rho):
     """The model's basis at T (K) and rho (g/cm3), as docs/models.md writes it."""
     one, L = np.ones_like(T), np.log10(rho)
@@ -56,7 +51,7 @@ def design(sheet, model):
     p = sheet.points[sheet.points["kind"] == "weighted"]
     t, rho = p["t"].astype(float), p["density"].astype(float)
     if model == "rb":
-        X = rb_basis(t, rho)
+        X = np.column_stack([tavrix.rb_pk(*unit, t, density=rho) for unit in np.eye(3)])
     else:
         T = (t + 273.15).astype(np.float32).astype(float)
         X = np.column_stack(rows(model, T, rho))

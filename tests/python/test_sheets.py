@@ -19,8 +19,10 @@ NACL = EXAMPLES / "nacl.csv"
 LIMITS = EXAMPLES / "nacl-limits.csv"
 
 
-def variant(source, folder, edits, name="sheet.csv"):
-    """A copy of a CSV sheet with cells changed: {(row, col): text}, 1-based."""
+def variant(source, folder, edits, name="sheet.csv", german=False):
+    """A copy of a CSV sheet with cells changed: {(row, col): text}, 1-based;
+    with `german`, as a German spreadsheet saves it: ';' between fields,
+    decimal commas and Windows-1252."""
     with open(source, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
     for (row, col), text in edits.items():
@@ -29,9 +31,11 @@ def variant(source, folder, edits, name="sheet.csv"):
         cells = rows[row - 1]
         cells += [""] * (col - len(cells))
         cells[col - 1] = text
+    if german:
+        rows = [[re.sub(r"^(-?\d+)\.(\d+)$", r"\1,\2", cell) for cell in row] for row in rows]
     path = folder / name
-    with open(path, "w", newline="", encoding="utf-8") as f:
-        csv.writer(f).writerows(rows)
+    with open(path, "w", newline="", encoding="cp1252" if german else "utf-8") as f:
+        csv.writer(f, delimiter=";" if german else ",").writerows(rows)
     return path
 
 
@@ -69,16 +73,11 @@ def test_fit_writes_what_the_program_writes(tavrix_cli, tmp_path, monkeypatch, c
     tavrix_cli("export", "--to", tmp_path / "theirs.txt", theirs)
     assert open(tmp_path / "data.txt", "rb").read() == open(tmp_path / "theirs.txt", "rb").read()
 
-    # The calculated pK to the ten digits `tavrix pk` prints, from the
-    # parameters as the fit holds them.
-    pK298, A, B = result.params
+    # The calculated pK: RB's at the points with the parameters as the fit
+    # holds them (rb_pk is the program's pk: test_calculators.py).
     points = result.sheet.points
-    pairs = "".join(f"{t!r} {p!r}\n" for t, p in zip(points["t"], points["p"]))
-    out = tavrix_cli("pk", "--pk298", repr(pK298), "--A", repr(A), "--B", repr(B), "-",
-                     stdin=pairs)
-    # (without the marks the calculator puts after a value)
-    assert [line.split("\t")[3].split(" ")[0].rstrip("?") for line in out.stdout.splitlines()] == [
-        "%.10g" % x for x in result.calculated]
+    assert np.array_equal(result.calculated,
+                          tavrix.rb_pk(*result.params, points["t"], p_bar=points["p"]))
     assert np.array_equal(result.deviations, result.calculated - points["pK"])
 
     # The exports as the program gives them for the file the fit was
@@ -106,8 +105,7 @@ def test_exports_refuse_what_the_program_refuses():
             (lambda: result.to_phreeqc((0, 400)), ValueError, "below 374 C"),
             (lambda: result.to_phreeqc((100, 50)), ValueError, "below 374 C"),
             (lambda: result.logk_grid(t=[-5]), ValueError, "'-5' leaves the range"),
-            (lambda: result.logk_grid(p=[]), ValueError, "no values"),
-            (lambda: result.logk_grid(t="25"), TypeError, "t")]:
+            (lambda: result.logk_grid(p=[]), ValueError, "no values")]:
         with pytest.raises(error, match=text):
             call()
     # The names must balance, as the program requires.
@@ -207,26 +205,10 @@ def test_write_back_refuses_other_data(tmp_path):
     assert open(other, "rb").read() == before
 
 
-def german(source, folder, name):
-    """The sheet as a German spreadsheet saves it: ';' between fields,
-    decimal commas, Windows-1252, and a comment with an umlaut."""
-    with open(source, newline="", encoding="utf-8") as f:
-        rows = list(csv.reader(f))
-    rows[14] += [""] * (8 - len(rows[14]))
-    rows[14][7] = "Müller"
-    number = re.compile(r"^-?\d+\.\d+$")
-    rows = [[cell.replace(".", ",") if number.match(cell) else cell for cell in row]
-            for row in rows]
-    path = folder / name
-    with open(path, "w", newline="", encoding="cp1252") as f:
-        csv.writer(f, delimiter=";").writerows(rows)
-    return path
-
-
 # The dialects themselves are the CSV reader's (tests/sheet); here, that
 # read_sheet and write_back take them as the program does, and `sep`.
 def test_a_german_csv_reads_and_is_written_as_the_program_does(tavrix_cli, tmp_path):
-    mine = german(NACL, tmp_path, "mine.csv")
+    mine = variant(NACL, tmp_path, {(15, 8): "Müller"}, "mine.csv", german=True)
     theirs = copy(mine, tmp_path, "theirs.csv")
     assert tavrix_cli("fit", theirs).returncode == 0
     sheet = tavrix.read_sheet(mine)
@@ -260,11 +242,8 @@ def test_from_arrays_fits_as_the_sheet(source, limits):
         weight=p["weight"], upper_limit=p["kind"] == "limit", comment=p["comment"],
         complex=sheet.complex, species=sheet.species)
     assert arrays.points.tolist() == again.points.tolist() == p.tolist()
-    a, s = tavrix.fit(arrays, limits=limits), tavrix.fit(sheet, limits=limits)
-    assert (a.params, a.uncertainties, a.f12) == (s.params, s.uncertainties, s.f12)
-    assert np.array_equal(a.covariance, s.covariance)
-    assert np.array_equal(a.calculated, s.calculated)
-    assert str(a) == str(s)
+    # The same points fit alike; what else the sheet holds shows in the printed fit.
+    assert str(tavrix.fit(arrays, limits=limits)) == str(tavrix.fit(sheet, limits=limits))
 
 
 @pytest.mark.parametrize("arguments, error, text", [

@@ -16,19 +16,17 @@ struct Outcome {
   std::string err;
 };
 
-template <typename Request, typename Command>
-Outcome Call(Command command, const Request& request) {
+// A command run in-process; one that reads standard input with `input` there.
+template <typename Request, typename Command, typename... Input>
+Outcome Call(Command command, const Request& request, const Input&... input) {
+  std::istringstream in(std::string(input...));
   std::ostringstream out, err;
-  const int code = command(request, out, err);
-  return {code, out.str(), err.str()};
-}
-
-// A command that reads standard input, with `input` there.
-template <typename Request, typename Command>
-Outcome Call(Command command, const Request& request, const std::string& input) {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int code = command(request, in, out, err);
+  int code;
+  if constexpr (sizeof...(Input) > 0) {
+    code = command(request, in, out, err);
+  } else {
+    code = command(request, out, err);
+  }
   return {code, out.str(), err.str()};
 }
 

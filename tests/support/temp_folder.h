@@ -13,6 +13,14 @@ namespace tavrix::testing_support {
 
 // A test fixture with a folder of its own, removed after the test.
 class TempFolderTest : public testing::Test {
+ public:
+  static std::string Read(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
  protected:
   void SetUp() override {
     // One folder, also for a parameterized test ("Name/Param").
@@ -29,13 +37,6 @@ class TempFolderTest : public testing::Test {
   std::string Write(const std::string& text, const std::string& name) const {
     std::ofstream(dir_ / name, std::ios::binary) << text;
     return PathOf(name);
-  }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
   }
 
   std::filesystem::path dir_;
