@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -40,6 +41,22 @@ std::set<std::pair<int, int>> MarkedCells(const std::vector<std::string>& lines)
     }
   }
   return marked;
+}
+
+TEST(PkTable, Layout) {
+  const std::vector<std::string> lines = PkTableLines(NaClInput());
+  ASSERT_EQ(lines.size(), 16u);
+  EXPECT_EQ(lines[0], std::string(20, ' ') + "pK of dissociation of \"NaCl\"");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[15], "");
+  const char* temperatures[] = {"  25.00 ", "  50.00 ", " 100.00 ", " 150.00 ",
+                                " 200.00 ", " 250.00 ", " 300.00 ", " 350.00 ",
+                                " 400.00 ", " 450.00 ", " 500.00 "};
+  for (int i = 1; i <= kTableRows; ++i) {
+    const std::string& line = lines[static_cast<std::size_t>(i) + 3];
+    EXPECT_EQ(line.size(), 68u) << line;
+    EXPECT_EQ(line.substr(0, 8), temperatures[i - 1]);
+  }
 }
 
 TEST(PkTable, LongTitleWidensTheTableWithoutPadding) {
@@ -97,6 +114,69 @@ TEST(PkTable, ValuesThatDoNotFitOrAreUndefined) {
   EXPECT_EQ(Cell(lines, 7, 3), "    *error* ");
   EXPECT_EQ(Cell(lines, 11, 2), "      gas   ");
   EXPECT_EQ(Cell(lines, 11, 1), "      ---   ");
+}
+
+// Every '.' of the rows stands for a decimal mark: in the temperatures, the
+// values and the mask text alike.
+TEST(PkTable, DecimalCommaChangesOnlyTheDecimalPoints) {
+  PkTableInput input = NaClInput();
+  input.noLimits = true;
+  input.par.pK298 = 5e6;  // some cells hold the mask text
+  const std::vector<std::string> point = PkTableLines(input);
+  input.decComma = true;
+  const std::vector<std::string> comma = PkTableLines(input);
+  ASSERT_EQ(point.size(), comma.size());
+  for (std::size_t n = 0; n < point.size(); ++n) {
+    std::string expected = point[n];
+    if (n >= 4) std::replace(expected.begin(), expected.end(), '.', ',');
+    EXPECT_EQ(comma[n], expected);
+  }
+}
+
+// The table as text for the clipboard.
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(separator, from)) != std::string::npos;
+       from = at + separator.size()) {
+    parts.push_back(text.substr(from, at - from));
+  }
+  parts.push_back(text.substr(from));
+  return parts;
+}
+
+// For a word processor the lines as shown, without trailing blanks; for a
+// spreadsheet every value in its column, without its mark (a line whose
+// last mark was "?" ends with the last value's digits). CR LF between
+// lines, none after the last.
+TEST(TableText, KeepsTheLinesOrPutsEveryValueInItsColumn) {
+  const std::vector<std::string> lines = PkTableLines(NaClInput());
+  const std::vector<std::string> shown = Split(TableText(lines, false), "\r\n");
+  const std::vector<std::string> out = Split(TableText(lines, true), "\r\n");
+  ASSERT_EQ(shown.size(), lines.size());
+  ASSERT_EQ(out.size(), lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(shown[i], TrimTrailingBlanks(lines[i]));
+  // 25 C ends with a "?" mark, 300 C with a blank one that the trim removes.
+  EXPECT_EQ(shown[4].size(), 68u);
+  EXPECT_EQ(shown[10].size(), 67u);
+
+  EXPECT_EQ(out[0], lines[0]);  // the centering blanks stay
+  EXPECT_EQ(out[2], "\t" + std::string(TrimTrailingBlanks(lines[2])));
+  const std::vector<std::string> header = Split(out[3], "\t");
+  ASSERT_EQ(header.size(), 6u) << out[3];
+  EXPECT_EQ(header[0], "  t(\u00B0C)");
+  const char* labels[] = {"Sat", "500", "1000", "2000", "5000"};
+  for (int j = 0; j < 5; ++j) EXPECT_EQ(TrimBlanks(header[j + 1]), labels[j]);
+
+  for (std::size_t i = 4; i <= 14; ++i) {
+    const std::vector<std::string> fields = Split(out[i], "\t");
+    ASSERT_EQ(fields.size(), 6u) << out[i];
+    EXPECT_EQ(fields[0], lines[i].substr(0, 7));
+    for (int j = 1; j <= 5; ++j) {
+      EXPECT_EQ(fields[j], lines[i].substr(8 + 12 * (j - 1), 11)) << out[i];
+    }
+  }
+  EXPECT_EQ(lines[4].back(), '?');
 }
 
 TEST(TableText, CutsByCharactersNotBytes) {

@@ -17,6 +17,16 @@ TEST(RBBasis, At25CelsiusAndOneBar) {
   EXPECT_PRED_FORMAT2(ShowsAs, RBBasis(298.15, 0.99705).Q * 1e5, "9.4");
 }
 
+// Without the electrostatic terms only the 298.15/T scaling of pK298 is left.
+TEST(RBpK, WithoutElectrostaticTermsScalesWithTemperatureOnly) {
+  const RBPar par{2.5, 0, 0};
+  for (double T : {273.15, 298.15, 373.15, 773.15}) {
+    for (double rho : {0.3, 0.8, 1.0, 1.2}) {
+      EXPECT_DOUBLE_EQ(RBpK(par, T, rho), 2.5 * 298.15 / T) << T << " K, " << rho;
+    }
+  }
+}
+
 TEST(InRangeOfConfidence, HoldsItsBounds) {
   // Charged complexes: 0.35 to 1.0 g/cm3; neutral ones: up to 1.1 g/cm3.
   const struct {
