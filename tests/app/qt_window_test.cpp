@@ -23,7 +23,6 @@ namespace {
 
 using testing_support::BuildSheet;
 using testing_support::MemoryApp;
-using testing_support::SheetContents;
 namespace fs = std::filesystem;
 
 class QtWindow : public testing_support::TempFolderTest {
@@ -34,9 +33,7 @@ class QtWindow : public testing_support::TempFolderTest {
     fs::create_directories(dir_ / "user");
     state.HomeDir = PathOf("home") + "/";
     state.UserHome = PathOf("user") + "/";
-    SheetContents contents = testing_support::ThreePoints();
-    contents.points[2].weight = "<";
-    app.AddFile(state.UserHome + "Data.xls", BuildSheet(contents));
+    app.AddFile(state.UserHome + "Data.xls", BuildSheet(testing_support::ThreePoints()));
     window.SetController(&controller);
     window.RecordMessagesIn(&messages);
     ASSERT_TRUE(controller.StartUp(""));
@@ -124,7 +121,6 @@ TEST_F(QtWindow, PlacedTopRightOrWhereItWasLeft) {
 TEST_F(QtWindow, ThePassFillsTheWindowAndItsBoxesAndKeysReachTheController) {
   OpenData();
   EXPECT_EQ(window.windowTitle(), "Data: Sheet1");
-  EXPECT_EQ(window.GetWindowState(), WindowState::kWithRestrictions);  // a "<" point
   EXPECT_EQ(window.ParameterLabel(2), "    0.00");
   state.xlSheet->SetCell(10, 5, CellContent::Text("?"));  // E10: no value to hold A at
   ASSERT_TRUE(window.fitBox(1)->isChecked());
