@@ -107,8 +107,6 @@ TEST_F(QtWindow, AFixedWindowWithoutMaximizeWhoseCaptionsFit) {
 TEST_F(QtWindow, PlacedTopRightOrWhereItWasLeft) {
   window.show();
   const QRect available = window.screen()->availableGeometry();
-  window.PlaceAt(std::nullopt);
-  EXPECT_EQ(window.frameGeometry().topRight(), available.topRight());
   window.PlaceAt(WindowPos{40, 50});
   EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(40, 50));
   EXPECT_EQ(window.Position(), (WindowPos{40, 50}));
