@@ -60,7 +60,6 @@ TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
   EXPECT_EQ(pass.view.caption, "Tavrix");
 
   EXPECT_EQ(WindowCaption("Results.XLS", "S"), "Results.XLS: S");
-  EXPECT_EQ(WindowCaption(".xls", "S"), ": S");
 }
 
 TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
@@ -114,7 +113,6 @@ TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   EXPECT_FALSE(Optimize(pass.problem, grid, pass.view));
   EXPECT_EQ(pass.view.messages.back().text, "Could not find solution");
   EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kCritical);
-  EXPECT_EQ(grid.CellText(9, 6), "");
 }
 
 // The exports' texts are the exports' tests' (tests/exports); here they
