@@ -108,12 +108,11 @@ TEST_F(Controller, TheHomeFolderIsNoWorkingFolder) {
   EXPECT_EQ(window.dialogs.back(), "Choose data file||");
   EXPECT_EQ(problem.ErrCode, 0);
 
-  window.messages.clear();
   state.UserHome = state.HomeDir;
   state.WorkDir.clear();
   EXPECT_FALSE(Start());
-  EXPECT_EQ(Message(), "Do not work in the home folder!  ");
-  EXPECT_EQ(window.messages[0].icon, MessageIcon::kWarning);
+  EXPECT_EQ(window.messages.back().text, "Do not work in the home folder!  ");
+  EXPECT_EQ(window.messages.back().icon, MessageIcon::kWarning);
   EXPECT_TRUE(window.closed);
   controller.ShutDown();
   EXPECT_EQ(Read(state.HomeDir + "Tavrix.ini"), "WorkDir=\r\n");
