@@ -105,9 +105,8 @@ class ScriptedWindow : public QtMainWindow {
     if (!realBoxes) return;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [] {
-      for (QWidget* widget : QApplication::topLevelWidgets()) {
+      for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) box->accept();
-      }
     });
     answer.start(400);
     QtMainWindow::ShowMessage(text, icon, title);
@@ -311,9 +310,8 @@ TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   ASSERT_TRUE(WaitFor([&] { return calc.WorkbookCount() == books + 1; }));
   ComeBack();
   EXPECT_EQ(Caption(), "nacl.ods (b): nacl");
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3; ++i)
     if (!window->fitBox(i)->isChecked()) QTest::mouseClick(window->fitBox(i), Qt::LeftButton);
-  }
   QTest::mouseClick(window->button(2), Qt::LeftButton);
   Screenshot(*window, "main-window-fitted");
   QTest::keyClick(window.get(), Qt::Key_F9);  // its table (of the fit), on the screen

@@ -71,11 +71,9 @@ TEST_F(QtWindow, StatesSetTheHeightTheSeparatorAndWhatTabReaches) {
   EXPECT_LT(compact, standard);
   EXPECT_LT(standard, window.height());
   window.SetWindowState(WindowState::kCompact);
-  for (QWidget* hidden :
-       {static_cast<QWidget*>(window.fitBox(0)), static_cast<QWidget*>(window.valueLabel(0)),
-        static_cast<QWidget*>(window.button(2)), static_cast<QWidget*>(window.limitsFrame())}) {
+  for (QWidget* hidden : std::vector<QWidget*>{window.fitBox(0), window.valueLabel(0),
+                                               window.button(2), window.limitsFrame()})
     EXPECT_FALSE(hidden->isVisible());
-  }
   window.button(0)->setEnabled(true);
   window.button(0)->setFocus();
   for (int i = 0; i < 6; ++i) {
@@ -173,9 +171,8 @@ class TableWindowTest : public testing_support::TempFolderTest {
     table.show();
   }
   void Trigger(const QString& text) {
-    for (QAction* action : table.menu()->actions()) {
+    for (QAction* action : table.menu()->actions())
       if (action->text() == text) action->trigger();
-    }
   }
   std::string Clipboard() const { return QGuiApplication::clipboard()->text().toStdString(); }
 
@@ -215,11 +212,9 @@ TEST_F(TableWindowTest, CopiesTheTableAndTheExportsAndShowsTheCellsTips) {
   QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);  // does nothing
   EXPECT_EQ(Clipboard(), TableText(view.lines, true));
 
-  for (int i = 1; i <= kTableRows; ++i) {
-    for (int j = 1; j <= kTableColumns; ++j) {
+  for (int i = 1; i <= kTableRows; ++i)
+    for (int j = 1; j <= kTableColumns; ++j)
       view.cellTips.push_back("tip " + std::to_string(i) + "," + std::to_string(j));
-    }
-  }
   view.thermoFun = {"{ \"symbol\": \"NaCl@\" }\n"};
   view.phreeqc = {"", "the complex 'NaCl+' (C2) has the charge 1"};
   view.grid = {"t_C\tP_bar\n", "", "a note"};

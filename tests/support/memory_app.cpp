@@ -61,9 +61,8 @@ MemoryApp::Sheet& MemoryApp::ActiveSheetOf() {
 
 SheetHost* MemoryApp::FirstWorksheet() {
   if (active_ == 0) return nullptr;
-  for (const Sheet& sheet : Active().sheets) {
+  for (const Sheet& sheet : Active().sheets)
     if (sheet.grid) return sheet.grid.get();
-  }
   return nullptr;
 }
 
