@@ -38,14 +38,6 @@ class QtWindow : public testing_support::TempFolderTest {
     window.RecordMessagesIn(&messages);
     ASSERT_TRUE(controller.StartUp(""));
   }
-  void OpenData() {
-    // The file dialog is the platform's; here the workbook is opened directly.
-    ASSERT_TRUE(app.OpenWorkbook(state.UserHome + "Data.xls", false));
-    state.xlSheet = app.ActiveSheet();
-    state.DataFile = true;
-    problem.BookName = "Data.xls";
-    controller.Activated();
-  }
 
   ScreenMeasures measures;
   std::vector<std::string> messages;
@@ -115,7 +107,10 @@ TEST_F(QtWindow, PlacedTopRightOrWhereItWasLeft) {
 // A parameter without an initial number cannot be held fixed; the
 // function keys work without modifiers only.
 TEST_F(QtWindow, ThePassFillsTheWindowAndItsBoxesAndKeysReachTheController) {
-  OpenData();
+  // The file dialog is the platform's: the workbook is opened as in the office.
+  ASSERT_TRUE(app.OpenWorkbook(state.UserHome + "Data.xls", false));
+  state.DataFile = true;
+  controller.Activated();
   EXPECT_EQ(window.windowTitle(), "Data: Sheet1");
   EXPECT_EQ(window.ParameterLabel(2), "    0.00");
   state.xlSheet->SetCell(10, 5, CellContent::Text("?"));  // E10: no value to hold A at
