@@ -240,7 +240,6 @@ TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   controller.Deactivated();
   controller.Activated();
   EXPECT_EQ(window.caption, "Data (other): Sheet1");
-  EXPECT_EQ(problem.Sheet.points[1].pK, 0.7f);
   controller.OptimizeClicked();
   EXPECT_EQ(app.books()[0].sheets[0].grid->CellText(9, 6), "");
   EXPECT_NE(app.books()[1].sheets[0].grid->CellText(9, 6), "");
