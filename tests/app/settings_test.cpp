@@ -64,12 +64,10 @@ TEST_F(Settings, TheTemplateIsFoundBesideTheProgramThenInTheDataFolderThenAtHome
 }
 
 TEST(CommandLine, LimitsOption) {
-  for (const char* yes : {"/ie", "/IE", "x/ie", "/ie/y", "--ie", "file.ods --ie"}) {
+  for (const char* yes : {"/ie", "/IE", "x/ie", "/ie/y", "--ie", "file.ods --ie"})
     EXPECT_TRUE(NoLimitsFromCommandLine(yes)) << yes;
-  }
-  for (const char* no : {"", "/ie2", "/ie /y", "ie", "--iex"}) {
+  for (const char* no : {"", "/ie2", "/ie /y", "ie", "--iex"})
     EXPECT_FALSE(NoLimitsFromCommandLine(no)) << no;
-  }
 }
 
 }  // namespace

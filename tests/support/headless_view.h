@@ -17,20 +17,19 @@ class HeadlessView : public MainWindow {
   struct Message {
     std::string text;
     MessageIcon icon;
-    std::string title;
     std::string caption;                // what the window showed behind the box
     std::array<std::string, 3> labels;  // likewise
   };
 
-  void ShowMessage(const std::string& text, MessageIcon icon, const std::string& title) override {
-    messages.push_back({text, icon, title, caption, labels});
+  void ShowMessage(const std::string& text, MessageIcon icon, const std::string&) override {
+    messages.push_back({text, icon, caption, labels});
   }
   void SetWindowState(WindowState s) override { state = s; }
   WindowState GetWindowState() const override { return state; }
   void SetCaption(const std::string& c) override { caption = c; }
   bool FitParameter(int index) const override { return fit[static_cast<std::size_t>(index)]; }
   void SetFitParameter(int index, bool f) override { fit[static_cast<std::size_t>(index)] = f; }
-  bool LimitsActive() const override { return limits; }
+  bool LimitsActive() const override { return false; }
   void SetOptimizeEnabled(bool enabled) override { optimizeEnabled = enabled; }
   void SetParameterLabel(int index, const std::string& text) override {
     labels[static_cast<std::size_t>(index)] = text;
@@ -60,7 +59,6 @@ class HeadlessView : public MainWindow {
   WindowState state = WindowState::kCompact;
   std::string caption = kProgramName;
   std::array<bool, 3> fit{};
-  bool limits = false;
   bool optimizeEnabled = true;
   std::array<std::string, 3> labels = {"pK", "A", "B"};
   std::function<void()> pending;  // what comes in while a pass lets events through

@@ -30,10 +30,6 @@ MemoryApp::Workbook& MemoryApp::Book(int index) {
   return books_[static_cast<std::size_t>(index - 1)];
 }
 
-MemoryApp::Workbook& MemoryApp::Active() {
-  return Book(active_);
-}
-
 void MemoryApp::ActivateWorkbook(int index) {
   Book(index);
   active_ = index;
@@ -47,33 +43,26 @@ void MemoryApp::CloseWorkbook(int index) {
 }
 
 std::optional<std::string> MemoryApp::ActiveWorkbookName() {
-  if (active_ == 0) return std::nullopt;
-  return Active().name;
+  return active_ ? std::optional(Active().name) : std::nullopt;
 }
 
 std::optional<std::string> MemoryApp::ActiveWorkbookId() {
-  if (active_ == 0) return std::nullopt;
-  return Active().id;
+  return active_ ? std::optional(Active().id) : std::nullopt;
 }
 
 SheetHost* MemoryApp::ActiveSheet() {
-  if (active_ == 0) return nullptr;
-  Workbook& book = Active();
-  if (book.sheets.empty()) return nullptr;
-  return book.sheets[static_cast<std::size_t>(book.activeSheet)].grid.get();
+  return active_ ? ActiveSheetOf().grid.get() : nullptr;
 }
 
-std::string MemoryApp::ActiveSheetName() {
+MemoryApp::Sheet& MemoryApp::ActiveSheetOf() {
   Workbook& book = Active();
-  if (book.sheets.empty()) throw HostError("the workbook has no sheet");
-  return book.sheets[static_cast<std::size_t>(book.activeSheet)].name;
+  return book.sheets[static_cast<std::size_t>(book.activeSheet)];
 }
 
 SheetHost* MemoryApp::FirstWorksheet() {
   if (active_ == 0) return nullptr;
-  for (const Sheet& sheet : Active().sheets) {
+  for (const Sheet& sheet : Active().sheets)
     if (sheet.grid) return sheet.grid.get();
-  }
   return nullptr;
 }
 

@@ -40,7 +40,7 @@ class MemoryApp : public SpreadsheetApp {
   std::string WorkbookId(int index) override { return Book(index).id; }
   std::optional<std::string> ActiveWorkbookId() override;
   SheetHost* ActiveSheet() override;
-  std::string ActiveSheetName() override;
+  std::string ActiveSheetName() override { return ActiveSheetOf().name; }
   SheetHost* FirstWorksheet() override;
   void SetEventDelivery(bool on) override { events_ = on; }
   void WatchSheet(SheetHost* sheet) override { watched_ = sheet; }
@@ -53,7 +53,8 @@ class MemoryApp : public SpreadsheetApp {
 
  private:
   Workbook& Book(int index);
-  Workbook& Active();
+  Workbook& Active() { return Book(active_); }
+  Sheet& ActiveSheetOf();  // of the active workbook; it has one
 
   std::map<std::string, std::pair<std::string, MemoryGrid>> files_;
   std::vector<Workbook> books_;
