@@ -152,9 +152,13 @@ TEST_F(Controller, ActivationRunsThePassAfterAnEdit) {
 }
 
 // A file that is no workbook is said, and a failed pass says what to do in
-// a read-only workbook; after either there is nothing to optimize.
+// a read-only workbook; after either, or in the compact window, there is
+// nothing to optimize.
 TEST_F(Controller, AFailedPassOrFileLeavesNothingToOptimize) {
   Opened();
+  window.state = WindowState::kCompact;  // as a template that did not open leaves it
+  controller.OptimizeClicked();
+  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
   window.choices.push_back(MainWindow::Choice{state.UserHome, "notes.txt"});
   controller.OpenExistingDataFile();
   EXPECT_EQ(Message(), "Could not open the file");
