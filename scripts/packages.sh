@@ -10,7 +10,7 @@ main_job_packages=(g++ make cmake libcli11-dev libcsv-dev nlohmann-json3-dev
 # user's, a browser for the report), the benchmarks and the Debian package.
 more_packages=(libgtest-dev libgmock-dev libbenchmark-dev locales clang-format chromium
   qt6-base-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
-  xvfb xauth openbox xdotool x11-utils e2fsprogs libreoffice-writer
+  xvfb xauth openbox xdotool wmctrl x11-utils e2fsprogs libreoffice-writer
   python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-pandas
   dpkg-dev file)
 
