@@ -49,8 +49,6 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
   EXPECT_EQ(plot.points[1].kind, PlotPoint::Kind::kIgnored);
   EXPECT_EQ(plot.points[2].kind, PlotPoint::Kind::kLimit);
 
-  EXPECT_GE(SpanOf(plot).first, 25 - 1e-9);
-  EXPECT_LE(SpanOf(plot).second, 809 + 1e-9);
   EXPECT_GT(SpanOf(plot, 0).second, 370);  // the saturation curve up to the critical point
   EXPECT_LT(SpanOf(plot, 0).second, 374.1);
   EXPECT_DOUBLE_EQ(SpanOf(plot, 2).second, 809);  // the 1500 bar curve as far as its hottest point
