@@ -112,7 +112,6 @@ TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
     const SheetPassResult memory = PassOverSheet(grid, {});
     const SheetPassResult inOffice = PassOverSheet(batched->Sheet(""), {});
     const SheetPassResult unbatched = PassOverSheet(*plain->UnbatchedSheet(""), {});
-    EXPECT_EQ(memory.read.error && memory.read.error->code == kNegativeWeight, row == 18);
     for (const SheetPassResult* pass : {&inOffice, &unbatched}) {
       EXPECT_EQ(message(*pass), message(memory));
       EXPECT_EQ(pass->evaluation.normal.matrix, memory.evaluation.normal.matrix);
@@ -215,7 +214,6 @@ TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {
     auto workbook = office->Open(path);
     OfficeSheet& sheet = workbook->Sheet("");
     EXPECT_NE(sheet.CellText(9, 6), "") << name;
-    EXPECT_EQ(sheet.CellText(11, 7), "") << name;  // B was held
     EXPECT_NE(sheet.CellText(15, 7), "") << name;
     EXPECT_EQ(sheet.NumberFormatAt(9, 6), "0.000") << name;
   }
