@@ -35,10 +35,6 @@ using testing_support::Fods;
 using testing_support::Outcome;
 using testing_support::SheetContents;
 
-std::ptrdiff_t FilesIn(const fs::path& folder) {
-  return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-}
-
 TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
   SheetContents one = Fittable();
   one.points.resize(1);  // too few points for the two parameters it marks
@@ -47,14 +43,11 @@ TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
                  "three.fods");
   };
   const std::string path = workbook(Fittable());
-  const std::string note =
-      path + " [Notes]: note: skipped: no data sheet ('Complex:' is not in B2)\n";
-  cli::BookOptions all{{path}};
-  all.allSheets = true;
+  const cli::BookOptions all{.books = {path}, .allSheets = true};
 
   const Outcome check = Call(cli::RunCheck, cli::CheckRequest{all});
   EXPECT_EQ(check.code, cli::kExitOk);
-  EXPECT_EQ(check.err, note);
+  EXPECT_EQ(check.err, path + " [Notes]: note: skipped: no data sheet ('Complex:' is not in B2)\n");
   // Every line names its sheet: the Data sheet's as --sheet Data gives them.
   const std::string data =
       Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}, false, "Data"}}).out;
@@ -255,8 +248,7 @@ TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   }
   const fs::path folder = dir_ / "shared";
   fs::create_directories(folder);
-  const std::string path = (folder / "data.ods").string();
-  fs::copy_file(Workbook("data.ods", BuildSheet(Fittable())), path);
+  const std::string path = Workbook("shared/data.ods", BuildSheet(Fittable()));
   ASSERT_EQ(Call(cli::RunFit, FitOf(path)).code, cli::kExitOk);
   fs::permissions(dir_, fs::perms::all);
   fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
