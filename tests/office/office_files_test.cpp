@@ -83,12 +83,13 @@ struct ProgramRun : Outcome {
 };
 
 // Runs `tavrix ARGS` (no quotes in them) in `folder`, with TMPDIR there
-// too, with `user`'s rights when given. With `hold`, waits until it holds
-// at that point, then sends it `signal`.
+// too, both open to all, with `user`'s rights when given. With `hold`,
+// waits until it holds at that point, then sends it `signal`.
 ProgramRun RunTavrix(const std::string& args, const fs::path& folder, const char* hold = nullptr,
                      int signal = 0, const std::string& user = "") {
   const std::string f = folder.string();
   fs::create_directories(folder / "tmp");
+  fs::permissions(folder, fs::perms::all);
   fs::permissions(folder / "tmp", fs::perms::all);
   const std::string command =
       "echo $$; exec env -i TMPDIR=" + f + "/tmp PATH=/usr/bin:/bin HOME=" + f +
@@ -170,7 +171,6 @@ TEST_F(Office, InterruptedOrKilledCommandsLeaveNothingBehind) {
   endings.push_back({"check", workbook, nullptr, 0, office});
   for (const auto& e : endings) {
     const auto before = fs::last_write_time(e.path);
-    fs::create_directories(tmp);
     std::thread killer;
     if (!e.alsoKilled.empty()) killer = KillWhenSeen(e.alsoKilled, e.alsoKilled == office);
     const ProgramRun ended = RunTavrix(e.command + (" " + e.path), run, e.hold, e.signal);
@@ -235,8 +235,7 @@ TEST_F(Office, APrivateProfileIsOneOfTheInstalledBuild) {
 TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   const std::string secret = PathOf("secret.ods");
   {
-    auto workbook = office->Create(secret);
-    CopyInto(BuildSheet(Fittable()), workbook->Sheet(""));
+    auto workbook = office->Create(secret);  // refused when opened, whatever it holds
     uno::Guarded([&] {
       const uno::Reference<uno::css::frame::XStorable> storable(workbook->Sheet("").impl().document,
                                                                 uno::UNO_QUERY_THROW);
@@ -264,11 +263,8 @@ TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   }
   // As root every folder is writable: the commands then run as an ordinary user.
   const std::string user = ::geteuid() == 0 ? "nobody" : "";
-  const fs::path home = dir_ / "home";
-  fs::create_directories(home);
-  fs::permissions(home, fs::perms::all);
   for (const char* command : {"check ", "table ", "fit --dry-run "}) {
-    const Outcome run = RunTavrix(command + path, home, nullptr, 0, user);
+    const Outcome run = RunTavrix(command + path, dir_ / "home", nullptr, 0, user);
     EXPECT_EQ(run.code, 0) << command << run.err;
   }
   EXPECT_EQ(fs::last_write_time(path), before);
