@@ -103,9 +103,7 @@ TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
   EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).code, kExitOk);
   EXPECT_EQ(Call(RunFit, FitRequest{Of(path), false, std::nullopt, true}).code, kExitOk);
   EXPECT_EQ(Read(path), before);
-  BookOptions over = Of(link);
-  over.ignoreLock = true;
-  EXPECT_EQ(Call(RunFit, FitRequest{over}).code, kExitOk);
+  EXPECT_EQ(Call(RunFit, FitRequest{{.books = {link}, .ignoreLock = true}}).code, kExitOk);
   EXPECT_NE(Read(path), before);
 }
 

@@ -76,11 +76,10 @@ cp "$nacl" "$work/-nacl.csv"
 # main help): no toolkit diagnostics, and no runtime folder left behind.
 if "$tavrix" --help | grep -qE "^ +plot( |$)"; then
   mkdir "$work/tmp"
-  cp "$nacl" "$work/fit.csv"
-  "$tavrix" fit "$work/fit.csv" >/dev/null
-  expect 0 0 env -u XDG_RUNTIME_DIR -u DISPLAY TMPDIR="$work/tmp" "$tavrix" plot "$work/fit.csv" -o "$work/fit.png"
+  "$tavrix" fit "$models" >/dev/null
+  expect 0 0 env -u XDG_RUNTIME_DIR -u DISPLAY TMPDIR="$work/tmp" "$tavrix" plot "$models" -o "$work/fit.png"
   [ -z "$(ls -A "$work/tmp")" ] || fail "plot left $(ls -A "$work/tmp")"
-  expect 1 1 "$tavrix" plot "$work/fit.csv" -o "$work/missing/fit.png"
+  expect 1 1 "$tavrix" plot "$models" -o "$work/missing/fit.png"
 fi
 
 [ "$failures" -eq 0 ] && echo "all passed"

@@ -35,10 +35,6 @@ using testing_support::Fods;
 using testing_support::Outcome;
 using testing_support::SheetContents;
 
-std::ptrdiff_t FilesIn(const fs::path& folder) {
-  return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-}
-
 TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
   SheetContents one = Fittable();
   one.points.resize(1);  // too few points for the two parameters it marks
@@ -47,14 +43,11 @@ TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
                  "three.fods");
   };
   const std::string path = workbook(Fittable());
-  const std::string note =
-      path + " [Notes]: note: skipped: no data sheet ('Complex:' is not in B2)\n";
-  cli::BookOptions all{{path}};
-  all.allSheets = true;
+  const cli::BookOptions all{.books = {path}, .allSheets = true};
 
   const Outcome check = Call(cli::RunCheck, cli::CheckRequest{all});
   EXPECT_EQ(check.code, cli::kExitOk);
-  EXPECT_EQ(check.err, note);
+  EXPECT_EQ(check.err, path + " [Notes]: note: skipped: no data sheet ('Complex:' is not in B2)\n");
   // Every line names its sheet: the Data sheet's as --sheet Data gives them.
   const std::string data =
       Call(cli::RunCheck, cli::CheckRequest{cli::BookOptions{{path}, false, "Data"}}).out;
@@ -68,20 +61,18 @@ TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
   EXPECT_EQ(std::count(summary.out.begin(), summary.out.end(), '\n'), 3) << summary.out;
   EXPECT_NE(summary.out.find(path + ",More,NaCl,3,"), std::string::npos) << summary.out;
 
-  cli::FitRequest fit = FitOf(path);
-  fit.books = all;
+  const cli::FitRequest fit{all, false, FitOf(path).fit};
   EXPECT_EQ(Call(cli::RunFit, fit).code, cli::kExitOk);
   auto saved = office->Open(path, OfficeSession::Access::kReadOnly);
   for (const char* sheet : {"Data", "More"}) EXPECT_NE(saved->Sheet(sheet).CellText(9, 6), "");
   saved.reset();
 
   // A data sheet that cannot be fitted leaves the whole workbook as it was.
-  const std::string failing = workbook(one);
-  const std::string before = Read(failing);
+  const std::string before = Read(workbook(one));  // over the same file
   const Outcome failed = Call(cli::RunFit, fit);
   EXPECT_EQ(failed.code, cli::kExitBadInput);
   EXPECT_NE(failed.err.find("'" + path + "' is left as it was"), std::string::npos) << failed.err;
-  EXPECT_EQ(Read(failing), before);
+  EXPECT_EQ(Read(path), before);
 }
 
 // A run of the program: its outcome and its process.
@@ -90,12 +81,13 @@ struct ProgramRun : Outcome {
 };
 
 // Runs `tavrix ARGS` (no quotes in them) in `folder`, with TMPDIR there
-// too, with `user`'s rights when given. With `hold`, waits until it holds
-// at that point, then sends it `signal`.
+// too, both open to all, with `user`'s rights when given. With `hold`,
+// waits until it holds at that point, then sends it `signal`.
 ProgramRun RunTavrix(const std::string& args, const fs::path& folder, const char* hold = nullptr,
                      int signal = 0, const std::string& user = "") {
   const std::string f = folder.string();
   fs::create_directories(folder / "tmp");
+  fs::permissions(folder, fs::perms::all);
   fs::permissions(folder / "tmp", fs::perms::all);
   const std::string command =
       "echo $$; exec env -i TMPDIR=" + f + "/tmp PATH=/usr/bin:/bin HOME=" + f +
@@ -177,7 +169,6 @@ TEST_F(Office, InterruptedOrKilledCommandsLeaveNothingBehind) {
   endings.push_back({"check", workbook, nullptr, 0, office});
   for (const auto& e : endings) {
     const auto before = fs::last_write_time(e.path);
-    fs::create_directories(tmp);
     std::thread killer;
     if (!e.alsoKilled.empty()) killer = KillWhenSeen(e.alsoKilled, e.alsoKilled == office);
     const ProgramRun ended = RunTavrix(e.command + (" " + e.path), run, e.hold, e.signal);
@@ -242,8 +233,7 @@ TEST_F(Office, APrivateProfileIsOneOfTheInstalledBuild) {
 TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   const std::string secret = PathOf("secret.ods");
   {
-    auto workbook = office->Create(secret);
-    CopyInto(BuildSheet(Fittable()), workbook->Sheet(""));
+    auto workbook = office->Create(secret);  // refused when opened, whatever it holds
     uno::Guarded([&] {
       const uno::Reference<uno::css::frame::XStorable> storable(workbook->Sheet("").impl().document,
                                                                 uno::UNO_QUERY_THROW);
@@ -255,8 +245,7 @@ TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   }
   const fs::path folder = dir_ / "shared";
   fs::create_directories(folder);
-  const std::string path = (folder / "data.ods").string();
-  fs::copy_file(Workbook("data.ods", BuildSheet(Fittable())), path);
+  const std::string path = Workbook("shared/data.ods", BuildSheet(Fittable()));
   ASSERT_EQ(Call(cli::RunFit, FitOf(path)).code, cli::kExitOk);
   fs::permissions(dir_, fs::perms::all);
   fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
@@ -272,11 +261,8 @@ TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   }
   // As root every folder is writable: the commands then run as an ordinary user.
   const std::string user = ::geteuid() == 0 ? "nobody" : "";
-  const fs::path home = dir_ / "home";
-  fs::create_directories(home);
-  fs::permissions(home, fs::perms::all);
   for (const char* command : {"check ", "table ", "fit --dry-run "}) {
-    const Outcome run = RunTavrix(command + path, home, nullptr, 0, user);
+    const Outcome run = RunTavrix(command + path, dir_ / "home", nullptr, 0, user);
     EXPECT_EQ(run.code, 0) << command << run.err;
   }
   EXPECT_EQ(fs::last_write_time(path), before);

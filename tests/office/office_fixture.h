@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -29,6 +30,10 @@ class Office : public testing_support::TempFolderTest {
  protected:
   // A workbook file holding the grid's contents in its active sheet.
   std::string Workbook(const std::string& name, const MemoryGrid& grid);
+  // How many files or folders the folder holds.
+  static std::ptrdiff_t FilesIn(const std::filesystem::path& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+  }
 };
 
 }  // namespace tavrix

@@ -1,4 +1,5 @@
 // The LibreOffice host against a real headless office.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -42,6 +43,8 @@ std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::ThrowsMessage;
 using testing_support::BuildSheet;
 using testing_support::Call;
 using testing_support::FitOf;
@@ -217,9 +220,7 @@ TEST_F(Office, FitSavesEveryFormatSoThatTheOfficeReadsItBack) {
     EXPECT_NE(sheet.CellText(15, 7), "") << name;
     EXPECT_EQ(sheet.NumberFormatAt(9, 6), "0.000") << name;
   }
-  // Nothing left beside them.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()),
-            std::ssize(files));
+  EXPECT_EQ(FilesIn(dir_), std::ssize(files));  // nothing left beside them
 }
 
 // The template opens as a new workbook that passes cleanly, and stays as it
@@ -241,13 +242,9 @@ TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
   EXPECT_EQ(fs::last_write_time(TAVRIX_TEMPLATE_PATH), modified);
 
   const std::string missing = PathOf("no-template.xls"), made = PathOf("made.ods");
-  try {
-    office->CreateFromTemplate(missing, made, "Data");
-    ADD_FAILURE() << "made from a template that is not there";
-  } catch (const HostError& e) {
-    EXPECT_NE(std::string(e.what()).find("'" + missing + "'"), std::string::npos) << e.what();
-    EXPECT_EQ(std::string(e.what()).find(made), std::string::npos) << e.what();
-  }
+  EXPECT_THAT([&] { office->CreateFromTemplate(missing, made, "Data"); },
+              ThrowsMessage<HostError>(
+                  testing::AllOf(HasSubstr("'" + missing + "'"), testing::Not(HasSubstr(made)))));
 }
 
 // An office of its own that dies, or stops answering (the watchdog ends it
@@ -279,16 +276,12 @@ TEST_F(Office, AnOfficeThatDiesOrStopsAnsweringFailsTheCallsAndLeavesNothing) {
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
       EXPECT_EQ(read.error->Message() + ": " + read.error->detail,
                 std::string("Unexpected error (row=1, col=1): ") + c.says);
-      try {
-        workbook->Save();
-        ADD_FAILURE() << "saved without an office";
-      } catch (const HostError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "LibreOffice ended unexpectedly while saving '" + path + "'");
-      }
+      EXPECT_THAT(
+          [&] { workbook->Save(); },
+          ThrowsMessage<HostError>("LibreOffice ended unexpectedly while saving '" + path + "'"));
     }
     EXPECT_EQ(fs::last_write_time(path), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(FilesIn(dir_), 1);
     EXPECT_FALSE(fs::exists(profile));
     ASSERT_FALSE(sockets.empty());  // the pipes it listened on, and none of them left
     for (const std::string& socket : sockets) EXPECT_FALSE(fs::exists(socket)) << socket;
