@@ -16,9 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::BuildSheet;
-using testing_support::HeadlessView;
-using testing_support::MemoryApp;
-using testing_support::SheetContents;
 using testing_support::ThreePoints;
 
 // Workbooks in memory whose calls fail once told to: an office that stopped
@@ -26,7 +23,7 @@ using testing_support::ThreePoints;
 // (or, without a fault, whose user closed every workbook); and whose
 // active workbook may be read-only.
 enum class Fault { kNone, kNotAnswering, kGone, kRefusing, kNoWorkbook };
-class FaultyApp : public MemoryApp {
+class FaultyApp : public testing_support::MemoryApp {
  public:
   int WorkbookCount() override { return Fail(false), MemoryApp::WorkbookCount(); }
   std::optional<std::string> ActiveWorkbookName() override {
@@ -76,7 +73,7 @@ class Controller : public testing_support::TempFolderTest {
   Problem problem;
   AppState state;
   FaultyApp app;
-  HeadlessView window;
+  testing_support::HeadlessView window;
   MainController controller{problem, state, app, window};
 };
 
@@ -227,7 +224,7 @@ TEST_F(Controller, TheTemplateMakesANewWorkbookOrIsNamedWhenItDoesNotOpen) {
 
 TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   // data/Data.xls, and other/Data.xls whose second point has another pK.
-  SheetContents other = ThreePoints();
+  auto other = ThreePoints();
   other.points[1].pK = "0.7";
   app.AddFile(state.UserHome + "other/Data.xls", BuildSheet(other));
 

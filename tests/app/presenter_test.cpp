@@ -16,8 +16,6 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::HeadlessView;
-using testing_support::SheetContents;
 using testing_support::Type;
 
 // A pass over a sheet in memory, and the window it shows in.
@@ -27,12 +25,12 @@ class Presenter : public testing_support::TempFolderTest {
     SheetPass(problem, grid, view, book, "Sheet1");
   }
   Problem problem;
-  HeadlessView view;
+  testing_support::HeadlessView view;
 };
 
 // An error collapses the window and names its cell.
 TEST_F(Presenter, StateCaptionAndPointCountFollowTheSheet) {
-  MemoryGrid grid = BuildSheet(SheetContents{});
+  MemoryGrid grid = BuildSheet({});
   Run(grid);
   EXPECT_EQ(view.state, WindowState::kStandard);
   ASSERT_EQ(view.messages.size(), 1u);
@@ -112,7 +110,7 @@ TEST_F(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
 // The exports' texts are the exports' tests' (tests/exports); here they
 // are made from the fit the sheet shows.
 TEST_F(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
-  SheetContents contents = testing_support::Fittable();  // pK(298) and A fitted, B held
+  auto contents = testing_support::Fittable();  // pK(298) and A fitted, B held
   contents.reference[0] = "1", contents.reference[1] = "2";
   MemoryGrid grid = BuildSheet(contents);
   const auto fitted = [&](std::array<bool, 3> fit) {

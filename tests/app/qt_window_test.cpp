@@ -23,7 +23,6 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::MemoryApp;
 namespace fs = std::filesystem;
 
 class QtWindow : public testing_support::TempFolderTest {
@@ -44,7 +43,7 @@ class QtWindow : public testing_support::TempFolderTest {
   std::vector<std::string> messages;
   Problem problem;
   AppState state;
-  MemoryApp app;
+  testing_support::MemoryApp app;
   QtMainWindow window{measures};
   MainController controller{problem, state, app, window};
 };
