@@ -36,8 +36,10 @@ namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 const char kNoWorksheet[] = "Tavrix closed: could not find an open worksheet ";
+const char kNotAnswering[] = "LibreOffice does not answer; Tavrix is closing";
 
 // With TAVRIX_SCREENSHOTS set to a folder, the scenario leaves pictures of
 // the windows there, frames included (scripts/screenshots.sh).
@@ -65,7 +67,7 @@ bool WindowShown(const std::string& title) {
   return !Output("xdotool search --onlyvisible --name '" + title + "' 2>/dev/null").empty();
 }
 
-bool WaitFor(const std::function<bool()>& condition, milliseconds limit = seconds(10)) {
+bool WaitFor(const std::function<bool()>& condition, milliseconds limit = 10s) {
   return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
 }
 
@@ -211,9 +213,8 @@ class Desktop : public testing::Test {
   }
   // The user opens a file in the office, in front (as from a file manager).
   static void OpenInOffice(const fs::path& file) {
-    std::system(("/usr/lib/libreoffice/program/soffice -env:UserInstallation=" + profile + " '" +
-                 file.string() + "' >/dev/null 2>&1")
-                    .c_str());
+    Output("/usr/lib/libreoffice/program/soffice -env:UserInstallation=" + profile + " '" +
+           file.string() + "' >/dev/null 2>&1");
   }
   std::string Caption() const { return window->windowTitle().toStdString(); }
   // The desktop program as a user starts it (its settings in root/program,
@@ -231,7 +232,7 @@ class Desktop : public testing::Test {
                           TAVRIX_DESKTOP, "--office-pipe", QString::fromStdString(pipe)});
     const std::string shown = "xdotool search --all --onlyvisible --pid " +
                               std::to_string(program.processId()) + " --name '" + title + "'";
-    if (!WaitFor([&] { return !Output(shown).empty(); }, seconds(20))) return false;
+    if (!WaitFor([&] { return !Output(shown).empty(); }, 20s)) return false;
     // Way 0: the window manager closes each window that shows `title`, as its
     // close button does, once the manager has framed it (a request before
     // that is dropped; a key would go to whichever window has the focus, and
@@ -356,12 +357,12 @@ TEST_F(Desktop, AFileTheOfficeCannotUseIsReported) {
 TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
   Open("nacl.ods");
   OpenInOffice(root / "work" / "notes.txt");
-  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, seconds(20)));
+  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, 20s));
   LeaveTavrix();
   SpreadsheetApp& calc = office->App();
   for (int i = calc.WorkbookCount(); i >= 1; --i) calc.CloseWorkbook(i);
   Click();
-  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
+  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 20s));
   EXPECT_EQ(window->messages, std::vector<std::string>{kNoWorksheet});
   QTest::qWait(1000);
   EXPECT_TRUE(WindowShown("notes.txt"));
@@ -375,8 +376,8 @@ TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
   QObject::connect(&watch, &QTimer::timeout, [&] { captions.push_back(window->windowTitle()); });
   watch.start(200);
   const auto started = Clock::now();
-  EXPECT_EQ(StartOffice(*window, broken, {"file:///dev/null/profile", false}, seconds(4)), nullptr);
-  EXPECT_LT(Clock::now() - started, seconds(8));
+  EXPECT_EQ(StartOffice(*window, broken, {"file:///dev/null/profile", false}, 4s), nullptr);
+  EXPECT_LT(Clock::now() - started, 8s);
   ASSERT_FALSE(captions.empty());  // the window kept handling its events
   EXPECT_EQ(captions.front(), QString::fromUtf8("Starting LibreOffice\u2026"));
   EXPECT_EQ(Caption(), "Tavrix");
@@ -395,12 +396,12 @@ TEST_F(Desktop, APipeWhoseOfficeDoesNotAnswerIsLeftForAnotherOne) {
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::listen(listener, 4), 0);
   const auto started = Clock::now();
-  auto session = StartOffice(*window, held, {profile, false}, seconds(20));
+  auto session = StartOffice(*window, held, {profile, false}, 20s);
   const auto waited = Clock::now() - started;
   ::close(listener);
   fs::remove(file);
   ASSERT_NE(session, nullptr);  // the scenario's office, on a pipe of the program's
-  EXPECT_LT(waited, seconds(10));
+  EXPECT_LT(waited, 10s);
   EXPECT_GE(session->App().WorkbookCount(), 0);
 }
 
@@ -429,9 +430,8 @@ TEST_F(Desktop, ClosedConnectionsLeaveNoThreadOfTheirBridges) {
 TEST_F(Desktop, TheProgramQuitsWithItsSettingsAndWithoutACrash) {
   const int cycles = std::max(10, std::atoi(qgetenv("TAVRIX_QUIT_CYCLES").constData()));
   for (int cycle = 0; cycle < cycles; ++cycle)
-    EXPECT_TRUE(StartsAndQuits(pipe, root / "work", "^Tavrix$", cycle % 3, seconds(20))) << cycle;
-  EXPECT_TRUE(
-      StartsAndQuits(pipe + "-start", root / "fresh", "^Starting LibreOffice", 0, seconds(40)));
+    EXPECT_TRUE(StartsAndQuits(pipe, root / "work", "^Tavrix$", cycle % 3, 20s)) << cycle;
+  EXPECT_TRUE(StartsAndQuits(pipe + "-start", root / "fresh", "^Starting LibreOffice", 0, 40s));
 }
 
 // While the user is in another window the office dies or stops; back in
@@ -459,7 +459,7 @@ TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
   if (fault.userCloses) std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
   const auto started = Clock::now();
   Click();
-  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, seconds(20)));
+  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 20s));
   const auto waited = Clock::now() - started;
   SignalAll(office, SIGCONT);
   EXPECT_GE(waited, fault.least);
@@ -472,18 +472,11 @@ TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Offices, DesktopFault,
-    testing::Values(
-        OfficeFault{"Dies", SIGKILL, kCallPatience, false, {kNoWorksheet}, seconds(0), seconds(20)},
+    testing::ValuesIn(std::vector<OfficeFault>{
+        {"Dies", SIGKILL, kCallPatience, false, {kNoWorksheet}, 0s, 20s},
         // Long before the patience is over.
-        OfficeFault{
-            "StopsAndTheUserCloses", SIGSTOP, kCallPatience, true, {}, seconds(0), seconds(10)},
-        OfficeFault{"StopsForLongerThanThePatience",
-                    SIGSTOP,
-                    seconds(3),
-                    false,
-                    {"LibreOffice does not answer; Tavrix is closing"},
-                    seconds(3),
-                    seconds(20)}),
+        {"StopsAndTheUserCloses", SIGSTOP, kCallPatience, true, {}, 0s, 10s},
+        {"StopsForLongerThanThePatience", SIGSTOP, 3s, false, {kNotAnswering}, 3s, 20s}}),
     [](const testing::TestParamInfo<OfficeFault>& info) { return std::string(info.param.name); });
 
 }  // namespace

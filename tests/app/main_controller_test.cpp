@@ -16,9 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::BuildSheet;
-using testing_support::HeadlessView;
-using testing_support::MemoryApp;
-using testing_support::SheetContents;
 using testing_support::ThreePoints;
 
 // Workbooks in memory whose calls fail once told to: an office that stopped
@@ -26,7 +23,7 @@ using testing_support::ThreePoints;
 // (or, without a fault, whose user closed every workbook); and whose
 // active workbook may be read-only.
 enum class Fault { kNone, kNotAnswering, kGone, kRefusing, kNoWorkbook };
-class FaultyApp : public MemoryApp {
+class FaultyApp : public testing_support::MemoryApp {
  public:
   int WorkbookCount() override { return Fail(false), MemoryApp::WorkbookCount(); }
   std::optional<std::string> ActiveWorkbookName() override {
@@ -54,15 +51,14 @@ class Controller : public testing_support::TempFolderTest {
     Write("x", "user/notes.txt");
     Write("x", "user/data/Data.xls");
     app.AddFile(state.UserHome + "data/Data.xls", BuildSheet(ThreePoints()));
+    ASSERT_TRUE(controller.StartUp(""));
   }
-  bool Start(const std::string& commandLine = "") { return controller.StartUp(commandLine); }
   void OpenData(const std::string& folder = "data/") {
     window.choices.push_back(MainWindow::Choice{state.UserHome + folder, "Data.xls"});
     controller.OpenExistingDataFile();
   }
-  // Started, with data/Data.xls open and its messages said.
+  // With data/Data.xls open and its messages said.
   void Opened() {
-    ASSERT_TRUE(Start());
     OpenData();
     window.messages.clear();
   }
@@ -77,7 +73,7 @@ class Controller : public testing_support::TempFolderTest {
   Problem problem;
   AppState state;
   FaultyApp app;
-  HeadlessView window;
+  testing_support::HeadlessView window;
   MainController controller{problem, state, app, window};
 };
 
@@ -89,7 +85,7 @@ TEST_F(Controller, StartUpFindsTheWorkingFolderOrFallsBackToTheUsersHome) {
            {state.UserHome + "missing/", state.UserHome}}) {
     WriteSettings(state.HomeDir + "Tavrix.ini", saved, std::nullopt);
     state.WorkDir.clear();
-    ASSERT_TRUE(Start("/ie"));
+    ASSERT_TRUE(controller.StartUp("/ie"));
     EXPECT_EQ(fs::current_path().string() + "/", found) << saved;  // the working folder
   }
   EXPECT_TRUE(problem.NoLimits);
@@ -100,7 +96,6 @@ TEST_F(Controller, StartUpFindsTheWorkingFolderOrFallsBackToTheUsersHome) {
 // Chosen in the dialog, the home folder is refused and the dialog asks
 // again; as the user's home at start-up, it closes the program.
 TEST_F(Controller, TheHomeFolderIsNoWorkingFolder) {
-  ASSERT_TRUE(Start());
   window.choices.push_back(MainWindow::Choice{state.HomeDir, "x.xls"});
   OpenData();
   EXPECT_EQ(Message(), "Do not work in the home folder!  ");
@@ -109,7 +104,7 @@ TEST_F(Controller, TheHomeFolderIsNoWorkingFolder) {
 
   state.UserHome = state.HomeDir;
   state.WorkDir.clear();
-  EXPECT_FALSE(Start());
+  EXPECT_FALSE(controller.StartUp(""));
   EXPECT_EQ(window.messages.back().text, "Do not work in the home folder!  ");
   EXPECT_EQ(window.messages.back().icon, MessageIcon::kWarning);
   EXPECT_TRUE(window.closed);
@@ -118,7 +113,6 @@ TEST_F(Controller, TheHomeFolderIsNoWorkingFolder) {
 }
 
 TEST_F(Controller, OpeningAFileRunsThePass) {
-  ASSERT_TRUE(Start());
   controller.OpenExistingDataFile();  // cancelled, and no file before
   EXPECT_TRUE(window.messages.empty());
   OpenData();
@@ -213,7 +207,7 @@ TEST_F(Controller, FunctionKeysNeedAShownFitAndNoPass) {
 
 TEST_F(Controller, TheTemplateMakesANewWorkbookOrIsNamedWhenItDoesNotOpen) {
   Write("x", "home/Tavrix.xls");
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(controller.StartUp(""));  // again, with the template
   EXPECT_TRUE(window.createEnabled);
   controller.CreateNewDataFile();  // found, but not a workbook the application opens
   ASSERT_EQ(window.messages.size(), 1u);
@@ -230,10 +224,9 @@ TEST_F(Controller, TheTemplateMakesANewWorkbookOrIsNamedWhenItDoesNotOpen) {
 
 TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   // data/Data.xls, and other/Data.xls whose second point has another pK.
-  SheetContents other = ThreePoints();
+  auto other = ThreePoints();
   other.points[1].pK = "0.7";
   app.AddFile(state.UserHome + "other/Data.xls", BuildSheet(other));
-  ASSERT_TRUE(Start());
 
   // Opened in the office, the other one comes in front: the pass and the
   // fit are its own.

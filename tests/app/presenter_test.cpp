@@ -16,123 +16,115 @@ namespace tavrix {
 namespace {
 
 using testing_support::BuildSheet;
-using testing_support::HeadlessView;
-using testing_support::SheetContents;
 using testing_support::Type;
 
-struct Pass {
-  Problem problem;
-  HeadlessView view;
+// A pass over a sheet in memory, and the window it shows in.
+class Presenter : public testing_support::TempFolderTest {
+ protected:
   void Run(MemoryGrid& grid, const std::string& book = "Results.xls") {
     SheetPass(problem, grid, view, book, "Sheet1");
   }
+  Problem problem;
+  testing_support::HeadlessView view;
 };
 
 // An error collapses the window and names its cell.
-TEST(Presenter, StateCaptionAndPointCountFollowTheSheet) {
-  MemoryGrid grid = BuildSheet(SheetContents{});
-  Pass pass;
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.state, WindowState::kStandard);
-  EXPECT_EQ(pass.view.caption, "Results: Sheet1");
-  ASSERT_EQ(pass.view.messages.size(), 1u);
-  EXPECT_EQ(pass.view.messages[0].text, "Number of experimental points: 2");
-  EXPECT_EQ(pass.view.messages[0].icon, MessageIcon::kInformation);
+TEST_F(Presenter, StateCaptionAndPointCountFollowTheSheet) {
+  MemoryGrid grid = BuildSheet({});
+  Run(grid);
+  EXPECT_EQ(view.state, WindowState::kStandard);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, "Number of experimental points: 2");
+  EXPECT_EQ(view.messages[0].icon, MessageIcon::kInformation);
   // The box comes over a window that shows the sheet already.
-  EXPECT_EQ(pass.view.messages[0].caption, "Results: Sheet1");
-  EXPECT_EQ(pass.view.messages[0].labels, pass.view.labels);
-  EXPECT_NE(pass.view.labels[0], "pK");
+  EXPECT_EQ(view.messages[0].caption, "Results: Sheet1");
+  EXPECT_EQ(view.messages[0].labels, view.labels);
 
   Type(grid, 16, 4, "<");
-  pass.Run(grid, "nacl.ods");
-  EXPECT_EQ(pass.view.state, WindowState::kWithRestrictions);
-  EXPECT_EQ(pass.view.caption, "nacl.ods: Sheet1");
-  EXPECT_EQ(pass.view.messages.size(), 1u);  // the count is said when it changes
+  Run(grid, "nacl.ods");
+  EXPECT_EQ(view.state, WindowState::kWithRestrictions);
+  EXPECT_EQ(view.caption, "nacl.ods: Sheet1");
+  EXPECT_EQ(view.messages.size(), 1u);  // the count is said when it changes
   Type(grid, 17, 1, "50"), Type(grid, 17, 2, "1"), Type(grid, 17, 5, "2");
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.messages.back().text, "Number of experimental points: 3");
+  Run(grid);
+  EXPECT_EQ(view.messages.back().text, "Number of experimental points: 3");
   Type(grid, 2, 4, "x");
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.messages.back().text, "Cell must be empty (row=2, col=4)");
-  EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kCritical);
-  EXPECT_EQ(pass.view.state, WindowState::kCompact);
-  EXPECT_EQ(pass.view.caption, "Tavrix");
+  Run(grid);
+  EXPECT_EQ(view.messages.back().text, "Cell must be empty (row=2, col=4)");
+  EXPECT_EQ(view.messages.back().icon, MessageIcon::kCritical);
+  EXPECT_EQ(view.state, WindowState::kCompact);
+  EXPECT_EQ(view.caption, "Tavrix");
 
   EXPECT_EQ(WindowCaption("Results.XLS", "S"), "Results.XLS: S");
 }
 
-TEST(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
+TEST_F(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
   MemoryGrid grid = BuildSheet({.initial = {"", "", "?"}, .uncertainty = {"", "0.25", ""}});
-  Pass pass;
-  pass.view.fit = {true, false, false};
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.fit, (std::array<bool, 3>{false, true, true}));
+  view.fit = {true, false, false};
+  Run(grid);
+  EXPECT_EQ(view.fit, (std::array<bool, 3>{false, true, true}));
 
   // The user clears B's box: the next pass ticks it again.
-  pass.view.SetFitParameter(2, false);
-  pass.Run(grid);
-  EXPECT_TRUE(pass.view.fit[2]);
+  view.SetFitParameter(2, false);
+  Run(grid);
+  EXPECT_TRUE(view.fit[2]);
 }
 
-TEST(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
+TEST_F(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
   MemoryGrid grid =
       BuildSheet({.uncertainty = {"0.1", "0.1", ""}, .points = {{"25", "1", "", "1", "1"}}});
-  Pass pass;
-  pass.Run(grid);
-  EXPECT_FALSE(pass.view.optimizeEnabled);  // two boxes, one point
-  pass.view.SetFitParameter(1, false);
-  UpdateOptimizeButton(pass.problem, pass.view);
-  EXPECT_TRUE(pass.view.optimizeEnabled);
-  pass.view.SetFitParameter(0, false);
-  UpdateOptimizeButton(pass.problem, pass.view);
-  EXPECT_FALSE(pass.view.optimizeEnabled);  // nothing to fit
+  Run(grid);
+  EXPECT_FALSE(view.optimizeEnabled);  // two boxes, one point
+  view.SetFitParameter(1, false);
+  UpdateOptimizeButton(problem, view);
+  EXPECT_TRUE(view.optimizeEnabled);
+  view.SetFitParameter(0, false);
+  UpdateOptimizeButton(problem, view);
+  EXPECT_FALSE(view.optimizeEnabled);  // nothing to fit
 }
 
-TEST(Presenter, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
+TEST_F(Presenter, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
   MemoryGrid grid = BuildSheet(
       {.reference = {"1.5", "2", "?"}, .initial = {"?", "3", ""}, .optimized = {"", "4.25", ""}});
-  Pass pass;
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.labels, (std::array<std::string, 3>{"   1.500", "   4.250", "?"}));
+  Run(grid);
+  EXPECT_EQ(view.labels, (std::array<std::string, 3>{"   1.500", "   4.250", "?"}));
 }
 
-TEST(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
+TEST_F(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   MemoryGrid grid =
       BuildSheet({.reference = {"1", "0", "0"}, .points = {{"25", "1", "", "1", "3.45678"}}});
-  Pass pass;
-  pass.Run(grid);
-  pass.view.fit = {true, false, false};
-  ASSERT_TRUE(Optimize(pass.problem, grid, pass.view));
-  EXPECT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
-  EXPECT_EQ(pass.problem.OptPar.pK298, 3.4570000171661377);  // as shown
-  pass.view.state = WindowState::kCompact;
-  EXPECT_FALSE(ResultIsShown(pass.problem, grid, pass.view));
+  Run(grid);
+  view.fit = {true, false, false};
+  ASSERT_TRUE(Optimize(problem, grid, view));
+  EXPECT_TRUE(ResultIsShown(problem, grid, view));
+  EXPECT_EQ(problem.OptPar.pK298, 3.4570000171661377);  // as shown
+  view.state = WindowState::kCompact;
+  EXPECT_FALSE(ResultIsShown(problem, grid, view));
 
-  pass.view.fit = {true, true, true};  // three parameters, one point
-  EXPECT_FALSE(Optimize(pass.problem, grid, pass.view));
-  EXPECT_EQ(pass.view.messages.back().text, "Could not find solution");
-  EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kCritical);
+  view.fit = {true, true, true};  // three parameters, one point
+  EXPECT_FALSE(Optimize(problem, grid, view));
+  EXPECT_EQ(view.messages.back().text, "Could not find solution");
+  EXPECT_EQ(view.messages.back().icon, MessageIcon::kCritical);
 }
 
 // The exports' texts are the exports' tests' (tests/exports); here they
 // are made from the fit the sheet shows.
-TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
-  SheetContents contents = testing_support::Fittable();  // pK(298) and A fitted, B held
+TEST_F(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
+  auto contents = testing_support::Fittable();  // pK(298) and A fitted, B held
   contents.reference[0] = "1", contents.reference[1] = "2";
   MemoryGrid grid = BuildSheet(contents);
-  Pass pass;
   const auto fitted = [&](std::array<bool, 3> fit) {
-    pass.Run(grid);
-    pass.view.fit = fit;
-    EXPECT_TRUE(Optimize(pass.problem, grid, pass.view));
-    EXPECT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
-    return BuildPkTableView(pass.problem, grid);
+    Run(grid);
+    view.fit = fit;
+    EXPECT_TRUE(Optimize(problem, grid, view));
+    EXPECT_TRUE(ResultIsShown(problem, grid, view));
+    return BuildPkTableView(problem, grid);
   };
-  const PkTableView view = fitted({true, true, false});
-  ASSERT_EQ(view.cellTips.size(), static_cast<std::size_t>(kTableRows * kTableColumns));
+  const PkTableView table = fitted({true, true, false});
+  ASSERT_EQ(table.cellTips.size(), static_cast<std::size_t>(kTableRows * kTableColumns));
   // 25 C at saturation: pK(298) as the table shows it, and its ± (Q is 2e-5 there).
-  const std::string first = view.cellTips[0];
-  std::istringstream cell(view.lines[4].substr(8, 12));
+  const std::string first = table.cellTips[0];
+  std::istringstream cell(table.lines[4].substr(8, 12));
   std::string shown;
   cell >> shown;
   EXPECT_EQ(first.substr(0, first.find(" \u00B1")),
@@ -141,24 +133,24 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
   ASSERT_NE(pm, std::string::npos) << first;
   EXPECT_NEAR(std::stod(first.substr(pm + 3)), std::stod(grid.CellText(9, 7)), 6e-4);
   EXPECT_EQ(first.find("outside the data"), std::string::npos);
-  EXPECT_EQ(view.cellTips[10 * kTableColumns],
+  EXPECT_EQ(table.cellTips[10 * kTableColumns],
             "t = 500 \u00B0C, at saturation: no pK, no saturation above the critical temperature "
             "(---)");
-  const std::string beyond = view.cellTips[6 * kTableColumns + 2];  // 300 C, 1000 bar
+  const std::string beyond = table.cellTips[6 * kTableColumns + 2];  // 300 C, 1000 bar
   EXPECT_NE(beyond.find(" (about 95 %); outside the data (25\u2013250 \u00B0C, "),
             std::string::npos)
       << beyond;
-  EXPECT_EQ(view.reportName, "Results.html");
-  EXPECT_NE(view.report().text.find("data-parameter=\"B\">"), std::string::npos);
-  EXPECT_EQ(view.comparison().rows.size(), 4u);
-  EXPECT_FALSE(view.plot.curves.front().band.empty());
-  EXPECT_NE(view.phreeqc.text.find("\nNa+ + Cl- = NaCl\n"), std::string::npos);
-  EXPECT_TRUE(view.thermoFun && view.grid);
+  EXPECT_EQ(table.reportName, "Results.html");
+  EXPECT_NE(table.report().text.find("data-parameter=\"B\">"), std::string::npos);
+  EXPECT_EQ(table.comparison().rows.size(), 4u);
+  EXPECT_FALSE(table.plot.curves.front().band.empty());
+  EXPECT_NE(table.phreeqc.text.find("\nNa+ + Cl- = NaCl\n"), std::string::npos);
+  EXPECT_TRUE(table.thermoFun && table.grid);
 
   Type(grid, 16, 5, "0.7");  // a point edited after the fit
-  pass.Run(grid);
-  ASSERT_TRUE(ResultIsShown(pass.problem, grid, pass.view));
-  const PkTableView stale = BuildPkTableView(pass.problem, grid);
+  Run(grid);
+  ASSERT_TRUE(ResultIsShown(problem, grid, view));
+  const PkTableView stale = BuildPkTableView(problem, grid);
   EXPECT_NE(stale.cellTips[0].find("not known: the sheet's points no longer give"),
             std::string::npos);
   EXPECT_EQ(stale.report().error,
@@ -174,23 +166,20 @@ TEST(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit)
             "u(logK) is not known: the fit has as many parameters as weighted points");
 }
 
-using PresenterExport = testing_support::TempFolderTest;
-
-TEST_F(PresenterExport, SaysWhereTheRecordWentOrWhyNot) {
-  Pass pass;
-  pass.problem.Sheet.complex = "NaCl";
-  pass.problem.Sheet.species = {{1, "Na+"}};
-  pass.problem.OptPar = {1, 2, 3};
+TEST_F(Presenter, SaysWhereTheRecordWentOrWhyNot) {
+  problem.Sheet.complex = "NaCl";
+  problem.Sheet.species = {{1, "Na+"}};
+  problem.OptPar = {1, 2, 3};
   const std::string path = PathOf("data.txt");
-  EXPECT_TRUE(ExportToDataTxt(pass.problem, pass.view, path));
-  EXPECT_EQ(pass.view.messages.back().text, "Added to the file '" + path + "' ");
-  EXPECT_EQ(pass.view.messages.back().icon, MessageIcon::kInformation);
+  EXPECT_TRUE(ExportToDataTxt(problem, view, path));
+  EXPECT_EQ(view.messages.back().text, "Added to the file '" + path + "' ");
+  EXPECT_EQ(view.messages.back().icon, MessageIcon::kInformation);
   const std::string missing = PathOf("missing/data.txt");
-  EXPECT_FALSE(ExportToDataTxt(pass.problem, pass.view, missing));
-  EXPECT_EQ(pass.view.messages.back().text, "Could not open file '" + missing + "' (is it busy?) ");
+  EXPECT_FALSE(ExportToDataTxt(problem, view, missing));
+  EXPECT_EQ(view.messages.back().text, "Could not open file '" + missing + "' (is it busy?) ");
 }
 
-TEST(Presenter, TheModelsComparedAreCopiedAlignedOrTabSeparated) {
+TEST_F(Presenter, TheModelsComparedAreCopiedAlignedOrTabSeparated) {
   const TextTable table{{"model", "k"}, {{"rb", "3"}, {"density7", "7"}}};
   EXPECT_EQ(ComparisonText(table, false), "model     k\nrb        3\ndensity7  7\n");
   EXPECT_EQ(ComparisonText(table, true), "model\tk\nrb\t3\ndensity7\t7\n");
@@ -198,13 +187,12 @@ TEST(Presenter, TheModelsComparedAreCopiedAlignedOrTabSeparated) {
 
 // The pass takes the system's decimal separator (the numbers themselves
 // are read and shown by the engine's tests).
-TEST(PresenterDecimalComma, LabelsShowAComma) {
+TEST_F(Presenter, LabelsShowTheSystemsDecimalComma) {
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "needs de_DE.UTF-8";
   MemoryGrid grid = BuildSheet({.reference = {"12.345", "2", "-300"}}, true);
-  Pass pass;
-  pass.Run(grid);
-  EXPECT_EQ(pass.view.labels[0], "  12,345");
+  Run(grid);
+  EXPECT_EQ(view.labels[0], "  12,345");
   std::setlocale(LC_NUMERIC, saved.c_str());
 }
 

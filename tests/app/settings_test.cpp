@@ -49,18 +49,15 @@ TEST_F(Settings, WritesTheFolderAndThePosition) {
 }
 
 TEST_F(Settings, TheTemplateIsFoundBesideTheProgramThenInTheDataFolderThenAtHome) {
-  namespace fs = std::filesystem;
-  for (const char* folder : {"usr/bin", "usr/share/tavrix", "home"})
-    fs::create_directories(dir_ / folder);
   const std::string bin = PathOf("usr/bin") + "/";
   const std::string home = PathOf("home") + "/";
   EXPECT_EQ(FindTemplate(bin, home), "");
-  Write("x", "home/Tavrix.xls");
-  EXPECT_EQ(FindTemplate(bin, home), PathOf("home/Tavrix.xls"));
-  Write("x", "usr/share/tavrix/Tavrix.xls");
-  EXPECT_EQ(FindTemplate(bin, home), PathOf("usr/share/tavrix/Tavrix.xls"));
-  Write("x", "usr/bin/Tavrix.xls");
-  EXPECT_EQ(FindTemplate(bin, home), PathOf("usr/bin/Tavrix.xls"));
+  // Each one found before those made earlier.
+  for (const std::string folder : {"home", "usr/share/tavrix", "usr/bin"}) {
+    std::filesystem::create_directories(dir_ / folder);
+    const std::string made = Write("x", folder + "/Tavrix.xls");
+    EXPECT_EQ(FindTemplate(bin, home), made);
+  }
 }
 
 TEST(CommandLine, LimitsOption) {

@@ -4,10 +4,6 @@
 
 namespace tavrix::testing_support {
 
-void MemoryApp::AddFile(const std::string& path, MemoryGrid grid, const std::string& sheet) {
-  files_.insert_or_assign(path, std::make_pair(sheet, std::move(grid)));
-}
-
 bool MemoryApp::OpenWorkbook(const std::string& path, bool asTemplate) {
   const auto file = files_.find(path);
   if (file == files_.end()) return false;
@@ -40,18 +36,6 @@ void MemoryApp::CloseWorkbook(int index) {
   books_.erase(books_.begin() + (index - 1));
   if (active_ >= index) --active_;
   if (active_ == 0 && !books_.empty()) active_ = 1;
-}
-
-std::optional<std::string> MemoryApp::ActiveWorkbookName() {
-  return active_ ? std::optional(Active().name) : std::nullopt;
-}
-
-std::optional<std::string> MemoryApp::ActiveWorkbookId() {
-  return active_ ? std::optional(Active().id) : std::nullopt;
-}
-
-SheetHost* MemoryApp::ActiveSheet() {
-  return active_ ? ActiveSheetOf().grid.get() : nullptr;
 }
 
 MemoryApp::Sheet& MemoryApp::ActiveSheetOf() {

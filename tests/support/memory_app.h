@@ -27,7 +27,9 @@ class MemoryApp : public SpreadsheetApp {
   };
 
   // A file that OpenWorkbook can open: a copy of `grid` opens each time.
-  void AddFile(const std::string& path, MemoryGrid grid, const std::string& sheet = "Sheet1");
+  void AddFile(const std::string& path, MemoryGrid grid, const std::string& sheet = "Sheet1") {
+    files_.insert_or_assign(path, std::make_pair(sheet, std::move(grid)));
+  }
   // A user's edit of a cell: raises the change flag as the application would.
   void UserEdit(SheetHost* sheet, int row, int col, const CellContent& value);
 
@@ -36,10 +38,14 @@ class MemoryApp : public SpreadsheetApp {
   std::string WorkbookName(int index) override { return Book(index).name; }
   void ActivateWorkbook(int index) override;
   void CloseWorkbook(int index) override;
-  std::optional<std::string> ActiveWorkbookName() override;
+  std::optional<std::string> ActiveWorkbookName() override {
+    return active_ ? std::optional(Active().name) : std::nullopt;
+  }
   std::string WorkbookId(int index) override { return Book(index).id; }
-  std::optional<std::string> ActiveWorkbookId() override;
-  SheetHost* ActiveSheet() override;
+  std::optional<std::string> ActiveWorkbookId() override {
+    return active_ ? std::optional(Active().id) : std::nullopt;
+  }
+  SheetHost* ActiveSheet() override { return active_ ? ActiveSheetOf().grid.get() : nullptr; }
   std::string ActiveSheetName() override { return ActiveSheetOf().name; }
   SheetHost* FirstWorksheet() override;
   void SetEventDelivery(bool on) override { events_ = on; }
