@@ -1,9 +1,11 @@
 #!/bin/sh
 # Runs each test of a GoogleTest program in a process of its own, in order:
 # a connection that one test leaves broken cannot fail the tests after it.
-# The exit code is 1 when any test failed.
+# Further arguments (a --gtest_filter) choose the tests. The exit code is 1
+# when any test failed.
 program=$1
-tests=$("$program" --gtest_list_tests 2>/dev/null | awk '
+shift
+tests=$("$program" "$@" --gtest_list_tests 2>/dev/null | awk '
   /^[^ ]/ { suite = $1 }
   /^  [^ ]/ { print suite $1 }')
 [ -n "$tests" ] || { echo "no tests listed by $program" >&2; exit 1; }
