@@ -27,9 +27,7 @@ double Residual(const FittedSheet& fit, int k) {
 
 SheetContents WithReference(const RBPar& par) {
   SheetContents contents;
-  contents.reference[0] = NumberText(par.pK298);
-  contents.reference[1] = NumberText(par.A);
-  contents.reference[2] = NumberText(par.B);
+  for (int i = 0; i < 3; ++i) contents.reference[i] = NumberText(ParamValue(par, i));
   contents.points.clear();
   return contents;
 }
