@@ -6,15 +6,13 @@
 
 #include <cmath>
 
-#include "support/data_sheet.h"
-#include "tavrix/datasheet/sheet_pass.h"
+#include "support/fitted_sheet.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
 namespace {
 
-using testing_support::BuildSheet;
-using testing_support::NumberText;
+using testing_support::FittedSheet;
 using testing_support::SheetContents;
 
 // Where u(pK) is looked at: t (C), P (bar).
@@ -68,12 +66,10 @@ TEST_P(RefitsOfPerturbedData, SpreadAsTheCovarianceSays) {
                      {"300", "2000", "", "1.5", "0.02"}, {"350", "500", "", "1", "0.71"},
                      {"400", "3000", "", "1", "-0.21"},  {"500", "4000", "", "1", "-0.36"},
                      {"300", "0", "", "<", "-0.5"}};
-  MemoryGrid grid = BuildSheet(contents);
-  const SheetPassResult pass = PassOverSheet(grid, {});
-  ASSERT_TRUE(pass.clean());
-  const DataSheet& sheet = pass.read.sheet;
+  FittedSheet fit(contents);
+  const DataSheet& sheet = fit.pass.read.sheet;
   const FitOptions options{c.fitted, c.limits};
-  const FitOutcome outcome = Fit(sheet, pass.evaluation, options);
+  const FitOutcome& outcome = fit.Run(c.fitted, c.limits);
   ASSERT_TRUE(outcome) << outcome.reason;
   EXPECT_EQ(outcome.activeLimits.empty(), !c.limits);  // the limit is violated without the search
   const ParameterCovariance covariance = *CovarianceOf(outcome);
@@ -116,12 +112,11 @@ TEST(Covariance, TheFitASheetShowsIsFoundAgainUntilItsPointsChange) {
                      {"300", "1000", "", "1", "3.3"},
                      {"25", "1", "", "<", "4.5"}};
   for (const bool limits : {false, true}) {
-    MemoryGrid grid = BuildSheet(contents);
-    const SheetPassResult pass = PassOverSheet(grid, {});
-    const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, limits});
+    FittedSheet fit(contents);
+    MemoryGrid& grid = fit.grid;
+    const FitOutcome& outcome = fit.Run({true, true, true}, limits);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome.activeLimits.empty(), !limits);
-    WriteFitOutcome(grid, outcome);
     const SheetPassResult shown = PassOverSheet(grid, {});
     EXPECT_EQ(ShownFitCovariance(grid, shown.read.sheet, shown.evaluation, false),
               CovarianceOf(outcome));

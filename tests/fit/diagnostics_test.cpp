@@ -5,41 +5,33 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/data_sheet.h"
-#include "tavrix/datasheet/sheet_pass.h"
+#include "support/fitted_sheet.h"
 #include "tavrix/fit/covariance.h"
-#include "tavrix/water/water.h"
 
 namespace tavrix {
 namespace {
 
-using testing_support::BuildSheet;
-using testing_support::NumberText;
+using testing_support::FittedSheet;
 using testing_support::SheetContents;
 
 // The model's pK at t and 1000 bar, with a scatter of +-0.01 and `shift`
 // added at point `moved`, for temperatures first, first + step, ...
 SheetContents ModelData(int count, float first, float step, int moved, double shift) {
-  const RBPar par{1, 2, -300};
   SheetContents contents;
   contents.points.clear();
   for (int k = 0; k < count; ++k) {
-    const float t = first + step * static_cast<float>(k);
-    const float T = KelvinOf(t);
-    const double pK =
-        RBpK(par, T, WaterDensity(T, 1000)) + (k % 2 ? 0.01 : -0.01) + (k == moved ? shift : 0);
-    contents.points.push_back({NumberText(t), "1000", "", "1", NumberText(pK)});
+    const double moves = (k % 2 ? 0.01 : -0.01) + (k == moved ? shift : 0);
+    contents.points.push_back(testing_support::ModelPoint(
+        {1, 2, -300}, first + step * static_cast<float>(k), 1000, "1", moves));
   }
   return contents;
 }
 
 std::vector<std::string> WarningsOf(const SheetContents& contents, ParameterChoice fitted) {
-  MemoryGrid grid = BuildSheet(contents);
-  const SheetPassResult pass = PassOverSheet(grid, {});
-  const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {fitted, false});
-  EXPECT_TRUE(outcome) << outcome.reason;
-  return DiagnosticWarnings(pass.read.sheet,
-                            DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome));
+  FittedSheet fit(contents);
+  EXPECT_TRUE(fit.Run(fitted)) << fit.outcome.reason;
+  return DiagnosticWarnings(fit.pass.read.sheet,
+                            DiagnosticsOf(fit.pass.read.sheet, fit.pass.evaluation, fit.outcome));
 }
 
 std::vector<std::string> Containing(const std::vector<std::string>& lines, const std::string& s) {
@@ -77,13 +69,12 @@ TEST(Diagnostics, ParametersTheDataDoNotTellApartAreNamed) {
 // As many parameters as weighted points: no degrees of freedom, so no
 // covariance, no ± (the sheet's "optimized": fit_test) and no flags.
 TEST(Diagnostics, WithoutDegreesOfFreedomNothingIsKnownOrFlagged) {
-  MemoryGrid grid = BuildSheet(ModelData(3, 25, 100, 1, 1.0));
-  const SheetPassResult pass = PassOverSheet(grid, {});
-  const FitOutcome outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
+  FittedSheet fit(ModelData(3, 25, 100, 1, 1.0));
+  const FitOutcome& outcome = fit.Run({true, true, true});
   ASSERT_TRUE(outcome);
   EXPECT_FALSE(CovarianceOf(outcome));
   EXPECT_TRUE(std::isnan(*outcome.Uncertainty(0)));
-  const FitDiagnostics d = DiagnosticsOf(pass.read.sheet, pass.evaluation, outcome);
+  const FitDiagnostics d = DiagnosticsOf(fit.pass.read.sheet, fit.pass.evaluation, outcome);
   EXPECT_TRUE(std::isnan(d.s));
   for (const PointDiagnostics& point : d.points) {
     EXPECT_NEAR(point.leverage, 1, 1e-9);  // each point fixes the fit

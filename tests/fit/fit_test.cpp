@@ -4,59 +4,30 @@
 
 #include <cmath>
 
-#include "support/data_sheet.h"
-#include "tavrix/datasheet/sheet_pass.h"
-#include "tavrix/water/water.h"
+#include "support/fitted_sheet.h"
 
 namespace tavrix {
 namespace {
 
-using testing_support::BuildSheet;
+using testing_support::FittedSheet;
+using testing_support::ModelPoint;
 using testing_support::NumberText;
 using testing_support::SheetContents;
-using testing_support::TypedPoint;
 
 constexpr ParameterChoice kPK{true, false, false};
 constexpr ParameterChoice kPKAndA{true, true, false};
 constexpr ParameterChoice kAll{true, true, true};
 
-// pK of the model at t (C) and P (bar), as a pass evaluates it.
-double ModelPk(const RBPar& par, float t, float P) {
-  const float T = KelvinOf(t);
-  return RBpK(par, T, WaterDensity(T, P));
+// Calculated minus experimental pK of point k (from 0) of a fitted sheet.
+double Residual(const FittedSheet& fit, int k) {
+  const PointTerms& t = fit.pass.evaluation.terms[static_cast<std::size_t>(k)];
+  const RBPar& p = fit.outcome.parameters;
+  return p.pK298 * t.basis.tau + p.A * t.basis.Q + p.B * t.basis.QOverT - t.pK;
 }
-
-TypedPoint PointOf(const RBPar& par, float t, float P, const std::string& weight,
-                   double shift = 0) {
-  return {NumberText(t), NumberText(P), "", weight, NumberText(ModelPk(par, t, P) + shift)};
-}
-
-// A sheet after its pass, fitted and written back as asked.
-struct Fitted {
-  explicit Fitted(const SheetContents& contents)
-      : grid(BuildSheet(contents)), pass(PassOverSheet(grid, {})) {
-    EXPECT_TRUE(pass.clean()) << pass.read.error->Message();
-  }
-  const FitOutcome& Run(ParameterChoice fitted, bool limits) {
-    outcome = Fit(pass.read.sheet, pass.evaluation, {fitted, limits});
-    WriteFitOutcome(grid, outcome);
-    return outcome;
-  }
-  double Residual(int k) const {  // calculated minus experimental pK of point k (from 0)
-    const PointTerms& t = pass.evaluation.terms[static_cast<std::size_t>(k)];
-    const RBPar& p = outcome.parameters;
-    return p.pK298 * t.basis.tau + p.A * t.basis.Q + p.B * t.basis.QOverT - t.pK;
-  }
-  MemoryGrid grid;
-  SheetPassResult pass;
-  FitOutcome outcome;
-};
 
 SheetContents WithReference(const RBPar& par) {
   SheetContents contents;
-  contents.reference[0] = NumberText(par.pK298);
-  contents.reference[1] = NumberText(par.A);
-  contents.reference[2] = NumberText(par.B);
+  for (int i = 0; i < 3; ++i) contents.reference[i] = NumberText(ParamValue(par, i));
   contents.points.clear();
   return contents;
 }
@@ -67,26 +38,26 @@ SheetContents TwoLimits() {
   const RBPar truth{1.0, 1.0f, 0.0f};
   SheetContents contents = WithReference(truth);
   for (float t : {25.0f, 100.0f, 200.0f, 300.0f}) {
-    for (float P : {500.0f, 1000.0f, 2000.0f}) contents.points.push_back(PointOf(truth, t, P, "1"));
+    for (float P : {500.0f, 1000.0f, 2000.0f}) contents.points.push_back(ModelPoint(truth, t, P));
   }
-  contents.points.push_back(PointOf(truth, 25, 1, "<", -0.3));
-  contents.points.push_back(PointOf(truth, 350, 500, "<", -0.3));
+  contents.points.push_back(ModelPoint(truth, 25, 1, "<", -0.3));
+  contents.points.push_back(ModelPoint(truth, 350, 500, "<", -0.3));
   return contents;
 }
 
 TEST(Fit, PairsAreTriedWhenEverySingleLimitViolatesAnother) {
   // No single limit keeps the other, so the fit holds both as equalities.
-  Fitted both(TwoLimits());
+  FittedSheet both(TwoLimits());
   ASSERT_TRUE(both.Run(kPKAndA, true));
-  EXPECT_NEAR(both.Residual(12), 0, 1e-5);
-  EXPECT_NEAR(both.Residual(13), 0, 1e-5);
+  EXPECT_NEAR(Residual(both, 12), 0, 1e-5);
+  EXPECT_NEAR(Residual(both, 13), 0, 1e-5);
   EXPECT_EQ(both.outcome.activeLimits, (std::vector<int>{12, 13}));
 
   // The first limit measured twice: the pair of the two is singular, and
   // passed over.
   SheetContents repeated = TwoLimits();
   repeated.points.insert(repeated.points.end() - 1, repeated.points[12]);
-  Fitted twice(repeated);
+  FittedSheet twice(repeated);
   ASSERT_TRUE(twice.Run(kPKAndA, true)) << twice.outcome.reason;
   EXPECT_EQ(twice.outcome.parameters.pK298, both.outcome.parameters.pK298);
   EXPECT_EQ(twice.outcome.parameters.A, both.outcome.parameters.A);
@@ -115,7 +86,7 @@ TEST(Fit, ALimitIsHeldOnceTheFitExceedsItByMoreThanTheTolerance) {
     contents.points = {{"25", "1", "", "1", "5"}, {"25", "1", "", "1", "7"}};
     for (const std::string& limit : c.limits)
       contents.points.push_back({"25", "1", "", "<", limit});
-    Fitted fit(contents);
+    FittedSheet fit(contents);
     ASSERT_TRUE(fit.Run(kPK, c.enforced));
     SCOPED_TRACE(c.limits.back() + (c.enforced ? " enforced" : ""));
     EXPECT_NEAR(fit.outcome.parameters.pK298, c.pK298, 1e-6);
@@ -139,14 +110,14 @@ TEST(Fit, WhatFindsNoSolutionSaysWhy) {
     SheetContents contents = WithReference(truth);
     double shift = 0;
     for (const auto& [t, P] : conditions)
-      contents.points.push_back(PointOf(truth, t, P, "1", shift += 0.1));
+      contents.points.push_back(ModelPoint(truth, t, P, "1", shift += 0.1));
     return contents;
   };
   // With only A fitted, a limit where Q < 0 asks for a larger A and one
   // where Q > 0 for a smaller one: no A keeps both.
   SheetContents opposed = sheetAt({{25, 1000}, {150, 1000}, {300, 1000}});
-  opposed.points.push_back(PointOf(truth, 25, 5000, "<", -0.5));
-  opposed.points.push_back(PointOf(truth, 300, 500, "<", -0.5));
+  opposed.points.push_back(ModelPoint(truth, 25, 5000, "<", -0.5));
+  opposed.points.push_back(ModelPoint(truth, 300, 500, "<", -0.5));
   SheetContents huge = WithReference({0, 0, 0});
   huge.points = {{"25", "1", "", "1", "1e10"}, {"50", "1", "", "1", "2"}};
   SheetContents unweighted = WithReference({1, 0, 0});
@@ -175,7 +146,7 @@ TEST(Fit, WhatFindsNoSolutionSaysWhy) {
       {unknown, kPKAndA, false, "B(zz/a) has no initial value and cannot be held fixed"},
   };
   for (const auto& c : cases) {
-    Fitted fit(c.contents);
+    FittedSheet fit(c.contents);
     fit.grid.Put(15, 6, CellContent::Text("old"));
     const FitOutcome& outcome = fit.Run(c.fitted, c.limits);
     EXPECT_FALSE(outcome);

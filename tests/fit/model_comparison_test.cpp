@@ -9,14 +9,12 @@
 
 #include <cmath>
 
-#include "support/data_sheet.h"
-#include "tavrix/datasheet/sheet_pass.h"
+#include "support/fitted_sheet.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
 namespace {
 
-using testing_support::BuildSheet;
 using testing_support::NumberText;
 using testing_support::SheetContents;
 
@@ -49,10 +47,8 @@ SheetContents DataOf(const FittedModel& model, double noise, int count = 36, boo
   return contents;
 }
 
-struct Compared {
-  explicit Compared(const SheetContents& contents, bool limits = false)
-      : grid(BuildSheet(contents)), pass(PassOverSheet(grid, {})) {
-    EXPECT_TRUE(pass.clean());
+struct Compared : testing_support::FittedSheet {
+  explicit Compared(const SheetContents& contents, bool limits = false) : FittedSheet(contents) {
     std::vector<const Model*> models;
     for (const Model& model : Models()) models.push_back(&model);
     rows = CompareModels(pass.read.sheet, pass.evaluation, models, {kAll, limits});
@@ -63,8 +59,6 @@ struct Compared {
     }
     throw std::logic_error(name);
   }
-  MemoryGrid grid;
-  SheetPassResult pass;
   std::vector<ComparedModel> rows;
 };
 

@@ -162,19 +162,12 @@ TEST(TableText, KeepsTheLinesOrPutsEveryValueInItsColumn) {
 
   EXPECT_EQ(out[0], lines[0]);  // the centering blanks stay
   EXPECT_EQ(out[2], "\t" + std::string(TrimTrailingBlanks(lines[2])));
-  const std::vector<std::string> header = Split(out[3], "\t");
-  ASSERT_EQ(header.size(), 6u) << out[3];
-  EXPECT_EQ(header[0], "  t(\u00B0C)");
-  const char* labels[] = {"Sat", "500", "1000", "2000", "5000"};
-  for (int j = 0; j < 5; ++j) EXPECT_EQ(TrimBlanks(header[j + 1]), labels[j]);
+  EXPECT_EQ(out[3], "  t(\u00B0C)\t      Sat  \t      500  \t     1000  \t     2000  \t     5000");
 
   for (std::size_t i = 4; i <= 14; ++i) {
-    const std::vector<std::string> fields = Split(out[i], "\t");
-    ASSERT_EQ(fields.size(), 6u) << out[i];
-    EXPECT_EQ(fields[0], lines[i].substr(0, 7));
-    for (int j = 1; j <= 5; ++j) {
-      EXPECT_EQ(fields[j], lines[i].substr(8 + 12 * (j - 1), 11)) << out[i];
-    }
+    std::string fields = lines[i].substr(0, 7);
+    for (std::size_t at = 8; at < 68; at += 12) fields += "\t" + lines[i].substr(at, 11);
+    EXPECT_EQ(out[i], fields);
   }
 }
 

@@ -23,8 +23,11 @@ def pairs(seed, n=300):
     return t.astype(float), p.astype(float)
 
 
-def stdin_of(t, second):
-    return "\n".join(f"{a!r} {b!r}" for a, b in zip(t, second)) + "\n"
+def program_lines(tavrix_cli, args, t, second):
+    """The fields of each line the program prints for the pairs on its standard input."""
+    out = tavrix_cli(*args, "-", stdin="\n".join(f"{a!r} {b!r}" for a, b in zip(t, second)) + "\n")
+    assert out.returncode == 0, out.stderr
+    return [line.split("\t") for line in out.stdout.splitlines()]
 
 
 def g(x, digits):
@@ -33,18 +36,15 @@ def g(x, digits):
 
 def test_water_equals_the_programs_water(tavrix_cli):
     t, p = pairs(1)
-    out = tavrix_cli("water", "-", stdin=stdin_of(t, p))
-    assert out.returncode == 0, out.stderr
-    lines = out.stdout.splitlines()
+    lines = program_lines(tavrix_cli, ["water"], t, p)
     saturation = tavrix.sat_pressure(t)
     density = tavrix.water_density(t, p)
-    for k, line in enumerate(lines):
-        fields = line.split("\t")
+    for k, fields in enumerate(lines):
         if fields[1] == "P(sat) does not exist":
-            assert np.isnan(density[k]) and np.isnan(saturation[k]), line
+            assert np.isnan(density[k]) and np.isnan(saturation[k]), fields
             continue
         sat = "-" if np.isnan(saturation[k]) else g(saturation[k], 9)
-        assert [fields[2], fields[3]] == [sat, g(density[k], 9)], line
+        assert [fields[2], fields[3]] == [sat, g(density[k], 9)], fields
     assert len(lines) == len(t)
 
 
@@ -56,16 +56,14 @@ def test_pk_equals_the_programs_pk(tavrix_cli, parameters):
     rho = np.random.default_rng(3).uniform(0.05, 2, len(t)).astype(np.float32).astype(float)
     for second, by_density in ((p, False), (rho, True)):
         flags = ["--density"] if by_density else []
-        out = tavrix_cli("pk", *options, *flags, "-", stdin=stdin_of(t, second))
-        assert out.returncode == 0, out.stderr
         kwargs = {"density": second} if by_density else {"p_bar": second}
         pK = tavrix.rb_pk(pK298, A, B, t, **kwargs)
-        for k, line in enumerate(out.stdout.splitlines()):
-            value = line.split("\t")[3].split(" ")[0].rstrip("?")  # the number, without its mark
+        for k, fields in enumerate(program_lines(tavrix_cli, ["pk", *options, *flags], t, second)):
+            value = fields[3].split(" ")[0].rstrip("?")  # the number, without its mark
             if value in ("---", "error"):
-                assert np.isnan(pK[k]), line
+                assert np.isnan(pK[k]), fields
             else:
-                assert value == g(pK[k], 10), line
+                assert value == g(pK[k], 10), fields
 
 
 TABLES = [

@@ -2,49 +2,42 @@
 
 #include <gtest/gtest.h>
 
-#include "support/data_sheet.h"
-#include "tavrix/datasheet/sheet_pass.h"
+#include "support/fitted_sheet.h"
 #include "tavrix/fit/shown_fit.h"
 #include "tavrix/version.h"
-#include "tavrix/water/water.h"
 
 namespace tavrix {
 namespace {
 
-using testing_support::BuildSheet;
-using testing_support::NumberText;
+using testing_support::FittedSheet;
 using testing_support::SheetContents;
 
-// The report of the fit of all three parameters, as the sheet shows it once
-// written, to the pK of the model with pK298 = 2.5, A = 1.25, B = -300 at
-// 24 points: six temperatures at four pressures; point 5 (row 20) moved by
-// `shift`.
-struct Reported {
-  explicit Reported(double shift) {
-    const RBPar par{2.5, 1.25f, -300.0f};
-    SheetContents contents;
-    contents.points.clear();
-    for (const float t : {25.0f, 75.0f, 150.0f, 225.0f, 300.0f, 375.0f}) {
-      for (const float P : {500.0f, 1000.0f, 2000.0f, 3000.0f}) {
-        const float T = KelvinOf(t);
-        const double moved = contents.points.size() == 5 ? shift : 0;
-        contents.points.push_back({NumberText(t), NumberText(P), "", "1",
-                                   NumberText(RBpK(par, T, WaterDensity(T, P)) + moved)});
-      }
+// The pK of the model with pK298 = 2.5, A = 1.25, B = -300 at 24 points:
+// six temperatures at four pressures; point 5 (row 20) moved by `shift`.
+SheetContents ModelData(double shift) {
+  SheetContents contents;
+  contents.points.clear();
+  for (const float t : {25.0f, 75.0f, 150.0f, 225.0f, 300.0f, 375.0f}) {
+    for (const float P : {500.0f, 1000.0f, 2000.0f, 3000.0f}) {
+      const double moved = contents.points.size() == 5 ? shift : 0;
+      contents.points.push_back(
+          testing_support::ModelPoint({2.5, 1.25f, -300.0f}, t, P, "1", moved));
     }
-    MemoryGrid grid = BuildSheet(contents);
-    pass = PassOverSheet(grid, {});
-    outcome = Fit(pass.read.sheet, pass.evaluation, {{true, true, true}, false});
-    EXPECT_TRUE(outcome) << outcome.reason;
-    WriteFitOutcome(grid, outcome);
+  }
+  return contents;
+}
+
+// The report of the fit of all three parameters to those data, as the
+// sheet shows it once written.
+struct Reported : FittedSheet {
+  explicit Reported(double shift) : FittedSheet(ModelData(shift)) {
+    EXPECT_TRUE(Run({true, true, true})) << outcome.reason;
     shown = CheckShownFit(grid, outcome.parameters, false).parameters;
   }
   std::string Page(bool decComma) const {
     return FitReport({pass.read.sheet, pass.evaluation, outcome, shown},
                      {false, decComma, "2025-03-14"});
   }
-  SheetPassResult pass;
-  FitOutcome outcome;
   RBPar shown;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tavrix/numeric/number_text.h"
+#include "tavrix/water/water.h"
 
 namespace tavrix::testing_support {
 
@@ -10,6 +11,12 @@ std::string NumberText(double x) {
   char text[40];
   std::snprintf(text, sizeof text, "%.9g", x);
   return text;
+}
+
+TypedPoint ModelPoint(const RBPar& par, float t, float P, const std::string& weight, double shift) {
+  const float T = KelvinOf(t);
+  const float rho = WaterDensity(T, P == 0 ? *SaturationPoint(T) : P);
+  return {NumberText(t), NumberText(P), "", weight, NumberText(RBpK(par, T, rho) + shift)};
 }
 
 CellContent Typed(const std::string& text) {

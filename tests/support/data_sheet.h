@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tavrix/model/rb_model.h"
 #include "tavrix/sheet/memory_grid.h"
 
 namespace tavrix::testing_support {
@@ -19,6 +20,11 @@ struct TypedPoint {
 
 // A number as typed with nine significant digits ("%.9g").
 std::string NumberText(double x);
+
+// A point at t (C) and P (bar; 0: the saturation pressure, as on the sheet)
+// whose pK is the model's there, moved by `shift`.
+TypedPoint ModelPoint(const RBPar& par, float t, float P, const std::string& weight = "1",
+                      double shift = 0);
 
 // Text as a user types it into a cell: numbers become numbers.
 CellContent Typed(const std::string& text);

@@ -1,8 +1,5 @@
 #include "support/random_sheets.h"
 
-#include "tavrix/model/rb_model.h"
-#include "tavrix/water/water.h"
-
 namespace tavrix::testing_support {
 
 int RandomSheets::Pick(int n) {
@@ -75,12 +72,9 @@ SheetContents RandomSheets::Measured() {
     const float t = static_cast<float>(Uniform(5, 700));
     const bool saturated = t < 350 && Pick(3) == 0;
     const float P = saturated ? 0.0f : static_cast<float>(Uniform(300, 4000));
-    const float T = KelvinOf(t);
-    const float rho = WaterDensity(T, saturated ? *SaturationPoint(T) : P);
     const std::string weight = Pick(8) == 0 ? "<" : (Pick(10) == 0 ? "0" : "1");
     const double shift = weight == "<" ? -Uniform(0, 0.3) : Uniform(-0.05, 0.05);
-    contents.points.push_back(
-        {NumberText(t), NumberText(P), "", weight, NumberText(RBpK(truth, T, rho) + shift)});
+    contents.points.push_back(ModelPoint(truth, t, P, weight, shift));
   }
   return contents;
 }
