@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,11 @@ class Office : public testing_support::TempFolderTest {
  protected:
   // A workbook file holding the grid's contents in its active sheet.
   std::string Workbook(const std::string& name, const MemoryGrid& grid);
+  // Runs `work` while the tests' office is ended, and starts it anew: the
+  // commands run in-process start offices of their own, and a process
+  // holds one office connection at a time, as the programs do (two at once
+  // sometimes cross their calls).
+  static void WithoutTestOffice(const std::function<void()>& work);
   // How many files or folders the folder holds.
   static std::ptrdiff_t FilesIn(const std::filesystem::path& folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});
