@@ -58,10 +58,12 @@ def design(sheet, model):
     return X, p["weight"].astype(float), p["pK"].astype(float)
 
 
-def nacl_arrays(weight=None, initial=None):
-    """The NaCl sheet's points given as arrays, with other weights or initial values."""
-    p = tavrix.read_sheet(EXAMPLES / "nacl.csv").points
+def sheet_arrays(source=EXAMPLES / "nacl.csv", weight=None, initial=None):
+    """A sheet's points given as arrays, with other weights or initial values."""
+    sheet = tavrix.read_sheet(source)
+    p = sheet.points
     density = np.where(np.isnan(p["p"]), p["density"], np.nan)  # as the sheet gives them
-    return tavrix.DataSheet.from_arrays(p["t"], p["pK"], p=p["p"], density=density,
-                                        weight=p["weight"] if weight is None else weight,
-                                        complex="NaCl", species=["Na+", "Cl-"], initial=initial)
+    return tavrix.DataSheet.from_arrays(
+        p["t"], p["pK"], p=p["p"], density=density, upper_limit=p["kind"] == "limit",
+        weight=p["weight"] if weight is None else weight, comment=p["comment"],
+        complex=sheet.complex, species=sheet.species, initial=initial)

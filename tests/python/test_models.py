@@ -7,14 +7,9 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES, design, nacl_arrays, rows
+from conftest import EXAMPLES, design, sheet_arrays, rows
 
 NACL = EXAMPLES / "nacl.csv"
-
-
-def weighted_nacl():
-    """The NaCl sheet's points with weights 1, 2 and 3 in turn."""
-    return nacl_arrays(weight=1 + np.arange(60) % 3)
 
 
 def lstsq(X, w, pK):
@@ -23,7 +18,7 @@ def lstsq(X, w, pK):
 
 @pytest.mark.parametrize("model", ["density3", "density5", "density7"])
 def test_a_density_model_is_numpys_weighted_least_squares(model):
-    sheet = weighted_nacl()
+    sheet = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
     result = tavrix.fit(sheet, model=model)
     X, w, pK = design(sheet, model)
     beta = lstsq(X, w, pK)
@@ -57,7 +52,7 @@ def statistics(X, w, pK):
 
 
 def test_the_statistics_are_those_of_their_definitions():
-    sheet = weighted_nacl()
+    sheet = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
     table = tavrix.compare(sheet).to_pandas()
     assert list(table.index) == ["rb", "density3", "density5", "density7"]
     for model in table.index:
@@ -69,9 +64,12 @@ def test_the_statistics_are_those_of_their_definitions():
     np.testing.assert_allclose(table["dAICc"], table["AICc"] - table["AICc"].min())
 
 
-def test_the_largest_difference_from_rb_is_over_the_table_within_the_data():
-    sheet = tavrix.read_sheet(NACL)
-    comparison = tavrix.compare(sheet, models="rb,density5")
+def test_compare_is_the_programs_and_its_largest_difference_from_rb_within_the_data(tavrix_cli):
+    comparison = tavrix.compare(tavrix.read_sheet(NACL), models="rb,density5")
+    out = tavrix_cli("compare", "--models", "rb,density5", NACL)
+    assert out.returncode == 0, out.stderr
+    assert str(comparison) == out.stdout
+    assert list(tavrix.read_book(NACL)) == ["nacl"]
     rb, density5 = comparison["rb"], comparison["density5"]
     t = np.repeat([25.0] + [50.0 * i for i in range(1, 11)], 5)
     p = np.tile([0.0, 500, 1000, 2000, 5000], 11)
@@ -84,14 +82,6 @@ def test_the_largest_difference_from_rb_is_over_the_table_within_the_data():
     expected = np.max(np.abs(density5_pk - rb_pk))
     table = comparison.to_pandas()
     assert table.loc["density5", "max_abs_dpK_rb"] == pytest.approx(expected, rel=1e-6)
-
-
-def test_compare_prints_what_the_program_prints(tavrix_cli):
-    sheet = tavrix.read_sheet(NACL)
-    out = tavrix_cli("compare", NACL)
-    assert out.returncode == 0, out.stderr
-    assert str(tavrix.compare(sheet)) == out.stdout
-    assert list(tavrix.read_book(NACL)) == ["nacl"]
 
 
 def test_other_models_keep_to_what_they_have():

@@ -12,7 +12,7 @@ import pandas
 import pytest
 
 import tavrix
-from conftest import EXAMPLES
+from conftest import EXAMPLES, sheet_arrays
 
 NACL = EXAMPLES / "nacl.csv"
 LIMITS = EXAMPLES / "nacl-limits.csv"
@@ -119,65 +119,47 @@ def test_exports_refuse_what_the_program_refuses():
         exact.logk_grid()
 
 
-# Every fault of a sheet is the engine's (tests/datasheet); one in the
-# sheet's head and one in its points show how they reach Python.
-@pytest.mark.parametrize("edits", [{(2, 4): "x"}, {(16, 4): "-1"}])
-def test_sheet_errors_are_the_programs(tavrix_cli, tmp_path, edits):
-    path = variant(NACL, tmp_path, edits)
-    out = tavrix_cli("check", path)
-    assert out.returncode == 2
-    with pytest.raises(tavrix.SheetError) as error:
-        tavrix.read_sheet(path)
-    e = error.value
-    assert out.stderr == f"{e.message}\n" == f"{e}\n"
-    assert f"(row={e.row}, col={e.col})" in e.message and e.code > 0
-
-
-def test_file_errors_are_the_programs(tavrix_cli, tmp_path):
+def test_errors_are_the_programs(tavrix_cli, tmp_path):
     broken = tmp_path / "broken.csv"
     broken.write_text('a,"b\n')
     locked = copy(NACL, tmp_path, "open.csv")  # open in another office
     (tmp_path / ".~lock.open.csv#").write_text(",jane,lab-pc,07.12.2026 15:43,file:///p;")
+    fitted, missing = copy(NACL, tmp_path, "fitted.csv"), tmp_path / "missing" / "data.txt"
+    tavrix_cli("fit", fitted)
+    same = {(15 + k, c): v for k in range(3) for c, v in ((1, "25"), (2, "0"), (4, "1"))}
     result = tavrix.fit(tavrix.read_sheet(NACL))
-    cases = [(tmp_path / "none.csv", FileNotFoundError, tavrix.read_sheet, "check"),
-             (tmp_path, IsADirectoryError, tavrix.read_sheet, "check"),
-             (broken, tavrix.BookError, tavrix.read_sheet, "check"),
-             (locked, tavrix.BookError, lambda p: tavrix.write_back(p, result), "fit")]
-    for path, error, call, command in cases:
-        out = tavrix_cli(command, path)
+    read, fit = tavrix.read_sheet, lambda path, **kw: tavrix.fit(tavrix.read_sheet(path), **kw)
+    dry = ("fit", "--dry-run")
+    # Every fault of a sheet is the engine's (tests/datasheet); one in the
+    # sheet's head and one in its points show how they reach Python.
+    cases = [(variant(NACL, tmp_path, {(2, 4): "x"}, "head.csv"), read, tavrix.SheetError, 2, dry),
+             (variant(NACL, tmp_path, {(16, 4): "-1"}), read, tavrix.SheetError, 2, dry),
+             (tmp_path / "none.csv", read, FileNotFoundError, 1, dry),
+             (tmp_path, read, IsADirectoryError, 1, dry),
+             (broken, read, tavrix.BookError, 1, dry),
+             (locked, lambda p: tavrix.write_back(p, result), tavrix.BookError, 1, ("fit",)),
+             (fitted, lambda p: tavrix.export(tavrix.fit(read(p)), to=missing), FileNotFoundError,
+              1, ("export", "--to", missing)),
+             (variant(NACL, tmp_path, {**same, (18, 1): ""}, "same.csv"), fit, tavrix.FitError, 3,
+              dry),
+             (NACL, lambda p: fit(p, fit="pK298,A"), ValueError, 1, dry + ("--fit", "pK298,A")),
+             (NACL, lambda p: fit(p, fit=("pK298", "C")), ValueError, 1,
+              dry + ("--fit", "pK298,C"))]
+    for path, call, error, code, command in cases:
+        out = tavrix_cli(*command, path)
         with pytest.raises(error) as raised:
             call(path)
-        assert out.stderr.replace("--ignore-lock", "ignore_lock=True") == f"{raised.value}\n"
+        e = raised.value
+        assert out.returncode == code, command
+        assert out.stderr.replace("--ignore-lock", "ignore_lock=True").replace(
+            "--fit", "fit") == f"{e}\n"
+        if error is tavrix.SheetError:
+            assert e.message == str(e) and f"(row={e.row}, col={e.col})" in e.message and e.code > 0
+        if error is tavrix.FitError:
+            assert e.message == "Could not find solution" and e.reason
     assert open(locked, "rb").read() == open(NACL, "rb").read()
     tavrix.write_back(locked, result, ignore_lock=True)
     assert open(locked, "rb").read() != open(NACL, "rb").read()
-
-    fitted = copy(NACL, tmp_path, "fitted.csv")
-    tavrix_cli("fit", fitted)
-    result = tavrix.fit(tavrix.read_sheet(fitted))
-    missing = tmp_path / "missing" / "data.txt"
-    out = tavrix_cli("export", "--to", missing, fitted)
-    with pytest.raises(FileNotFoundError) as raised:
-        tavrix.export(result, to=missing)
-    assert out.stderr == f"{raised.value}\n"
-
-
-def test_fit_failures_are_the_programs(tavrix_cli, tmp_path):
-    same = {(15 + k, c): v for k in range(3) for c, v in ((1, "25"), (2, "0"), (4, "1"))}
-    path = variant(NACL, tmp_path, {**same, (18, 1): ""})
-    out = tavrix_cli("fit", "--dry-run", path)
-    assert out.returncode == 3
-    with pytest.raises(tavrix.FitError) as raised:
-        tavrix.fit(tavrix.read_sheet(path))
-    assert out.stderr == f"{raised.value}\n"
-    assert raised.value.message == "Could not find solution" and raised.value.reason
-
-    sheet = tavrix.read_sheet(NACL)
-    for fit, flag in (("pK298,A", "pK298,A"), (("pK298", "C"), "pK298,C")):
-        out = tavrix_cli("fit", "--dry-run", "--fit", flag, NACL)
-        with pytest.raises(ValueError) as raised:
-            tavrix.fit(sheet, fit=fit)
-        assert out.stderr.replace("--fit", "fit") == f"{raised.value}\n"
 
 
 def test_steam_points_are_warned_of_as_the_program_does(tavrix_cli, tmp_path):
@@ -218,24 +200,16 @@ def test_a_german_csv_reads_and_is_written_as_the_program_does(tavrix_cli, tmp_p
         tavrix.read_sheet(mine, sep="|")
 
 
-def point_table(path):
-    """The point table of a sheet as pandas reads it."""
-    return pandas.read_csv(path, skiprows=13)
-
-
 # The points given as pandas reads the point table, and as the sheet holds
 # them (its columns are views with gaps between their values).
 @pytest.mark.parametrize("source, limits", [(NACL, False), (LIMITS, True)])
 def test_from_arrays_fits_as_the_sheet(source, limits):
-    df, sheet = point_table(source), tavrix.read_sheet(source)
+    df, sheet = pandas.read_csv(source, skiprows=13), tavrix.read_sheet(source)
     p = sheet.points
     arrays = tavrix.DataSheet.from_arrays(
         df["T, C"], df["exper."], p=df["P, bar"], density=df["D, g/cm3"], weight=df["weight"],
         comment=df["Comment"], complex="NaCl", species=["Na+", "Cl-"])
-    again = tavrix.DataSheet.from_arrays(
-        p["t"], p["pK"], p=p["p"], density=np.where(np.isnan(p["p"]), p["density"], np.nan),
-        weight=p["weight"], upper_limit=p["kind"] == "limit", comment=p["comment"],
-        complex=sheet.complex, species=sheet.species)
+    again = sheet_arrays(source)
     assert arrays.points.tolist() == again.points.tolist() == p.tolist()
     # The same points fit alike; what else the sheet holds shows in the printed fit.
     assert str(tavrix.fit(arrays, limits=limits)) == str(tavrix.fit(sheet, limits=limits))

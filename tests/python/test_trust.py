@@ -7,7 +7,7 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES, design, nacl_arrays
+from conftest import EXAMPLES, design, sheet_arrays
 
 
 def independent_diagnostics(X, w, pK):
@@ -45,7 +45,7 @@ def test_diagnostics_are_those_of_the_weighted_least_squares():
 
 
 def test_a_held_parameter_has_no_correlation():
-    result = tavrix.fit(nacl_arrays(initial=(None, None, -129.21)), fit="pK298,A")
+    result = tavrix.fit(sheet_arrays(initial=(None, None, -129.21)), fit="pK298,A")
     c = result.correlation
     assert np.isnan(c[2]).all() and np.isnan(c[:, 2]).all()
     assert c[0, 0] == pytest.approx(1) and -1 <= c[0, 1] <= 1
