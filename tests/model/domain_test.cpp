@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "tavrix/water/water.h"
 
 namespace tavrix {

@@ -27,40 +27,38 @@ TEST_P(FormatMaskedTable, GivesTheLaidOutText) {
   EXPECT_EQ(FormatMasked(c.mask, c.x), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Masks, FormatMaskedTable,
-    testing::Values(
-        MaskCase{"####.###", 3.14159, "   3.142"}, MaskCase{"####.###", -3.14159, "  -3.142"},
-        MaskCase{"####.###", 0, "   0.000"}, MaskCase{"####.###", 0.0004, "   0.000"},
-        MaskCase{"####.###", -0.0004, "  -0.000"}, MaskCase{"####.###", 0.0005, "   0.001"},
-        MaskCase{"####.###", 999.9996, "1000.000"}, MaskCase{"####.###", 9999.9996, "####.###"},
-        MaskCase{"####.###", -999.9, "-999.900"}, MaskCase{"####.###", -999.9996, "####.###"},
-        MaskCase{"#####.##", 12.345, "   12.35"}, MaskCase{"#####.##", -1234.567, "-1234.57"},
-        MaskCase{"####.## ", -3.14159, "  -3.14 "},
-        MaskCase{"#######.###", 1234567.1234, "1234567.123"}, MaskCase{"#####", 42.5, "   43"},
-        MaskCase{"#####", -41.5, "  -42"}, MaskCase{"###  ", 2, "  2  "},
-        MaskCase{"###  ", -1, " -1  "}, MaskCase{"###  ", -100, "###  "},
-        // Values that are not finite give the mask.
-        MaskCase{"####.###", HUGE_VAL, "####.###"}, MaskCase{"####.###", -HUGE_VAL, "####.###"},
-        MaskCase{"####.###", NAN, "####.###"},
-        // Signs, exponents and odd masks.
-        MaskCase{"+###.##", 5, "  +5.00"}, MaskCase{"+###.##", -5, "  -5.00"},
-        MaskCase{"#.##^^^^", 12345.678, "1.23E+04"}, MaskCase{"#.##^^^^", 0.000123, "1.23E-04"},
-        MaskCase{"#.##^^^^", 0, "0.00E+00"}, MaskCase{"#.##^^^^", -0.5, "#.##^^^^"},
-        MaskCase{"#.##^^^^", 1E150, "#.##^^^^"}, MaskCase{"#.##", -1, "#.##"},
-        MaskCase{"abc", 5, "abc"}, MaskCase{"T=##.# C", 25.06, "T=25.1 C"},
-        MaskCase{"#.", 5.5, "6."}, MaskCase{"##x##", 5, " 5x##"},
-        // Half-up on the stored double: 5.25 + 0.05 lies just below 5.3,
-        // 0.125 + 0.005 just above 0.13.
-        MaskCase{"##.#", 5.25, " 5.2"}, MaskCase{"#.##", 0.125, "0.13"},
-        // Rounding that carries into the exponent, and the widest exponent.
-        MaskCase{"#.##^^^^", 9.999, "1.00E+01"}, MaskCase{"#.##^^^^", 1E99, "1.00E+99"},
-        MaskCase{"#.##^^^^", 1E-99, "1.00E-99"}, MaskCase{"#.##^^^^", 1E-101, "#.##^^^^"},
-        MaskCase{"###^^^^", 250, "  3E+02"},
-        // Integer parts far beyond the field.
-        MaskCase{"####.###", 1e40, "####.###"}, MaskCase{"####.###", -1e300, "####.###"},
-        // A lone '-' needs a digit position after it.
-        MaskCase{"#", -1, "#"}, MaskCase{"x#", -0.0, "x0"}));
+using M = MaskCase;
+const MaskCase kMaskCases[] = {
+    M{"####.###", 3.14159, "   3.142"}, M{"####.###", -3.14159, "  -3.142"},
+    M{"####.###", 0, "   0.000"}, M{"####.###", 0.0004, "   0.000"},
+    M{"####.###", -0.0004, "  -0.000"}, M{"####.###", 0.0005, "   0.001"},
+    M{"####.###", 999.9996, "1000.000"}, M{"####.###", 9999.9996, "####.###"},
+    M{"####.###", -999.9, "-999.900"}, M{"####.###", -999.9996, "####.###"},
+    M{"#####.##", 12.345, "   12.35"}, M{"#####.##", -1234.567, "-1234.57"},
+    M{"####.## ", -3.14159, "  -3.14 "}, M{"#######.###", 1234567.1234, "1234567.123"},
+    M{"#####", 42.5, "   43"}, M{"#####", -41.5, "  -42"}, M{"###  ", 2, "  2  "},
+    M{"###  ", -1, " -1  "}, M{"###  ", -100, "###  "},
+    // Values that are not finite give the mask.
+    M{"####.###", HUGE_VAL, "####.###"}, M{"####.###", -HUGE_VAL, "####.###"},
+    M{"####.###", NAN, "####.###"},
+    // Signs, exponents and odd masks.
+    M{"+###.##", 5, "  +5.00"}, M{"+###.##", -5, "  -5.00"}, M{"#.##^^^^", 12345.678, "1.23E+04"},
+    M{"#.##^^^^", 0.000123, "1.23E-04"}, M{"#.##^^^^", 0, "0.00E+00"},
+    M{"#.##^^^^", -0.5, "#.##^^^^"}, M{"#.##^^^^", 1E150, "#.##^^^^"}, M{"#.##", -1, "#.##"},
+    M{"abc", 5, "abc"}, M{"T=##.# C", 25.06, "T=25.1 C"}, M{"#.", 5.5, "6."},
+    M{"##x##", 5, " 5x##"},
+    // Half-up on the stored double: 5.25 + 0.05 lies just below 5.3,
+    // 0.125 + 0.005 just above 0.13.
+    M{"##.#", 5.25, " 5.2"}, M{"#.##", 0.125, "0.13"},
+    // Rounding that carries into the exponent, and the widest exponent.
+    M{"#.##^^^^", 9.999, "1.00E+01"}, M{"#.##^^^^", 1E99, "1.00E+99"},
+    M{"#.##^^^^", 1E-99, "1.00E-99"}, M{"#.##^^^^", 1E-101, "#.##^^^^"},
+    M{"###^^^^", 250, "  3E+02"},
+    // Integer parts far beyond the field.
+    M{"####.###", 1e40, "####.###"}, M{"####.###", -1e300, "####.###"},
+    // A lone '-' needs a digit position after it.
+    M{"#", -1, "#"}, M{"x#", -0.0, "x0"}};
+INSTANTIATE_TEST_SUITE_P(Masks, FormatMaskedTable, testing::ValuesIn(kMaskCases));
 
 TEST(FormatMasked, HugeIntegerPartsStillGiveDigits) {
   // Beyond 2^53 the digits are those the double arithmetic yields, but

@@ -59,9 +59,8 @@ TEST(PlotData, OneCurvePerMeasuredConditionOverTheDataRange) {
 }
 
 TEST(PlotData, EachCurvesBandIsTheUncertaintyOfItsPk) {
-  for (const PlotCurve& curve : BuildPlotData(Measured(), kFit, false).curves) {
+  for (const PlotCurve& curve : BuildPlotData(Measured(), kFit, false).curves)
     EXPECT_TRUE(curve.band.empty());
-  }
   ParameterCovariance covariance{};
   covariance[0][0] = 0.04;  // pK(298) alone, +/- 0.2: u(pK) = 0.2 tau
   const PlotData plot = BuildPlotData(Measured(), kFit, false, covariance);
@@ -97,16 +96,12 @@ DataSheet AtPressure(float P, std::initializer_list<float> temperatures) {
 
 TEST(PlotData, CurvesStopWhereThePkTableHasNoValue) {
   // 100 bar boils at 311.0 C (IAPWS): above it the model's water is steam.
+  // Steam and gas (domain_test) end a curve alike; the edge is found to 0.1 C.
   const DataSheet boiling = AtPressure(100, {25, 400});
-  EXPECT_NEAR(SpanOf(BuildPlotData(boiling, kFit, false), 0).second, 311.0, 0.3);
+  const auto last = static_cast<float>(SpanOf(BuildPlotData(boiling, kFit, false), 0).second);
+  EXPECT_GE(100, SatPressure(KelvinOf(last)));
+  EXPECT_LT(100, SatPressure(KelvinOf(last + 0.1f)));
   EXPECT_DOUBLE_EQ(SpanOf(BuildPlotData(boiling, kFit, true), 0).second, 400);  // --ie
-
-  // At 500 bar the water thins to gas (0.31 g/cm3) before 500 C.
-  const DataSheet thinning = AtPressure(500, {25, 600});
-  const double last = SpanOf(BuildPlotData(thinning, kFit, false), 0).second;
-  EXPECT_GT(WaterDensity(KelvinOf(static_cast<float>(last)), 500), kGasDensity);
-  EXPECT_LE(WaterDensity(KelvinOf(static_cast<float>(last + 0.1)), 500), kGasDensity);
-  EXPECT_LT(last, 500);
 }
 
 TEST(PlotData, CurvesAreExtrapolatedBeyondTheSpanOfTheWeightedPoints) {

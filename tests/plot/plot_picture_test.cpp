@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -24,7 +23,6 @@ PlotData Diagonal() {
   return plot;
 }
 
-// Pixels of the image that pass the test.
 template <typename Test>
 int Count(const QImage& image, Test test) {
   int count = 0;
@@ -34,7 +32,6 @@ int Count(const QImage& image, Test test) {
   return count;
 }
 
-// Pixels of the picture that pass the test.
 template <typename Test>
 int PixelsOf(const PlotData& plot, Test test) {
   QImage image(600, 400, QImage::Format_ARGB32);
@@ -45,18 +42,12 @@ int PixelsOf(const PlotData& plot, Test test) {
   return Count(image, test);
 }
 
-bool Blue(const QColor& c) {
-  return c.blue() > 150 && c.red() < 100;
-}
-
+const auto Blue = [](const QColor& c) { return c.blue() > 150 && c.red() < 100; };
+const auto Red = [](const QColor& c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; };
 // A light tint of blue: the band's fill on white.
-bool Tinted(const QColor& c) {
+const auto Tinted = [](const QColor& c) {
   return c.red() > 180 && c.red() < 245 && c.blue() > c.red() + 10;
-}
-
-bool Red(const QColor& c) {
-  return c.red() > 150 && c.green() < 80 && c.blue() < 80;
-}
+};
 
 using PlotPicture = testing_support::TempFolderTest;
 
