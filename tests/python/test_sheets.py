@@ -217,7 +217,6 @@ def test_from_arrays_fits_as_the_sheet(source, limits):
 
 @pytest.mark.parametrize("arguments, error, text", [
     (dict(t=[25, 2000]), tavrix.SheetError, "T/P/D out of range (row=16, col=1): t[1]"),
-    (dict(weight=[1, -1]), tavrix.SheetError, "Weight is negative (row=16, col=4): weight[1]"),
     (dict(p=[0, 1], density=[0.9, None]), tavrix.SheetError,
      "(row=15, col=3): density[0]"),
     (dict(species=["Na+"] * 5), ValueError, "one to four basic species"),
