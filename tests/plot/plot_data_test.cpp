@@ -139,7 +139,6 @@ TEST(PlotData, FlaggedPointsCarryTheirWarningAndReachTheResidualPlots) {
   ASSERT_EQ(plot.notes.size(), 1u);
   EXPECT_EQ(plot.notes[3].rfind("row 18: pK 0.9 lies 4.2 s from the fit", 0), 0u) << plot.notes[3];
 
-  // Residuals of the points that have one, against t or density.
   const std::vector<std::optional<double>> residuals = {0.1, std::nullopt, std::nullopt, -0.3,
                                                         0.05};
   const PlotData byT = ResidualPlotData(plot, sheet, residuals, ResidualAxis::kTemperature);

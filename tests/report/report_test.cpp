@@ -64,7 +64,6 @@ std::string ReadableText(std::string text) {
   return text;
 }
 
-// Whether a digit, `mark` and a digit stand in a row somewhere.
 bool HasNumberWithMark(const std::string& text, char mark) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
   for (std::size_t at = 1; at + 1 < text.size(); ++at) {
