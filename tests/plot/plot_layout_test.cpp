@@ -70,9 +70,8 @@ TEST(PlotLayout, PlacesPointsRingsAndTheLegendOfWhatIsDrawn) {
   EXPECT_NEAR(marks[0].at.x, clip.left + kMarker + 0.2 * width, 1e-9);
   EXPECT_NEAR(marks[1].at.y, clip.bottom - kMarker - 0.6 * height, 1e-9);
   // Only the flagged point has a tip, within a few pixels of its mark.
-  const Pixel flagged = marks[1].at;
-  EXPECT_EQ(FlaggedPointTip(plot, scene, {flagged.x + 3, flagged.y - 3}), plot.notes.at(1));
-  EXPECT_EQ(FlaggedPointTip(plot, scene, {flagged.x + 9, flagged.y}), "");
+  EXPECT_EQ(FlaggedPointTip(plot, scene, {marks[1].at.x + 3, marks[1].at.y - 3}), plot.notes.at(1));
+  EXPECT_EQ(FlaggedPointTip(plot, scene, {marks[1].at.x + 9, marks[1].at.y}), "");
   EXPECT_EQ(FlaggedPointTip(plot, scene, marks[0].at), "");
 
   EXPECT_TRUE(Shows(scene.legend, "500 bar <&>"));

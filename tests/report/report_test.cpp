@@ -108,15 +108,13 @@ TEST(Report, NamesTheMovedPointAnOutlierInTheTableAndThePlot) {
 
 TEST(Report, WritesNumbersInTheDecimalMarkAsked) {
   const Reported r(2);  // with the outlier's note
-  const std::string dotted = ReadableText(r.Page(false));
-  const std::string record = r.Page(true);
-  const std::string commas = ReadableText(record);
-  EXPECT_TRUE(HasNumberWithMark(dotted, '.'));
-  EXPECT_FALSE(HasNumberWithMark(dotted, ','));
-  EXPECT_TRUE(HasNumberWithMark(commas, ','));
-  EXPECT_FALSE(HasNumberWithMark(commas, '.'));
+  for (const bool comma : {false, true}) {
+    const std::string text = ReadableText(r.Page(comma));
+    EXPECT_TRUE(HasNumberWithMark(text, comma ? ',' : '.')) << comma;
+    EXPECT_FALSE(HasNumberWithMark(text, comma ? '.' : ',')) << comma;
+  }
   // The records for other codes keep their own notation.
-  EXPECT_NE(record.find("log_k     2."), std::string::npos);
+  EXPECT_NE(r.Page(true).find("log_k     2."), std::string::npos);
 }
 
 }  // namespace
