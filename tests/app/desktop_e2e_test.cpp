@@ -158,8 +158,13 @@ class Desktop : public testing::Test {
     window = std::make_unique<ScriptedWindow>(measures);
     state.HomeDir = (root / "home").string() + "/";
     state.UserHome = (root / "work").string() + "/";
-    Attach(kCallPatience);
-    if (HasFatalFailure()) return;
+    auto session = StartOffice(*window, pipe, {profile, false});
+    ASSERT_NE(session, nullptr);
+    office = std::make_unique<WindowOffice>(
+        std::move(session), [w = window.get()] { return w->Closing(); }, Patience());
+    controller = std::make_unique<MainController>(problem, state, office->App(), *window);
+    window->SetController(controller.get());
+    ASSERT_TRUE(controller->StartUp(""));
     window->PlaceAt(state.WindowPosition);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -169,24 +174,7 @@ class Desktop : public testing::Test {
     window->SetController(nullptr);
     if (window->isVisible() && controller) controller->ShutDown();
   }
-  // The program's connection to the office, with its patience for calls.
-  void Attach(milliseconds patience) {
-    window->SetController(nullptr);
-    controller.reset();
-    office.reset();
-    auto session = StartOffice(*window, pipe, {profile, false});
-    if (!session) {  // now and then right after a test's connection closed: once more
-      std::fprintf(stderr, "the scenario's office refused an attach; trying again\n");
-      QTest::qWait(2000);
-      session = StartOffice(*window, pipe, {profile, false});
-    }
-    ASSERT_NE(session, nullptr);
-    office = std::make_unique<WindowOffice>(
-        std::move(session), [w = window.get()] { return w->Closing(); }, patience);
-    controller = std::make_unique<MainController>(problem, state, office->App(), *window);
-    window->SetController(controller.get());
-    ASSERT_TRUE(controller->StartUp(""));
-  }
+  virtual milliseconds Patience() const { return kCallPatience; }
 
   void Open(const std::string& name, const fs::path& folder = root / "work") {
     window->chosen = MainWindow::Choice{folder.string() + "/", name};
@@ -352,22 +340,6 @@ TEST_F(Desktop, AFileTheOfficeCannotUseIsReported) {
   EXPECT_FALSE(WindowShown("notes.txt"));
 }
 
-// Closing the last workbook closes Tavrix, and leaves the office with the
-// user's other documents.
-TEST_F(Desktop, NoSpreadsheetLeftClosesTavrixButNotTheUsersOtherDocuments) {
-  Open("nacl.ods");
-  OpenInOffice(root / "work" / "notes.txt");
-  ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, 20s));
-  LeaveTavrix();
-  SpreadsheetApp& calc = office->App();
-  for (int i = calc.WorkbookCount(); i >= 1; --i) calc.CloseWorkbook(i);
-  Click();
-  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 20s));
-  EXPECT_EQ(window->messages, std::vector<std::string>{kNoWorksheet});
-  QTest::qWait(1000);
-  EXPECT_TRUE(WindowShown("notes.txt"));
-}
-
 TEST_F(Desktop, StartUpGivesUpOnAnOfficeThatCannotStart) {
   // A profile that cannot be made: the office never answers.
   const std::string broken = pipe + "-broken";
@@ -434,40 +406,52 @@ TEST_F(Desktop, TheProgramQuitsWithItsSettingsAndWithoutACrash) {
   EXPECT_TRUE(StartsAndQuits(pipe + "-start", root / "fresh", "^Starting LibreOffice", 0, 40s));
 }
 
-// While the user is in another window the office dies or stops; back in
-// Tavrix, the program closes with its settings and says why.
+// While the user is in another window the office dies or stops, or the
+// user closes every workbook in it; back in Tavrix, the program closes
+// with its settings and says why. Closed workbooks leave the office with
+// the user's other documents.
 struct OfficeFault {
   const char* name;
-  int signal;  // SIGKILL: it dies; SIGSTOP: it hangs
+  int signal;  // SIGKILL: it dies; SIGSTOP: it hangs; 0: the workbooks are closed
   milliseconds patience;
   bool userCloses;  // Alt+F4 two seconds after the click, while the calls wait
   std::vector<std::string> messages;
   seconds least, most;  // how long the closing takes
 };
-class DesktopFault : public Desktop, public testing::WithParamInterface<OfficeFault> {};
+class DesktopFault : public Desktop, public testing::WithParamInterface<OfficeFault> {
+  milliseconds Patience() const override { return GetParam().patience; }
+};
 
 TEST_P(DesktopFault, ClosesTavrixWithItsSettings) {
   const OfficeFault& fault = GetParam();
-  const std::string office = "[U]serInstallation=" + profile;
+  const std::string process = "[U]serInstallation=" + profile;
   const std::string settings = state.HomeDir + kSettingsName;
-  Attach(fault.patience);
   Open("nacl.ods");
+  if (fault.signal == 0) {
+    OpenInOffice(root / "work" / "notes.txt");
+    ASSERT_TRUE(WaitFor([] { return WindowShown("notes.txt"); }, 20s));
+  }
   LeaveTavrix();
   fs::remove(settings);
-  ASSERT_TRUE(SignalAll(office, fault.signal));
+  if (fault.signal == 0) {
+    for (int i = office->App().WorkbookCount(); i >= 1; --i) office->App().CloseWorkbook(i);
+  } else {
+    ASSERT_TRUE(SignalAll(process, fault.signal));
+  }
   if (fault.signal == SIGKILL) QTest::qWait(500);
   if (fault.userCloses) std::system("(sleep 2; xdotool key alt+F4) >/dev/null 2>&1 &");
   const auto started = Clock::now();
   Click();
   EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 20s));
   const auto waited = Clock::now() - started;
-  SignalAll(office, SIGCONT);
+  SignalAll(process, SIGCONT);
   EXPECT_GE(waited, fault.least);
   EXPECT_LT(waited, fault.most);
   EXPECT_EQ(window->messages, fault.messages);
   EXPECT_TRUE(fs::exists(settings));
   QTest::qWait(1000);  // a stopped office is given up, not ended
-  EXPECT_EQ(Output("pgrep -f -- '" + office + "'").empty(), fault.signal == SIGKILL);
+  EXPECT_EQ(Output("pgrep -f -- '" + process + "'").empty(), fault.signal == SIGKILL);
+  EXPECT_EQ(WindowShown("notes.txt"), fault.signal == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -476,7 +460,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"Dies", SIGKILL, kCallPatience, false, {kNoWorksheet}, 0s, 20s},
         // Long before the patience is over.
         {"StopsAndTheUserCloses", SIGSTOP, kCallPatience, true, {}, 0s, 10s},
-        {"StopsForLongerThanThePatience", SIGSTOP, 3s, false, {kNotAnswering}, 3s, 20s}}),
+        {"StopsForLongerThanThePatience", SIGSTOP, 3s, false, {kNotAnswering}, 3s, 20s},
+        {"TheUserClosesEveryWorkbook", 0, kCallPatience, false, {kNoWorksheet}, 0s, 20s}}),
     [](const testing::TestParamInfo<OfficeFault>& info) { return std::string(info.param.name); });
 
 }  // namespace
