@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "support/data_sheet.h"
 #include "support/headless_view.h"
@@ -62,11 +63,14 @@ class Controller : public testing_support::TempFolderTest {
     OpenData();
     window.messages.clear();
   }
-  // The user edits the sheet in the office, then comes back to Tavrix.
-  void EditAndComeBack(int row, int col, double value) {
+  // The user leaves Tavrix, does `meanwhile` in the office, and comes back.
+  void ComeBack(const std::function<void()>& meanwhile = [] {}) {
     controller.Deactivated();
-    app.UserEdit(state.xlSheet, row, col, CellContent::Number(value));
+    meanwhile();
     controller.Activated();
+  }
+  void EditAndComeBack(int row, int col, double value) {
+    ComeBack([&] { app.UserEdit(state.xlSheet, row, col, CellContent::Number(value)); });
   }
   std::string Message(std::size_t i = 0) const { return window.messages.at(i).text; }
 
@@ -176,18 +180,15 @@ TEST_F(Controller, AFailedPassOrFileLeavesNothingToOptimize) {
 
 TEST_F(Controller, ASheetThatIsNoWorksheetIsSaidOnceAndAWorksheetIsReadAgain) {
   Opened();
-  controller.Deactivated();
-  app.books()[0].sheets.push_back({"Chart1", nullptr});
-  app.books()[0].activeSheet = 1;
-  controller.Activated();
-  controller.Deactivated();
-  controller.Activated();
+  ComeBack([&] {
+    app.books()[0].sheets.push_back({"Chart1", nullptr});
+    app.books()[0].activeSheet = 1;
+  });
+  ComeBack();
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(Message(), "Not a worksheet");
   EXPECT_EQ(window.state, WindowState::kCompact);
-  controller.Deactivated();
-  app.books()[0].activeSheet = 0;
-  controller.Activated();
+  ComeBack([&] { app.books()[0].activeSheet = 0; });
   EXPECT_EQ(window.caption, "Data: Sheet1");
 }
 
@@ -232,8 +233,7 @@ TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   // fit are its own.
   OpenData();
   ASSERT_TRUE(app.OpenWorkbook(state.UserHome + "other/Data.xls", false));
-  controller.Deactivated();
-  controller.Activated();
+  ComeBack();
   EXPECT_EQ(window.caption, "Data (other): Sheet1");
   controller.OptimizeClicked();
   EXPECT_EQ(app.books()[0].sheets[0].grid->CellText(9, 6), "");
@@ -247,9 +247,7 @@ TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
   EXPECT_EQ(window.caption, "Data (other): Sheet1");
 
   // The user closes the one Tavrix works on: the other one is read.
-  controller.Deactivated();
-  app.CloseWorkbook(2);
-  controller.Activated();
+  ComeBack([&] { app.CloseWorkbook(2); });
   EXPECT_EQ(window.caption, "Data: Sheet1");
   EXPECT_EQ(problem.Sheet.points[1].pK, 0.8f);
 }

@@ -18,7 +18,6 @@ namespace {
 using testing_support::BuildSheet;
 using testing_support::Type;
 
-// A pass over a sheet in memory, and the window it shows in.
 class Presenter : public testing_support::TempFolderTest {
  protected:
   void Run(MemoryGrid& grid, const std::string& book = "Results.xls") {
