@@ -95,84 +95,52 @@ TEST(Fit, ALimitIsHeldOnceTheFitExceedsItByMoreThanTheTolerance) {
   }
 }
 
-// The text with a '*' in the pattern standing for any figure.
-bool Matches(const std::string& text, const std::string& pattern) {
-  const auto star = pattern.find('*');
-  if (star == std::string::npos) return text == pattern;
-  const std::string head = pattern.substr(0, star), tail = pattern.substr(star + 1);
-  return text.size() >= head.size() + tail.size() && text.compare(0, head.size(), head) == 0 &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
+// The reasons the golden sheets reach (points that do not determine a
+// parameter, a held parameter without a value) are pinned by their
+// digests, whose failure shows the text; these two they never reach.
 TEST(Fit, WhatFindsNoSolutionSaysWhy) {
-  const RBPar truth{1.0, 1.0f, -100.0f};
-  const auto sheetAt = [&](std::vector<std::pair<float, float>> conditions) {
-    SheetContents contents = WithReference(truth);
-    double shift = 0;
-    for (const auto& [t, P] : conditions)
-      contents.points.push_back(ModelPoint(truth, t, P, "1", shift += 0.1));
-    return contents;
-  };
   // With only A fitted, a limit where Q < 0 asks for a larger A and one
   // where Q > 0 for a smaller one: no A keeps both.
-  SheetContents opposed = sheetAt({{25, 1000}, {150, 1000}, {300, 1000}});
+  const RBPar truth{1.0, 1.0f, -100.0f};
+  SheetContents opposed = WithReference(truth);
+  double shift = 0;
+  for (const float t : {25.0f, 150.0f, 300.0f})
+    opposed.points.push_back(ModelPoint(truth, t, 1000, "1", shift += 0.1));
   opposed.points.push_back(ModelPoint(truth, 25, 5000, "<", -0.5));
   opposed.points.push_back(ModelPoint(truth, 300, 500, "<", -0.5));
   SheetContents huge = WithReference({0, 0, 0});
   huge.points = {{"25", "1", "", "1", "1e10"}, {"50", "1", "", "1", "2"}};
-  SheetContents unweighted = WithReference({1, 0, 0});
-  unweighted.points = {{"25", "1", "", "0", "1"}, {"50", "1", "", "0", "2"}};
-  SheetContents unknown = WithReference(truth);
-  unknown.points = sheetAt({{25, 1}, {50, 1}}).points;
-  unknown.reference[2] = "?";
-
-  const struct {
-    SheetContents contents;
-    ParameterChoice fitted;
-    bool limits;
-    const char* reason;
-  } cases[] = {
-      {sheetAt({{25, 1}, {25, 1}, {25, 1}}), kAll, false,
-       "the points do not determine A(zz/a) and B(zz/a)"},
-      // At one temperature Q/T is Q over a constant: A and B go together.
-      {sheetAt({{25, 1}, {25, 1000}, {25, 3000}}), kAll, false,
-       "the points do not determine B(zz/a)"},
-      {unweighted, kPK, false, "the points do not determine pK(298)"},
-      {opposed,
-       {false, true, false},
-       true,
-       "no set of up to three \"<\" limits gives a fit that keeps them all"},
-      {huge, kPK, false, "the fit gives pK(298) = *, too large for its cell (####.###)"},
-      {unknown, kPKAndA, false, "B(zz/a) has no initial value and cannot be held fixed"},
-  };
-  for (const auto& c : cases) {
-    FittedSheet fit(c.contents);
+  const auto noFit = [](const SheetContents& contents, ParameterChoice fitted, bool limits,
+                        const std::string& reason) {
+    FittedSheet fit(contents);
     fit.grid.Put(15, 6, CellContent::Text("old"));
-    const FitOutcome& outcome = fit.Run(c.fitted, c.limits);
-    EXPECT_FALSE(outcome);
-    EXPECT_TRUE(Matches(outcome.reason, c.reason)) << outcome.reason;
+    EXPECT_FALSE(fit.Run(fitted, limits));
+    EXPECT_EQ(fit.outcome.reason, reason);
     for (int row = 9; row <= 12; ++row) EXPECT_EQ(fit.grid.CellText(row, 6), "") << row;  // cleared
     EXPECT_EQ(fit.grid.CellText(15, 6), "old");  // nothing else written
-  }
+  };
+  noFit(opposed, {false, true, false}, true,
+        "no set of up to three \"<\" limits gives a fit that keeps them all");
+  noFit(huge, kPK, false, "the fit gives pK(298) = 5.402e+09, too large for its cell (####.###)");
 }
 
-// The cells of a fit of four points with deviations of +-0.1 from pK298 = 1
-// (a fit error of 0.1), with the inverse's diagonal given.
-FitOutcome FourPoints(ParameterChoice fitted, std::array<double, 3> diagonal, int weighted = 4) {
+// The cells of a fit of all three parameters to four points with
+// deviations of +-0.1 from pK298 = 1 (a fit error of 0.1), with the
+// inverse's diagonal given.
+FitOutcome FourPoints(std::array<double, 3> diagonal, int weighted = 4) {
   FitOutcome outcome;
   outcome.solved = true;
-  outcome.fitted = fitted;
+  outcome.fitted = kAll;
   outcome.parameters = {1.0, 2.5f, -100.0f};
   for (int k = 1; k <= 3; ++k) outcome.inverse(k, k) = diagonal[static_cast<std::size_t>(k - 1)];
-  const int count = static_cast<int>(std::count(fitted.begin(), fitted.end(), true));
-  outcome.dof = weighted - count;
+  outcome.dof = weighted - 3;
   outcome.coverage = CoverageFactor(weighted, outcome.dof, 0.1);
   return outcome;
 }
 
 TEST(WriteFitOutcome, UncertaintiesFromTheCoverageFactor) {
   // dof = 1, S = 0.1, 4 weighted points: u = 12.704 * 2 * 0.1 * sqrt(0.01).
-  const FitOutcome outcome = FourPoints(kAll, {0.01, 0.01, 0.01});
+  const FitOutcome outcome = FourPoints({0.01, 0.01, 0.01});
   EXPECT_EQ(UncertaintyCell(0, outcome), CellContent::Number(0.254));
   EXPECT_EQ(UncertaintyCell(2, outcome), CellContent::Number(0.25));  // B's mask has two decimals
   EXPECT_EQ(OptimizedCell(2, outcome.parameters), CellContent::Number(-100));
@@ -181,17 +149,11 @@ TEST(WriteFitOutcome, UncertaintiesFromTheCoverageFactor) {
   // entry gives none; no degrees of freedom give none.
   const double b = (0.003 / 2.5408) * (0.003 / 2.5408);
   const double small = (0.0004 / 2.5408) * (0.0004 / 2.5408);
-  const FitOutcome tiny = FourPoints(kAll, {small, -0.01, b});
+  const FitOutcome tiny = FourPoints({small, -0.01, b});
   EXPECT_EQ(UncertaintyCell(0, tiny), CellContent::Text("optimized"));
   EXPECT_EQ(UncertaintyCell(1, tiny), CellContent::Text("optimized"));
   EXPECT_EQ(UncertaintyCell(2, tiny), CellContent::Number(0));
-  EXPECT_EQ(UncertaintyCell(0, FourPoints(kAll, {1, 1, 1}, 3)), CellContent::Text("optimized"));
-
-  // pK(298) and B fitted (dof = 2, t(2) = 4.307): their entries are the first two.
-  const FitOutcome held = FourPoints({true, false, true}, {0.01, 0.04, 99});
-  EXPECT_EQ(UncertaintyCell(0, held), CellContent::Number(0.061));
-  EXPECT_EQ(UncertaintyCell(1, held), CellContent::Text(""));
-  EXPECT_EQ(UncertaintyCell(2, held), CellContent::Number(0.12));
+  EXPECT_EQ(UncertaintyCell(0, FourPoints({1, 1, 1}, 3)), CellContent::Text("optimized"));
 }
 
 }  // namespace
