@@ -15,14 +15,6 @@ namespace {
 using testing_support::FittedSheet;
 using testing_support::SheetContents;
 
-// Where u(pK) is looked at: t (C), P (bar).
-const std::pair<float, float> kTargets[] = {{25, 1}, {200, 500}, {450, 1000}};
-
-RBBasisTerms BasisAt(float t, float P) {
-  const float T = KelvinOf(t);
-  return RBBasis(T, WaterDensity(T, P));
-}
-
 // The fit's parameters in double precision (the unknowns' solution), the
 // held ones as held.
 std::array<double, 3> Solution(const FitOutcome& outcome, const DataSheet& sheet) {
@@ -75,8 +67,10 @@ TEST_P(RefitsOfPerturbedData, SpreadAsTheCovarianceSays) {
   const ParameterCovariance covariance = *CovarianceOf(outcome);
   const std::array<double, 3> p = Solution(outcome, sheet);
 
-  for (const auto& [t, P] : kTargets) {
-    const RBBasisTerms g = BasisAt(t, P);
+  using Condition = std::pair<float, float>;  // t (C), P (bar)
+  for (const auto& [t, P] : {Condition{25, 1}, Condition{200, 500}, Condition{450, 1000}}) {
+    const float T = KelvinOf(t);
+    const RBBasisTerms g = RBBasis(T, WaterDensity(T, P));
     double sum = 0;
     for (std::size_t k = 0; k < sheet.points.size(); ++k) {
       const DataPoint& point = sheet.points[k];
