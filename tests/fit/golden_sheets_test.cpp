@@ -33,7 +33,6 @@ std::uint64_t Hash(const std::string& text) {  // FNV-1a, 64 bits
   return hash;
 }
 
-// The first `digits` hexadecimal digits of the value.
 std::string Hex(std::uint64_t value, int digits) {
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(value));
@@ -67,9 +66,7 @@ std::string Cells(const MemoryGrid& grid, bool shortly) {
   return cells;
 }
 
-// One line for one sheet, a field for each call: the pass and what it
-// wrote, the fit and what it wrote, the pK table, its copy for Excel, the
-// export record and the file.
+// One line for one sheet, a field for each of the calls (kCalls below).
 std::string Outcome(const testing_support::SheetContents& contents, int index, bool comma) {
   CsvSheet grid = testing_support::BuildSheet(contents, comma);
   const SheetPassResult pass = PassOverSheet(grid, {false, comma});
