@@ -92,12 +92,7 @@ class WrittenSheets : public testing_support::TempFolderTest,
   void Check(const SheetContents& contents, ParameterChoice fitted, bool limits) {
     const std::optional<CsvDialect>& file = GetParam().file;
     CsvSheet grid(testing_support::BuildSheet(contents, comma_), file.value_or(CsvDialect{}));
-    Keep(grid);
-    if (file) {  // the file is read in its own dialect
-      ASSERT_EQ(grid.dialect().separator, file->separator);
-      ASSERT_EQ(grid.dialect().encoding, file->encoding);
-      ASSERT_EQ(grid.dialect().byteOrderMark, file->byteOrderMark);
-    }
+    Keep(grid);  // its dialect found as written: the CSV reader's rule (csv_sheet_test)
     const CsvDialect read = grid.dialect();
     RecordingSheet sheet(grid);
     const SheetPassResult pass = PassOverSheet(sheet, {false, comma_});
