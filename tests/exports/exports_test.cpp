@@ -17,11 +17,15 @@ namespace {
 
 using nlohmann::json;
 
+RBBasisTerms BasisAt(double t, double P) {
+  const float T = KelvinOf(static_cast<float>(t));
+  return RBBasis(T, WaterDensity(T, static_cast<float>(P)));
+}
+
 // pK of dissociation at t (C) and P (bar) by the model, from coefficients
 // as a code reads them.
 double ModelPk(const RBPar& p, double t, double P) {
-  const float T = KelvinOf(static_cast<float>(t));
-  const RBBasisTerms g = RBBasis(T, WaterDensity(T, static_cast<float>(P)));
+  const RBBasisTerms g = BasisAt(t, P);
   return p.pK298 * g.tau + p.A * g.Q + p.B * g.QOverT;
 }
 
@@ -122,28 +126,21 @@ TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
   EXPECT_EQ(both[1], record);
 }
 
-// The block's lines: the comments, then the keyword and the species.
-struct Block {
-  std::string comments;
-  std::vector<std::string> species;
-};
-Block BlockOf(const std::string& text) {
-  const std::size_t at = text.find("\nSOLUTION_SPECIES");  // npos + 1: no comments
-  return {text.substr(0, at + 1), Lines(text.substr(at + 1))};
-}
-
 TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDeviation) {
   const Complex& c = GetParam();
   const RBPar p = FitOf(c).parameters;  // as the program holds them
   for (const float tHigh : {350.0f, 200.0f}) {
     const ExportResult result = PhreeqcBlock(FitOf(c), 0, tHigh);
     ASSERT_TRUE(result) << result.error;
-    const Block block = BlockOf(result.text);
-    ASSERT_EQ(block.species.size(), 4u) << result.text;
-    EXPECT_EQ(block.species[0], "SOLUTION_SPECIES");
-    EXPECT_EQ(block.species[1], c.formation);
+    // The comments, then the keyword and the species' lines.
+    const std::size_t split = result.text.find("\nSOLUTION_SPECIES");  // npos + 1: no comments
+    const std::string comments = result.text.substr(0, split + 1);
+    const std::vector<std::string> species = Lines(result.text.substr(split + 1));
+    ASSERT_EQ(species.size(), 4u) << result.text;
+    EXPECT_EQ(species[0], "SOLUTION_SPECIES");
+    EXPECT_EQ(species[1], c.formation);
 
-    std::istringstream logK(block.species[2]), analytic(block.species[3]);
+    std::istringstream logK(species[2]), analytic(species[3]);
     std::string word;
     double log_k = 0;
     std::array<double, 6> A{};
@@ -152,14 +149,14 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     analytic >> word >> A[0] >> A[1] >> A[2] >> A[3] >> A[4] >> A[5];
     EXPECT_EQ(word, "-analytic");
     EXPECT_EQ(log_k, ModelPk(p, 25, 1.01325));  // +pK: the formation's
-    EXPECT_NE(block.comments.find("u(log K) 0.1 (about 95 %)"), std::string::npos);  // sqrt(0.01)
-    EXPECT_NE(block.comments.find("-Vm, e.g. phreeqc.dat"), std::string::npos);
+    EXPECT_NE(comments.find("u(log K) 0.1 (about 95 %)"), std::string::npos);  // sqrt(0.01)
+    EXPECT_NE(comments.find("-Vm, e.g. phreeqc.dat"), std::string::npos);
 
     // The stated deviation is the largest at every tenth of a degree, and
     // at every degree, and as many terms are used as the comment says.
-    const std::size_t at = block.comments.find("largest deviation ");
+    const std::size_t at = comments.find("largest deviation ");
     ASSERT_NE(at, std::string::npos);
-    const double stated = std::stod(block.comments.substr(at + 18));
+    const double stated = std::stod(comments.substr(at + 18));
     double largest = 0, largestAtDegrees = 0;
     for (int i = 0; i <= static_cast<int>(tHigh) * 10; ++i) {
       const double t = i / 10.0, T = t + 273.15;
@@ -178,15 +175,14 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
     }
     // Beyond the tolerance only with all six terms, and then said so.
     const bool beyond = stated > kAnalyticTolerance;
-    EXPECT_EQ(block.comments.find("more than 0.005 even with all six") != std::string::npos,
-              beyond);
+    EXPECT_EQ(comments.find("more than 0.005 even with all six") != std::string::npos, beyond);
     EXPECT_EQ(!result.warning.empty(), beyond);
     if (tHigh == 200) {
       EXPECT_FALSE(beyond);
     }
     const long used = std::count_if(A.begin(), A.end(), [](double a) { return a != 0; });
     EXPECT_TRUE(!beyond || used == 6);
-    EXPECT_NE(block.comments.find(std::to_string(used) + " of its 6 terms"), std::string::npos);
+    EXPECT_NE(comments.find(std::to_string(used) + " of its 6 terms"), std::string::npos);
   }
   EXPECT_FALSE(PhreeqcBlock(FitOf(c), 0, 380));  // no saturation up there
 }
@@ -213,8 +209,7 @@ TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
       EXPECT_NEAR(row[1], SaturationBar(t), 1e-6 * row[1]);
       EXPECT_NEAR(row[3], -ModelPk(FitOf(c).parameters, t, SaturationBar(t)), 1e-8);
       // u = sqrt(g' C g) with g = (tau, Q): the covariance has no B row.
-      const float T = KelvinOf(static_cast<float>(t));
-      const RBBasisTerms g = RBBasis(T, WaterDensity(T, static_cast<float>(SaturationBar(t))));
+      const RBBasisTerms g = BasisAt(t, SaturationBar(t));
       const double u =
           std::sqrt(0.01 * g.tau * g.tau + 2 * 0.001 * g.tau * g.Q + 0.0004 * g.Q * g.Q);
       EXPECT_NEAR(row[4], u, 1e-9);
