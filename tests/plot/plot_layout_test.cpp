@@ -29,27 +29,22 @@ bool Shows(const SceneLayer& layer, const std::string& text) {
                      [&](const SceneText& shown) { return shown.text == text; });
 }
 
-TEST(PlotStyle, CurvesAreDashedBeyondTheDataAndThinOutsideTheRangeOfConfidence) {
-  struct Case {
-    bool inRange, extrapolated, dashed, thin;
-  };
-  for (const Case c : {Case{true, false, false, false}, Case{true, true, true, false},
-                       Case{false, false, false, true}, Case{false, true, true, true}}) {
-    const Stroke stroke = CurveStroke(PlotCurve{3, c.inRange, c.extrapolated, {}});
-    EXPECT_EQ(!stroke.dashes.empty(), c.dashed) << c.inRange << c.extrapolated;
-    EXPECT_EQ(stroke.width < CurveStroke(GroupColor(3), true, false).width, c.thin);
-    EXPECT_EQ(stroke.color == GroupColor(3), c.inRange);  // paler when doubtful
-  }
-}
-
-TEST(PlotStyle, ModelsSideBySideHaveLinesOfTheirOwnWithinAndBeyondTheData) {
+// Each model's line has dashes of its own within and beyond the data (the
+// first model's is solid within them), in the colour of its condition;
+// outside the range of confidence it is thinner and paler.
+TEST(PlotStyle, EachModelHasALineOfItsOwnWithinAndBeyondTheData) {
   std::vector<std::vector<double>> seen;
   for (int model = 0; model < 4; ++model) {
     for (const bool extrapolated : {false, true}) {
-      const Stroke stroke = CurveStroke(PlotCurve{0, true, extrapolated, {}, {}, model});
-      EXPECT_EQ(stroke.color, GroupColor(0));  // colours stay with the conditions
+      const Stroke stroke = CurveStroke(PlotCurve{3, true, extrapolated, {}, {}, model});
+      EXPECT_EQ(stroke.color, GroupColor(3));
+      EXPECT_EQ(stroke.dashes.empty(), model == 0 && !extrapolated);
       EXPECT_EQ(std::count(seen.begin(), seen.end(), stroke.dashes), 0) << model << extrapolated;
       seen.push_back(stroke.dashes);
+      const Stroke doubtful = CurveStroke(PlotCurve{3, false, extrapolated, {}, {}, model});
+      EXPECT_LT(doubtful.width, stroke.width);
+      EXPECT_FALSE(doubtful.color == stroke.color);
+      EXPECT_EQ(doubtful.dashes, stroke.dashes);
     }
   }
 }
