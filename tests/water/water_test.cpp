@@ -10,6 +10,31 @@ namespace {
 
 using testing_support::ShowsAs;
 
+float Below(float x) {
+  return std::nextafter(x, 0.0f);
+}
+
+TEST(SatPressure, WorkedValues) {
+  // 673.15 K is on the extension. From 314 K on the expansion holds; there
+  // the low-temperature formula would give 0.07722353, 5e-7 relative above it.
+  const std::pair<float, const char*> cases[] = {
+      {298.15f, "0.0316874"}, {373.15f, "1.0132527"},        {623.15f, "165.2117"},
+      {673.15f, "292.4797"},  {Below(314.0f), "0.07722341"}, {314.0f, "0.07722349"}};
+  for (const auto& [T, figure] : cases) EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(T), figure) << T;
+}
+
+TEST(SatPressure, MeetsTheStraightLineAtTheCriticalPoint) {
+  EXPECT_EQ(SatPressure(647.25f), 220.93f);
+  EXPECT_NEAR(SatPressure(Below(647.25f)), 220.93f, 1e-3f);
+  EXPECT_NEAR(SatPressure(std::nextafter(647.25f, 1000.0f)), 220.93f, 1e-3f);
+}
+
+TEST(SaturationPoint, IsAtLeastOneBarAndEndsAtTheCriticalTemperature) {
+  EXPECT_EQ(SaturationPoint(KelvinOf(25.0f)), 1.0f);
+  EXPECT_EQ(SaturationPoint(KelvinOf(100.0f)), SatPressure(KelvinOf(100.0f)));
+  EXPECT_FALSE(SaturationPoint(647.25f).has_value());
+}
+
 float DensityAt(float celsius, float bar) {
   return WaterDensity(KelvinOf(celsius), bar);
 }
