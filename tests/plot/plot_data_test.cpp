@@ -96,7 +96,7 @@ DataSheet AtPressure(float P, std::initializer_list<float> temperatures) {
 
 TEST(PlotData, CurvesStopWhereThePkTableHasNoValue) {
   // 100 bar boils at 311.0 C (IAPWS): above it the model's water is steam.
-  // Steam and gas (domain_test) end a curve alike; the edge is found to 0.1 C.
+  // Steam and gas (model_test's Domain tests) end a curve alike; the edge is found to 0.1 C.
   const DataSheet boiling = AtPressure(100, {25, 400});
   const auto last = static_cast<float>(SpanOf(BuildPlotData(boiling, kFit, false), 0).second);
   EXPECT_GE(100, SatPressure(KelvinOf(last)));

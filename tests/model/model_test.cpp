@@ -1,13 +1,141 @@
-#include "tavrix/model/pk_table.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "support/shows_as.h"
+#include "tavrix/model/domain.h"
+#include "tavrix/model/pk_table.h"
+#include "tavrix/model/rb_model.h"
 #include "tavrix/numeric/text_width.h"
+#include "tavrix/water/water.h"
 
 namespace tavrix {
 namespace {
+
+using testing_support::ShowsAs;
+
+TEST(RBBasis, At25CelsiusAndOneBar) {
+  EXPECT_EQ(RBBasis(298.15, 0.99705).tau, 1.0);
+  // 25 C held in single precision is 298.1499939 K.
+  EXPECT_PRED_FORMAT2(ShowsAs, RBBasis(KelvinOf(25), 0.99705).tau, "1.0000000205");
+  EXPECT_PRED_FORMAT2(ShowsAs, RBBasis(298.15, 0.99705).Q * 1e5, "9.4");
+}
+
+// Without the electrostatic terms only the 298.15/T scaling of pK298 is left.
+TEST(RBpK, WithoutElectrostaticTermsScalesWithTemperatureOnly) {
+  const RBPar par{2.5, 0, 0};
+  for (double T : {273.15, 298.15, 373.15, 773.15}) {
+    for (double rho : {0.3, 0.8, 1.0, 1.2})
+      EXPECT_DOUBLE_EQ(RBpK(par, T, rho), 2.5 * 298.15 / T) << T << " K, " << rho;
+  }
+}
+
+TEST(InRangeOfConfidence, HoldsItsBounds) {
+  // Charged complexes: 0.35 to 1.0 g/cm3; neutral ones: up to 1.1 g/cm3.
+  const struct {
+    float rho;
+    bool charged, in;
+  } cases[] = {{0.35f, true, true},    {0.3499f, true, false}, {1.0f, true, true},
+               {1.0001f, true, false}, {0.01f, false, true},   {1.1f, false, true},
+               {1.1001f, false, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(InRangeOfConfidence(c.rho, c.charged), c.in) << c.rho << (c.charged ? " +-" : "");
+}
+
+SpeciesNames Names(std::initializer_list<const char*> names) {
+  SpeciesNames species;
+  std::size_t i = 1;
+  for (const char* name : names) species[i++] = FitToWidth(name, kSpeciesWidth);
+  return species;
+}
+
+bool Charged(std::initializer_list<const char*> names) {
+  SpeciesNames species = Names(names);
+  return ComplexIsCharged(species);
+}
+
+// The first species other than the proton decides, by its formula alone.
+TEST(ComplexIsCharged, OnlyTheFormulaBeforeABlankOrCommaCounts) {
+  EXPECT_FALSE(Charged({"H+", "H2O"}));
+  EXPECT_TRUE(Charged({"Na+, aq"}));
+  EXPECT_FALSE(Charged({"H+", "H+", "H+", "H+"}));
+  EXPECT_FALSE(Charged({"H2O", "Cl-"}));
+  EXPECT_TRUE(Charged({"  SO4-2", "H2O"}));
+  EXPECT_FALSE(Charged({"NaCl (+ aq)"}));
+  EXPECT_FALSE(Charged({"HCl,+"}));
+  EXPECT_TRUE(Charged({"  H+ aq ", "Ca+2"}));  // "H+ aq" is the proton
+  EXPECT_FALSE(Charged({}));                   // an empty entry counts as uncharged
+  EXPECT_FALSE(Charged({"H+", "", "Cl-"}));
+}
+
+TEST(ComplexIsCharged, StoresTheExaminedNamesTrimmedAndLeftAligned) {
+  SpeciesNames species = Names({"   H+", "  Cl-  ", " Na+"});
+  EXPECT_TRUE(ComplexIsCharged(species));
+  EXPECT_EQ(species[1], "H+            ");
+  EXPECT_EQ(species[2], "Cl-           ");
+  EXPECT_EQ(species[3], FitToWidth(" Na+", kSpeciesWidth));  // not examined
+}
+
+// Where the model has a pK: the conditions and what water is there (the
+// densities are those of the equation of state, rounded: 0.257 g/cm3 at 500
+// C and 500 bar, 1.072 at 25 C and 2000 bar, 1.141 at 25 C and 5000 bar;
+// the saturation pressure at 300 C is 85.8 bar).
+TEST(Domain, ConditionsAreMarkedAsThePkTableMarksThem) {
+  using M = PkMark;
+  const struct {
+    float t;
+    float second;  // P in bar (0: saturation), or the density
+    bool byDensity, charged, noLimits;
+    PkMark mark;
+    bool hasValue;
+  } cases[] = {
+      {25, 1, false, true, false, M::kNone, true},
+      {500, 500, false, true, false, M::kGas, false},
+      {500, 500, false, true, true, M::kOutsideConfidence, true},  // limits lifted: below 0.35
+      {500, 500, false, false, true, M::kNone, true},              // uncharged: no lower bound
+      {300, 10, false, false, false, M::kSteam, false},            // 10 bar < 85.8 bar
+      {300, 10, false, false, true, M::kSteam, true},              // a value, still marked
+      {300, 90, false, false, false, M::kNone, true},
+      {100, SatPressure(KelvinOf(100)), false, false, false, M::kNone, true},  // liquid
+      {380, 0, false, false, true, M::kNoSaturation, false},
+      {25, 2000, false, true, false, M::kOutsideConfidence, true},   // 1.072 > 1.0
+      {25, 2000, false, false, false, M::kNone, true},               // <= 1.1
+      {25, 5000, false, false, false, M::kOutsideConfidence, true},  // 1.141 > 1.1
+      {25, 0.31f, true, false, false, M::kGas, false},  // the table's gas includes 0.31 itself
+      {25, 0.3101f, true, true, false, M::kOutsideConfidence, true},
+      {25, 0.1f, true, false, true, M::kNone, true},
+      {-60, 1, false, false, false, M::kNoDensity, false},  // no density found at all
+  };
+  for (const auto& c : cases) {
+    const DomainRules rules{c.charged, c.noLimits};
+    const ModelCondition m = c.byDensity ? ConditionAtDensity(c.t, c.second, rules)
+                                         : ConditionAtPressure(c.t, c.second, rules);
+    SCOPED_TRACE(std::to_string(c.t) + " C, " + std::to_string(c.second));
+    EXPECT_EQ(m.mark, c.mark);
+    EXPECT_EQ(m.hasValue, c.hasValue);
+    EXPECT_EQ(m.P.has_value(), !c.byDensity && c.mark != M::kNoSaturation);
+  }
+}
+
+TEST(Domain, SaturationIsTakenAsTheSheetOrAsSpeciationCodesTakeIt) {
+  using enum SaturationRule;
+  EXPECT_EQ(SaturationPressureOf(50, kSheet), 1.0f);  // 0.123 bar raised to 1 bar
+  EXPECT_EQ(SaturationPressureOf(50, kCodes), 1.01325f);
+  EXPECT_EQ(SaturationPressureOf(99.9f, kCodes), 1.01325f);
+  EXPECT_NEAR(*SaturationPressureOf(300, kCodes), 85.8, 0.05);
+  EXPECT_FALSE(SaturationPressureOf(374.2f, kCodes));
+}
+
+TEST(DataSpan, ValuesOutsideTheDataAreExtrapolated) {
+  const DataSpan span{23, 810, 0.28f, 1.07f};
+  EXPECT_TRUE(span.Contains(23, 0.28f));
+  EXPECT_TRUE(span.Contains(810, 1.07f));
+  EXPECT_FALSE(span.Contains(22.9f, 0.5f));
+  EXPECT_FALSE(span.Contains(100, 1.08f));
+  EXPECT_TRUE(span.Contains(100, 0));  // no density known: the temperature decides
+  EXPECT_EQ(span.Text(), "23\u2013810 \u00B0C, 0.28\u20131.07 g/cm3");
+  EXPECT_EQ((DataSpan{23.5f, 23.5f, 0.997f, 0.997f}.Text(true)), "23,5 \u00B0C, 0,997 g/cm3");
+}
 
 PkTableInput NaClInput() {
   PkTableInput input;
@@ -28,7 +156,7 @@ std::string Cell(const std::vector<std::string>& lines, int i, int j) {
 // saturation column below 100 C is taken at 1 bar: at 25 C the model's Q
 // there is 1.7e-7 (0.000), at 0.03 bar it would not be; from 400 C (at or
 // above the critical temperature) there is no saturation. The marks are the
-// domain's (domain_test); the table puts each in its cell.
+// domain's (the Domain tests above); the table puts each in its cell.
 TEST(PkTable, LaysOutEveryValueWithItsMark) {
   PkTableInput input = NaClInput();
   input.par = {0, 100.0f, 0};
