@@ -39,10 +39,6 @@ struct ErrorCase {
   int code, row, col;
 };
 
-void PrintTo(const ErrorCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class SheetErrors : public testing::TestWithParam<ErrorCase> {};
 
 TEST_P(SheetErrors, StopAtTheCellWithTheMessage) {
@@ -98,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NeitherPressureNorDensity", Set(16, 2, ""), false, 11, 16, 3},
         ErrorCase{"NoDensityBelowTheVapourStart",
                   [](MemoryGrid& g) { Type(g, 15, 1, "-150"), Type(g, 15, 2, "1e-15"); }, true, 12,
-                  15, 3}));
+                  15, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadDataSheet, FindsTheHeadAndThePointsToTheTablesEnd) {
   SheetContents contents;

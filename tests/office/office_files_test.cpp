@@ -15,7 +15,6 @@
 #include "office_fixture.h"
 #include "office_process.h"
 #include "support/commands_run.h"
-#include "support/csv_dialect.h"
 #include "support/data_sheet.h"
 #include "support/fods.h"
 #include "tavrix/sheet/csv_sheet.h"
@@ -277,44 +276,6 @@ TEST_F(Office, ProtectedAndReadOnlyWorkbooksAreRefusedButRead) {
   }
   EXPECT_EQ(fs::last_write_time(path), before);
   EXPECT_EQ(FilesIn(folder), 1);
-}
-
-// A CSV the program fitted goes through Calc in a German locale, opened and
-// saved with the CSV options Calc has there (';' between fields, '"' around
-// texts, Windows-1252, German numbers): the program reads what Calc wrote
-// in its dialect, and the fit is still shown.
-TEST_F(Office, AFittedCsvKeepsItsFitThroughAGermanCalc) {
-  const std::string path = PathOf("german.csv");
-  const CsvDialect german{';', true, CsvDialect::Encoding::kWindows1252};
-  SaveCsvSheet(CsvSheet(BuildSheet(Fittable()), german), path);
-  const Outcome fit = Call(cli::RunFit, FitOf(path));
-  ASSERT_EQ(fit.code, cli::kExitOk) << fit.err;
-
-  const std::string options = "59,34,1,1,,1031";  // ';', '"', Windows-1252, line 1, de-DE
-  // LibreOffice on its own, with a profile and temporary folder of its own.
-  const fs::path calc = dir_ / "calc", folder = dir_ / "office";
-  fs::create_directories(folder / "tmp");
-  const pid_t pid =
-      Spawn({TAVRIX_SOFFICE, "--headless", "--norestore",
-             "-env:UserInstallation=file://" + (folder / "profile").string(),
-             "--infilter=CSV:" + options, "--convert-to",
-             "csv:Text - txt - csv (StarCalc):" + options, "--outdir", calc.string(), path},
-            {"LC_ALL=de_DE.UTF-8", "HOME=" + folder.string(), "TMPDIR=" + (folder / "tmp").string(),
-             "PATH=/usr/bin:/bin"},
-            -1, "LibreOffice");
-  EndProcess(pid, std::chrono::minutes(2));  // ended when it has not finished by then
-  const std::string saved = (calc / "german.csv").string();
-  ASSERT_TRUE(fs::exists(saved)) << "Calc wrote no CSV";
-  EXPECT_NE(Read(saved), Read(path)) << "a file Calc did not write again";
-
-  EXPECT_EQ(LoadCsvSheet(saved, false).dialect(),
-            (CsvDialect{';', true, CsvDialect::Encoding::kWindows1252, false, "\n"}));
-  const auto table = [](const std::string& file) {
-    return Call(cli::RunSheetTable, cli::SheetTableRequest{cli::BookOptions{{file}}});
-  };
-  const Outcome shown = table(saved);
-  EXPECT_EQ(shown.code, cli::kExitOk) << shown.err;
-  EXPECT_EQ(shown.out, table(path).out);
 }
 
 }  // namespace

@@ -14,9 +14,6 @@ namespace tavrix {
 
 extern OfficeSession* office;  // one for all tests, started by main()
 
-// Copies the contents of a grid into an office sheet.
-void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet);
-
 // Waits up to `patience` for the condition (checks once for none).
 template <typename Condition>
 bool Within(std::chrono::milliseconds patience, Condition condition) {

