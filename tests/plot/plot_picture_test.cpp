@@ -11,8 +11,6 @@
 namespace tavrix {
 namespace {
 
-// One curve from (0, 0) to (100, 10) and a weighted point at (50, 5), on
-// axes 0-100 by 0-10.
 PlotData Diagonal() {
   PlotData plot;
   plot.groups = {{PlotGroup::Kind::kPressure, 500, "500 bar"}};
@@ -64,7 +62,7 @@ TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
   ASSERT_EQ(image.size(), QSize(600, 400));
   EXPECT_GT(Count(image, Blue), 300);
   EXPECT_EQ(Count(image.copy(0, 0, 200, 120), Blue), 0);
-  EXPECT_NE(Read(svg).find("500 bar"), std::string::npos);  // the scene is in plot_layout_test
+  EXPECT_NE(Read(svg).find("500 bar"), std::string::npos);  // the scene is in plot_data_test
 }
 
 TEST(PaintPlot, ShadesTheBandAndRingsAFlaggedPointInRed) {

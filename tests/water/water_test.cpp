@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "support/shows_as.h"
+#include "tavrix/water/single_newton.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -10,22 +12,19 @@ namespace {
 
 using testing_support::ShowsAs;
 
-float Below(float x) {
-  return std::nextafter(x, 0.0f);
-}
-
 TEST(SatPressure, WorkedValues) {
-  // 673.15 K is on the extension. From 314 K on the expansion holds; there
-  // the low-temperature formula would give 0.07722353, 5e-7 relative above it.
+  // 673.15 K is on the extension. From 314 K on the expansion holds; just
+  // below (313.99997 is the float before 314) the low-temperature formula,
+  // which at 314 K would give 0.07722353, 5e-7 relative above it.
   const std::pair<float, const char*> cases[] = {
-      {298.15f, "0.0316874"}, {373.15f, "1.0132527"},        {623.15f, "165.2117"},
-      {673.15f, "292.4797"},  {Below(314.0f), "0.07722341"}, {314.0f, "0.07722349"}};
+      {298.15f, "0.0316874"}, {373.15f, "1.0132527"},     {623.15f, "165.2117"},
+      {673.15f, "292.4797"},  {313.99997f, "0.07722341"}, {314.0f, "0.07722349"}};
   for (const auto& [T, figure] : cases) EXPECT_PRED_FORMAT2(ShowsAs, SatPressure(T), figure) << T;
 }
 
 TEST(SatPressure, MeetsTheStraightLineAtTheCriticalPoint) {
   EXPECT_EQ(SatPressure(647.25f), 220.93f);
-  EXPECT_NEAR(SatPressure(Below(647.25f)), 220.93f, 1e-3f);
+  EXPECT_NEAR(SatPressure(std::nextafter(647.25f, 0.0f)), 220.93f, 1e-3f);
   EXPECT_NEAR(SatPressure(std::nextafter(647.25f, 1000.0f)), 220.93f, 1e-3f);
 }
 
@@ -85,6 +84,38 @@ TEST(WaterDensity, FailsWithMinusOneWithoutThrowing) {
   // number; a pressure that is no number fails in the iteration.
   EXPECT_EQ(WaterDensity(150.0f, 1e-12f), -1.0f);
   EXPECT_EQ(WaterDensity(KelvinOf(25), std::nanf("")), -1.0f);
+}
+
+// A step that moves the value by one single-precision unit `moves` times
+// and then only by a step that changes the double but not its single
+// rounding, which counts as standing still.
+struct MovesThenStops {
+  int moves;
+  int calls = 0;
+  double operator()(double x) {
+    ++calls;
+    if (calls > moves) return 1e-12;
+    return std::nextafter(static_cast<float>(x), 10.0f) - x;
+  }
+};
+
+// 99 changing steps and a still one converge on the 100th call; 100
+// changing steps use up the limit.
+TEST(IterateToSingle, GivesUpAfterTheLimitOfChangingSteps) {
+  for (const int moves : {99, 100}) {
+    MovesThenStops step{moves};
+    const auto x = IterateToSingle(1.0f, 100, std::ref(step));
+    EXPECT_EQ(step.calls, 100) << moves;
+    EXPECT_EQ(x.has_value(), moves < 100) << moves;
+    if (x) {
+      EXPECT_EQ(*x, 1.0f + 99 * std::numeric_limits<float>::epsilon());
+    }
+  }
+}
+
+TEST(IterateToSingle, NonFiniteStepsFail) {
+  EXPECT_FALSE(IterateToSingle(1.0f, 100, [](double) { return std::nan(""); }).has_value());
+  EXPECT_FALSE(IterateToSingle(1.0f, 100, [](double) { return 1e300; }).has_value());
 }
 
 }  // namespace
