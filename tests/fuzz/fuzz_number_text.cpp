@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (numeric) {
       // What a sheet shows of the number reads back as the same number.
-      const std::string shown = GeneralText(*value, comma);
-      const auto again = TextToDouble(shown, comma);
+      const auto again = TextToDouble(GeneralText(*value, comma), comma);
       if (!again || std::fabs(*again - *value) > 1e-14 * std::fabs(*value)) __builtin_trap();
     }
     const auto single = TextToFloat(text, comma);

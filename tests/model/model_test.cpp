@@ -119,7 +119,6 @@ TEST(Domain, ConditionsAreMarkedAsThePkTableMarksThem) {
 
 TEST(Domain, SaturationIsTakenAsTheSheetOrAsSpeciationCodesTakeIt) {
   using enum SaturationRule;
-  EXPECT_EQ(SaturationPressureOf(50, kSheet), 1.0f);  // 0.123 bar raised to 1 bar
   EXPECT_EQ(SaturationPressureOf(50, kCodes), 1.01325f);
   EXPECT_EQ(SaturationPressureOf(99.9f, kCodes), 1.01325f);
   EXPECT_NEAR(*SaturationPressureOf(300, kCodes), 85.8, 0.05);

@@ -24,9 +24,8 @@ PlotData Diagonal() {
 template <typename Test>
 int Count(const QImage& image, Test test) {
   int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
+  for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) count += test(image.pixelColor(x, y)) ? 1 : 0;
-  }
   return count;
 }
 

@@ -84,9 +84,8 @@ def main():
     assert len(boxes) >= 3, boxes  # the fit and two residual plots
     assert all(min(box) > 0 for box in boxes), f"an SVG without a box: {boxes}"
 
-    if os.environ.get("TAVRIX_SCREENSHOTS"):
-        shutil.copyfile(output / "report.png",
-                        pathlib.Path(os.environ["TAVRIX_SCREENSHOTS"]) / "report.png")
+    if screenshots := os.environ.get("TAVRIX_SCREENSHOTS"):
+        shutil.copyfile(output / "report.png", pathlib.Path(screenshots) / "report.png")
     print(f"the report in the browser: {len(boxes)} SVGs; screenshot {output / 'report.png'}")
     return 0
 

@@ -66,9 +66,8 @@ std::string ReadableText(std::string text) {
 
 bool HasNumberWithMark(const std::string& text, char mark) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  for (std::size_t at = 1; at + 1 < text.size(); ++at) {
+  for (std::size_t at = 1; at + 1 < text.size(); ++at)
     if (text[at] == mark && digit(text[at - 1]) && digit(text[at + 1])) return true;
-  }
   return false;
 }
 
@@ -97,17 +96,16 @@ TEST(Report, HasEverySectionAndTheFittedParameters) {
   }
 }
 
-TEST(Report, NamesTheMovedPointAnOutlierInTheTableAndThePlot) {
-  const std::string page = Reported(2).Page(false);
+// Point 5 (row 20) moved by 2: an outlier, named in the table, the plot and
+// the notes, whose numbers are written in the decimal mark asked too.
+TEST(Report, NamesTheOutlierAndWritesNumbersInTheDecimalMarkAsked) {
+  const Reported r(2);
+  const std::string page = r.Page(false);
   const auto flagged = page.find("<tr class=\"flagged\" title=\"row 20: pK ");
   ASSERT_NE(flagged, std::string::npos);
   EXPECT_NE(page.find("outlier", flagged), std::string::npos);
   EXPECT_NE(page.find("<title>row 20: pK "), std::string::npos);  // the ring's tip
   EXPECT_NE(page.find("<li>row 20: pK "), std::string::npos);
-}
-
-TEST(Report, WritesNumbersInTheDecimalMarkAsked) {
-  const Reported r(2);  // with the outlier's note
   for (const bool comma : {false, true}) {
     const std::string text = ReadableText(r.Page(comma));
     EXPECT_TRUE(HasNumberWithMark(text, comma ? ',' : '.')) << comma;
