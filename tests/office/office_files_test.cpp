@@ -6,17 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <thread>
 
-#include "book.h"
 #include "office_fixture.h"
-#include "office_process.h"
-#include "support/commands_run.h"
-#include "support/data_sheet.h"
-#include "support/fods.h"
 #include "tavrix/sheet/csv_sheet.h"
 #include "uno.h"
 
@@ -24,15 +16,6 @@
 
 namespace tavrix {
 namespace {
-
-namespace fs = std::filesystem;
-using testing_support::BuildSheet;
-using testing_support::Call;
-using testing_support::FitOf;
-using testing_support::Fittable;
-using testing_support::Fods;
-using testing_support::Outcome;
-using testing_support::SheetContents;
 
 TEST_F(Office, AllSheetsRunsEveryDataSheetOfAWorkbookInOneLoad) {
   SheetContents one = Fittable();

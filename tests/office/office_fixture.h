@@ -3,16 +3,31 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "book.h"
+#include "office_process.h"
+#include "support/commands_run.h"
+#include "support/data_sheet.h"
+#include "support/fods.h"
 #include "support/temp_folder.h"
 #include "tavrix/office/office_session.h"
 #include "tavrix/sheet/memory_grid.h"
 
 namespace tavrix {
 
-extern OfficeSession* office;  // one for all tests, started by main()
+namespace fs = std::filesystem;
+using testing_support::BuildSheet;
+using testing_support::Call;
+using testing_support::FitOf;
+using testing_support::Fittable;
+using testing_support::Fods;
+using testing_support::Outcome;
+using testing_support::SheetContents;
+
+extern std::unique_ptr<OfficeSession> office;  // one for all tests, started by main()
 
 // Waits up to `patience` for the condition (checks once for none).
 template <typename Condition>
@@ -34,8 +49,8 @@ class Office : public testing_support::TempFolderTest {
   // sometimes cross their calls).
   static void WithoutTestOffice(const std::function<void()>& work);
   // How many files or folders the folder holds.
-  static std::ptrdiff_t FilesIn(const std::filesystem::path& folder) {
-    return std::distance(std::filesystem::directory_iterator(folder), {});
+  static std::ptrdiff_t FilesIn(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), {});
   }
 };
 

@@ -3,32 +3,22 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <chrono>
 #include <clocale>
-#include <filesystem>
 #include <map>
 #include <tuple>
 
-#include "book.h"
 #include "office_fixture.h"
-#include "office_process.h"
-#include "support/commands_run.h"
-#include "support/data_sheet.h"
-#include "support/fods.h"
 #include "tavrix/datasheet/sheet_pass.h"
 #include "tavrix/office/office_session.h"
 
 namespace tavrix {
 
-std::unique_ptr<OfficeSession> testOffice;
-OfficeSession* office = nullptr;
+std::unique_ptr<OfficeSession> office;
 
 void Office::WithoutTestOffice(const std::function<void()>& work) {
-  office = nullptr;
-  testOffice.reset();
+  office.reset();
   work();
-  testOffice = OfficeSession::StartPrivate();
-  office = testOffice.get();
+  office = OfficeSession::StartPrivate();
 }
 
 std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
@@ -47,16 +37,8 @@ std::string Office::Workbook(const std::string& name, const MemoryGrid& grid) {
 
 namespace {
 
-namespace fs = std::filesystem;
 using testing::HasSubstr;
 using testing::ThrowsMessage;
-using testing_support::BuildSheet;
-using testing_support::Call;
-using testing_support::FitOf;
-using testing_support::Fittable;
-using testing_support::Fods;
-using testing_support::Outcome;
-using testing_support::SheetContents;
 using testing_support::Type;
 
 TEST_F(Office, CellOperationsRoundTrip) {
@@ -289,9 +271,8 @@ TEST_F(Office, AnOfficeThatDiesOrStopsAnsweringFailsTheCallsAndLeavesNothing) {
 int main(int argc, char** argv) {
   ::signal(SIGPIPE, SIG_IGN);  // as the programs do: a dead office's connection says so
   testing::InitGoogleTest(&argc, argv);
-  tavrix::testOffice = tavrix::OfficeSession::StartPrivate();
-  tavrix::office = tavrix::testOffice.get();
+  tavrix::office = tavrix::OfficeSession::StartPrivate();
   const int result = RUN_ALL_TESTS();
-  tavrix::testOffice.reset();
+  tavrix::office.reset();
   return result;
 }

@@ -204,8 +204,6 @@ TEST_F(CsvSheet, SavingKeepsTheFileItsLinkAndItsPermissions) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
-// --- Dialects -------------------------------------------------------------
-
 // The text of a data sheet: "Complex:" in B2, `parameter` in B9 and the
 // points from row 15, with '|' between fields replaced by the separator.
 std::string SheetText(char separator, const std::string& parameter, const std::string& points) {
