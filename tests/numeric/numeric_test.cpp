@@ -13,9 +13,8 @@ namespace {
 
 TEST(IsNumericText, AcceptsExactlyTheGrammar) {
   // Beyond a double's range is no number; below it is zero.
-  for (const char* text : {"1.5", " -2.5E+3 ", "+42", ".5", "5.", "\t7 ", "1E-05", "1e-400"}) {
+  for (const char* text : {"1.5", " -2.5E+3 ", "+42", ".5", "5.", "\t7 ", "1E-05", "1e-400"})
     EXPECT_TRUE(IsNumericText(text, false)) << '"' << text << '"';
-  }
   for (const char* text : {"1,000", "", "   ", ".", "-", "1e", "e5", "1e+", "1.2.3", "--1", "- 1",
                            "1 2", "12abc", "0x1A", "inf", "nan", "####.###", "1e400"}) {
     EXPECT_FALSE(IsNumericText(text, false)) << '"' << text << '"';

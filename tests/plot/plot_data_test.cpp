@@ -32,9 +32,8 @@ std::pair<double, double> SpanOf(const PlotData& plot, int group = -1) {
   std::pair<double, double> span{1e9, -1e9};
   for (const PlotCurve& curve : plot.curves) {
     if (group >= 0 && curve.group != group) continue;
-    for (const auto& point : curve.points) {
+    for (const auto& point : curve.points)
       span = {std::min(span.first, point.first), std::max(span.second, point.first)};
-    }
   }
   return span;
 }
