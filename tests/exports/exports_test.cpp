@@ -232,13 +232,12 @@ TEST(Exports, GridsHaveNoLogKWhereTheTableHasNone) {
         Lines(LogKGrid(fit, points, GridFormat::kCsv, c.noLimits).text);
     ASSERT_EQ(lines.size(), 5 + points.size());
     for (std::size_t k = 0; k < points.size(); ++k) {
-      const std::vector<double> row = Numbers(lines[5 + k], ',');
-      const std::string mark =
-          lines[5 + k].substr(lines[5 + k].rfind(',', lines[5 + k].size() - 3) + 1);
-      EXPECT_EQ(mark, c.marks[k] + (k < 4 ? ",1" : ",0"))
-          << lines[5 + k];  // beyond 300 C, 1.0 g/cm3
-      EXPECT_EQ(!std::isnan(row[3]), c.valued[k]) << lines[5 + k];
-      EXPECT_EQ(!std::isnan(row[4]), c.valued[k]) << lines[5 + k];
+      const std::string& line = lines[5 + k];
+      const std::vector<double> row = Numbers(line, ',');
+      const std::string mark = line.substr(line.rfind(',', line.size() - 3) + 1);
+      EXPECT_EQ(mark, c.marks[k] + (k < 4 ? ",1" : ",0")) << line;  // beyond 300 C, 1.0 g/cm3
+      EXPECT_EQ(!std::isnan(row[3]), c.valued[k]) << line;
+      EXPECT_EQ(!std::isnan(row[4]), c.valued[k]) << line;
     }
   }
 }
@@ -268,10 +267,9 @@ TEST(Exports, TheLimitsAreWhereTheWeightedPointsLie) {
   // Where the density was given, the pressure of water there.
   EXPECT_NEAR(fit.range->pHigh, WaterPressure(KelvinOf(300), 0.8), 1e-3);
   sheet.points = {sheet.points[1]};
-  EXPECT_FALSE(ExportedFitOf(sheet, {1, 2, 3}, std::nullopt).range);
-  EXPECT_EQ(json::parse(ThermoFunRecords({ExportedFitOf(sheet, {1, 2, 3}, std::nullopt)}).text)
-                .count("limitsTP"),
-            0u);
+  const ExportedFit unweighted = ExportedFitOf(sheet, {1, 2, 3}, std::nullopt);
+  EXPECT_FALSE(unweighted.range);
+  EXPECT_EQ(json::parse(ThermoFunRecords({unweighted}).text).count("limitsTP"), 0u);
 }
 
 TEST(Exports, NamesMakeBalancedReactionsOrAreRefused) {
