@@ -1,33 +1,37 @@
-"""The models side by side, checked against independent computations: each
-density model's parameters and covariance against NumPy's weighted least
-squares, AICc, BIC, the leave-one-out error and the largest ΔpK from RB
-computed here from their definitions, and compare() against the program."""
+"""Fits checked against independent computations: each model's parameters
+and covariance, the RB fit's diagnostics and correlation against NumPy's
+least squares on the weighted design matrix (the outlier found is the
+engine's test); AICc, BIC, the leave-one-out error and the largest ΔpK from
+RB from their definitions; compare(), pk() with u(pK), its marks and
+extrapolation flags, and the report against the program."""
 
 import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES, design, sheet_arrays, rows
+from conftest import EXAMPLES, design, rows, sheet_arrays
 
 NACL = EXAMPLES / "nacl.csv"
+WEIGHTED = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
 
 
 def lstsq(X, w, pK):
-    return np.linalg.lstsq(w[:, None] * X, w * pK, rcond=None)[0]
+    """The parameters and the inverse normal matrix; the normal equations
+    weigh each point by w^2."""
+    A = w[:, None] * X
+    return np.linalg.lstsq(A, w * pK, rcond=None)[0], np.linalg.inv(A.T @ A)
 
 
 @pytest.mark.parametrize("model", ["density3", "density5", "density7"])
 def test_a_density_model_is_numpys_weighted_least_squares(model):
-    sheet = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
-    result = tavrix.fit(sheet, model=model)
-    X, w, pK = design(sheet, model)
-    beta = lstsq(X, w, pK)
+    result = tavrix.fit(WEIGHTED, model=model)
+    X, w, pK = design(WEIGHTED, model)
+    beta, N_inv = lstsq(X, w, pK)
     np.testing.assert_allclose(result.params, beta, rtol=1e-9)
 
     n, k = X.shape
     S2 = np.sum((w * (pK - X @ beta)) ** 2) / np.sum(w**2)  # F12 squared
-    covariance = n / (n - k) * S2 * np.linalg.inv((w[:, None] * X).T @ (w[:, None] * X))
-    np.testing.assert_allclose(result.covariance, covariance, rtol=1e-7)
+    np.testing.assert_allclose(result.covariance, n / (n - k) * S2 * N_inv, rtol=1e-7)
     np.testing.assert_allclose(result.f12, np.sqrt(S2), rtol=1e-9)
     pK25, u25 = result.pk(25, density=0.99704)
     x = np.array(rows(model, float(np.float32(298.15)), float(np.float32(0.99704)))).ravel()
@@ -39,11 +43,11 @@ def test_a_density_model_is_numpys_weighted_least_squares(model):
 def statistics(X, w, pK):
     """AICc, BIC and the leave-one-out error from their definitions."""
     n, k = X.shape
-    rss = np.sum((w * (pK - X @ lstsq(X, w, pK))) ** 2)
+    rss = np.sum((w * (pK - X @ lstsq(X, w, pK)[0])) ** 2)
     loo = []
     for i in range(n):
         keep = np.arange(n) != i
-        loo.append(pK[i] - X[i] @ lstsq(X[keep], w[keep], pK[keep]))
+        loo.append(pK[i] - X[i] @ lstsq(X[keep], w[keep], pK[keep])[0])
     return {
         "AICc": n * np.log(rss / n) + 2 * k + 2 * k * (k + 1) / (n - k - 1),
         "BIC": n * np.log(rss / n) + k * np.log(n),
@@ -52,11 +56,10 @@ def statistics(X, w, pK):
 
 
 def test_the_statistics_are_those_of_their_definitions():
-    sheet = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
-    table = tavrix.compare(sheet).to_pandas()
+    table = tavrix.compare(WEIGHTED).to_pandas()
     assert list(table.index) == ["rb", "density3", "density5", "density7"]
     for model in table.index:
-        expected = statistics(*design(sheet, model))
+        expected = statistics(*design(WEIGHTED, model))
         # RB holds A and B in single precision: its residuals differ by that.
         rtol = 1e-5 if model == "rb" else 1e-9
         for name, value in expected.items():
@@ -97,3 +100,78 @@ def test_other_models_keep_to_what_they_have():
             method()
     with pytest.raises(ValueError, match="unknown model 'density4'"):
         tavrix.compare(sheet, models=["density4"])
+
+
+def test_diagnostics_are_those_of_the_weighted_least_squares():
+    sheet = tavrix.read_sheet(NACL)
+    result = tavrix.fit(sheet, fit="pK298,A,B")
+    X, w, pK = design(sheet, "rb")
+    beta, N_inv = lstsq(X, w, pK)
+    A = w[:, None] * X
+    h = np.einsum("ij,jk,ik->i", A, N_inv, A)
+    e = pK - X @ beta
+    n, k = X.shape
+    r = w * e / (np.sqrt(np.sum((w * e) ** 2) / (n - k)) * np.sqrt(1 - h))
+    D = r**2 * h / (k * (1 - h))
+
+    np.testing.assert_allclose(result.params, beta, rtol=1e-6)
+    d = result.diagnostics
+    np.testing.assert_array_equal(d["t"], sheet.points[sheet.points["kind"] == "weighted"]["t"])
+    np.testing.assert_allclose(d["leverage"], h, rtol=1e-9)
+    # A and B are held in single precision: the residuals differ by that.
+    np.testing.assert_allclose(d["residual"], e, atol=1e-5)
+    np.testing.assert_allclose(d["studentized"], r, atol=1e-4)
+    np.testing.assert_allclose(d["cooks_distance"], D, rtol=1e-3, atol=1e-7)
+    s = np.sqrt(np.diag(N_inv))
+    np.testing.assert_allclose(result.correlation, N_inv / np.outer(s, s), rtol=1e-9)
+    flagged = (np.abs(r) > 3) | (D > 4 / len(r))
+    assert list(d["flag"] != "") == list(flagged)
+
+
+def test_a_held_parameter_has_no_correlation():
+    result = tavrix.fit(sheet_arrays(initial=(None, None, -129.21)), fit="pK298,A")
+    c = result.correlation
+    assert np.isnan(c[2]).all() and np.isnan(c[:, 2]).all()
+    assert c[0, 0] == pytest.approx(1) and -1 <= c[0, 1] <= 1
+
+
+@pytest.fixture
+def fitted(tmp_path):
+    """The NaCl sheet's fit and a copy of the sheet it was written into."""
+    result = tavrix.fit(tavrix.read_sheet(NACL))
+    path = tmp_path / "nacl.csv"
+    path.write_bytes(NACL.read_bytes())
+    tavrix.write_back(path, result)
+    return result, path
+
+
+def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, fitted):
+    result, path = fitted
+    t = np.array([500, 500, 25, 380, 300, 25, 1000])
+    p = np.array([500, 100, 1, 0, 10, 2000, 5000])
+    for no_limits in (False, True):
+        values = result.pk(t, p_bar=p, no_limits=no_limits)
+        pK, u = values  # unpacks as before
+        args = ["pk", "--from", path] + (["--ie"] if no_limits else [])
+        out = tavrix_cli(*args, *np.column_stack([t, p]).ravel())
+        assert out.returncode == 0, out.stderr
+        for k, line in enumerate(out.stdout.splitlines()):
+            fields = line.split("\t")
+            no_value = fields[3] in ("gas", "steam", "---")
+            assert np.isnan(pK[k]) == no_value and np.isnan(u[k]) == no_value, line
+            assert fields[3].endswith(values.marks[k]), line
+            if not no_value:
+                assert fields[3].split(" ")[0].rstrip("?") == "%.10g" % pK[k], line
+                assert fields[4] == "%.10g" % u[k], line
+            assert bool(values.extrapolated[k]) == (fields[5] == "yes"), line
+    assert list(result.pk(t, p_bar=p).marks) == ["gas", "gas", "", "---", "steam", "?", ""]
+
+
+def test_report_is_the_programs(tavrix_cli, tmp_path, fitted):
+    result, path = fitted
+    out = tavrix_cli("report", path, "-o", tmp_path / "cli.html")
+    assert out.returncode == 0, out.stderr
+    assert result.report(tmp_path / "python.html") == str(tmp_path / "python.html")
+    assert (tmp_path / "python.html").read_text() == (tmp_path / "cli.html").read_text()
+    with pytest.raises(tavrix.BookError, match="cannot create a file in its folder"):
+        result.report(tmp_path / "missing" / "fit.html")
