@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 
 #include "support/temp_folder.h"
 
@@ -29,16 +28,6 @@ int Count(const QImage& image, Test test) {
   return count;
 }
 
-template <typename Test>
-int PixelsOf(const PlotData& plot, Test test) {
-  QImage image(600, 400, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  PaintPlot(painter, plot, QRectF(0, 0, 600, 400));
-  painter.end();
-  return Count(image, test);
-}
-
 const auto Blue = [](const QColor& c) { return c.blue() > 150 && c.red() < 100; };
 const auto Red = [](const QColor& c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; };
 // A light tint of blue: the band's fill on white.
@@ -48,12 +37,14 @@ const auto Tinted = [](const QColor& c) {
 
 using PlotPicture = testing_support::TempFolderTest;
 
-TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
+// The PNG is painted (PaintPlot), the SVG written (PlotSvg).
+TEST_F(PlotPicture, FilesShowTheCurveItsBandThePointsAndARedRingAroundAFlaggedOne) {
+  PlotData plot = Diagonal();
   const std::string png = PathOf("plot.png");
   const std::string svg = PathOf("plot.svg");
-  ASSERT_TRUE(SavePlot(Diagonal(), png, QSize(600, 400)));
-  ASSERT_TRUE(SavePlot(Diagonal(), svg, QSize(600, 400)));
-  EXPECT_FALSE(SavePlot(Diagonal(), PathOf("plot.jpg")));
+  ASSERT_TRUE(SavePlot(plot, png, QSize(600, 400)));
+  ASSERT_TRUE(SavePlot(plot, svg, QSize(600, 400)));
+  EXPECT_FALSE(SavePlot(plot, PathOf("plot.jpg")));
 
   // The point lies on the curve, in the middle of the frame: its colour is
   // there, and none of it in the frame's empty upper left.
@@ -61,17 +52,15 @@ TEST_F(PlotPicture, FilesShowTheCurveThePointsAndTheLegend) {
   ASSERT_EQ(image.size(), QSize(600, 400));
   EXPECT_GT(Count(image, Blue), 300);
   EXPECT_EQ(Count(image.copy(0, 0, 200, 120), Blue), 0);
+  EXPECT_EQ(Count(image, Red), 0);
   EXPECT_NE(Read(svg).find("500 bar"), std::string::npos);  // the scene is in plot_data_test
-}
 
-TEST(PaintPlot, ShadesTheBandAndRingsAFlaggedPointInRed) {
-  PlotData plot = Diagonal();
-  const int untinted = PixelsOf(plot, Tinted);
-  EXPECT_EQ(PixelsOf(plot, Red), 0);
   plot.curves[0].band = {1, 1};  // pK +/- 1 all along: a tenth of the frame's height
   plot.points[0].flagged = true;
-  EXPECT_GT(PixelsOf(plot, Tinted), untinted + 5000);
-  EXPECT_GT(PixelsOf(plot, Red), 2 * 40);  // two rings: the point's and the legend's
+  ASSERT_TRUE(SavePlot(plot, png, QSize(600, 400)));
+  const QImage banded(QString::fromStdString(png));
+  EXPECT_GT(Count(banded, Tinted), Count(image, Tinted) + 5000);
+  EXPECT_GT(Count(banded, Red), 2 * 40);  // two rings: the point's and the legend's
 }
 
 TEST(PlotFileName, TakesTheFiltersExtensionWhenTheNameHasNone) {
