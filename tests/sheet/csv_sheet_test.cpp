@@ -1,5 +1,6 @@
 #include "tavrix/sheet/csv_sheet.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
@@ -13,6 +14,7 @@ namespace tavrix {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ThrowsMessage;
 
 class CsvSheet : public testing_support::TempFolderTest {
  protected:
@@ -138,12 +140,8 @@ TEST_F(CsvSheet, TextThatIsNoCsvNamesItsLine) {
        "bad.csv: line 3: not valid UTF-16, although the file begins with its byte-order mark"},
   };
   for (const auto& c : cases) {
-    try {
-      LoadCsvSheet(Write(c.text, "bad.csv"), false, c.separator);
-      ADD_FAILURE() << "read: " << c.text;
-    } catch (const HostError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    EXPECT_THAT([&] { LoadCsvSheet(Write(c.text, "bad.csv"), false, c.separator); },
+                ThrowsMessage<HostError>(c.message));
   }
   EXPECT_EQ(LoadCsvSheet(Write("x;y\n;Complex;\n"), false, ';').At(2, 2).content,
             CellContent::Text("Complex"));  // read as it is with the separator given
@@ -228,12 +226,8 @@ TEST_F(CsvSheet, SavingKeepsTheFileItsLinkAndItsPermissions) {
 
   fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   sheet.SetCell(1, 1, CellContent::Number(3));
-  try {
-    SaveCsvSheet(sheet, link);
-    ADD_FAILURE() << "saved over a read-only file";
-  } catch (const HostError& e) {
-    EXPECT_EQ(std::string(e.what()), "'" + link + "' is read-only");
-  }
+  EXPECT_THAT([&] { SaveCsvSheet(sheet, link); },
+              ThrowsMessage<HostError>("'" + link + "' is read-only"));
   EXPECT_EQ(Read(target), "2\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
