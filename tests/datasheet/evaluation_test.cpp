@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tavrix/water/water.h"
-
 namespace tavrix {
 namespace {
 
-TEST(Evaluate, OnlyWeightedPointsEnterTheNormalSumsWithTheirWeightSquared) {
+// The counts the commands and the report show; the normal sums (weights
+// squared, weight 0 and "<" points left out) are in every fit of the golden
+// sheets.
+TEST(Evaluate, CountsThePointsOfEachKind) {
   DataSheet sheet;
   sheet.points = {{25, 1.0f, 0.99706f, PointKind::kWeighted, 2, -0.8f},
                   {100, std::nullopt, 0.9f, PointKind::kUpperLimit, 0, 0.5f},
@@ -17,15 +18,6 @@ TEST(Evaluate, OnlyWeightedPointsEnterTheNormalSumsWithTheirWeightSquared) {
   EXPECT_EQ(e.weighted, 1);
   EXPECT_EQ(e.ignored, 1);
   EXPECT_EQ(e.limits, (std::vector<int>{1, 3}));
-  const RBBasisTerms b = RBBasis(KelvinOf(25), 0.99706f);
-  EXPECT_EQ(e.terms[0].pK, -0.8f);
-  EXPECT_EQ(e.terms[0].Term(3), b.QOverT);
-  EXPECT_EQ(e.normal.matrix[1][0], b.Q * b.tau * 2 * 2);
-  EXPECT_EQ(e.normal.matrix[0][1], e.normal.matrix[1][0]);
-  EXPECT_EQ(e.normal.rhs[2], b.QOverT * static_cast<double>(-0.8f) * 2 * 2);
-
-  sheet.points.erase(sheet.points.begin());  // nothing weighted: no sums
-  EXPECT_EQ(Evaluate(sheet).normal.matrix, (std::array<std::array<double, 3>, 3>{}));
 }
 
 }  // namespace
