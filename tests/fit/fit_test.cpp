@@ -96,32 +96,18 @@ TEST(Fit, ALimitIsHeldOnceTheFitExceedsItByMoreThanTheTolerance) {
 }
 
 // The reasons the golden sheets reach (points that do not determine a
-// parameter, a held parameter without a value) are pinned by their
-// digests, whose failure shows the text; these two they never reach.
-TEST(Fit, WhatFindsNoSolutionSaysWhy) {
-  // With only A fitted, a limit where Q < 0 asks for a larger A and one
-  // where Q > 0 for a smaller one: no A keeps both.
-  const RBPar truth{1.0, 1.0f, -100.0f};
-  SheetContents opposed = WithReference(truth);
-  double shift = 0;
-  for (const float t : {25.0f, 150.0f, 300.0f})
-    opposed.points.push_back(ModelPoint(truth, t, 1000, "1", shift += 0.1));
-  opposed.points.push_back(ModelPoint(truth, 25, 5000, "<", -0.5));
-  opposed.points.push_back(ModelPoint(truth, 300, 500, "<", -0.5));
+// parameter, a held parameter without a value, no set of limits) and the
+// cells a failure clears are pinned by their digests, whose failure shows
+// the text; this reason they never reach, nor a point's cells filled before.
+TEST(Fit, AValueTooLargeForItsCellIsNoSolutionAndLeavesThePointsAlone) {
   SheetContents huge = WithReference({0, 0, 0});
   huge.points = {{"25", "1", "", "1", "1e10"}, {"50", "1", "", "1", "2"}};
-  const auto noFit = [](const SheetContents& contents, ParameterChoice fitted, bool limits,
-                        const std::string& reason) {
-    FittedSheet fit(contents);
-    fit.grid.Put(15, 6, CellContent::Text("old"));
-    EXPECT_FALSE(fit.Run(fitted, limits));
-    EXPECT_EQ(fit.outcome.reason, reason);
-    for (int row = 9; row <= 12; ++row) EXPECT_EQ(fit.grid.CellText(row, 6), "") << row;  // cleared
-    EXPECT_EQ(fit.grid.CellText(15, 6), "old");  // nothing else written
-  };
-  noFit(opposed, {false, true, false}, true,
-        "no set of up to three \"<\" limits gives a fit that keeps them all");
-  noFit(huge, kPK, false, "the fit gives pK(298) = 5.402e+09, too large for its cell (####.###)");
+  FittedSheet fit(huge);
+  fit.grid.Put(15, 6, CellContent::Text("old"));
+  EXPECT_FALSE(fit.Run(kPK));
+  EXPECT_EQ(fit.outcome.reason,
+            "the fit gives pK(298) = 5.402e+09, too large for its cell (####.###)");
+  EXPECT_EQ(fit.grid.CellText(15, 6), "old");
 }
 
 // The cells of a fit of all three parameters to four points with
