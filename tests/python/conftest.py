@@ -35,6 +35,13 @@ def tavrix_cli(tmp_path_factory):
     return run
 
 
+def program_lines(tavrix_cli, args, t, second):
+    """The fields of each line the program prints for the pairs on its standard input."""
+    out = tavrix_cli(*args, "-", stdin="\n".join(f"{a!r} {b!r}" for a, b in zip(t, second)) + "\n")
+    assert out.returncode == 0, out.stderr
+    return [line.split("\t") for line in out.stdout.splitlines()]
+
+
 def rows(model, T, rho):
     """The model's basis at T (K) and rho (g/cm3), as docs/models.md writes it."""
     one, L = np.ones_like(T), np.log10(rho)

@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import tavrix
+from conftest import program_lines
 
 # Temperatures (C) and pressures (bar; 0 = saturation) as the program holds
 # them, in single precision: edges of the saturation curve, the critical
@@ -22,13 +23,6 @@ def pairs(seed, n=300):
     t = np.concatenate([[e[0] for e in EDGES], t]).astype(np.float32)
     p = np.concatenate([[e[1] for e in EDGES], p]).astype(np.float32)
     return t.astype(float), p.astype(float)
-
-
-def program_lines(tavrix_cli, args, t, second):
-    """The fields of each line the program prints for the pairs on its standard input."""
-    out = tavrix_cli(*args, "-", stdin="\n".join(f"{a!r} {b!r}" for a, b in zip(t, second)) + "\n")
-    assert out.returncode == 0, out.stderr
-    return [line.split("\t") for line in out.stdout.splitlines()]
 
 
 def g(x, digits):

@@ -9,7 +9,7 @@ import numpy as np
 import pytest
 
 import tavrix
-from conftest import EXAMPLES, design, rows, sheet_arrays
+from conftest import EXAMPLES, design, program_lines, rows, sheet_arrays
 
 NACL = EXAMPLES / "nacl.csv"
 WEIGHTED = sheet_arrays(weight=1 + np.arange(60) % 3)  # weights 1, 2, 3
@@ -152,18 +152,15 @@ def test_pk_marks_and_extrapolation_are_the_programs(tavrix_cli, fitted):
     for no_limits in (False, True):
         values = result.pk(t, p_bar=p, no_limits=no_limits)
         pK, u = values  # unpacks as before
-        args = ["pk", "--from", path] + (["--ie"] if no_limits else [])
-        out = tavrix_cli(*args, *np.column_stack([t, p]).ravel())
-        assert out.returncode == 0, out.stderr
-        for k, line in enumerate(out.stdout.splitlines()):
-            fields = line.split("\t")
+        flags = ["--ie"] if no_limits else []
+        for k, fields in enumerate(program_lines(tavrix_cli, ["pk", "--from", path, *flags], t, p)):
             no_value = fields[3] in ("gas", "steam", "---")
-            assert np.isnan(pK[k]) == no_value and np.isnan(u[k]) == no_value, line
-            assert fields[3].endswith(values.marks[k]), line
+            assert np.isnan(pK[k]) == no_value and np.isnan(u[k]) == no_value, fields
+            assert fields[3].endswith(values.marks[k]), fields
             if not no_value:
-                assert fields[3].split(" ")[0].rstrip("?") == "%.10g" % pK[k], line
-                assert fields[4] == "%.10g" % u[k], line
-            assert bool(values.extrapolated[k]) == (fields[5] == "yes"), line
+                assert fields[3].split(" ")[0].rstrip("?") == "%.10g" % pK[k], fields
+                assert fields[4] == "%.10g" % u[k], fields
+            assert bool(values.extrapolated[k]) == (fields[5] == "yes"), fields
     assert list(result.pk(t, p_bar=p).marks) == ["gas", "gas", "", "---", "steam", "?", ""]
 
 

@@ -189,12 +189,10 @@ def test_a_german_csv_reads_and_is_written_as_the_program_does(tavrix_cli, tmp_p
 @pytest.mark.parametrize("source, limits", [(NACL, False), (LIMITS, True)])
 def test_from_arrays_fits_as_the_sheet(source, limits):
     df, sheet = pandas.read_csv(source, skiprows=13), tavrix.read_sheet(source)
-    p = sheet.points
     arrays = tavrix.DataSheet.from_arrays(
         df["T, C"], df["exper."], p=df["P, bar"], density=df["D, g/cm3"], weight=df["weight"],
         comment=df["Comment"], complex="NaCl", species=["Na+", "Cl-"])
-    again = sheet_arrays(source)
-    assert arrays.points.tolist() == again.points.tolist() == p.tolist()
+    assert arrays.points.tolist() == sheet_arrays(source).points.tolist() == sheet.points.tolist()
     # The same points fit alike; what else the sheet holds shows in the printed fit.
     assert str(tavrix.fit(arrays, limits=limits)) == str(tavrix.fit(sheet, limits=limits))
 
