@@ -197,38 +197,31 @@ TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
       EXPECT_EQ(row[6], k == 0 ? 1 : 0);  // below the data's 25 C
       EXPECT_NEAR(row[1], SaturationBar(t), 1e-6 * row[1]);
       EXPECT_NEAR(row[3], -ModelPk(FitOf(c).parameters, t, SaturationBar(t)), 1e-8);
-      // u = sqrt(g' C g) with g = (tau, Q): the covariance has no B row.
-      const RBBasisTerms g = BasisAt(t, SaturationBar(t));
-      const double u =
-          std::sqrt(0.01 * g.tau * g.tau + 2 * 0.001 * g.tau * g.Q + 0.0004 * g.Q * g.Q);
-      EXPECT_NEAR(row[4], u, 1e-9);
+      // u(pK) of the fit's covariance there (covariance_test checks it against refits).
+      EXPECT_NEAR(row[4], PkUncertainty(*FitOf(c).covariance, BasisAt(t, SaturationBar(t))), 1e-9);
     }
   }
 }
 
+// The marks and where there is a value are the domain's (model_test's Domain tests), asked with
+// the fit's charge and the limits given. Beyond the data: above 300 C, outside 0.7-1.0 g/cm3.
 TEST(Exports, GridsHaveNoLogKWhereTheTableHasNone) {
   ExportedFit fit = FitOf(kSodium);
   fit.charged = true;
   const std::vector<GridPoint> points = {{500, 500}, {380, 0}, {300, 10}, {25, 2000}, {100, 0}};
-  const struct {
-    bool noLimits;
-    std::vector<std::string> marks;
-    std::vector<bool> valued;
-  } cases[] = {
-      {false, {"gas", "---", "steam", "?", ""}, {false, false, false, true, true}},
-      {true, {"?", "---", "steam", "?", ""}, {true, false, true, true, true}},
-  };
-  for (const auto& c : cases) {
+  for (const bool noLimits : {false, true}) {
     const std::vector<std::string> lines =
-        Lines(LogKGrid(fit, points, GridFormat::kCsv, c.noLimits).text);
+        Lines(LogKGrid(fit, points, GridFormat::kCsv, noLimits).text);
     ASSERT_EQ(lines.size(), 5 + points.size());
     for (std::size_t k = 0; k < points.size(); ++k) {
+      const ModelCondition m =
+          ConditionAtPressure(points[k].t, points[k].P, {true, noLimits, SaturationRule::kCodes});
       const std::string& line = lines[5 + k];
       const std::vector<double> row = Numbers(line, ',');
       const std::string mark = line.substr(line.rfind(',', line.size() - 3) + 1);
-      EXPECT_EQ(mark, c.marks[k] + (k < 4 ? ",1" : ",0")) << line;  // beyond 300 C, 1.0 g/cm3
-      EXPECT_EQ(!std::isnan(row[3]), c.valued[k]) << line;
-      EXPECT_EQ(!std::isnan(row[4]), c.valued[k]) << line;
+      EXPECT_EQ(mark, std::string(MarkText(m.mark)) + (k < 4 ? ",1" : ",0")) << line;
+      EXPECT_EQ(!std::isnan(row[3]), m.hasValue) << line;
+      EXPECT_EQ(!std::isnan(row[4]), m.hasValue) << line;
     }
   }
 }
