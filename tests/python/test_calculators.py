@@ -102,16 +102,13 @@ def test_pk_table_equals_the_programs_table(tavrix_cli, case):
                 assert abs(computed - float(number)) <= 0.0005
 
 
-FIVE = ["A", "B", "C", "D", "E"]
-
-
 @pytest.mark.parametrize("args, call", [
     (["water", "-300", "0"], lambda: tavrix.sat_pressure(-300)),
     (["water", "25", "2e+05"], lambda: tavrix.water_density([25, 25], [1, 2e5])),
     (["pk", "--pk298", "-1", "--A", "1", "--B", "1", "--density", "25", "0"],
      lambda: tavrix.rb_pk(-1, 1, 1, 25, density=[0.5, 0])),
-    (table_args(dict(TABLES[0], species=FIVE), False),
-     lambda: tavrix.pk_table(1, 1, 1, species=FIVE)),
+    (table_args(dict(TABLES[0], species=list("ABCDE")), False),
+     lambda: tavrix.pk_table(1, 1, 1, species=list("ABCDE"))),
 ], ids=["saturation", "pressure", "density", "species"])
 def test_refusals_are_the_programs_messages(tavrix_cli, args, call):
     out = tavrix_cli(*args)
