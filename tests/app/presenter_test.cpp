@@ -57,43 +57,31 @@ TEST_F(Presenter, StateCaptionAndPointCountFollowTheSheet) {
   EXPECT_EQ(WindowCaption("Results.XLS", "S"), "Results.XLS: S");
 }
 
-TEST_F(Presenter, FitBoxesFollowUncertaintiesAndUnknownInitialValues) {
-  MemoryGrid grid = BuildSheet({.initial = {"", "", "?"}, .uncertainty = {"", "0.25", ""}});
-  view.fit = {true, false, false};
+TEST_F(Presenter, BoxesTickUncertainOrUnknownParametersAndLabelsShowTheirFirstNumbers) {
+  MemoryGrid grid = BuildSheet({.reference = {"1.5", "2", "?"},
+                                .initial = {"?", "3", ""},
+                                .optimized = {"", "4.25", ""},
+                                .uncertainty = {"", "0.25", ""}});
   Run(grid);
-  EXPECT_EQ(view.fit, (std::array<bool, 3>{false, true, true}));
+  EXPECT_EQ(view.fit, (std::array<bool, 3>{true, true, true}));
+  EXPECT_EQ(view.labels, (std::array<std::string, 3>{"   1.500", "   4.250", "?"}));
 
-  // The user clears B's box: the next pass ticks it again.
-  view.SetFitParameter(2, false);
+  // The user clears pK's box and A's uncertainty: the next pass sees only the latter.
+  view.SetFitParameter(0, false);
+  Type(grid, 10, 7, "");
   Run(grid);
-  EXPECT_TRUE(view.fit[2]);
+  EXPECT_EQ(view.fit, (std::array<bool, 3>{true, false, true}));
 }
 
-TEST_F(Presenter, OptimizeNeedsAsManyPointsAsFittedParameters) {
-  MemoryGrid grid =
-      BuildSheet({.uncertainty = {"0.1", "0.1", ""}, .points = {{"25", "1", "", "1", "1"}}});
+TEST_F(Presenter, OptimizeNeedsAsManyPointsAsBoxesAndAFitIsTakenAsShownOrSaidToBeImpossible) {
+  MemoryGrid grid = BuildSheet({.reference = {"1", "0", "0"},
+                                .uncertainty = {"0.1", "0.1", ""},
+                                .points = {{"25", "1", "", "1", "3.45678"}}});
   Run(grid);
   EXPECT_FALSE(view.optimizeEnabled);  // two boxes, one point
   view.SetFitParameter(1, false);
   UpdateOptimizeButton(problem, view);
   EXPECT_TRUE(view.optimizeEnabled);
-  view.SetFitParameter(0, false);
-  UpdateOptimizeButton(problem, view);
-  EXPECT_FALSE(view.optimizeEnabled);  // nothing to fit
-}
-
-TEST_F(Presenter, LabelsShowTheFirstNumberOfOptimizedInitialReference) {
-  MemoryGrid grid = BuildSheet(
-      {.reference = {"1.5", "2", "?"}, .initial = {"?", "3", ""}, .optimized = {"", "4.25", ""}});
-  Run(grid);
-  EXPECT_EQ(view.labels, (std::array<std::string, 3>{"   1.500", "   4.250", "?"}));
-}
-
-TEST_F(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
-  MemoryGrid grid =
-      BuildSheet({.reference = {"1", "0", "0"}, .points = {{"25", "1", "", "1", "3.45678"}}});
-  Run(grid);
-  view.fit = {true, false, false};
   ASSERT_TRUE(Optimize(problem, grid, view));
   EXPECT_TRUE(ResultIsShown(problem, grid, view));
   EXPECT_EQ(problem.OptPar.pK298, 3.4570000171661377);  // as shown
@@ -104,6 +92,9 @@ TEST_F(Presenter, AFitIsShownThenUsedByTheFunctionKeysOrSaidToBeImpossible) {
   EXPECT_FALSE(Optimize(problem, grid, view));
   EXPECT_EQ(view.messages.back().text, "Could not find solution");
   EXPECT_EQ(view.messages.back().icon, MessageIcon::kCritical);
+  view.fit = {};
+  UpdateOptimizeButton(problem, view);
+  EXPECT_FALSE(view.optimizeEnabled);  // nothing to fit
 }
 
 // The exports' texts are the exports' tests' (tests/exports); here they
