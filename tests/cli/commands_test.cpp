@@ -129,30 +129,10 @@ class BookCommands : public testing_support::TempFolderTest {
   }
 };
 
-TEST_F(BookCommands, OnlyAFitAndCheckWriteSaveTheFile) {
-  const std::string path = Sheet("a.csv");
-  const std::string before = Read(path);
-  const Outcome check = Call(RunCheck, CheckRequest{Of(path)});
-  EXPECT_EQ(check.code, kExitOk);
-  EXPECT_EQ(check.out,
-            "complex: NaCl\npoints: 3 (weighted 3, weight 0 0, \"<\" 0)\n"
-            "error of the initial values (E12): ?\npK(298): ?\nA(zz/a): ?\nB(zz/a): 0.00\n");
-  const Outcome dry = Call(RunFit, FitOf(path, true));
-  ASSERT_EQ(dry.code, kExitOk) << dry.err;
-  EXPECT_NE(dry.out.find("B(zz/a): 0 (fixed)\n"), std::string::npos) << dry.out;
-  EXPECT_EQ(Read(path), before);
-
-  Call(RunCheck, CheckRequest{Of(path), true});
-  const std::string written = Read(path);  // the rewritten parameter cells
-  EXPECT_NE(written, before);
-  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).out, check.out);
-  EXPECT_EQ(Call(RunFit, FitOf(path)).out, dry.out);
-  EXPECT_NE(Read(path), written);
-}
-
 // A file open in another office (its lock file beside it, or beside the
 // file a link leads to) is not saved over: that office's next save would
-// discard the fit. Commands that only read go ahead.
+// discard the fit. Commands that only read go ahead; of the others, only a
+// fit and check --write save the file.
 TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
   const std::string path = Sheet("x.csv"), link = PathOf("link.csv");
   fs::create_symlink(path, link);
@@ -177,11 +157,23 @@ TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
     }
     EXPECT_EQ(Read(path), before);
   }
-  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).code, kExitOk);
-  EXPECT_EQ(Call(RunFit, FitRequest{Of(path), false, std::nullopt, true}).code, kExitOk);
+  const Outcome check = Call(RunCheck, CheckRequest{Of(path)});
+  EXPECT_EQ(check.code, kExitOk);
+  EXPECT_EQ(check.out,
+            "complex: NaCl\npoints: 3 (weighted 3, weight 0 0, \"<\" 0)\n"
+            "error of the initial values (E12): ?\npK(298): ?\nA(zz/a): ?\nB(zz/a): 0.00\n");
+  const Outcome dry = Call(RunFit, FitRequest{Of(path), false, std::nullopt, true});
+  ASSERT_EQ(dry.code, kExitOk) << dry.err;
+  EXPECT_NE(dry.out.find("B(zz/a): 0 (fixed)\n"), std::string::npos) << dry.out;
   EXPECT_EQ(Read(path), before);
-  EXPECT_EQ(Call(RunFit, FitRequest{{.books = {link}, .ignoreLock = true}}).code, kExitOk);
-  EXPECT_NE(Read(path), before);
+
+  EXPECT_EQ(Call(RunCheck, CheckRequest{{.books = {path}, .ignoreLock = true}, true}).code,
+            kExitOk);
+  const std::string written = Read(path);  // the rewritten parameter cells
+  EXPECT_NE(written, before);
+  EXPECT_EQ(Call(RunCheck, CheckRequest{Of(path)}).out, check.out);
+  EXPECT_EQ(Call(RunFit, FitRequest{{.books = {link}, .ignoreLock = true}}).out, dry.out);
+  EXPECT_NE(Read(path), written);
 }
 
 // Each kind of refusal: its exit code and its one message, and no file
