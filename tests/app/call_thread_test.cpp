@@ -27,32 +27,28 @@ struct Connection {
   }
 };
 
-TEST(CallThread, AnAnsweredCallGivesWhatItGaveOrThrew) {
-  Connection connection;
-  CallThread calls(
-      milliseconds(5000), [&] { connection.abandoned = true; }, [] { return false; });
-  std::thread::id where;
-  calls.Run([&] { where = std::this_thread::get_id(); });
-  EXPECT_NE(where, std::this_thread::get_id());
-  EXPECT_THROW(calls.Run([] { throw HostError("refused"); }), HostError);
-  int slow = 0;
-  calls.Run([&] {
-    std::this_thread::sleep_for(milliseconds(100));  // longer than a quick call
-    slow = 1;
-  });
-  EXPECT_EQ(slow, 1);
-  EXPECT_FALSE(connection.abandoned);
-}
-
-// Given up when the patience is over, or at once when the program leaves
-// (its patience then 30 s); a handler that runs meanwhile and calls too is
-// refused, and later calls are not made at all.
-TEST(CallThread, ACallWithoutAnswerIsGivenUpForGoodWhileTheWindowGoesOn) {
+// An answered call, a slow one too, gives what it gave or threw; one without
+// an answer is given up when the patience is over, or at once when the
+// program leaves (its patience then 30 s); a handler that runs meanwhile and
+// calls too is refused, and later calls are not made at all.
+TEST(CallThread, ACallIsAnsweredOrGivenUpForGoodWhileTheWindowGoesOn) {
   for (const bool leaves : {false, true}) {
     Connection connection;
     CallThread calls(
         milliseconds(leaves ? 30000 : 400), [&] { connection.abandoned = true; },
         [&] { return connection.leaving; });
+    std::thread::id where;
+    calls.Run([&] { where = std::this_thread::get_id(); });
+    EXPECT_NE(where, std::this_thread::get_id());
+    EXPECT_THROW(calls.Run([] { throw HostError("refused"); }), HostError);
+    int slow = 0;
+    calls.Run([&] {
+      std::this_thread::sleep_for(milliseconds(100));  // longer than a quick call
+      slow = 1;
+    });
+    EXPECT_EQ(slow, 1);
+    EXPECT_FALSE(connection.abandoned);
+
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
