@@ -14,13 +14,11 @@ TEST(ExampleWorkbook, HasTheTemplatesColumnsAndFormats) {
   const auto example = office->Open(TAVRIX_EXAMPLE, OfficeSession::Access::kReadOnly);
   const std::string data = made->ActiveSheetName();
   EXPECT_EQ(example->ColumnWidths("nacl", 8), made->ColumnWidths(data, 8));
-  for (int row = 9; row <= 12; ++row) {
-    for (int col = 2; col <= 7; ++col) {
+  for (int row = 9; row <= 12; ++row)
+    for (int col = 2; col <= 7; ++col)
       EXPECT_EQ(example->Sheet("nacl").NumberFormatAt(row, col),
                 made->Sheet(data).NumberFormatAt(row, col))
           << row << "," << col;
-    }
-  }
 }
 
 }  // namespace
