@@ -54,7 +54,7 @@ def main():
     profile = output / "profile"  # a profile of its own
     shutil.rmtree(profile, ignore_errors=True)
     done = subprocess.run(
-        [browser, "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+        [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
          f"--user-data-dir={profile}", "--hide-scrollbars", "--window-size=1000,1320",
          f"--screenshot={output / 'report.png'}", "--dump-dom", probed.as_uri()],
