@@ -1,5 +1,3 @@
-// The minimax fit against best approximations known in closed form, and
-// the -analytic rule of fewest terms on functions whose fits are known.
 #include "analytic_fit.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,3 @@
-// Each export read back and checked against the RB model evaluated here:
-// the ThermoFun record parsed as JSON, the PHREEQC block's numbers, the
-// logK grid's columns.
 #include "tavrix/exports/exports.h"
 
 #include <gtest/gtest.h>
