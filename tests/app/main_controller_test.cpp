@@ -58,12 +58,10 @@ class Controller : public testing_support::TempFolderTest {
     window.choices.push_back(MainWindow::Choice{state.UserHome + folder, name});
     controller.OpenExistingDataFile();
   }
-  // With data/Data.xls open and its messages said.
   void Opened() {
     OpenData();
     window.messages.clear();
   }
-  // The user leaves Tavrix, does `meanwhile` in the office, and comes back.
   void ComeBack(const std::function<void()>& meanwhile = [] {}) {
     controller.Deactivated();
     meanwhile();
@@ -220,7 +218,6 @@ TEST_F(Controller, TheTemplateMakesANewWorkbookOrIsNamedWhenItDoesNotOpen) {
 }
 
 TEST_F(Controller, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
-  // data/Data.xls, and other/Data.xls whose second point has another pK.
   auto other = ThreePoints();
   other.points[1].pK = "0.7";
   app.AddFile(state.UserHome + "other/Data.xls", BuildSheet(other));

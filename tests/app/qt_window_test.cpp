@@ -47,8 +47,6 @@ class QtWindow : public testing_support::TempFolderTest {
   MainController controller{problem, state, app, window};
 };
 
-// Each state is taller than the one before; the compact one shows the
-// file buttons only, and Tab reaches nothing else.
 TEST_F(QtWindow, StatesSetTheHeightTheSeparatorAndWhatTabReaches) {
   window.show();
   window.activateWindow();
