@@ -27,16 +27,12 @@ class HeadlessView : public MainWindow {
   void SetWindowState(WindowState s) override { state = s; }
   WindowState GetWindowState() const override { return state; }
   void SetCaption(const std::string& c) override { caption = c; }
-  bool FitParameter(int index) const override { return fit[static_cast<std::size_t>(index)]; }
-  void SetFitParameter(int index, bool f) override { fit[static_cast<std::size_t>(index)] = f; }
+  bool FitParameter(int index) const override { return fit.at(index); }
+  void SetFitParameter(int index, bool f) override { fit.at(index) = f; }
   bool LimitsActive() const override { return false; }
   void SetOptimizeEnabled(bool enabled) override { optimizeEnabled = enabled; }
-  void SetParameterLabel(int index, const std::string& text) override {
-    labels[static_cast<std::size_t>(index)] = text;
-  }
-  std::string ParameterLabel(int index) const override {
-    return labels[static_cast<std::size_t>(index)];
-  }
+  void SetParameterLabel(int index, const std::string& text) override { labels.at(index) = text; }
+  std::string ParameterLabel(int index) const override { return labels.at(index); }
   void ProcessPendingMessages() override {
     if (pending) pending();
   }
