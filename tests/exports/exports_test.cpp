@@ -116,7 +116,6 @@ TEST_P(Records, ThermoFunReadsTheDissociationWithItsCoefficientsAndLimits) {
   EXPECT_EQ(record["limitsTP"],
             json({{"lowerT", 298.15}, {"upperT", 573.15}, {"lowerP", 1e5}, {"upperP", 5e7}}));
 
-  // Several records make an array.
   const json both = json::parse(ThermoFunRecords({FitOf(c), FitOf(c)}).text);
   ASSERT_TRUE(both.is_array());
   EXPECT_EQ(both[1], record);
@@ -128,7 +127,6 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
   for (const float tHigh : {350.0f, 200.0f}) {
     const ExportResult result = PhreeqcBlock(FitOf(c), 0, tHigh);
     ASSERT_TRUE(result) << result.error;
-    // The comments, then the keyword and the species' lines.
     const std::size_t split = result.text.find("\nSOLUTION_SPECIES");  // npos + 1: no comments
     const std::string comments = result.text.substr(0, split + 1);
     const std::vector<std::string> species = Lines(result.text.substr(split + 1));

@@ -214,9 +214,6 @@ bool Shows(const SceneLayer& layer, const std::string& text) {
                      [&](const SceneText& shown) { return shown.text == text; });
 }
 
-// Each model's line has dashes of its own within and beyond the data (the
-// first model's is solid within them), in the colour of its condition;
-// outside the range of confidence it is thinner and paler.
 TEST(PlotStyle, EachModelHasALineOfItsOwnWithinAndBeyondTheData) {
   std::vector<std::vector<double>> seen;
   for (int model = 0; model < 4; ++model) {
