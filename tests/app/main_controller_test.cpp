@@ -19,10 +19,9 @@ namespace fs = std::filesystem;
 using testing_support::BuildSheet;
 using testing_support::ThreePoints;
 
-// Workbooks in memory whose calls fail once told to: an office that stopped
-// answering, one that is gone, and one that refuses a request but answers
-// (or, without a fault, whose user closed every workbook); and whose
-// active workbook may be read-only.
+// Workbooks in memory whose calls fail once told to (kNoWorkbook fails no
+// call: its test closes every workbook) and whose active workbook may be
+// read-only.
 enum class Fault { kNone, kNotAnswering, kGone, kRefusing, kNoWorkbook };
 class FaultyApp : public testing_support::MemoryApp {
  public:
