@@ -25,8 +25,6 @@ def variant(source, folder, edits, name="sheet.csv", german=False):
     with open(source, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
     for (row, col), text in edits.items():
-        while len(rows) < row:
-            rows.append([])
         cells = rows[row - 1]
         cells += [""] * (col - len(cells))
         cells[col - 1] = text
