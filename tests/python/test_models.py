@@ -1,9 +1,7 @@
-"""Fits checked against independent computations: each model's parameters
-and covariance, the RB fit's diagnostics and correlation against NumPy's
-least squares on the weighted design matrix (the outlier found is the
-engine's test); AICc, BIC, the leave-one-out error and the largest ΔpK from
-RB from their definitions; compare(), pk() with u(pK), its marks and
-extrapolation flags, and the report against the program."""
+"""Fits against independent computations: NumPy's weighted least squares
+(parameters, covariance, diagnostics, correlation; the outlier found is the
+engine's test), AICc, BIC, the leave-one-out error and the largest ΔpK from
+RB from their definitions; compare(), pk() and the report against the program."""
 
 import numpy as np
 import pytest
