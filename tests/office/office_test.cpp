@@ -19,7 +19,6 @@
 #include <thread>
 #include <tuple>
 
-#include "book.h"
 #include "office_process.h"
 #include "support/commands_run.h"
 #include "support/data_sheet.h"
