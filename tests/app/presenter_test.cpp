@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <sstream>
 #include <string>
 
 #include "support/data_sheet.h"
 #include "support/headless_view.h"
 #include "support/temp_folder.h"
 #include "tavrix/model/pk_table.h"
+#include "tavrix/numeric/text_width.h"
 
 namespace tavrix {
 namespace {
@@ -100,9 +100,7 @@ TEST_F(Presenter, OptimizeNeedsAsManyPointsAsBoxesAndAFitIsTakenAsShownOrSaidToB
 // The exports' texts are the exports' tests' (tests/exports); here they
 // are made from the fit the sheet shows.
 TEST_F(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFit) {
-  auto contents = testing_support::Fittable();  // pK(298) and A fitted, B held
-  contents.reference[0] = "1", contents.reference[1] = "2";
-  MemoryGrid grid = BuildSheet(contents);
+  MemoryGrid grid = BuildSheet(testing_support::ThreePoints());  // pK(298) and A fitted, B held
   const auto fitted = [&](std::array<bool, 3> fit) {
     Run(grid);
     view.fit = fit;
@@ -114,9 +112,7 @@ TEST_F(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFi
   ASSERT_EQ(table.cellTips.size(), static_cast<std::size_t>(kTableRows * kTableColumns));
   // 25 C at saturation: pK(298) as the table shows it, and its ± (Q is 2e-5 there).
   const std::string first = table.cellTips[0];
-  std::istringstream cell(table.lines[4].substr(8, 12));
-  std::string shown;
-  cell >> shown;
+  const std::string shown(TrimBlanks(table.lines[4].substr(8, 12)));
   EXPECT_EQ(first.substr(0, first.find(" \u00B1")),
             "t = 25 \u00B0C, P = 1.00 bar (saturation): pK = " + shown);
   const std::size_t pm = first.find("\u00B1 ");
@@ -157,9 +153,6 @@ TEST_F(Presenter, TheTableViewGivesEachCellItsUncertaintyWhileThePointsGiveTheFi
 }
 
 TEST_F(Presenter, SaysWhereTheRecordWentOrWhyNot) {
-  problem.Sheet.complex = "NaCl";
-  problem.Sheet.species = {{1, "Na+"}};
-  problem.OptPar = {1, 2, 3};
   const std::string path = PathOf("data.txt");
   EXPECT_TRUE(ExportToDataTxt(problem, view, path));
   EXPECT_EQ(view.messages.back().text, "Added to the file '" + path + "' ");
