@@ -4,14 +4,11 @@
 # the focus as the window manager gives it.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+trap 'kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null' EXIT
 i=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
   i=$((i + 1))
-  if [ "$i" -gt 100 ]; then echo "openbox did not start" >&2; kill "$wm" 2>/dev/null; exit 1; fi
+  [ "$i" -le 100 ] || { echo "openbox did not start" >&2; exit 1; }
   sleep 0.1
 done
 "$@"
-rc=$?
-kill "$wm" 2>/dev/null
-wait "$wm" 2>/dev/null
-exit "$rc"
