@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "book.h"
-#include "point_input.h"
 #include "support/commands_run.h"
 #include "support/temp_folder.h"
 #include "tavrix/model/rb_model.h"
