@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +41,7 @@ std::unique_ptr<OfficeSession> office;  // one for all tests, started by main()
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using testing::HasSubstr;
 using testing::ThrowsMessage;
 using testing_support::BuildSheet;
@@ -55,7 +58,7 @@ template <typename Condition>
 bool Within(std::chrono::milliseconds patience, Condition condition) {
   const auto deadline = std::chrono::steady_clock::now() + patience;
   while (!condition() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(10ms);
   }
   return condition();
 }
@@ -207,7 +210,7 @@ TEST_F(Office, WorkbooksAreListedActivatedAndWatched) {
   const auto editAndWait = [&](double value) {
     officeSheet.SetCell(15, 5, CellContent::Number(value));
     officeSheet.Flush();
-    return Within(std::chrono::seconds(3), [&] { return app.Changed(); });
+    return Within(3s, [&] { return app.Changed(); });
   };
   app.SetEventDelivery(false);
   EXPECT_FALSE(editAndWait(5));
@@ -297,7 +300,7 @@ TEST_F(Office, AnOfficeThatDiesOrStopsAnsweringFailsTheCallsAndLeavesNothing) {
       ::kill(-own->ProcessId(), c.signal);
       const auto start = std::chrono::steady_clock::now();
       const SheetRead read = ReadDataSheet(sheet, {});
-      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+      EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
       EXPECT_EQ(read.error->Message() + ": " + read.error->detail,
                 std::string("Unexpected error (row=1, col=1): ") + c.says);
       EXPECT_THAT(
@@ -380,7 +383,7 @@ ProgramRun RunTavrix(const std::string& args, const fs::path& folder, const char
   ProgramRun run;
   EXPECT_EQ(std::fscanf(shell, "%d", &run.pid), 1);
   if (hold) {
-    Within(std::chrono::seconds(60),
+    Within(60s,
            [&] { return Office::Read(f + "/stderr").find("holding at") != std::string::npos; });
     ::kill(run.pid, signal);
   }
@@ -409,7 +412,7 @@ std::vector<pid_t> ProcessesWith(const std::vector<std::string>& texts) {
 std::thread KillWhenSeen(const std::vector<std::string>& texts, bool group) {
   return std::thread([texts, group] {
     std::vector<pid_t> found;
-    Within(std::chrono::seconds(60), [&] { return !(found = ProcessesWith(texts)).empty(); });
+    Within(60s, [&] { return !(found = ProcessesWith(texts)).empty(); });
     for (const pid_t pid : found) {
       const pid_t target = group ? -::getpgid(pid) : pid;
       if (target > 1 || target < -1) ::kill(target, SIGKILL);
@@ -476,6 +479,31 @@ TEST_F(Office, InterruptedOrKilledCommandsLeaveNothingBehind) {
     fs::remove_all(run);
     EXPECT_EQ(FilesIn(dir_), 2) << what;
   }
+}
+
+// A pipe held by something that never answers (as a stopped office holds
+// it) is left for a pipe of this process's, on which the office launched
+// then accepts; one that cannot start (its profile cannot be made) is given
+// up after the patience, and what was launched for it is ended.
+TEST_F(Office, AttachOrStartGoesRoundAHeldPipeAndGivesUpAnOfficeThatCannotStart) {
+  const std::string pipe = "tavrix-held-" + std::to_string(::getpid());
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string file = "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipe;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", file.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  const OfficeSession::Launch broken{"file:///dev/null/profile", true, 4s};
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_THROW(OfficeSession::AttachOrStart(pipe, broken, true), HostError);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 12s);  // 3 s + 4 s
+  EXPECT_TRUE(Within(1s, [&] { return ProcessesWith({"name=" + pipe}).empty(); }));
+  // One launched with the tests' office's profile hands the pipe over to it.
+  const auto session = OfficeSession::AttachOrStart(pipe, {office->ProfileUrl(), true}, true);
+  EXPECT_EQ(session->App().WorkbookCount(), office->App().WorkbookCount());
+  ::close(listener);
+  fs::remove(file);
 }
 
 // A private office starts as one that ran before with the installed build,
