@@ -158,9 +158,6 @@ TEST_F(Controller, ActivationRunsThePassAfterAnEditOrOnAnotherSheet) {
 // nothing to optimize.
 TEST_F(Controller, AFailedPassOrFileLeavesNothingToOptimize) {
   Opened();
-  window.state = WindowState::kCompact;  // as a template that did not open leaves it
-  controller.OptimizeClicked();
-  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
   OpenData("", "notes.txt");
   EXPECT_EQ(Message(), "Could not open the file");
   EXPECT_EQ(window.state, WindowState::kCompact);
@@ -169,6 +166,9 @@ TEST_F(Controller, AFailedPassOrFileLeavesNothingToOptimize) {
   EXPECT_EQ(state.xlSheet, nullptr);
 
   Opened();
+  window.state = WindowState::kCompact;  // as a template that did not open leaves it
+  controller.OptimizeClicked();
+  EXPECT_EQ(state.xlSheet->CellText(9, 6), "");
   app.readOnly = true;
   EditAndComeBack(18, 1, 20);  // a fourth point, without its pK
   ASSERT_NE(problem.ErrCode, 0);
