@@ -1,6 +1,5 @@
 // The office's calls on a thread of their own while the window's thread
-// handles its events (offscreen platform, calls that stand in for the
-// office's).
+// handles its events (offscreen, with calls that stand in for the office's).
 #include "call_thread.h"
 
 #include <gtest/gtest.h>

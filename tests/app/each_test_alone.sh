@@ -1,8 +1,7 @@
 #!/bin/sh
 # Runs each test of a GoogleTest program in a process of its own, in order:
 # a connection that one test leaves broken cannot fail the tests after it.
-# Further arguments (a --gtest_filter) choose the tests. The exit code is 1
-# when any test failed.
+# Further arguments (a --gtest_filter) choose the tests.
 program=$1
 shift
 tests=$("$program" "$@" --gtest_list_tests 2>/dev/null | awk '

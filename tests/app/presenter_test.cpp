@@ -1,4 +1,3 @@
-// What a pass, a fit and the function keys show in the window.
 #include "tavrix/app/presenter.h"
 
 #include <gtest/gtest.h>

@@ -10,8 +10,7 @@
 
 namespace tavrix::testing_support {
 
-// A main window without a window: keeps every state it is given, records
-// the messages and tables, and answers the file dialog from `choices`.
+// A main window without a window; its file dialog answers from `choices`.
 class HeadlessView : public MainWindow {
  public:
   struct Message {
