@@ -11,8 +11,7 @@
 
 namespace tavrix::testing_support {
 
-// Workbooks held in memory, for tests and for running the main window's
-// logic without an office suite.
+// Workbooks held in memory: the office of the controller's tests.
 class MemoryApp : public SpreadsheetApp {
  public:
   struct Sheet {
