@@ -1,8 +1,11 @@
-// Reading a data sheet: every error with its cell, and what a clean read
-// finds. What a pass reads and writes on the ordinary points (values,
-// weights, kinds, colours, a negative temperature refused), on clean and
-// failing sheets, is kept in the golden digests (golden_sheets_test.cpp).
+// The data sheet on the in-memory grid: every read error at its cell, what a
+// clean read finds, an evaluation's counts, a point without a calculated pK.
+// What a pass reads and writes on the ordinary points (values, weights,
+// kinds, colours, a negative temperature refused), on clean and failing
+// sheets, is kept in the golden digests (golden_sheets_test.cpp).
 #include "tavrix/datasheet/data_sheet.h"
+#include "tavrix/datasheet/evaluation.h"
+#include "tavrix/datasheet/fit_error.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +138,33 @@ TEST(ReadDataSheet, FindsTheHeadAndThePointsToTheTablesEnd) {
   MemoryGrid wide = BuildSheet(contents);
   EXPECT_FALSE(ReadDataSheet(wide, {true, false}).error);
   EXPECT_TRUE(ReadDataSheet(wide, {false, false}).error);
+}
+
+// The counts the commands and the report show; the normal sums (weights
+// squared, weight 0 and "<" points left out) are in every fit of the golden
+// sheets.
+TEST(Evaluate, CountsThePointsOfEachKind) {
+  DataSheet sheet;
+  sheet.points = {{25, 1.0f, 0.99706f, PointKind::kWeighted, 2, -0.8f},
+                  {100, std::nullopt, 0.9f, PointKind::kUpperLimit, 0, 0.5f},
+                  {50, 5000.0f, 1.1f, PointKind::kIgnored, 0, 0},
+                  {150, std::nullopt, 0.31f, PointKind::kUpperLimit, 0, 1}};
+  const Evaluation e = Evaluate(sheet);
+  EXPECT_EQ(e.weighted, 1);
+  EXPECT_EQ(e.ignored, 1);
+  EXPECT_EQ(e.limits, (std::vector<int>{1, 3}));
+}
+
+// The fit error and each point's cells after a fit (weights, "<" points and
+// weight 0 shown but not counted, the mask, a zero without a sign, "?" for
+// no error) are the golden sheets' F and G cells. A point without a
+// calculated pK comes after no fit the program writes back.
+TEST(WritePointResults, APointWithoutACalculatedPkShowsAQuestionMarkAndNoDeviation) {
+  MemoryGrid grid;
+  grid.Put(15, 7, CellContent::Number(3));
+  WritePointResults(grid, {PointResult{}});
+  EXPECT_EQ(grid.CellText(15, 6), "?");
+  EXPECT_EQ(grid.CellText(15, 7), "");
 }
 
 }  // namespace
