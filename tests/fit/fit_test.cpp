@@ -1,4 +1,6 @@
 #include "tavrix/fit/fit.h"
+#include "tavrix/fit/fit_matrix.h"
+#include "tavrix/fit/shown_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ using testing_support::FittedSheet;
 using testing_support::ModelPoint;
 using testing_support::NumberText;
 using testing_support::SheetContents;
+using testing_support::Type;
 
 constexpr ParameterChoice kPK{true, false, false};
 constexpr ParameterChoice kPKAndA{true, true, false};
@@ -136,6 +139,48 @@ TEST(WriteFitOutcome, UncertaintiesFromTheCoverageFactor) {
   EXPECT_EQ(UncertaintyCell(1, tiny), CellContent::Text("optimized"));
   EXPECT_EQ(UncertaintyCell(2, tiny), CellContent::Number(0));
   EXPECT_EQ(UncertaintyCell(0, FourPoints({1, 1, 1}, 3)), CellContent::Text("optimized"));
+}
+
+// The inverse, the solution and a held unknown's elimination are what every
+// fit of the golden sheets shows (positive definite, bordered by limits held
+// as equalities, with parameters held); a zero pivot they never reach.
+TEST(InvertSymmetric, AZeroPivotLeavesNoUnknowns) {
+  FitMat fit;  // regular, but its first pivot is 0
+  fit(1, 2) = 1;
+  fit(2, 2) = 2;
+  int m = 2;
+  InvertSymmetric(fit, m);
+  EXPECT_EQ(m, 0);
+}
+
+// F9:F11 as a fit writes them.
+MemoryGrid Showing(const RBPar& fitted) {
+  MemoryGrid grid;
+  for (int i = 0; i < 3; ++i) grid.Put(9 + i, 6, OptimizedCell(i, fitted));
+  return grid;
+}
+
+TEST(ShownFit, TheValuesShownReplaceTheFittedOnesUntilOneDiffers) {
+  const RBPar fitted{3.45678, 0.5f, -12.345f};
+  MemoryGrid grid = Showing(fitted);  // shown as written: the golden sheets' tables take it
+  Type(grid, 10, 6, "0.6");
+  const ShownFit other = CheckShownFit(grid, fitted, false);
+  EXPECT_FALSE(other.shown);
+  EXPECT_EQ(other.parameters.pK298, 3.4570000171661377);  // 3.457 as a float: replaced before F10
+  EXPECT_EQ(other.parameters.A, 0.5f);
+  grid.ClearCells({9, 6, 12, 7});  // as a fit without solution leaves it
+  EXPECT_FALSE(CheckShownFit(grid, fitted, false).shown);
+}
+
+TEST(ShownFit, RoundedInSinglePrecisionFirst) {
+  // -19.9985 shows as -19.999 only when rounded to single precision first.
+  MemoryGrid grid = Showing({0, 0, 0});
+  Type(grid, 9, 6, "-19.999");
+  EXPECT_TRUE(CheckShownFit(grid, {-19.9985, 0, 0}, false).shown);
+  // 1.234499999999 shows as 1.234, but 1.235 in single precision: shown as written.
+  MemoryGrid written = Showing({1.234499999999, 0, 0});
+  ASSERT_EQ(written.CellText(9, 6), "1.234");
+  EXPECT_TRUE(CheckShownFit(written, {1.234499999999, 0, 0}, false).shown);
 }
 
 }  // namespace
