@@ -51,7 +51,6 @@ class RefitsOfPerturbedData : public testing::TestWithParam<Case> {};
 TEST_P(RefitsOfPerturbedData, SpreadAsTheCovarianceSays) {
   const Case& c = GetParam();
   SheetContents contents;
-  contents.reference[2] = "-150";
   contents.initial[2] = "-150";
   contents.points = {{"25", "1", "", "1", "0.91"},       {"75", "500", "", "2", "0.64"},
                      {"150", "0", "", "0.5", "0.38"},    {"200", "1000", "", "1", "0.17"},
@@ -102,17 +101,16 @@ TEST(Covariance, TheFitASheetShowsIsFoundAgainUntilItsPointsChange) {
                      {"25", "1", "", "<", "4.5"}};
   for (const bool limits : {false, true}) {
     FittedSheet fit(contents);
-    MemoryGrid& grid = fit.grid;
     const FitOutcome& outcome = fit.Run({true, true, true}, limits);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome.activeLimits.empty(), !limits);
-    const SheetPassResult shown = PassOverSheet(grid, {});
-    EXPECT_EQ(ShownFitCovariance(grid, shown.read.sheet, shown.evaluation, false),
+    const SheetPassResult shown = PassOverSheet(fit.grid, {});
+    EXPECT_EQ(ShownFitCovariance(fit.grid, shown.read.sheet, shown.evaluation, false),
               CovarianceOf(outcome));
 
-    testing_support::Type(grid, 16, 5, "4.4");  // a pK edited after the fit
-    const SheetPassResult edited = PassOverSheet(grid, {});
-    EXPECT_FALSE(ShownFitCovariance(grid, edited.read.sheet, edited.evaluation, false));
+    testing_support::Type(fit.grid, 16, 5, "4.4");  // a pK edited after the fit
+    const SheetPassResult edited = PassOverSheet(fit.grid, {});
+    EXPECT_FALSE(ShownFitCovariance(fit.grid, edited.read.sheet, edited.evaluation, false));
   }
 }
 
