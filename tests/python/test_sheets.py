@@ -156,7 +156,6 @@ def test_errors_are_the_programs(tavrix_cli, tmp_path):
             assert e.message == str(e) and f"(row={e.row}, col={e.col})" in e.message and e.code > 0
         if error is tavrix.FitError:
             assert e.message == "Could not find solution" and e.reason
-    assert open(locked, "rb").read() == open(NACL, "rb").read()
     tavrix.write_back(locked, result, ignore_lock=True)
     assert open(locked, "rb").read() != open(NACL, "rb").read()
     other = variant(NACL, tmp_path, {(20, 5): "-0.5"}, "other.csv")
