@@ -482,9 +482,9 @@ TEST_F(Office, InterruptedOrKilledCommandsLeaveNothingBehind) {
 }
 
 // A pipe held by something that never answers (as a stopped office holds
-// it) is left for a pipe of this process's, on which the office launched
-// then accepts; one that cannot start (its profile cannot be made) is given
-// up after the patience, and what was launched for it is ended.
+// it) is gone round on a pipe of this process's; an office that cannot start
+// is given up and what was launched for it ended (the patience, passed on
+// by the desktop, is timed there: Desktop.StartUpGivesUpOnAnOfficeThatCannotStart).
 TEST_F(Office, AttachOrStartGoesRoundAHeldPipeAndGivesUpAnOfficeThatCannotStart) {
   const std::string pipe = "tavrix-held-" + std::to_string(::getpid());
   const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -495,9 +495,7 @@ TEST_F(Office, AttachOrStartGoesRoundAHeldPipeAndGivesUpAnOfficeThatCannotStart)
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::listen(listener, 4), 0);
   const OfficeSession::Launch broken{"file:///dev/null/profile", true, 4s};
-  const auto started = std::chrono::steady_clock::now();
   EXPECT_THROW(OfficeSession::AttachOrStart(pipe, broken, true), HostError);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, 12s);  // 3 s + 4 s
   EXPECT_TRUE(Within(1s, [&] { return ProcessesWith({"name=" + pipe}).empty(); }));
   // One launched with the tests' office's profile hands the pipe over to it.
   const auto session = OfficeSession::AttachOrStart(pipe, {office->ProfileUrl(), true}, true);
