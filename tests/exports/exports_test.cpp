@@ -174,52 +174,44 @@ TEST_P(Records, PhreeqcLoadsTheFormationAndItsAnalyticFollowsThePkWithinItsDevia
   EXPECT_FALSE(PhreeqcBlock(FitOf(c), 0, 380));  // no saturation up there
 }
 
+// The grid of EQ3/6 (0.01 to 300 C at saturation) and conditions with no logK or marked: the marks
+// and where there is a value are the domain's (model_test's Domain tests), asked with the fit's
+// charge and the limits given. Beyond the data: below 25 C, above 300 C, outside 0.7-1.0 g/cm3.
 TEST_P(Records, GridsListTheDissociationWithItsUncertainty) {
   const Complex& c = GetParam();
+  ExportedFit fit = FitOf(c);
+  fit.charged = true;
+  std::vector<GridPoint> points = Eq36Grid();
+  points.insert(points.end(), {{500, 500}, {380, 0}, {300, 10}, {25, 2000}});
+  const double temperatures[] = {0.01, 25, 60, 100, 150, 200, 250, 300, 500, 380, 300, 25};
   for (const GridFormat format : {GridFormat::kTsv, GridFormat::kCsv}) {
-    const ExportResult result = LogKGrid(FitOf(c), Eq36Grid(), format);
+    const bool noLimits = format == GridFormat::kCsv;
+    const ExportResult result = LogKGrid(fit, points, format, noLimits);
     ASSERT_TRUE(result) << result.error;
     const std::vector<std::string> lines = Lines(result.text);
-    ASSERT_EQ(lines.size(), 13u);
+    ASSERT_EQ(lines.size(), 17u);
     EXPECT_NE(lines[0].find(std::string("dissociation ") + c.complex + " = "), std::string::npos);
     EXPECT_NE(lines[0].find("logK = -pK"), std::string::npos);
     const char separator = format == GridFormat::kCsv ? ',' : '\t';
     const std::string s(1, separator);
     EXPECT_EQ(lines[4], "t_C" + s + "P_bar" + s + "density_g_cm3" + s + "logK" + s + "u_logK" + s +
                             "mark" + s + "extrapolated");
-    const double temperatures[] = {0.01, 25, 60, 100, 150, 200, 250, 300};
-    for (int k = 0; k < 8; ++k) {
-      const std::vector<double> row = Numbers(lines[5 + static_cast<std::size_t>(k)], separator);
-      const double t = temperatures[k];
-      EXPECT_EQ(row[0], t);
-      EXPECT_EQ(row[6], k == 0 ? 1 : 0);  // below the data's 25 C
-      EXPECT_NEAR(row[1], SaturationBar(t), 1e-6 * row[1]);
-      EXPECT_NEAR(row[3], -ModelPk(FitOf(c).parameters, t, SaturationBar(t)), 1e-8);
-      // u(pK) of the fit's covariance there (covariance_test checks it against refits).
-      EXPECT_NEAR(row[4], PkUncertainty(*FitOf(c).covariance, BasisAt(t, SaturationBar(t))), 1e-9);
-    }
-  }
-}
-
-// The marks and where there is a value are the domain's (model_test's Domain tests), asked with
-// the fit's charge and the limits given. Beyond the data: above 300 C, outside 0.7-1.0 g/cm3.
-TEST(Exports, GridsHaveNoLogKWhereTheTableHasNone) {
-  ExportedFit fit = FitOf(kSodium);
-  fit.charged = true;
-  const std::vector<GridPoint> points = {{500, 500}, {380, 0}, {300, 10}, {25, 2000}, {100, 0}};
-  for (const bool noLimits : {false, true}) {
-    const std::vector<std::string> lines =
-        Lines(LogKGrid(fit, points, GridFormat::kCsv, noLimits).text);
-    ASSERT_EQ(lines.size(), 5 + points.size());
     for (std::size_t k = 0; k < points.size(); ++k) {
       const ModelCondition m =
           ConditionAtPressure(points[k].t, points[k].P, {true, noLimits, SaturationRule::kCodes});
       const std::string& line = lines[5 + k];
-      const std::vector<double> row = Numbers(line, ',');
-      const std::string mark = line.substr(line.rfind(',', line.size() - 3) + 1);
-      EXPECT_EQ(mark, std::string(MarkText(m.mark)) + (k < 4 ? ",1" : ",0")) << line;
+      const std::vector<double> row = Numbers(line, separator);
+      const double t = temperatures[k], P = k < 8 ? SaturationBar(t) : points[k].P;
+      EXPECT_EQ(row[0], t);
+      const std::string mark = line.substr(line.rfind(separator, line.size() - 3) + 1);
+      EXPECT_EQ(mark, std::string(MarkText(m.mark)) + s + (k == 0 || k > 7 ? "1" : "0")) << line;
       EXPECT_EQ(!std::isnan(row[3]), m.hasValue) << line;
       EXPECT_EQ(!std::isnan(row[4]), m.hasValue) << line;
+      if (!m.hasValue) continue;
+      EXPECT_NEAR(row[1], P, 1e-6 * P);
+      EXPECT_NEAR(row[3], -ModelPk(fit.parameters, t, P), 1e-8);
+      // u(pK) of the fit's covariance there (covariance_test checks it against refits).
+      EXPECT_NEAR(row[4], PkUncertainty(*fit.covariance, BasisAt(t, P)), 1e-9);
     }
   }
 }
