@@ -318,7 +318,6 @@ TEST_F(Desktop, TwoWorkbooksOfOneNameAreToldApartByTheirFolders) {
 // without the office's internals; a file that is no spreadsheet is closed.
 TEST_F(Desktop, AFileTheOfficeCannotUseIsReported) {
   ASSERT_EQ(std::system(("chattr +i '" + (root / "work/readonly.ods").string() + "'").c_str()), 0);
-  window->messages.clear();
   Open("readonly.ods");
   ASSERT_EQ(window->messages.size(), 1u);
   const std::string said = window->messages[0];
