@@ -113,14 +113,11 @@ TEST(Fit, AValueTooLargeForItsCellIsNoSolutionAndLeavesThePointsAlone) {
   EXPECT_EQ(fit.grid.CellText(15, 6), "old");
 }
 
-// The cells of a fit of all three parameters to four points with
-// deviations of +-0.1 from pK298 = 1 (a fit error of 0.1), with the
-// inverse's diagonal given.
+// A fit of all three parameters to four points with a fit error of 0.1, as
+// far as its uncertainties go: the inverse's diagonal given.
 FitOutcome FourPoints(std::array<double, 3> diagonal, int weighted = 4) {
   FitOutcome outcome;
-  outcome.solved = true;
   outcome.fitted = kAll;
-  outcome.parameters = {1.0, 2.5f, -100.0f};
   for (int k = 1; k <= 3; ++k) outcome.inverse(k, k) = diagonal[static_cast<std::size_t>(k - 1)];
   outcome.dof = weighted - 3;
   outcome.coverage = CoverageFactor(weighted, outcome.dof, 0.1);
