@@ -174,18 +174,17 @@ TEST_F(BookCommands, WritingCommandsRefuseAFileOpenInAnotherOffice) {
   EXPECT_NE(Read(path), written);
 }
 
-// Each kind of refusal: its exit code and its one message, and no file
-// changed or written. Why a sheet or a fit is refused is the engine's rule
-// (tests/datasheet, tests/fit). The table, the exports, the report and pk
-// --from take the fit the sheet shows: none before the fit or once a pK
-// changed after it, and no u(pK) from a fit without degrees of freedom.
+// Why a sheet or a fit is refused is the engine's rule (tests/datasheet,
+// tests/fit). The table, the exports, the report and pk --from take the fit
+// the sheet shows: none before the fit or once a pK changed after it, and
+// no u(pK) from a fit without degrees of freedom.
 TEST_F(BookCommands, RefusalsGiveTheirExitCodeAndOneMessageAndChangeNoFile) {
   SheetContents many = Fittable(), none = Fittable(), one = Fittable();
   many.points.assign(32768, {"25", "1", "", "1", "1"});
   none.points.clear();
   one.points.resize(1);
-  const std::string plain = Sheet("plain.csv"), fitted = Fitted("fitted.csv");
-  const std::string stale = Fitted("stale.csv"), exact = Sheet("exact.csv");
+  const std::string plain = Sheet("plain.txt"), fitted = Fitted("fitted.csv");  // .txt, .tsv:
+  const std::string stale = Fitted("stale.csv"), exact = Sheet("exact.tsv");    // CSV too
   CsvSheet changed = LoadCsvSheet(stale, false);
   testing_support::Type(changed, 16, 5, "0.9");
   SaveCsvSheet(changed, stale);
@@ -251,7 +250,7 @@ TEST_F(BookCommands, SteamPointsAreFittedWithAWarning) {
   contents.points.push_back({"300", "1", "", "1", "0.3"});
   contents.points.push_back({"705.9", "1000", "", "1", "0.2"});  // one fluid, not steam
   const std::string path = Sheet("steam.csv", contents);
-  const Outcome fit = Call(RunFit, FitOf(path, true));
+  const Outcome fit = Call(RunFit, FitOf(path));
   EXPECT_EQ(fit.code, kExitOk);
   const std::string steam =
       "row 18: 25 \u00B0C at 0.001 bar is steam (saturation pressure 0.0317 bar); use 0 for "
@@ -281,8 +280,7 @@ TEST_F(BookCommands, ResultsGoToWholeFilesOrLeaveThemAsTheyWere) {
   EXPECT_EQ(Read(PathOf("e.html")).size(), Read(page).size());
   ASSERT_EQ(Export(path, ExportFormat::kGrid, csv).code, kExitOk);
 
-  fs::permissions(json, fs::perms::owner_read);
-  fs::permissions(page, fs::perms::owner_read);
+  for (const std::string& file : {json, page}) fs::permissions(file, fs::perms::owner_read);
   const std::string missing = PathOf("missing/data.txt");
   const std::map<std::string, std::string> before = {
       {json, Read(json)}, {page, Read(page)}, {csv, Read(csv)}};
