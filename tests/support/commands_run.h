@@ -31,10 +31,9 @@ Outcome Call(Command command, const Request& request, const Input&... input) {
 }
 
 // A fit of pK(298) and A, which the fittable sheet determines.
-inline cli::FitRequest FitOf(const std::string& path, bool dryRun = false) {
+inline cli::FitRequest FitOf(const std::string& path) {
   cli::FitRequest request{cli::BookOptions{{path}}};
   request.fit = std::vector<std::string>{"pK298", "A"};
-  request.dryRun = dryRun;
   return request;
 }
 

@@ -19,14 +19,11 @@ TypedPoint ModelPoint(const RBPar& par, float t, float P, const std::string& wei
   return {NumberText(t), NumberText(P), "", weight, NumberText(RBpK(par, T, rho) + shift)};
 }
 
-CellContent Typed(const std::string& text) {
-  if (text.empty()) return CellContent();
-  if (IsNumericText(text, false)) return CellContent::Number(*TextToDouble(text, false));
-  return CellContent::Text(text);
-}
-
 void Type(MemoryGrid& grid, int row, int col, const std::string& text) {
-  grid.Put(row, col, Typed(text));
+  if (text.empty()) return grid.Put(row, col, CellContent());
+  if (IsNumericText(text, false))
+    return grid.Put(row, col, CellContent::Number(*TextToDouble(text, false)));
+  grid.Put(row, col, CellContent::Text(text));
 }
 
 MemoryGrid BuildSheet(const SheetContents& contents, bool decimalComma) {

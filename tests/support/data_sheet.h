@@ -26,9 +26,6 @@ std::string NumberText(double x);
 TypedPoint ModelPoint(const RBPar& par, float t, float P, const std::string& weight = "1",
                       double shift = 0);
 
-// Text as a user types it into a cell: numbers become numbers.
-CellContent Typed(const std::string& text);
-
 // A valid data sheet: complex "NaCl" of 1 Na+ and 1 Cl-, parameters given
 // by their reference (B), initial (E), optimized (F) and uncertainty (G)
 // texts, and the points from row 15.
@@ -67,7 +64,7 @@ inline SheetContents ThreePoints() {
   return contents;
 }
 
-// Sets a cell as typed ("" empties it).
+// Sets a cell as a user types it: numbers become numbers, "" empties it.
 void Type(MemoryGrid& grid, int row, int col, const std::string& text);
 
 }  // namespace tavrix::testing_support
