@@ -486,7 +486,8 @@ TEST_F(Office, InterruptedOrKilledCommandsLeaveNothingBehind) {
 // is given up and what was launched for it ended (the patience, passed on
 // by the desktop, is timed there: Desktop.StartUpGivesUpOnAnOfficeThatCannotStart).
 TEST_F(Office, AttachOrStartGoesRoundAHeldPipeAndGivesUpAnOfficeThatCannotStart) {
-  const std::string pipe = "tavrix-held-" + std::to_string(::getpid());
+  static int n = 0;  // a pipe for each run: the tests' office goes on taking an earlier one's
+  const std::string pipe = "tavrix-held-" + std::to_string(::getpid()) + "-" + std::to_string(++n);
   const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
