@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "support/data_sheet.h"
+#include "tavrix/numeric/number_text.h"
 #include "tavrix/water/water.h"
 
 namespace tavrix {
@@ -163,6 +164,7 @@ TEST(WritePointResults, APointWithoutACalculatedPkShowsAQuestionMarkAndNoDeviati
   MemoryGrid grid;
   grid.Put(15, 7, CellContent::Number(3));
   WritePointResults(grid, {PointResult{}});
+  EXPECT_EQ(grid.At(15, 6).numberFormat, NumberFormatOf(kPointMask));  // one row is a range too
   EXPECT_EQ(grid.CellText(15, 6), "?");
   EXPECT_EQ(grid.CellText(15, 7), "");
 }
